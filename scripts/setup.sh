@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs whatever Velloa's build and tests need and is missing (Debian 12),
+# through sudo when not root. Usage: scripts/setup.sh [build|test]
+set -euo pipefail
+
+packages=(cmake make g++ qtbase5-dev qtbase5-dev-tools)
+if [ "${1:-build}" = test ]; then
+  # xmllint validates the GPX files, gpsbabel reads them back, python3 runs the
+  # log generator, clang and its runtimes build the sanitizer and fuzz runs.
+  packages+=(libxml2-utils gpsbabel python3 clang libclang-rt-14-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  as_root=()
+elif command -v sudo >/dev/null 2>&1; then
+  as_root=(sudo)
+else
+  echo "Missing packages (${missing[*]}) and neither root nor sudo to install them." >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
