@@ -1,0 +1,153 @@
+#include "app/SornLogic.h"
+
+#include "output/Maker.h"
+#include "output/SrtWriter.h"
+#include "ui/MainWindowWidgets.h"
+#include "ui/QLineEditDnD.h"
+
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWidget>
+
+SornLogic::SornLogic()
+    : QObject(nullptr)
+{
+    Widgets = new MainWindowWidgets;
+    Patterns = new InputPatterns;
+    *Patterns = InputPatterns::Defaults();
+    OutPattern = DefaultOutputPattern();
+
+    Widgets->BuildMainWindow();
+    SettingsToWidgets();
+    Widgets->SmoothGpsEdit->setText(QStringLiteral("5"));
+    Widgets->WayBeforeEdit->setText(QStringLiteral("0.0"));
+
+    connect(Widgets->OpenSrtButton, &QPushButton::clicked, this, &SornLogic::Pressed_GetSrtName);
+    connect(Widgets->WriteSrtButton, &QPushButton::clicked, this, &SornLogic::Pressed_WriteSrt);
+    connect(Widgets->AdjustInPatternsCheck, &QCheckBox::clicked, this, &SornLogic::Pressed_HideUnhide_InPattern);
+    connect(Widgets->WriteGpxButton, &QPushButton::clicked, this, &SornLogic::Pressed_WriteGpx);
+    connect(Widgets->InFileNameEdit, &QLineEdit::editingFinished, this, &SornLogic::Changed_InFileName);
+    connect(Widgets->AboutButton, &QPushButton::clicked, this, &SornLogic::Pressed_About);
+}
+
+// The program itself never destroys its controller (the process just ends);
+// tests do, and get the main window and the records back with it. About
+// windows are top-level windows of their own and are not owned here.
+SornLogic::~SornLogic()
+{
+    delete Widgets->Window;
+    delete Widgets;
+    delete Patterns;
+}
+
+void SornLogic::SettingsToWidgets()
+{
+    for (int i = 0; i < InputPatterns::Count; ++i)
+        Widgets->InPatternEdits[i]->setText(Patterns->Texts[i]);
+    Widgets->OutPatternEdit->setPlainText(OutPattern);
+}
+
+void SornLogic::WidgetsToSettings()
+{
+    for (int i = 0; i < InputPatterns::Count; ++i)
+        Patterns->Texts[i] = Widgets->InPatternEdits[i]->text();
+    // The editor hands its text back with LF line breaks only, so the
+    // pattern an action uses never holds the CR LF of the default.
+    OutPattern = Widgets->OutPatternEdit->toPlainText();
+}
+
+QString SornLogic::WindowTitle()
+{
+    return QStringLiteral("Velloa (") + QLatin1String(kMakerSiteTag) + QStringLiteral(", ")
+        + QLatin1String(kTitleDate) + QStringLiteral(")");
+}
+
+QString SornLogic::MakerAddress()
+{
+    return QLatin1String(kMakerAddress);
+}
+
+void SornLogic::Show(const UserMessage& message)
+{
+    switch (message.Icon) {
+    case UserMessage::Kind::None:
+        return;
+    case UserMessage::Kind::Warning:
+        QMessageBox::warning(nullptr, message.Title, message.Text, QMessageBox::Ok);
+        return;
+    case UserMessage::Kind::Information:
+        QMessageBox::information(nullptr, message.Title, message.Text, QMessageBox::Ok);
+        return;
+    }
+}
+
+void SornLogic::Pressed_HideUnhide_InPattern()
+{
+    // The group's own state decides, not the check box: the two only stay in
+    // step because every click reaches this slot.
+    Widgets->InPatternGroup->setHidden(!Widgets->InPatternGroup->isHidden());
+    // Shrink the window towards its layout's minimum height so that it fits
+    // the shown or hidden group (the window never gets lower than that
+    // minimum, so 50 px just means "as low as possible"). Asked twice: the
+    // first request may still be measured against the layout as it was
+    // before the flip.
+    Widgets->Window->resize(Widgets->Window->width(), 50);
+    Widgets->Window->resize(Widgets->Window->width(), 50);
+}
+
+void SornLogic::Pressed_About()
+{
+    // A new window on every press, never parented, never destroyed: closing
+    // it only hides it, and while it is visible the program keeps running.
+    auto* about = new QWidget;
+    about->setObjectName(QStringLiteral("AboutWindow"));
+    about->setWindowTitle(WindowTitle());
+    about->resize(500, about->height());
+
+    auto* layout = new QVBoxLayout;
+
+    const QString crlf = QStringLiteral("\r\n");
+    QString text;
+    text += QString::fromUtf8("О программе Velloa") + crlf;
+    text += crlf;
+    text += crlf;
+    text += QString::fromUtf8("Программа на основании записи полётов в файлах субтитров от DJI Mavic Pro позволяет строить") + crlf;
+    text += QString::fromUtf8("GPX-треки и добавлять дополнительные вычислимые поля в субтитры.") + crlf;
+    text += crlf;
+    text += QString::fromUtf8("Дополнительные поля: скорость (м/с), скорость (к/ч), дистанция от точки старта (м),") + crlf;
+    text += QString::fromUtf8("пройденный путь (м).") + crlf;
+    text += crlf;
+    text += QString::fromUtf8("Поскольку точность географических координат в SRT-файле ограничена, то координаты изменяются ") + crlf;
+    text += QString::fromUtf8("слишком ступенчато.") + crlf;
+    text += QString::fromUtf8("Параметр 'Smooth GPS' может сгладить эту ступенчатость на указанное в нём количество секунд,") + crlf;
+    text += QString::fromUtf8("однако, при этом некоторая появится 'инерциальность' изменений.") + crlf;
+    text += crlf;
+    text += QString::fromUtf8("Если обрабатываются несколько треков, то можно изменять начальное значение пройденного пути") + crlf;
+    text += QString::fromUtf8("в параметре 'Way before'.") + crlf;
+
+    auto* label = new QLabel(text);
+    label->setObjectName(QStringLiteral("AboutText"));
+    layout->addWidget(label);
+
+    auto* button = new QPushButton(QStringLiteral("Go to ") + MakerAddress());
+    button->setObjectName(QStringLiteral("AboutLinkButton"));
+    layout->addWidget(button);
+    connect(button, &QPushButton::clicked, this, &SornLogic::Pressed_TolvName);
+
+    about->setLayout(layout);
+    about->show();
+}
+
+void SornLogic::Pressed_TolvName()
+{
+    // Nothing to report when no browser takes the address.
+    QDesktopServices::openUrl(QUrl(MakerAddress(), QUrl::TolerantMode));
+}

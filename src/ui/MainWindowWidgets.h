@@ -1,0 +1,42 @@
+#pragma once
+
+#include "ui/QLineEditDnD.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QString>
+#include <QTextEdit>
+#include <QVector>
+#include <QWidget>
+
+// The main window and the widgets the controller and the actions work with.
+// A plain record, not an object: it starts with every pointer null and is
+// filled once by BuildMainWindow. Each working widget carries its field name
+// as Qt object name, so it can also be found with findChild.
+struct MainWindowWidgets {
+    QWidget* Window = nullptr;
+    QLineEditDnD* InFileNameEdit = nullptr;
+    QLineEdit* OutSrtFileNameEdit = nullptr;
+    QLineEdit* OutGpxFileNameEdit = nullptr;
+    // One field per input pattern, in the order of InputPatterns::Index.
+    QVector<QLineEdit*> InPatternEdits;
+    QTextEdit* OutPatternEdit = nullptr;  // used as plain text only
+    QLineEdit* WayBeforeEdit = nullptr;
+    QLineEdit* SmoothGpsEdit = nullptr;
+    QCheckBox* UseHeightCheck = nullptr;
+    QCheckBox* AdjustInPatternsCheck = nullptr;
+    QGroupBox* InPatternGroup = nullptr;
+    QPushButton* OpenSrtButton = nullptr;
+    QPushButton* WriteSrtButton = nullptr;
+    QPushButton* WriteGpxButton = nullptr;
+    QPushButton* AboutButton = nullptr;
+    QString StyleInput;    // an empty input name, and the pattern group
+    QString StyleChanged;  // a field that holds a name (or a fresh way value)
+    QString StyleNone;     // no style sheet at all
+
+    // Creates and lays out the window (top-level, 500 px wide, hidden).
+    // Sets no field texts: the controller fills them right after.
+    void BuildMainWindow();
+};

@@ -1,0 +1,55 @@
+#include "ui/QLineEditDnD.h"
+
+#include <QByteArray>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QStringList>
+#include <QUrl>
+
+namespace {
+
+// File managers offer dropped files under this format, one address per line.
+// The comparison is case-sensitive, as mime type lists are matched by Qt.
+bool OffersUriList(const QMimeData* mime)
+{
+    return mime && mime->formats().contains(QStringLiteral("text/uri-list"), Qt::CaseSensitive);
+}
+
+}  // namespace
+
+QLineEditDnD::QLineEditDnD(QWidget* parent)
+    : QLineEdit(parent)
+{
+    setAcceptDrops(true);
+}
+
+void QLineEditDnD::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (OffersUriList(event->mimeData())) {
+        event->acceptProposedAction();
+        return;
+    }
+    QLineEdit::dragEnterEvent(event);
+}
+
+void QLineEditDnD::dropEvent(QDropEvent* event)
+{
+    const QMimeData* mime = event->mimeData();
+    if (!OffersUriList(mime)) {
+        QLineEdit::dropEvent(event);
+        return;
+    }
+
+    // The whole payload is taken as one address: a drop of several files
+    // gives their joined list, which no action can open, rather than a
+    // silently chosen first file. fromUtf8 of a QByteArray stops at a NUL.
+    const QString payload = QString::fromUtf8(mime->data(QStringLiteral("text/uri-list"))).trimmed();
+    const QUrl url(payload, QUrl::TolerantMode);
+    setText(url.isLocalFile() ? url.toLocalFile() : url.toString());
+
+    // Same-thread connection: the output names are derived before the drop
+    // is accepted.
+    emit editingFinished();
+    event->acceptProposedAction();
+}
