@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// How the two numeric fields of a conversion are read, shared by the window
+// and velloa-cli so that both interpret the same text the same way.
+
+// "Smooth GPS, sec": a whole number in base 10; any other text gives 0.
+int ReadSmoothingCount(const QString& text);
+
+// "Way before, m": a number with "." as decimal point whatever the locale,
+// no digit grouping; text that is no number, and NaN, give 0 metres.
+double ReadWayBefore(const QString& text);
+
+// The text the window puts back into "Way before, m" after a run: the way
+// in metres with one decimal ("nan" for NaN).
+QString FormatWayBefore(double wayMetres);

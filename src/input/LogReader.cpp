@@ -1,0 +1,69 @@
+#include "input/LogReader.h"
+
+#include "input/SrtParser.h"
+#include "input/UserMessage.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patterns)
+{
+    LogReadResult result;
+    if (!QFile::exists(fileName)) {
+        result.Status = ReadStatus::Missing;
+        return result;
+    }
+    // A directory exists but holds no log; refuse it explicitly rather than
+    // rely on the platform's open() to do so.
+    if (QFileInfo(fileName).isDir()) {
+        result.Status = ReadStatus::NotOpened;
+        return result;
+    }
+
+    QByteArray bytes;
+    {
+        QFile file(fileName);
+        // No text mode: CR LF must reach the block splitter unchanged.
+        if (!file.open(QIODevice::ReadOnly)) {
+            result.Status = ReadStatus::NotOpened;
+            return result;
+        }
+        bytes = file.readAll();
+        // A read that fails after a successful open would otherwise hand back
+        // a silently shortened flight.
+        const bool readFailed = file.error() != QFileDevice::NoError;
+        file.close();
+        if (readFailed) {
+            result.Status = ReadStatus::NotOpened;
+            return result;
+        }
+    }
+
+    if (bytes.isEmpty()) {
+        result.Status = ReadStatus::Empty;
+        return result;
+    }
+    result.Records = ParseSrtText(bytes, patterns);
+    return result;
+}
+
+UserMessage ReadOutcomeMessage(ReadStatus status)
+{
+    UserMessage message;
+    switch (status) {
+    case ReadStatus::Missing:
+        message.Icon = UserMessage::Kind::Warning;
+        message.Title = QStringLiteral("Info");
+        message.Text = QStringLiteral("File not exists.");
+        break;
+    case ReadStatus::NotOpened:
+        message.Icon = UserMessage::Kind::Warning;
+        message.Title = QStringLiteral("Info");
+        message.Text = QStringLiteral("File not opened.");
+        break;
+    case ReadStatus::Ok:
+    case ReadStatus::Empty:
+        break;
+    }
+    return message;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "input/DefaultPatternMatcher.h"
+#include "input/FlightRecord.h"
+#include "input/InputPatterns.h"
+
+#include <QByteArray>
+#include <QRegExp>
+#include <QStringList>
+
+#include <array>
+
+// Which of the patterns matched in one block: bit (1 << InputPatterns::Index).
+using MatchedPatterns = unsigned;
+
+// The six patterns compiled once, to be applied to every block of a file.
+// Each is a QRegExp in RegExp syntax, case-sensitive and greedy; an invalid
+// pattern never matches. A pattern whose text is the built-in one is run by
+// DefaultPatternMatcher instead, with the same results.
+class CompiledPatterns {
+public:
+    explicit CompiledPatterns(const InputPatterns& patterns);
+
+    // Searches pattern `index` in `block` from its first character (caret at
+    // zero, leftmost match). Returns false on no match; on a match, capture
+    // n is available through cap(index, n) until the next search.
+    bool Search(int index, const QString& block);
+    QString Cap(int index, int n) const;
+
+private:
+    std::array<QRegExp, InputPatterns::Count> m_expressions;
+    std::array<bool, InputPatterns::Count> m_builtIn{};
+    std::array<DefaultPatternMatcher, InputPatterns::Count> m_matchers;
+};
+
+// Fills `record` from one block text. Id becomes capture 1 of ID or empty,
+// SrtTime capture 1 of SrtTime or "not found"; Home (lon, lat), GPS (lon,
+// lat), Barometer and FlyTime are set only on a match and otherwise keep
+// what the record held. Numbers are read with QString::toDouble (C locale,
+// anything else gives 0). Returns which patterns matched.
+MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, CompiledPatterns& patterns);
+MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, const InputPatterns& patterns);
+
+// Cuts a log into block texts. The bytes are decoded as UTF-8 up to the first
+// NUL (invalid sequences become U+FFFD, a leading byte-order mark is
+// dropped). A line ends at CR LF, LF or a lone CR; a block is a maximal run
+// of non-empty lines, joined by the line ends that stood between them. The
+// last block needs no empty line or line end after it.
+QStringList SplitSrtBlocks(const QByteArray& bytes);
+
+// One record per block, in file order, never failing. After all blocks are
+// parsed, a record whose Home, GPS or Barometer pattern did not match takes
+// that value from the nearest earlier record where it matched, else from the
+// nearest later one; when none matched the value stays 0.
+FlightRecordList ParseSrtText(const QByteArray& bytes, const InputPatterns& patterns);

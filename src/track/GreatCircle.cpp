@@ -1,0 +1,30 @@
+#include "track/GreatCircle.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+double GreatCircleDistance(double lat1Deg, double lon1Deg, double lat2Deg, double lon2Deg)
+{
+    if (!std::isfinite(lat1Deg) || !std::isfinite(lon1Deg) || !std::isfinite(lat2Deg)
+        || !std::isfinite(lon2Deg))
+        return std::numeric_limits<double>::quiet_NaN();
+    // A drone hovering repeats its position for many records; rounding would
+    // otherwise make the cosine below land just above 1 (NaN) or just below
+    // it (a few centimetres of phantom movement).
+    if (lat1Deg == lat2Deg && lon1Deg == lon2Deg)
+        return 0.0;
+
+    constexpr double kPi = 3.141592653589793;
+    constexpr double kHalfPi = 1.5707963267948966;
+    constexpr double kDegreesPerHalfTurn = 180.0;
+
+    // Spherical law of cosines on colatitudes. The longitude difference is
+    // not reduced to +-180 degrees: only its cosine is used.
+    const double colat1 = kHalfPi - (lat1Deg * kPi) / kDegreesPerHalfTurn;
+    const double colat2 = kHalfPi - (lat2Deg * kPi) / kDegreesPerHalfTurn;
+    const double dLon = ((lon2Deg - lon1Deg) * kPi) / kDegreesPerHalfTurn;
+    const double x = std::cos(colat2) * std::cos(colat1)
+                     + std::sin(colat2) * std::sin(colat1) * std::cos(dLon);
+    return std::acos(std::clamp(x, -1.0, 1.0)) * kSphereRadiusMetres;
+}
