@@ -1,0 +1,143 @@
+#include "output/GpxWriter.h"
+
+#include "output/Maker.h"
+
+#include <QIODevice>
+#include <QString>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+QString Fixed(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals);
+}
+
+QByteArray HeaderBytes()
+{
+    QString text = QStringLiteral("<?xml version=\"1.0\"?>\r\n");
+    text += QStringLiteral("<gpx version=\"1.1\" creator=\"");
+    text += QLatin1String(kMakerSiteTag);
+    text += QStringLiteral("\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
+                           " xmlns=\"http://www.topografix.com/GPX/1/1\""
+                           " xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1"
+                           " http://www.topografix.com/GPX/1/1/gpx.xsd\">\r\n");
+    text += QStringLiteral("<rte>\r\n");
+    return text.toUtf8();
+}
+
+QByteArray FooterBytes()
+{
+    return QByteArrayLiteral("</rte>\r\n</gpx>\r\n");
+}
+
+// The numbers contain no braces, so filling the point templates by
+// concatenation gives the same text as replacing {Lt}, {Lg} and {H} in turn.
+QByteArray PointBytes(double latDeg, double lonDeg)
+{
+    return (QStringLiteral("<rtept lat=\"") + Fixed(latDeg, 5) + QStringLiteral("\" lon=\"")
+            + Fixed(lonDeg, 5) + QStringLiteral("\">\r\n</rtept>\r\n"))
+        .toUtf8();
+}
+
+QByteArray PointWithHeightBytes(double latDeg, double lonDeg, double heightMetres)
+{
+    return (QStringLiteral("<rtept lat=\"") + Fixed(latDeg, 5) + QStringLiteral("\" lon=\"")
+            + Fixed(lonDeg, 5) + QStringLiteral("\">\r\n<ele>") + Fixed(heightMetres, 2)
+            + QStringLiteral("</ele>\r\n</rtept>\r\n"))
+        .toUtf8();
+}
+
+// One write of the whole piece; a failed or short write is a failure.
+bool WriteAll(QIODevice* device, const QByteArray& bytes)
+{
+    return device->write(bytes) == bytes.size();
+}
+
+// Truncation toward zero into the 32-bit HeightOffset. A barometer beyond the
+// int range (only possible with a user-made pattern) is clamped instead of
+// being converted with undefined behaviour.
+int TruncateToInt(double metres)
+{
+    if (metres <= static_cast<double>(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    if (metres >= static_cast<double>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(metres);
+}
+
+constexpr int kFlushBytes = 4 * 1024 * 1024;
+
+}  // namespace
+
+bool WriteGpxHeader(QIODevice* device)
+{
+    return WriteAll(device, HeaderBytes());
+}
+
+bool WriteGpxPoint(double latDeg, double lonDeg, QIODevice* device)
+{
+    return WriteAll(device, PointBytes(latDeg, lonDeg));
+}
+
+bool WriteGpxPointWithHeight(double latDeg, double lonDeg, double heightMetres, QIODevice* device)
+{
+    return WriteAll(device, PointWithHeightBytes(latDeg, lonDeg, heightMetres));
+}
+
+bool WriteGpxFooter(QIODevice* device)
+{
+    return WriteAll(device, FooterBytes());
+}
+
+bool WriteGpxRoute(const FlightRecordList& records, QIODevice* device, int step)
+{
+    // A step below 1 would sample the first record forever.
+    if (step < 1)
+        return false;
+
+    // The pieces are collected and written in large chunks; the bytes are
+    // those of one write per piece, and a failed chunk ends the document just
+    // as a failed piece would (nothing after it is written).
+    QByteArray buffer = HeaderBytes();
+    if (records.empty())
+        return WriteAll(device, buffer + FooterBytes());
+
+    const size_t stride = static_cast<size_t>(step);
+
+    // Elevations are written as soon as one sampled height is not 0 (a NaN
+    // counts as not 0). HeightOffset lifts a route that dips below the home
+    // level so that the lowest elevation lies within (-1, 0].
+    bool heightsPresent = false;
+    int heightOffset = 0;
+    for (size_t i = 0; i < records.size(); i += stride) {
+        const double barometer = records[i].Barometer;
+        if (!(barometer == 0.0))
+            heightsPresent = true;
+        if (static_cast<double>(heightOffset) > barometer)
+            heightOffset = TruncateToInt(barometer);
+    }
+
+    for (size_t i = 0; i < records.size(); i += stride) {
+        const FlightRecord& record = records[i];
+        // The position is unchanged since the previous sampled record (and
+        // so since the last written point). NaN never equals anything, so a
+        // NaN position is always written.
+        if (i > 0 && record.Lat == records[i - stride].Lat && record.Lon == records[i - stride].Lon)
+            continue;
+        if (heightsPresent)
+            buffer += PointWithHeightBytes(record.Lat, record.Lon,
+                                           record.Barometer - static_cast<double>(heightOffset));
+        else
+            buffer += PointBytes(record.Lat, record.Lon);
+        if (buffer.size() >= kFlushBytes) {
+            if (!WriteAll(device, buffer))
+                return false;
+            buffer.resize(0);
+        }
+    }
+    buffer += FooterBytes();
+    return WriteAll(device, buffer);
+}

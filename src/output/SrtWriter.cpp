@@ -1,0 +1,290 @@
+#include "output/SrtWriter.h"
+
+#include "track/GreatCircle.h"
+
+#include <QIODevice>
+
+#include <array>
+#include <limits>
+#include <vector>
+
+namespace {
+
+// The ten placeholders in the order in which they are replaced. The order
+// matters: text inserted for one placeholder is searched by every later one.
+enum Slot { SlotId = 0, SlotSrtTime, SlotGps, SlotHome, SlotBarometer, SlotFlyTime,
+            SlotDistance, SlotSpeedMs, SlotSpeedKmh, SlotWay, SlotCount };
+
+QString PlaceholderName(int slot)
+{
+    static const std::array<QString, SlotCount> names = {
+        QStringLiteral("{ID}"), QStringLiteral("{SrtTime}"), QStringLiteral("{GPS}"),
+        QStringLiteral("{Home}"), QStringLiteral("{Barometer}"), QStringLiteral("{FlyTime}"),
+        QStringLiteral("{Distance}"), QStringLiteral("{SpeedMS}"), QStringLiteral("{SpeedKMH}"),
+        QStringLiteral("{Way}"),
+    };
+    return names[static_cast<size_t>(slot)];
+}
+
+QString Fixed(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals);
+}
+
+QString LonLat(double lonDeg, double latDeg)
+{
+    return Fixed(lonDeg, 4) + QLatin1Char(',') + Fixed(latDeg, 4);
+}
+
+// The text that replaces placeholder `slot` for one record. Every number is
+// formatted as QString::number with format 'f' does, so the file reads the
+// same on every locale.
+QString SlotText(int slot, const FlightRecord& record, int index)
+{
+    switch (slot) {
+    case SlotId: return QString::number(index + 1);
+    case SlotSrtTime: return record.SrtTime;
+    case SlotGps: return LonLat(record.Lon, record.Lat);
+    case SlotHome: return LonLat(record.HomeLon, record.HomeLat);
+    case SlotBarometer: return Fixed(record.Barometer, 1);
+    case SlotFlyTime: return record.FlyTime;
+    case SlotDistance:
+        return Fixed(GreatCircleDistance(record.HomeLat, record.HomeLon, record.Lat, record.Lon), 1);
+    case SlotSpeedMs: return Fixed(record.Speed, 2);
+    // Metres per second to kilometres per hour, in exactly this order of
+    // operations so the rounding of the last digit never varies.
+    case SlotSpeedKmh: return Fixed((record.Speed * 0.001) * 3600, 1);
+    case SlotWay: return Fixed(record.Way, 1);
+    default: return QString();
+    }
+}
+
+bool IsAsciiLetter(QChar c)
+{
+    const ushort u = c.unicode();
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z');
+}
+
+bool IsBrace(QChar c)
+{
+    return c == QLatin1Char('{') || c == QLatin1Char('}');
+}
+
+/*
+ * Expanding the pattern by ten successive QString::replace calls per record
+ * is simple but slow for long logs. The pattern is therefore cut once into a
+ * template: literal pieces and value slots, found by running the same ten
+ * replacements over the literal pieces only. Writing a record is then a
+ * concatenation of the literal pieces and the record's values.
+ *
+ * That concatenation equals the successive replacements exactly when no
+ * inserted value takes part in a later match. Every placeholder name is
+ * "{" + ASCII letters + "}". The numeric values (digits, '.', ',', '-',
+ * "nan", "inf") contain no brace, are never empty, and no placeholder name
+ * contains "nan" or "inf", so they can never be part of a later match. The
+ * two free texts (SrtTime, FlyTime) are checked per record: a text without
+ * braces that holds at least one character other than an ASCII letter can
+ * never lie inside a later match either. An empty text is safe when the
+ * characters on either side of each of its slots cannot be joined into a
+ * placeholder. A record that fails these checks takes the plain successive
+ * replacements, so odd texts such as a FlyTime reading "{Way}" come out as
+ * the replacements make them.
+ *
+ * The pieces are encoded to UTF-8 separately; that equals encoding the whole
+ * text as long as no surrogate pair is split at a piece boundary, which the
+ * per-record check also covers for the free texts.
+ */
+class SrtTemplate {
+public:
+    explicit SrtTemplate(const QString& pattern)
+    {
+        // Each element: literal text (slot < 0) or a value slot.
+        std::vector<Element> elements;
+        elements.push_back(Element{-1, pattern});
+        for (int slot = 0; slot < SlotCount; ++slot) {
+            const QString name = PlaceholderName(slot);
+            std::vector<Element> next;
+            for (const Element& element : elements) {
+                if (element.Slot >= 0) {
+                    next.push_back(element);
+                    continue;
+                }
+                int from = 0;
+                for (;;) {
+                    const int at = element.Text.indexOf(name, from);
+                    if (at < 0)
+                        break;
+                    if (at > from)
+                        next.push_back(Element{-1, element.Text.mid(from, at - from)});
+                    next.push_back(Element{slot, QString()});
+                    from = at + name.size();
+                }
+                if (from < element.Text.size())
+                    next.push_back(Element{-1, element.Text.mid(from)});
+            }
+            elements.swap(next);
+        }
+
+        m_emptySafe.fill(true);
+        for (size_t i = 0; i < elements.size(); ++i) {
+            const Element& element = elements[i];
+            if (element.Slot < 0) {
+                m_pieces.push_back(Piece{-1, element.Text.toUtf8()});
+                // A literal piece that begins or ends in half a surrogate
+                // pair might pair up with its neighbour in the whole text.
+                if (element.Text.front().isSurrogate() || element.Text.back().isSurrogate())
+                    m_literalsSplit = true;
+                continue;
+            }
+            m_pieces.push_back(Piece{element.Slot, QByteArray()});
+            m_used[static_cast<size_t>(element.Slot)] = true;
+            // With an empty value the neighbours touch; they can only form a
+            // new placeholder when the left one ends in '{' or a letter and
+            // the right one starts with '}' or a letter. A neighbouring slot
+            // is not looked into: such a slot counts as unsafe.
+            const bool leftSafe = i == 0
+                || (elements[i - 1].Slot < 0 && !IsAsciiLetter(elements[i - 1].Text.back())
+                    && elements[i - 1].Text.back() != QLatin1Char('{'));
+            const bool rightSafe = i + 1 == elements.size()
+                || (elements[i + 1].Slot < 0 && !IsAsciiLetter(elements[i + 1].Text.front())
+                    && elements[i + 1].Text.front() != QLatin1Char('}'));
+            if (!leftSafe && !rightSafe)
+                m_emptySafe[static_cast<size_t>(element.Slot)] = false;
+        }
+    }
+
+    // True when the record's free texts cannot interact with the
+    // replacements, so AppendRecord gives the exact expansion.
+    bool Fits(const FlightRecord& record) const
+    {
+        return !m_literalsSplit && TextFits(SlotSrtTime, record.SrtTime) && TextFits(SlotFlyTime, record.FlyTime);
+    }
+
+    void AppendRecord(const FlightRecord& record, int index, QByteArray& out) const
+    {
+        for (const Piece& piece : m_pieces) {
+            if (piece.Slot < 0) {
+                out.append(piece.Bytes);
+            } else if (piece.Slot == SlotSrtTime) {
+                out.append(record.SrtTime.toUtf8());
+            } else if (piece.Slot == SlotFlyTime) {
+                out.append(record.FlyTime.toUtf8());
+            } else {
+                // Numbers are plain ASCII.
+                const QString text = SlotText(piece.Slot, record, index);
+                for (const QChar c : text)
+                    out.append(static_cast<char>(c.unicode()));
+            }
+        }
+    }
+
+private:
+    struct Element {
+        int Slot;
+        QString Text;
+    };
+    struct Piece {
+        int Slot;
+        QByteArray Bytes;
+    };
+
+    bool TextFits(int slot, const QString& text) const
+    {
+        if (!m_used[static_cast<size_t>(slot)])
+            return true;
+        if (text.isEmpty())
+            return m_emptySafe[static_cast<size_t>(slot)];
+        if (text.front().isSurrogate() || text.back().isSurrogate())
+            return false;
+        bool nonLetter = false;
+        for (const QChar c : text) {
+            if (IsBrace(c))
+                return false;
+            if (!IsAsciiLetter(c))
+                nonLetter = true;
+        }
+        return nonLetter;
+    }
+
+    std::vector<Piece> m_pieces;
+    std::array<bool, SlotCount> m_used{};
+    std::array<bool, SlotCount> m_emptySafe{};
+    bool m_literalsSplit = false;
+};
+
+// Appends the expansion of every record to `out`; calls `flush` whenever
+// `out` has grown past `flushBytes`. Stops early when flush returns false.
+template <typename Flush>
+bool RenderInto(const FlightRecordList& records, const QString& pattern, QByteArray& out,
+                int flushBytes, Flush flush)
+{
+    const SrtTemplate compiled(pattern);
+    int index = 0;
+    for (const FlightRecord& record : records) {
+        if (compiled.Fits(record))
+            compiled.AppendRecord(record, index, out);
+        else
+            out.append(ExpandSrtBlock(record, index, pattern).toUtf8());
+        ++index;
+        if (out.size() >= flushBytes && !flush(out))
+            return false;
+    }
+    return true;
+}
+
+// Writes all of `bytes` in one call; a failed or short write is a failure.
+bool WriteAll(QIODevice* device, const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return true;
+    return device->write(bytes) == bytes.size();
+}
+
+constexpr int kFlushBytes = 4 * 1024 * 1024;
+
+}  // namespace
+
+QString DefaultOutputPattern()
+{
+    return QStringLiteral(
+        "{ID}\r\n"
+        "{SrtTime}\r\n"
+        "{FlyTime}   GPS:{GPS}   Hb:{Barometer}\r\n"
+        "Dst: {Distance}m   Spd: {SpeedMS}m/s  ({SpeedKMH}km/h)   Way: {Way}m\r\n"
+        "\r\n");
+}
+
+QString ExpandSrtBlock(const FlightRecord& record, int index, const QString& pattern)
+{
+    QString text = pattern;
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        const QString name = PlaceholderName(slot);
+        // Only compute a value (the distance costs trigonometry) when its
+        // placeholder is there.
+        if (text.contains(name))
+            text.replace(name, SlotText(slot, record, index));
+    }
+    return text;
+}
+
+QByteArray RenderSrtBlocks(const FlightRecordList& records, const QString& pattern)
+{
+    QByteArray out;
+    RenderInto(records, pattern, out, std::numeric_limits<int>::max(),
+               [](QByteArray&) { return true; });
+    return out;
+}
+
+bool WriteSrtBlocks(const FlightRecordList& records, const QString& pattern, QIODevice* device)
+{
+    QByteArray buffer;
+    buffer.reserve(kFlushBytes + 4096);
+    const auto flush = [device](QByteArray& bytes) {
+        const bool ok = WriteAll(device, bytes);
+        bytes.resize(0);  // keeps the reserved capacity
+        return ok;
+    };
+    if (!RenderInto(records, pattern, buffer, kFlushBytes, flush))
+        return false;
+    return flush(buffer);
+}

@@ -1,0 +1,254 @@
+#!/usr/bin/env python3
+"""Derives the expected outputs of the reference cases from their input logs.
+
+This is a second, independent implementation of Velloa's rules, written from
+the documented behaviour and not from the C++ code: reading a log (line ends, blocks,
+the six default patterns, filling unmatched Home/GPS/Barometer values from
+neighbouring records), the track passes as the subtitle conversion runs them
+with its start-up settings (five smoothing sweeps of the positions, plain
+step lengths as speeds, the way counting rule, way before 0), the subtitle
+expansion with the default pattern in its LF form, and the GPX route over the
+records as parsed with step 5.
+
+Numbers are rounded the way the program writes them: the exact binary value
+rounded to n decimals. A value that lies exactly half-way is refused, so no
+reference file depends on how ties are broken.
+
+Usage: derive_expected.py CASE_FOLDER...   (writes expected.sorned.srt and
+expected.gpx beside each folder's flight.SRT)
+"""
+
+import math
+import re
+import sys
+import decimal
+from decimal import Decimal, ROUND_DOWN, ROUND_HALF_UP
+from pathlib import Path
+
+decimal.getcontext().prec = 200  # every double's exact value fits
+
+RADIUS_M = 6378200.0
+PI = 3.141592653589793
+HALF_PI = 1.5707963267948966
+
+PATTERNS = {
+    "ID": r"^([0-9]*)$",
+    "SrtTime": r"(.{13}-->.{13})",
+    "Home": r".*HOME[(]([-]?[0-9]+[.][0-9]*)[,]([-]?[0-9]+[.][0-9]*)[)]",
+    "GPS": r".*GPS[(]([-]?[0-9]+[.][0-9]*)[,]([-]?[0-9]+[.][0-9]*)[,]",
+    "FlyTime": r"HOME[(][-0-9., ]*[)][ ](20[0-9][0-9][.][0-9][0-9][.][0-9][0-9][ ][0-9:]{8})",
+    "Barometer": r"BAROMETER[:]([-]?[0-9]*[.][0-9]*)",
+}
+
+DEFAULT_PATTERN_LF = (
+    "{ID}\n"
+    "{SrtTime}\n"
+    "{FlyTime}   GPS:{GPS}   Hb:{Barometer}\n"
+    "Dst: {Distance}m   Spd: {SpeedMS}m/s  ({SpeedKMH}km/h)   Way: {Way}m\n"
+    "\n"
+)
+
+GPX_HEADER = (
+    '<?xml version="1.0"?>\r\n'
+    '<gpx version="1.1" creator="velloa.example"'
+    ' xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance"'
+    ' xmlns="http://www.topografix.com/GPX/1/1"'
+    ' xsi:schemaLocation="http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd">\r\n'
+    "<rte>\r\n"
+)
+GPX_FOOTER = "</rte>\r\n</gpx>\r\n"
+
+
+def compile_pattern(text):
+    # The block is searched as a whole: "." takes line ends too, "^" and "$"
+    # stand only for the start and the very end of the block.
+    if text.endswith("$"):
+        text = text[:-1] + r"\Z"
+    return re.compile(text, re.DOTALL)
+
+
+COMPILED = {name: compile_pattern(p) for name, p in PATTERNS.items()}
+
+
+def fixed(value, decimals):
+    if math.isnan(value):
+        return "nan"
+    if value == 0.0:
+        value = 0.0  # a negative zero is written without its sign
+    exact = Decimal(value)
+    step = Decimal(1).scaleb(-decimals)
+    down = exact.quantize(step, rounding=ROUND_DOWN)
+    if abs(exact - down) * 2 == step:
+        raise ValueError(f"{value!r} lies half-way at {decimals} decimals")
+    return str(exact.quantize(step, rounding=ROUND_HALF_UP))
+
+
+def to_number(text):
+    try:
+        return float(text)
+    except ValueError:
+        return 0.0
+
+
+def split_blocks(data):
+    data = data.split(b"\0", 1)[0]
+    text = data.decode("utf-8", errors="replace")
+    if text.startswith("\ufeff"):
+        text = text[1:]
+    # Lines with the line end that follows each (CR LF, LF or a lone CR).
+    lines = re.findall(r"([^\r\n]*)(\r\n|\n|\r|$)", text)
+    blocks, current = [], []
+    for line, end in lines:
+        if line == "":
+            if current:
+                blocks.append(current)
+                current = []
+            continue
+        current.append((line, end))
+    if current:
+        blocks.append(current)
+    result = []
+    for block in blocks:
+        parts = []
+        for k, (line, end) in enumerate(block):
+            parts.append(line)
+            if k + 1 < len(block):
+                parts.append(end)
+        result.append("".join(parts))
+    return result
+
+
+def parse(data):
+    records, matched = [], []
+    for block in split_blocks(data):
+        r = dict(Id="", SrtTime="not found", HomeLat=0.0, HomeLon=0.0, Lat=0.0, Lon=0.0,
+                 FlyTime="", Barometer=0.0, Speed=0.0, Way=0.0)
+        m = {}
+        found = COMPILED["ID"].search(block)
+        r["Id"] = found.group(1) if found else ""
+        found = COMPILED["SrtTime"].search(block)
+        if found:
+            r["SrtTime"] = found.group(1)
+        found = COMPILED["Home"].search(block)
+        m["Home"] = bool(found)
+        if found:
+            r["HomeLon"], r["HomeLat"] = to_number(found.group(1)), to_number(found.group(2))
+        found = COMPILED["GPS"].search(block)
+        m["GPS"] = bool(found)
+        if found:
+            r["Lon"], r["Lat"] = to_number(found.group(1)), to_number(found.group(2))
+        found = COMPILED["Barometer"].search(block)
+        m["Barometer"] = bool(found)
+        if found:
+            r["Barometer"] = to_number(found.group(1))
+        found = COMPILED["FlyTime"].search(block)
+        if found:
+            r["FlyTime"] = found.group(1)
+        records.append(r)
+        matched.append(m)
+
+    # Unmatched Home, GPS or Barometer: nearest earlier match, else nearest
+    # later one, else 0.
+    fields = {"Home": ("HomeLat", "HomeLon"), "GPS": ("Lat", "Lon"), "Barometer": ("Barometer",)}
+    for name, keys in fields.items():
+        sources = [i for i, m in enumerate(matched) if m[name]]
+        for i, m in enumerate(matched):
+            if m[name] or not sources:
+                continue
+            earlier = [j for j in sources if j < i]
+            j = earlier[-1] if earlier else min(j for j in sources if j > i)
+            for key in keys:
+                records[i][key] = records[j][key]
+    return records
+
+
+def distance(lat1, lon1, lat2, lon2):
+    if any(math.isnan(v) or math.isinf(v) for v in (lat1, lon1, lat2, lon2)):
+        return float("nan")
+    if lat1 == lat2 and lon1 == lon2:
+        return 0.0
+    c1 = HALF_PI - (lat1 * PI) / 180
+    c2 = HALF_PI - (lat2 * PI) / 180
+    d = ((lon2 - lon1) * PI) / 180
+    x = math.cos(c2) * math.cos(c1) + math.sin(c2) * math.sin(c1) * math.cos(d)
+    return math.acos(min(1.0, max(-1.0, x))) * RADIUS_M
+
+
+
+def derive_track(records, smoothing=5, way_before=0.0):
+    for _ in range(smoothing):
+        for j in range(len(records) - 1):
+            for key in ("Lat", "Lon"):
+                a, b = records[j][key], records[j + 1][key]
+                h = (b - a) * 0.5
+                records[j][key] = a + h
+                records[j + 1][key] = b - h
+    # With smoothing on, the speeds are the plain step lengths.
+    for i in range(len(records) - 1):
+        a, b = records[i], records[i + 1]
+        a["Speed"] = distance(a["Lat"], a["Lon"], b["Lat"], b["Lon"])
+    w, k = way_before, 0
+    for i, r in enumerate(records):
+        r["Way"] = w
+        lat_changed = not (r["Lat"] == records[k]["Lat"])
+        lon_changed = not (r["Lon"] == records[k]["Lon"])
+        if (lat_changed and lon_changed) or ((lat_changed or lon_changed) and i - k >= 5):
+            w += distance(records[k]["Lat"], records[k]["Lon"], r["Lat"], r["Lon"])
+            r["Way"] = w
+            k = i
+
+
+def expand(record, index, pattern):
+    text = pattern
+    values = [
+        ("{ID}", lambda: str(index + 1)),
+        ("{SrtTime}", lambda: record["SrtTime"]),
+        ("{GPS}", lambda: fixed(record["Lon"], 4) + "," + fixed(record["Lat"], 4)),
+        ("{Home}", lambda: fixed(record["HomeLon"], 4) + "," + fixed(record["HomeLat"], 4)),
+        ("{Barometer}", lambda: fixed(record["Barometer"], 1)),
+        ("{FlyTime}", lambda: record["FlyTime"]),
+        ("{Distance}", lambda: fixed(distance(record["HomeLat"], record["HomeLon"],
+                                              record["Lat"], record["Lon"]), 1)),
+        ("{SpeedMS}", lambda: fixed(record["Speed"], 2)),
+        ("{SpeedKMH}", lambda: fixed((record["Speed"] * 0.001) * 3600, 1)),
+        ("{Way}", lambda: fixed(record["Way"], 1)),
+    ]
+    for name, value in values:
+        if name in text:
+            text = text.replace(name, value())
+    return text
+
+
+def gpx(records, step=5):
+    sampled = records[::step]
+    present = any(not (r["Barometer"] == 0.0) for r in sampled)
+    offset = 0
+    for r in sampled:
+        if float(offset) > r["Barometer"]:
+            offset = int(r["Barometer"])  # truncation toward zero
+    out = [GPX_HEADER]
+    for n, r in enumerate(sampled):
+        if n > 0 and r["Lat"] == sampled[n - 1]["Lat"] and r["Lon"] == sampled[n - 1]["Lon"]:
+            continue
+        point = f'<rtept lat="{fixed(r["Lat"], 5)}" lon="{fixed(r["Lon"], 5)}">\r\n'
+        if present:
+            point += f"<ele>{fixed(r['Barometer'] - offset, 2)}</ele>\r\n"
+        out.append(point + "</rtept>\r\n")
+    out.append(GPX_FOOTER)
+    return "".join(out)
+
+
+def main(folders):
+    for folder in map(Path, folders):
+        data = (folder / "flight.SRT").read_bytes()
+        parsed = parse(data)
+        (folder / "expected.gpx").write_bytes(gpx(parsed).encode("utf-8"))
+        derived = [dict(r) for r in parsed]
+        derive_track(derived)
+        srt = "".join(expand(r, i, DEFAULT_PATTERN_LF) for i, r in enumerate(derived))
+        (folder / "expected.sorned.srt").write_bytes(srt.encode("utf-8"))
+        print(f"{folder}: {len(parsed)} records")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])
