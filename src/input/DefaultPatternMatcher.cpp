@@ -77,6 +77,51 @@ QString DefaultPatternMatcher::Cap(int n) const
     return m_block.mid(m_starts[n], m_lengths[n]);
 }
 
+double DefaultPatternMatcher::CapNumber(int n) const
+{
+    if (n < 0 || n >= m_groups)
+        return 0.0;
+    const QChar* s = m_block.constData() + m_starts[n];
+    const int length = m_lengths[n];
+    // Digits with an optional sign and one point. When the digits form an
+    // integer below 2^53 and there are at most 22 of them after the point,
+    // integer / 10^k is one correctly rounded division of two exact doubles,
+    // the value QString::toDouble gives too. Anything longer goes to it.
+    static const double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12,
+        1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    int i = 0;
+    const bool negative = length > 0 && s[0].unicode() == '-';
+    if (negative)
+        ++i;
+    quint64 digits = 0;
+    int digitCount = 0;
+    int fractionDigits = 0;
+    bool afterPoint = false;
+    bool shapeOk = true;
+    for (; i < length; ++i) {
+        const ushort c = s[i].unicode();
+        if (c >= '0' && c <= '9') {
+            if (digits != 0 || c != '0')
+                ++digitCount;  // significant digits only
+            digits = digits * 10 + (c - '0');
+            fractionDigits += afterPoint;
+            if (digitCount > 15)
+                break;
+        } else if (c == '.' && !afterPoint) {
+            afterPoint = true;
+        } else {
+            shapeOk = false;
+            break;
+        }
+    }
+    if (i < length || !shapeOk || fractionDigits > 22)
+        return Cap(n).toDouble();
+    if (length - negative - afterPoint == 0)
+        return 0.0;  // "." or "-.": no number, which toDouble reads as 0
+    const double value = static_cast<double>(digits) / kPowersOfTen[fractionDigits];
+    return negative ? -value : value;
+}
+
 // ^([0-9]*)$ : "^" and "$" stand for the ends of the whole block.
 bool DefaultPatternMatcher::MatchId(const QChar* s, int n)
 {

@@ -22,6 +22,9 @@ public:
     // Capture n (0 = the whole match) of the last successful search; empty
     // for a group the pattern does not have.
     QString Cap(int n) const;
+    // Cap(n).toDouble(), without making the text: the number captures of the
+    // built-in patterns are all of the shape [-]?[0-9]*[.][0-9]*.
+    double CapNumber(int n) const;
 
 private:
     bool MatchId(const QChar* s, int n);

@@ -35,6 +35,13 @@ QString CompiledPatterns::Cap(int index, int n) const
     return m_expressions[static_cast<std::size_t>(index)].cap(n);
 }
 
+double CompiledPatterns::CapNumber(int index, int n) const
+{
+    if (m_builtIn[static_cast<std::size_t>(index)])
+        return m_matchers[static_cast<std::size_t>(index)].CapNumber(n);
+    return m_expressions[static_cast<std::size_t>(index)].cap(n).toDouble();
+}
+
 MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, CompiledPatterns& patterns)
 {
     MatchedPatterns matched = 0;
@@ -58,19 +65,19 @@ MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, Compil
 
     // The log writes longitude first, latitude second.
     if (patterns.Search(InputPatterns::Home, block)) {
-        record.HomeLon = patterns.Cap(InputPatterns::Home, 1).toDouble();
-        record.HomeLat = patterns.Cap(InputPatterns::Home, 2).toDouble();
+        record.HomeLon = patterns.CapNumber(InputPatterns::Home, 1);
+        record.HomeLat = patterns.CapNumber(InputPatterns::Home, 2);
         matched |= bit(InputPatterns::Home);
     }
 
     if (patterns.Search(InputPatterns::GPS, block)) {
-        record.Lon = patterns.Cap(InputPatterns::GPS, 1).toDouble();
-        record.Lat = patterns.Cap(InputPatterns::GPS, 2).toDouble();
+        record.Lon = patterns.CapNumber(InputPatterns::GPS, 1);
+        record.Lat = patterns.CapNumber(InputPatterns::GPS, 2);
         matched |= bit(InputPatterns::GPS);
     }
 
     if (patterns.Search(InputPatterns::Barometer, block)) {
-        record.Barometer = patterns.Cap(InputPatterns::Barometer, 1).toDouble();
+        record.Barometer = patterns.CapNumber(InputPatterns::Barometer, 1);
         matched |= bit(InputPatterns::Barometer);
     }
 

@@ -26,6 +26,8 @@ public:
     // n is available through cap(index, n) until the next search.
     bool Search(int index, const QString& block);
     QString Cap(int index, int n) const;
+    // Cap(index, n).toDouble(), faster for the built-in patterns.
+    double CapNumber(int index, int n) const;
 
 private:
     std::array<QRegExp, InputPatterns::Count> m_expressions;

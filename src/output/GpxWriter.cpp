@@ -1,5 +1,6 @@
 #include "output/GpxWriter.h"
 
+#include "output/FixedNumber.h"
 #include "output/Maker.h"
 
 #include <QIODevice>
@@ -9,11 +10,6 @@
 #include <limits>
 
 namespace {
-
-QString Fixed(double value, int decimals)
-{
-    return QString::number(value, 'f', decimals);
-}
 
 QByteArray HeaderBytes()
 {
@@ -35,19 +31,28 @@ QByteArray FooterBytes()
 
 // The numbers contain no braces, so filling the point templates by
 // concatenation gives the same text as replacing {Lt}, {Lg} and {H} in turn.
-QByteArray PointBytes(double latDeg, double lonDeg)
+// Without a height: "<rtept lat="{Lt}" lon="{Lg}">\r\n</rtept>\r\n"; with
+// one: "<rtept lat="{Lt}" lon="{Lg}">\r\n<ele>{H}</ele>\r\n</rtept>\r\n".
+void AppendPoint(QByteArray& out, double latDeg, double lonDeg, const double* heightMetres)
 {
-    return (QStringLiteral("<rtept lat=\"") + Fixed(latDeg, 5) + QStringLiteral("\" lon=\"")
-            + Fixed(lonDeg, 5) + QStringLiteral("\">\r\n</rtept>\r\n"))
-        .toUtf8();
+    out += "<rtept lat=\"";
+    AppendFixed(out, latDeg, 5);
+    out += "\" lon=\"";
+    AppendFixed(out, lonDeg, 5);
+    out += "\">\r\n";
+    if (heightMetres) {
+        out += "<ele>";
+        AppendFixed(out, *heightMetres, 2);
+        out += "</ele>\r\n";
+    }
+    out += "</rtept>\r\n";
 }
 
-QByteArray PointWithHeightBytes(double latDeg, double lonDeg, double heightMetres)
+QByteArray PointBytes(double latDeg, double lonDeg, const double* heightMetres = nullptr)
 {
-    return (QStringLiteral("<rtept lat=\"") + Fixed(latDeg, 5) + QStringLiteral("\" lon=\"")
-            + Fixed(lonDeg, 5) + QStringLiteral("\">\r\n<ele>") + Fixed(heightMetres, 2)
-            + QStringLiteral("</ele>\r\n</rtept>\r\n"))
-        .toUtf8();
+    QByteArray bytes;
+    AppendPoint(bytes, latDeg, lonDeg, heightMetres);
+    return bytes;
 }
 
 // One write of the whole piece; a failed or short write is a failure.
@@ -84,7 +89,7 @@ bool WriteGpxPoint(double latDeg, double lonDeg, QIODevice* device)
 
 bool WriteGpxPointWithHeight(double latDeg, double lonDeg, double heightMetres, QIODevice* device)
 {
-    return WriteAll(device, PointWithHeightBytes(latDeg, lonDeg, heightMetres));
+    return WriteAll(device, PointBytes(latDeg, lonDeg, &heightMetres));
 }
 
 bool WriteGpxFooter(QIODevice* device)
@@ -127,11 +132,8 @@ bool WriteGpxRoute(const FlightRecordList& records, QIODevice* device, int step)
         // NaN position is always written.
         if (i > 0 && record.Lat == records[i - stride].Lat && record.Lon == records[i - stride].Lon)
             continue;
-        if (heightsPresent)
-            buffer += PointWithHeightBytes(record.Lat, record.Lon,
-                                           record.Barometer - static_cast<double>(heightOffset));
-        else
-            buffer += PointBytes(record.Lat, record.Lon);
+        const double height = record.Barometer - static_cast<double>(heightOffset);
+        AppendPoint(buffer, record.Lat, record.Lon, heightsPresent ? &height : nullptr);
         if (buffer.size() >= kFlushBytes) {
             if (!WriteAll(device, buffer))
                 return false;

@@ -1,5 +1,6 @@
 #include "output/SrtWriter.h"
 
+#include "output/FixedNumber.h"
 #include "track/GreatCircle.h"
 
 #include <QIODevice>
@@ -26,37 +27,61 @@ QString PlaceholderName(int slot)
     return names[static_cast<size_t>(slot)];
 }
 
-QString Fixed(double value, int decimals)
+void AppendLonLat(QByteArray& out, double lonDeg, double latDeg)
 {
-    return QString::number(value, 'f', decimals);
+    AppendFixed(out, lonDeg, 4);
+    out += ',';
+    AppendFixed(out, latDeg, 4);
 }
 
-QString LonLat(double lonDeg, double latDeg)
-{
-    return Fixed(lonDeg, 4) + QLatin1Char(',') + Fixed(latDeg, 4);
-}
-
-// The text that replaces placeholder `slot` for one record. Every number is
-// formatted as QString::number with format 'f' does, so the file reads the
-// same on every locale.
-QString SlotText(int slot, const FlightRecord& record, int index)
+// Appends the text of a value placeholder (every one but {SrtTime} and
+// {FlyTime}): plain ASCII, formatted as QString::number writes the numbers
+// (format 'f'), so the file reads the same on every locale.
+void AppendNumberSlot(QByteArray& out, int slot, const FlightRecord& record, int index)
 {
     switch (slot) {
-    case SlotId: return QString::number(index + 1);
-    case SlotSrtTime: return record.SrtTime;
-    case SlotGps: return LonLat(record.Lon, record.Lat);
-    case SlotHome: return LonLat(record.HomeLon, record.HomeLat);
-    case SlotBarometer: return Fixed(record.Barometer, 1);
-    case SlotFlyTime: return record.FlyTime;
+    case SlotId: out += QByteArray::number(index + 1); break;
+    case SlotGps: AppendLonLat(out, record.Lon, record.Lat); break;
+    case SlotHome: AppendLonLat(out, record.HomeLon, record.HomeLat); break;
+    case SlotBarometer: AppendFixed(out, record.Barometer, 1); break;
     case SlotDistance:
-        return Fixed(GreatCircleDistance(record.HomeLat, record.HomeLon, record.Lat, record.Lon), 1);
-    case SlotSpeedMs: return Fixed(record.Speed, 2);
+        AppendFixed(out, GreatCircleDistance(record.HomeLat, record.HomeLon, record.Lat, record.Lon), 1);
+        break;
+    case SlotSpeedMs: AppendFixed(out, record.Speed, 2); break;
     // Metres per second to kilometres per hour, in exactly this order of
     // operations so the rounding of the last digit never varies.
-    case SlotSpeedKmh: return Fixed((record.Speed * 0.001) * 3600, 1);
-    case SlotWay: return Fixed(record.Way, 1);
-    default: return QString();
+    case SlotSpeedKmh: AppendFixed(out, (record.Speed * 0.001) * 3600, 1); break;
+    case SlotWay: AppendFixed(out, record.Way, 1); break;
+    default: break;
     }
+}
+
+// The text that replaces placeholder `slot` for one record.
+QString SlotText(int slot, const FlightRecord& record, int index)
+{
+    if (slot == SlotSrtTime)
+        return record.SrtTime;
+    if (slot == SlotFlyTime)
+        return record.FlyTime;
+    QByteArray bytes;
+    AppendNumberSlot(bytes, slot, record, index);
+    return QString::fromLatin1(bytes);
+}
+
+// UTF-8 of `text` appended to `out`; ASCII, the usual case, byte by byte.
+void AppendUtf8(QByteArray& out, const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            out += text.toUtf8();
+            return;
+        }
+    }
+    const int start = out.size();
+    out.resize(start + text.size());
+    char* bytes = out.data() + start;
+    for (const QChar c : text)
+        *bytes++ = static_cast<char>(c.unicode());
 }
 
 bool IsAsciiLetter(QChar c)
@@ -166,14 +191,11 @@ public:
             if (piece.Slot < 0) {
                 out.append(piece.Bytes);
             } else if (piece.Slot == SlotSrtTime) {
-                out.append(record.SrtTime.toUtf8());
+                AppendUtf8(out, record.SrtTime);
             } else if (piece.Slot == SlotFlyTime) {
-                out.append(record.FlyTime.toUtf8());
+                AppendUtf8(out, record.FlyTime);
             } else {
-                // Numbers are plain ASCII.
-                const QString text = SlotText(piece.Slot, record, index);
-                for (const QChar c : text)
-                    out.append(static_cast<char>(c.unicode()));
+                AppendNumberSlot(out, piece.Slot, record, index);
             }
         }
     }

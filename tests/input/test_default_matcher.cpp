@@ -8,13 +8,15 @@
 #include <QRegExp>
 #include <QtTest>
 
+#include <cstring>
 #include <random>
 
 namespace {
 
 const char* const kTokens[] = {"HOME(", "GPS(", "BAROMETER:", "-->", "HOME", "GPS", "BAROMETER", "(", ")", ",",
     ".", "-", " ", ":", "\r\n", "\n", "\r", "0", "1", "7", "20", "2019", "59", "30.2345", "-58.4001", ".5", "12:34:56",
-    "00:00:11,000", " --> ", "2019.06.20 ", "x", "home(", "gps(", "\xC3\xA9", "\xF0\x9F\x9A\x81", "\t", "{", "]"};
+    "00:00:11,000", " --> ", "-0.0", "9007199254740993.5", "0.1000000000000000055511151231257827",
+    "000123.4500", "-.", "2019.06.20 ", "x", "home(", "gps(", "\xC3\xA9", "\xF0\x9F\x9A\x81", "\t", "{", "]"};
 
 QString RealisticBlock(std::mt19937& random)
 {
@@ -112,6 +114,9 @@ void TestDefaultMatcher::knownCases_data()
     QTest::newRow("barometer") << int(InputPatterns::Barometer) << worked << QStringList{QStringLiteral("25.4")};
     QTest::newRow("barometer lone point") << int(InputPatterns::Barometer) << QStringLiteral("BAROMETER:.")
                                           << QStringList{QStringLiteral(".")};
+    QTest::newRow("barometer long digits") << int(InputPatterns::Barometer)
+                                           << QStringLiteral("BAROMETER:12345678901234567890.5")
+                                           << QStringList{QStringLiteral("12345678901234567890.5")};
     QTest::newRow("barometer second try") << int(InputPatterns::Barometer)
                                           << QStringLiteral("BAROMETER:-x BAROMETER:-1.5")
                                           << QStringList{QStringLiteral("-1.5")};
@@ -124,8 +129,10 @@ void TestDefaultMatcher::knownCases()
     QFETCH(QStringList, captures);
     DefaultPatternMatcher matcher;
     QCOMPARE(matcher.Search(index, block), !captures.isEmpty());
-    for (int i = 0; i < captures.size(); ++i)
+    for (int i = 0; i < captures.size(); ++i) {
         QCOMPARE(matcher.Cap(i + 1), captures[i]);
+        QCOMPARE(matcher.CapNumber(i + 1), captures[i].toDouble());
+    }
 }
 
 void TestDefaultMatcher::agreesWithQRegExp()
@@ -157,6 +164,11 @@ void TestDefaultMatcher::agreesWithQRegExp()
             if (expected != actual || (expected && [&] {
                     for (int c = 0; c <= 3; ++c) {
                         if (expressions[i].cap(c) != matcher.Cap(c))
+                            return true;
+                        // The numbers, bit for bit (the sign of a zero too).
+                        const double expectedNumber = expressions[i].cap(c).toDouble();
+                        const double actualNumber = matcher.CapNumber(c);
+                        if (std::memcmp(&expectedNumber, &actualNumber, sizeof(double)) != 0)
                             return true;
                     }
                     return false;
