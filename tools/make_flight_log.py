@@ -7,8 +7,9 @@ One subtitle block per second, blocks separated by one empty line:
     HH:MM:SS,mmm --> HH:MM:SS,mmm
     HOME(<home lon>,<home lat>) YYYY.MM.DD hh:mm:ss
     GPS(<lon>,<lat>,<satellites>) BAROMETER:<height>
+    ISO:<iso> Shutter:<1/s> EV:<ev> Fnum:F2.2 
 
-Coordinates carry four decimals, as the drone writes them, so a flight at a
+The camera line ends in a blank, as the drone writes it. Coordinates carry four decimals, as the drone writes them, so a flight at a
 few metres per second moves in visible steps (1e-4 degree of latitude is
 about 11 m): the position stands still for some records, then jumps, often
 in one coordinate only, and GPS noise now and then flips a digit back and
@@ -62,12 +63,16 @@ def blocks(count, start_lat, start_lon, seed):
         noisy_lat = lat + rng.gauss(0.0, 0.8) / METRES_PER_DEGREE
         noisy_lon = lon + rng.gauss(0.0, 0.8) / (METRES_PER_DEGREE * math.cos(math.radians(lat)))
         sats = rng.randint(14, 19)
+        iso = rng.choice((100, 100, 100, 200))
+        shutter = rng.choice((60, 120, 240, 320, 500))
+        ev = rng.choice(("", "", "0.3", "-0.3", "0.7"))
         start_ms = (n - 1) * 1000
         yield [
             str(n),
             "%s --> %s" % (srt_time(start_ms), srt_time(start_ms + 1000)),
             "HOME(%s,%s) %s" % (home[0], home[1], stamp.strftime("%Y.%m.%d %H:%M:%S")),
             "GPS(%s,%s,%d) BAROMETER:%s" % (fmt(noisy_lon, 4), fmt(noisy_lat, 4), sats, fmt(height, 1)),
+            "ISO:%d Shutter:%d EV:%s Fnum:F2.2 " % (iso, shutter, ev),
         ]
 
         # Move on by one second.

@@ -101,7 +101,7 @@ void TestRealisticLog::readAndMeasure()
     QVERIFY(!bytes.contains('\r'));
 
     // Independent reading: blocks are separated by one empty line, and the
-    // fourth line of each holds the position and the height.
+    // fourth of their five lines holds the position and the height.
     QVector<Point> points;
     QVector<double> heights;
     QList<QByteArray> lines;
@@ -113,7 +113,7 @@ void TestRealisticLog::readAndMeasure()
         }
         if (lines.isEmpty())
             continue;
-        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines.size(), 5);
         Point p;
         double h = 0.0;
         QVERIFY2(ParseGpsLine(lines[3], p, h), lines[3].constData());
