@@ -19,7 +19,10 @@ WriteStatus SaveAtomically(const QString& fileName, Write&& write)
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return WriteStatus::NotOpened;
-    if (!write(&file)) {
+    // QSaveFile keeps the last few KiB in its own buffer and writes them in
+    // commit(), which renames the file even when that last write fails: push
+    // them out first, so a failure there is seen and the target kept.
+    if (!write(&file) || !file.flush()) {
         file.cancelWriting();
         return WriteStatus::WriteFailed;
     }
