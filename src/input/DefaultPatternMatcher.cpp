@@ -8,9 +8,9 @@ bool IsDigit(QChar c)
 }
 
 // Whether s[at..] begins with the ASCII text `word`.
-bool HasWordAt(const QChar* s, int n, int at, const char* word, int wordLength)
+inline bool HasWordAt(const QChar* s, int n, int at, const char* word, int wordLength)
 {
-    if (at < 0 || at + wordLength > n)
+    if (at < 0 || at + wordLength > n || s[at].unicode() != static_cast<uchar>(word[0]))
         return false;
     for (int i = 0; i < wordLength; ++i) {
         if (s[at + i].unicode() != static_cast<uchar>(word[i]))

@@ -123,6 +123,16 @@ TextBytes TextRange(const QByteArray& bytes)
 // it stay as they stood. Lines end at CR LF, LF or a lone CR. CR and LF are
 // single bytes that never occur inside a UTF-8 sequence, so cutting the bytes
 // here cuts the decoded text at the same places.
+// The position of the first CR or LF in [from, end), or end. memchr is
+// vectorised; the CR search only covers the line up to its LF.
+int LineEnd(const char* d, int from, int end)
+{
+    const void* lf = std::memchr(d + from, '\n', static_cast<std::size_t>(end - from));
+    const int lineEnd = lf ? static_cast<int>(static_cast<const char*>(lf) - d) : end;
+    const void* cr = std::memchr(d + from, '\r', static_cast<std::size_t>(lineEnd - from));
+    return cr ? static_cast<int>(static_cast<const char*>(cr) - d) : lineEnd;
+}
+
 template <typename F>
 void ForEachBlock(const TextBytes& t, F&& f)
 {
@@ -132,9 +142,7 @@ void ForEachBlock(const TextBytes& t, F&& f)
     int blockEnd = 0;
     int p = t.begin;
     while (p < t.end) {
-        int q = p;
-        while (q < t.end && d[q] != '\r' && d[q] != '\n')
-            ++q;
+        const int q = LineEnd(d, p, t.end);
         if (q > p) {
             if (!inBlock) {
                 blockBegin = p;
