@@ -55,13 +55,13 @@ QString OutputPath(const QString& derived, const QString& outputDir)
     return QDir(outputDir).filePath(QFileInfo(derived).fileName());
 }
 
-// Reports the outcome of one output as the window would: the written name
-// on `out`, a failure on `err`. Returns whether the file was written.
-bool Report(WriteStatus status, const QString& name, const CliOptions& options, QTextStream& out, QTextStream& err)
+// Reports the outcome of one output as the window would: the name written is
+// kept for the summary, a failure goes to `err` at once. Returns whether the
+// file was written.
+bool Report(WriteStatus status, const QString& name, QStringList& written, QTextStream& err)
 {
     if (status == WriteStatus::Written) {
-        if (!options.Quiet)
-            out << WriteOutcomeMessage(status, name).Text << '\n';
+        written << WriteOutcomeMessage(status, name).Text;
         return true;
     }
     Fail(err, name, WriteOutcomeMessage(status, name).Text);
@@ -84,6 +84,7 @@ bool ConvertLog(const QString& log, const CliOptions& options, double& wayBefore
 
     const OutputNames names = DeriveOutputNames(log);
     FlightRecordList& records = read.Records;
+    QStringList written;
     bool ok = true;
 
     // The route is made from the positions as parsed, so it is written
@@ -93,27 +94,29 @@ bool ConvertLog(const QString& log, const CliOptions& options, double& wayBefore
         WriteStatus status = CheckOutputName(gpxName, log);
         if (status == WriteStatus::Written)
             status = SaveGpxFile(records, gpxName);
-        ok = Report(status, gpxName, options, out, err) && ok;
+        ok = Report(status, gpxName, written, err) && ok;
     }
 
     DeriveTrack(records, options.SmoothingCount, wayBefore);
-    if (!options.Quiet) {
-        QString summary = BuildReadSummary(records);
-        summary.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        out << log << ":\n" << summary;
-    }
 
     if (options.WriteSrt) {
         const QString srtName = OutputPath(names.Srt, options.OutputDir);
         const WriteStatus check = CheckOutputName(srtName, log);
         if (check == WriteStatus::Written) {
-            ok = Report(SaveSrtFile(records, options.OutPattern, srtName), srtName, options, out, err) && ok;
+            ok = Report(SaveSrtFile(records, options.OutPattern, srtName), srtName, written, err) && ok;
             // As the window's field carries it: the way with one decimal,
             // read back (the window advances it even when the write failed).
             wayBefore = ReadWayBefore(FormatWayBefore(records.back().Way));
         } else {
-            ok = Report(check, srtName, options, out, err) && ok;
+            ok = Report(check, srtName, written, err) && ok;
         }
+    }
+    if (!options.Quiet) {
+        QString summary = BuildReadSummary(records);
+        summary.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        out << log << ":\n" << summary;
+        for (const QString& line : written)
+            out << line << '\n';
     }
     out.flush();
     return ok;
