@@ -43,8 +43,10 @@ def timed(command):
     The wall time is taken here, finer grained than time's own."""
     with tempfile.NamedTemporaryFile("r") as report:
         start = time.perf_counter()
+        # Output goes to a pipe, not /dev/null: GNU grep stops at the first
+        # match when it sees its output is /dev/null.
         subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report.name] + command, check=True,
-                       stdout=subprocess.DEVNULL)
+                       stdout=subprocess.PIPE)
         wall = time.perf_counter() - start
         rss_kb = report.read().split()[-1]
     return wall, int(rss_kb) / 1024.0

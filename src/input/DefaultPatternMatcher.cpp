@@ -38,6 +38,76 @@ int SignedDecimal(const QChar* s, int n, int at)
     return i;
 }
 
+
+// The tail of .*WORD[(]([-]?[0-9]+[.][0-9]*)[,]([-]?[0-9]+[.][0-9]*)CLOSE
+// after WORD( at `first`: the two numbers and the closing character.
+// Returns the end of the match, or -1; `second` and `firstEnd` receive the
+// places of the second number and the end of the first.
+int CoordinatesTail(const QChar* s, int n, int first, ushort close, int& firstEnd, int& secondEnd)
+{
+    firstEnd = SignedDecimal(s, n, first);
+    if (firstEnd < 0 || firstEnd >= n || s[firstEnd].unicode() != ',')
+        return -1;
+    secondEnd = SignedDecimal(s, n, firstEnd + 1);
+    if (secondEnd < 0 || secondEnd >= n || s[secondEnd].unicode() != close)
+        return -1;
+    return secondEnd + 1;
+}
+
+// The tail of HOME[(][-0-9., ]*[)][ ](20[0-9][0-9][.][0-9][0-9][.][0-9][0-9][ ][0-9:]{8})
+// after HOME( at `from`: returns where the date and time start, or -1.
+int FlyTimeTail(const QChar* s, int n, int from)
+{
+    int i = from;
+    while (i < n) {
+        const ushort c = s[i].unicode();
+        if (!((c >= '0' && c <= '9') || c == '-' || c == '.' || c == ',' || c == ' '))
+            break;
+        ++i;
+    }
+    if (i + 2 + 19 > n || s[i].unicode() != ')' || s[i + 1].unicode() != ' ')
+        return -1;
+    const int capture = i + 2;
+    // 20dd.dd.dd tttttttt, t standing for [0-9:]
+    static const char kShape[] = "20dd.dd.dd tttttttt";
+    for (int k = 0; k < 19; ++k) {
+        const ushort c = s[capture + k].unicode();
+        bool fits = false;
+        switch (kShape[k]) {
+        case 'd':
+            fits = c >= '0' && c <= '9';
+            break;
+        case 't':
+            fits = (c >= '0' && c <= '9') || c == ':';
+            break;
+        default:
+            fits = c == static_cast<uchar>(kShape[k]);
+        }
+        if (!fits)
+            return -1;
+    }
+    return capture;
+}
+
+// The tail of BAROMETER[:]([-]?[0-9]*[.][0-9]*) after the colon at `from`:
+// returns the end of the number, or -1. The digits before the point may be
+// absent; the optional sign must be taken when present, since nothing else
+// can match it.
+int BarometerTail(const QChar* s, int n, int from)
+{
+    int i = from;
+    if (i < n && s[i].unicode() == '-')
+        ++i;
+    while (i < n && IsDigit(s[i]))
+        ++i;
+    if (i >= n || s[i].unicode() != '.')
+        return -1;
+    ++i;
+    while (i < n && IsDigit(s[i]))
+        ++i;
+    return i;
+}
+
 } // namespace
 
 bool DefaultPatternMatcher::Handles(int index, const QString& text)
@@ -48,41 +118,101 @@ bool DefaultPatternMatcher::Handles(int index, const QString& text)
 
 bool DefaultPatternMatcher::Search(int index, const QString& block)
 {
-    m_block = block;  // shares the data, no copy
-    m_groups = 0;
+    if (!m_scanned || block.constData() != m_block.constData() || block.size() != m_block.size())
+        Scan(block);
+    return m_matches[static_cast<std::size_t>(index)].Found;
+}
+
+QString DefaultPatternMatcher::Cap(int index, int n) const
+{
+    const Match& match = m_matches[static_cast<std::size_t>(index)];
+    if (!match.Found || n < 0 || n >= match.Groups)
+        return QString();
+    return m_block.mid(match.Starts[n], match.Lengths[n]);
+}
+
+/*
+ * One pass over the block finds all six matches:
+ *  - ID, ^([0-9]*)$: "^" and "$" stand for the ends of the whole block, so it
+ *    matches a block of digits only, all of it;
+ *  - SrtTime, (.{13}-->.{13}): the leftmost "-->" with 13 characters of any
+ *    kind (line ends too) on either side;
+ *  - Home and GPS, .*WORD[(]number[,]number CLOSE: the greedy ".*" from the
+ *    start of the block makes the LAST WORD( followed by its numbers the one
+ *    that counts (an earlier one cannot reach further: the numbers never hold
+ *    a WORD); capture 1 is the longitude, capture 2 the latitude;
+ *  - FlyTime and Barometer: the FIRST HOME( and BAROMETER: whose tails fit.
+ * Every tail is deterministic: no character class before a fixed character
+ * can take that character, so there is nothing to backtrack into.
+ */
+void DefaultPatternMatcher::Scan(const QString& block)
+{
+    m_block = block;
+    m_scanned = true;
+    m_matches.fill(Match());
     const QChar* s = block.constData();
     const int n = block.size();
-    switch (index) {
-    case InputPatterns::ID:
-        return MatchId(s, n);
-    case InputPatterns::SrtTime:
-        return MatchSrtTime(s, n);
-    case InputPatterns::Home:
-        return MatchCoordinates(s, n, "HOME(", 5, ')');
-    case InputPatterns::GPS:
-        return MatchCoordinates(s, n, "GPS(", 4, ',');
-    case InputPatterns::FlyTime:
-        return MatchFlyTime(s, n);
-    case InputPatterns::Barometer:
-        return MatchBarometer(s, n);
-    default:
-        return false;
+    Match& id = m_matches[InputPatterns::ID];
+    Match& time = m_matches[InputPatterns::SrtTime];
+    Match& home = m_matches[InputPatterns::Home];
+    Match& gps = m_matches[InputPatterns::GPS];
+    Match& flyTime = m_matches[InputPatterns::FlyTime];
+    Match& barometer = m_matches[InputPatterns::Barometer];
+
+    bool digitsOnly = true;
+    for (int i = 0; i < n; ++i) {
+        const ushort c = s[i].unicode();
+        if (c >= '0' && c <= '9')
+            continue;
+        digitsOnly = false;
+        int firstEnd = 0;
+        int secondEnd = 0;
+        switch (c) {
+        case 'H':
+            if (HasWordAt(s, n, i, "HOME(", 5)) {
+                const int end = CoordinatesTail(s, n, i + 5, ')', firstEnd, secondEnd);
+                if (end >= 0)
+                    home = Match{true, 3, {0, i + 5, firstEnd + 1}, {end, firstEnd - (i + 5), secondEnd - (firstEnd + 1)}};
+                if (!flyTime.Found) {
+                    const int capture = FlyTimeTail(s, n, i + 5);
+                    if (capture >= 0)
+                        flyTime = Match{true, 2, {i, capture, 0}, {capture + 19 - i, 19, 0}};
+                }
+            }
+            break;
+        case 'G':
+            if (HasWordAt(s, n, i, "GPS(", 4)) {
+                const int end = CoordinatesTail(s, n, i + 4, ',', firstEnd, secondEnd);
+                if (end >= 0)
+                    gps = Match{true, 3, {0, i + 4, firstEnd + 1}, {end, firstEnd - (i + 4), secondEnd - (firstEnd + 1)}};
+            }
+            break;
+        case 'B':
+            if (!barometer.Found && HasWordAt(s, n, i, "BAROMETER:", 10)) {
+                const int end = BarometerTail(s, n, i + 10);
+                if (end >= 0)
+                    barometer = Match{true, 2, {i, i + 10, 0}, {end - i, end - (i + 10), 0}};
+            }
+            break;
+        case '-':
+            if (!time.Found && i >= 13 && i + 3 + 13 <= n && HasWordAt(s, n, i, "-->", 3))
+                time = Match{true, 2, {i - 13, i - 13, 0}, {29, 29, 0}};
+            break;
+        default:
+            break;
+        }
     }
+    if (digitsOnly)
+        id = Match{true, 2, {0, 0, 0}, {n, n, 0}};
 }
 
-QString DefaultPatternMatcher::Cap(int n) const
+double DefaultPatternMatcher::CapNumber(int index, int n) const
 {
-    if (n < 0 || n >= m_groups)
-        return QString();
-    return m_block.mid(m_starts[n], m_lengths[n]);
-}
-
-double DefaultPatternMatcher::CapNumber(int n) const
-{
-    if (n < 0 || n >= m_groups)
+    const Match& match = m_matches[static_cast<std::size_t>(index)];
+    if (!match.Found || n < 0 || n >= match.Groups)
         return 0.0;
-    const QChar* s = m_block.constData() + m_starts[n];
-    const int length = m_lengths[n];
+    const QChar* s = m_block.constData() + match.Starts[n];
+    const int length = match.Lengths[n];
     // Digits with an optional sign and one point. When the digits form an
     // integer below 2^53 and there are at most 22 of them after the point,
     // integer / 10^k is one correctly rounded division of two exact doubles,
@@ -115,139 +245,10 @@ double DefaultPatternMatcher::CapNumber(int n) const
         }
     }
     if (i < length || !shapeOk || fractionDigits > 22)
-        return Cap(n).toDouble();
+        return Cap(index, n).toDouble();
     if (length - negative - afterPoint == 0)
         return 0.0;  // "." or "-.": no number, which toDouble reads as 0
     const double value = static_cast<double>(digits) / kPowersOfTen[fractionDigits];
     return negative ? -value : value;
 }
 
-// ^([0-9]*)$ : "^" and "$" stand for the ends of the whole block.
-bool DefaultPatternMatcher::MatchId(const QChar* s, int n)
-{
-    for (int i = 0; i < n; ++i) {
-        if (!IsDigit(s[i]))
-            return false;
-    }
-    m_groups = 2;
-    m_starts[0] = m_starts[1] = 0;
-    m_lengths[0] = m_lengths[1] = n;
-    return true;
-}
-
-// (.{13}-->.{13}) : the leftmost "-->" with 13 characters of any kind on
-// either side.
-bool DefaultPatternMatcher::MatchSrtTime(const QChar* s, int n)
-{
-    for (int arrow = 13; arrow + 3 + 13 <= n; ++arrow) {
-        if (HasWordAt(s, n, arrow, "-->", 3)) {
-            m_groups = 2;
-            m_starts[0] = m_starts[1] = arrow - 13;
-            m_lengths[0] = m_lengths[1] = 29;
-            return true;
-        }
-    }
-    return false;
-}
-
-// .*WORD[(](number)[,](number)CLOSE : the greedy ".*" from the start of the
-// block makes the last WORD( whose numbers follow the one that counts (an
-// earlier one cannot reach further, since the numbers never contain a
-// WORD). Capture 1 is the longitude, capture 2 the latitude.
-bool DefaultPatternMatcher::MatchCoordinates(const QChar* s, int n, const char* word, int wordLength, ushort close)
-{
-    for (int at = n - wordLength; at >= 0; --at) {
-        if (!HasWordAt(s, n, at, word, wordLength))
-            continue;
-        const int first = at + wordLength;
-        const int firstEnd = SignedDecimal(s, n, first);
-        if (firstEnd < 0 || firstEnd >= n || s[firstEnd].unicode() != ',')
-            continue;
-        const int second = firstEnd + 1;
-        const int secondEnd = SignedDecimal(s, n, second);
-        if (secondEnd < 0 || secondEnd >= n || s[secondEnd].unicode() != close)
-            continue;
-        m_groups = 3;
-        m_starts[0] = 0;
-        m_lengths[0] = secondEnd + 1;
-        m_starts[1] = first;
-        m_lengths[1] = firstEnd - first;
-        m_starts[2] = second;
-        m_lengths[2] = secondEnd - second;
-        return true;
-    }
-    return false;
-}
-
-// HOME[(][-0-9., ]*[)][ ](20[0-9][0-9][.][0-9][0-9][.][0-9][0-9][ ][0-9:]{8})
-// : the leftmost HOME( followed by the date and time.
-bool DefaultPatternMatcher::MatchFlyTime(const QChar* s, int n)
-{
-    // The capture: 20dd.dd.dd dd:dd:dd with [0-9:] in the last eight places.
-    static const char kShape[] = "20dd.dd.dd tttttttt";
-    for (int at = 0; at + 5 <= n; ++at) {
-        if (!HasWordAt(s, n, at, "HOME(", 5))
-            continue;
-        int i = at + 5;
-        while (i < n) {
-            const ushort c = s[i].unicode();
-            if (!((c >= '0' && c <= '9') || c == '-' || c == '.' || c == ',' || c == ' '))
-                break;
-            ++i;
-        }
-        if (i + 2 + 19 > n || s[i].unicode() != ')' || s[i + 1].unicode() != ' ')
-            continue;
-        const int capture = i + 2;
-        bool fits = true;
-        for (int k = 0; k < 19 && fits; ++k) {
-            const ushort c = s[capture + k].unicode();
-            switch (kShape[k]) {
-            case 'd':
-                fits = c >= '0' && c <= '9';
-                break;
-            case 't':
-                fits = (c >= '0' && c <= '9') || c == ':';
-                break;
-            default:
-                fits = c == static_cast<uchar>(kShape[k]);
-            }
-        }
-        if (!fits)
-            continue;
-        m_groups = 2;
-        m_starts[0] = at;
-        m_lengths[0] = capture + 19 - at;
-        m_starts[1] = capture;
-        m_lengths[1] = 19;
-        return true;
-    }
-    return false;
-}
-
-// BAROMETER[:]([-]?[0-9]*[.][0-9]*) : the leftmost BAROMETER: followed by a
-// number with a point (the digits before the point may be absent).
-bool DefaultPatternMatcher::MatchBarometer(const QChar* s, int n)
-{
-    for (int at = 0; at + 10 <= n; ++at) {
-        if (!HasWordAt(s, n, at, "BAROMETER:", 10))
-            continue;
-        const int value = at + 10;
-        int i = value;
-        if (i < n && s[i].unicode() == '-')
-            ++i;
-        while (i < n && IsDigit(s[i]))
-            ++i;
-        if (i >= n || s[i].unicode() != '.')
-            continue;
-        ++i;
-        while (i < n && IsDigit(s[i]))
-            ++i;
-        m_groups = 2;
-        m_starts[0] = at;
-        m_lengths[0] = i - at;
-        m_starts[1] = value;
-        m_lengths[1] = i - value;
-        return true;
-    }
-    return false;
-}

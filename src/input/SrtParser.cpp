@@ -17,7 +17,7 @@ CompiledPatterns::CompiledPatterns(const InputPatterns& patterns)
 bool CompiledPatterns::Search(int index, const QString& block)
 {
     if (m_builtIn[static_cast<std::size_t>(index)])
-        return m_matchers[static_cast<std::size_t>(index)].Search(index, block);
+        return m_matcher.Search(index, block);
     QRegExp& rx = m_expressions[static_cast<std::size_t>(index)];
     // An invalid pattern (unbalanced parentheses, say) is a pattern that
     // never matches; indexIn would report -1 for it as well.
@@ -31,14 +31,14 @@ QString CompiledPatterns::Cap(int index, int n) const
     // A group the pattern does not have, or one that took no part in the
     // match, gives empty text.
     if (m_builtIn[static_cast<std::size_t>(index)])
-        return m_matchers[static_cast<std::size_t>(index)].Cap(n);
+        return m_matcher.Cap(index, n);
     return m_expressions[static_cast<std::size_t>(index)].cap(n);
 }
 
 double CompiledPatterns::CapNumber(int index, int n) const
 {
     if (m_builtIn[static_cast<std::size_t>(index)])
-        return m_matchers[static_cast<std::size_t>(index)].CapNumber(n);
+        return m_matcher.CapNumber(index, n);
     return m_expressions[static_cast<std::size_t>(index)].cap(n).toDouble();
 }
 
@@ -103,6 +103,7 @@ struct TextBytes {
     const char* data = nullptr;
     int begin = 0;
     int end = 0;
+    bool hasCr = true;  // false: LF line ends only, no CR to look for
 };
 
 TextBytes TextRange(const QByteArray& bytes)
@@ -114,6 +115,7 @@ TextBytes TextRange(const QByteArray& bytes)
     t.end = nul ? static_cast<int>(static_cast<const char*>(nul) - t.data) : size;
     if (t.end >= 3 && std::memcmp(t.data, "\xEF\xBB\xBF", 3) == 0)
         t.begin = 3;
+    t.hasCr = std::memchr(t.data, '\r', static_cast<std::size_t>(t.end)) != nullptr;
     return t;
 }
 
@@ -125,10 +127,12 @@ TextBytes TextRange(const QByteArray& bytes)
 // here cuts the decoded text at the same places.
 // The position of the first CR or LF in [from, end), or end. memchr is
 // vectorised; the CR search only covers the line up to its LF.
-int LineEnd(const char* d, int from, int end)
+int LineEnd(const char* d, int from, int end, bool hasCr)
 {
     const void* lf = std::memchr(d + from, '\n', static_cast<std::size_t>(end - from));
     const int lineEnd = lf ? static_cast<int>(static_cast<const char*>(lf) - d) : end;
+    if (!hasCr)
+        return lineEnd;
     const void* cr = std::memchr(d + from, '\r', static_cast<std::size_t>(lineEnd - from));
     return cr ? static_cast<int>(static_cast<const char*>(cr) - d) : lineEnd;
 }
@@ -142,7 +146,7 @@ void ForEachBlock(const TextBytes& t, F&& f)
     int blockEnd = 0;
     int p = t.begin;
     while (p < t.end) {
-        const int q = LineEnd(d, p, t.end);
+        const int q = LineEnd(d, p, t.end, t.hasCr);
         if (q > p) {
             if (!inBlock) {
                 blockBegin = p;

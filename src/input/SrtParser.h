@@ -32,7 +32,7 @@ public:
 private:
     std::array<QRegExp, InputPatterns::Count> m_expressions;
     std::array<bool, InputPatterns::Count> m_builtIn{};
-    std::array<DefaultPatternMatcher, InputPatterns::Count> m_matchers;
+    DefaultPatternMatcher m_matcher;  // scans a block once for every built-in pattern
 };
 
 // Fills `record` from one block text. Id becomes capture 1 of ID or empty,

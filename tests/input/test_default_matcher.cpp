@@ -130,8 +130,8 @@ void TestDefaultMatcher::knownCases()
     DefaultPatternMatcher matcher;
     QCOMPARE(matcher.Search(index, block), !captures.isEmpty());
     for (int i = 0; i < captures.size(); ++i) {
-        QCOMPARE(matcher.Cap(i + 1), captures[i]);
-        QCOMPARE(matcher.CapNumber(i + 1), captures[i].toDouble());
+        QCOMPARE(matcher.Cap(index, i + 1), captures[i]);
+        QCOMPARE(matcher.CapNumber(index, i + 1), captures[i].toDouble());
     }
 }
 
@@ -163,11 +163,11 @@ void TestDefaultMatcher::agreesWithQRegExp()
             const bool actual = matcher.Search(i, block);
             if (expected != actual || (expected && [&] {
                     for (int c = 0; c <= 3; ++c) {
-                        if (expressions[i].cap(c) != matcher.Cap(c))
+                        if (expressions[i].cap(c) != matcher.Cap(i, c))
                             return true;
                         // The numbers, bit for bit (the sign of a zero too).
                         const double expectedNumber = expressions[i].cap(c).toDouble();
-                        const double actualNumber = matcher.CapNumber(c);
+                        const double actualNumber = matcher.CapNumber(i, c);
                         if (std::memcmp(&expectedNumber, &actualNumber, sizeof(double)) != 0)
                             return true;
                     }
