@@ -73,7 +73,7 @@ bool Report(WriteStatus status, const QString& name, QStringList& written, QText
 bool ConvertLog(const QString& log, const CliOptions& options, double& wayBefore, QTextStream& out, QTextStream& err)
 {
     LogReadResult read = ReadFlightLog(log, options.Patterns);
-    if (read.Status == ReadStatus::Missing || read.Status == ReadStatus::NotOpened) {
+    if (read.Status != ReadStatus::Ok && read.Status != ReadStatus::Empty) {
         Fail(err, log, ReadOutcomeMessage(read.Status).Text);
         return false;
     }

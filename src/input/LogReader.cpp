@@ -28,6 +28,10 @@ LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patter
             result.Status = ReadStatus::NotOpened;
             return result;
         }
+        if (file.size() > kMaxLogBytes) {
+            result.Status = ReadStatus::TooLarge;
+            return result;
+        }
         bytes = file.readAll();
         // A read that fails after a successful open would otherwise hand back
         // a silently shortened flight.
@@ -60,6 +64,11 @@ UserMessage ReadOutcomeMessage(ReadStatus status)
         message.Icon = UserMessage::Kind::Warning;
         message.Title = QStringLiteral("Info");
         message.Text = QStringLiteral("File not opened.");
+        break;
+    case ReadStatus::TooLarge:
+        message.Icon = UserMessage::Kind::Warning;
+        message.Title = QStringLiteral("Info");
+        message.Text = QStringLiteral("File too large.");
         break;
     case ReadStatus::Ok:
     case ReadStatus::Empty:

@@ -11,7 +11,15 @@ enum class ReadStatus {
     Missing,    // the file does not exist
     NotOpened,  // it exists but cannot be opened for reading (permission, directory)
     Empty,      // it holds no byte at all
+    TooLarge,   // it is larger than kMaxLogBytes
 };
+
+// The largest log that is read: 1 GiB, some 6 million blocks, days of a log
+// written per video frame. Reading holds the whole file and then about 250
+// bytes per block, so this bounds a read to a few GiB of memory; it also
+// stays below what one Qt byte array can hold (2 GiB), which would otherwise
+// come back silently empty.
+constexpr qint64 kMaxLogBytes = qint64(1) << 30;
 
 struct LogReadResult {
     ReadStatus Status = ReadStatus::Ok;
@@ -23,6 +31,7 @@ struct LogReadResult {
 LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patterns);
 
 // What the user is told about a failed read: a warning titled "Info" with
-// "File not exists." (Missing) or "File not opened." (NotOpened); nothing
-// for Ok and for Empty (an empty file is not reported).
+// "File not exists." (Missing), "File not opened." (NotOpened) or "File too
+// large." (TooLarge); nothing for Ok and for Empty (an empty file is not
+// reported).
 UserMessage ReadOutcomeMessage(ReadStatus status);

@@ -40,6 +40,7 @@ private slots:
     void unreadableFile();
     void failedRead();
     void emptyFile();
+    void tooLargeFile();
     void goodFile();
     void smoothingCount_data();
     void smoothingCount();
@@ -115,6 +116,26 @@ void TestReader::emptyFile()
     // An empty file is not reported to the user.
     QVERIFY(ReadOutcomeMessage(ReadStatus::Empty).IsEmpty());
     QVERIFY(ReadOutcomeMessage(ReadStatus::Ok).IsEmpty());
+}
+
+void TestReader::tooLargeFile()
+{
+    // A sparse file just over the limit: refused before anything is read.
+    // (Qt hands back an empty array for a file beyond 2 GiB, which used to
+    // pass for an empty log without a word.)
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("huge.SRT"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.resize(kMaxLogBytes + 1));
+    file.close();
+    const LogReadResult r = ReadFlightLog(path, InputPatterns::Defaults());
+    QCOMPARE(r.Status, ReadStatus::TooLarge);
+    const UserMessage message = ReadOutcomeMessage(ReadStatus::TooLarge);
+    QCOMPARE(message.Title, QStringLiteral("Info"));
+    QCOMPARE(message.Text, QStringLiteral("File too large."));
+    QCOMPARE(message.Icon, UserMessage::Kind::Warning);
 }
 
 void TestReader::goodFile()
