@@ -2,7 +2,7 @@
 #include "output/Maker.h"
 
 #include "output/FailingDevice.h"
-#include "output/GpxSchemaCheck.h"
+#include "support/GpxConsumers.h"
 
 #include <QBuffer>
 #include <QTest>
@@ -79,6 +79,8 @@ private slots:
     void pieceFailures();
     void routeFailures_data();
     void routeFailures();
+    void consumersRejectBrokenRoutes_data();
+    void consumersRejectBrokenRoutes();
 };
 
 void TestGpxWriter::fixedPieces()
@@ -106,7 +108,7 @@ void TestGpxWriter::emptyList()
 {
     const QByteArray document = Route(FlightRecordList(), 5);
     QCOMPARE(document, Header() + kFooter);
-    VERIFY_GPX_VALID(document);
+    VERIFY_GPX_CONSUMERS(document);
 }
 
 // With step 5 over 12 records only indexes 0, 5 and 10 count: the others
@@ -134,8 +136,8 @@ void TestGpxWriter::samplesEveryStep()
     const QByteArray flat = Route(records, 5);
     QCOMPARE(flat, Header() + Pt("59.10000", "30.10000") + Pt("59.30000", "30.30000") + kFooter);
 
-    VERIFY_GPX_VALID(withHeights);
-    VERIFY_GPX_VALID(flat);
+    VERIFY_GPX_CONSUMERS(withHeights);
+    VERIFY_GPX_CONSUMERS(flat);
 }
 
 void TestGpxWriter::repeatedPositions()
@@ -154,7 +156,7 @@ void TestGpxWriter::repeatedPositions()
     // A stationary flight is one point.
     QCOMPARE(Route(FlightRecordList(7, Rec(-33.5, -70.25)), 1), Header() + Pt("-33.50000", "-70.25000") + kFooter);
 
-    VERIFY_GPX_VALID(document);
+    VERIFY_GPX_CONSUMERS(document);
 }
 
 void TestGpxWriter::heights_data()
@@ -199,7 +201,7 @@ void TestGpxWriter::heights()
     expected += kFooter;
     const QByteArray document = Route(records, 1);
     QCOMPARE(document, expected);
-    VERIFY_GPX_VALID(document);
+    VERIFY_GPX_CONSUMERS(document);
 }
 
 // The height scan runs over every sampled record, also those whose point is
@@ -212,8 +214,8 @@ void TestGpxWriter::skippedRecordCountsForHeights()
     const QByteArray present = Route(FlightRecordList{Rec(59.1, 30.1, 0.0), Rec(59.1, 30.1, 7.0)}, 1);
     QCOMPARE(present, Header() + Pt("59.10000", "30.10000", "0.00") + kFooter);
 
-    VERIFY_GPX_VALID(offset);
-    VERIFY_GPX_VALID(present);
+    VERIFY_GPX_CONSUMERS(offset);
+    VERIFY_GPX_CONSUMERS(present);
 }
 
 void TestGpxWriter::numberForms()
@@ -222,7 +224,7 @@ void TestGpxWriter::numberForms()
         Route(FlightRecordList{Rec(59.987654, 30.1), Rec(-0.000004, -0.000006), Rec(-89.999996, 179.999994)}, 1);
     QCOMPARE(document, Header() + Pt("59.98765", "30.10000") + Pt("-0.00000", "-0.00001")
                            + Pt("-90.00000", "179.99999") + kFooter);
-    VERIFY_GPX_VALID(document);
+    VERIFY_GPX_CONSUMERS(document);
 }
 
 // A NaN position is written as "nan" (which GPX cannot express, so this
@@ -273,7 +275,7 @@ void TestGpxWriter::largeRouteMatchesPieceByPiece()
     QCOMPARE(device.WritesAfterFailure(), 0);
     QVERIFY(document.startsWith(device.Written()));
 
-    VERIFY_GPX_VALID(document);
+    VERIFY_GPX_CONSUMERS(document);
 }
 
 void TestGpxWriter::pieceFailures()
@@ -329,7 +331,39 @@ void TestGpxWriter::routeFailures()
     FailingDevice exact(whole.size(), FailingDevice::Mode(mode));
     QVERIFY(WriteGpxRoute(list, &exact, 1));
     QCOMPARE(exact.Written(), whole);
-    VERIFY_GPX_VALID(whole);
+    VERIFY_GPX_CONSUMERS(whole);
+}
+
+// The consumer check itself must catch what a reader would stumble over:
+// documents written by hand, each a route Velloa must never produce.
+void TestGpxWriter::consumersRejectBrokenRoutes_data()
+{
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<QString>("complaint");  // part of the check's answer
+    QTest::newRow("no footer") << Header() + Pt("59.10000", "30.10000") << QStringLiteral("xmllint");
+    QTest::newRow("latitude beyond 90") << Header() + Pt("90.00001", "30.10000") + kFooter << QStringLiteral("xmllint");
+    QTest::newRow("nan") << Header() + Pt("nan", "30.10000") + kFooter << QStringLiteral("xmllint");
+    QTest::newRow("ele before point") << Header() + "<ele>1.00</ele>\r\n" + Pt("59.10000", "30.10000") + kFooter
+                                      << QStringLiteral("xmllint");
+}
+
+void TestGpxWriter::consumersRejectBrokenRoutes()
+{
+    QFETCH(QByteArray, document);
+    QFETCH(QString, complaint);
+    if (!GpxConsumers::MissingTools().isEmpty())
+        QSKIP("xmllint or gpsbabel is not installed");
+    const QString answer = GpxConsumers::Check(document);
+    QVERIFY2(answer.contains(complaint), qPrintable(answer));
+
+    // And the comparison catches a reader that lost, moved or flattened a point.
+    const QVector<GpxRoutePoint> written{{59.1, 30.1, true, 2.0}, {59.2, 30.2, true, 3.25}};
+    QVERIFY(GpxConsumers::ComparePoints(written, written).isEmpty());
+    QVERIFY(!GpxConsumers::ComparePoints(written, {written[0]}).isEmpty());
+    QVERIFY(!GpxConsumers::ComparePoints(written, {written[0], {59.2, 30.200001, true, 3.25}}).isEmpty());
+    QVERIFY(!GpxConsumers::ComparePoints(written, {written[0], {59.2, 30.2, false, 0.0}}).isEmpty());
+    QVERIFY(!GpxConsumers::ComparePoints(written, {written[0], {59.2, 30.2, true, 3.4}}).isEmpty());
+    QVERIFY(GpxConsumers::ComparePoints(written, {written[0], {59.2, 30.2, true, 3.3}}).isEmpty());  // gpsbabel's 1 decimal
 }
 
 QTEST_GUILESS_MAIN(TestGpxWriter)
