@@ -4,11 +4,31 @@
 #include <cstring>
 #include <utility>
 
+namespace {
+
+// A pattern that begins with ".*" matches somewhere exactly when it matches at
+// the start of the block ("." takes any character, line ends too, so the
+// ".*" can take in whatever lies before a later match), and QRegExp finds
+// the same match there, since it tries the start first. Unanchored, QRegExp
+// still tries every later start when there is no match, which is quadratic
+// in the block's length: hours for a log of one long line. Anchored with "^",
+// it stops after the first start. Quantified ".*?", ".**", ".*+" and ".*{n}"
+// are left as they are.
+QString AnchoredWhereSafe(const QString& text)
+{
+    if (text.startsWith(QLatin1String(".*")) && (text.size() == 2 || !QStringLiteral("?*+{").contains(text[2])))
+        return QLatin1Char('^') + text;
+    return text;
+}
+
+} // namespace
+
 CompiledPatterns::CompiledPatterns(const InputPatterns& patterns)
 {
     for (int i = 0; i < InputPatterns::Count; ++i) {
         QRegExp& rx = m_expressions[static_cast<std::size_t>(i)];
-        rx = QRegExp(patterns.Texts[static_cast<std::size_t>(i)], Qt::CaseSensitive, QRegExp::RegExp);
+        rx = QRegExp(AnchoredWhereSafe(patterns.Texts[static_cast<std::size_t>(i)]), Qt::CaseSensitive,
+                     QRegExp::RegExp);
         rx.setMinimal(false);
         m_builtIn[static_cast<std::size_t>(i)] = DefaultPatternMatcher::Handles(i, patterns.Texts[static_cast<std::size_t>(i)]);
     }

@@ -70,6 +70,8 @@ private slots:
     void knownCases();
     void agreesWithQRegExp();
     void longBlockIsLinear();
+    void leadingDotStarPatternsKeepTheirMatches();
+    void leadingDotStarOnALongLineEnds();
 };
 
 void TestDefaultMatcher::handlesOnlyTheBuiltInTexts()
@@ -195,6 +197,39 @@ void TestDefaultMatcher::longBlockIsLinear()
     for (int i = 0; i < InputPatterns::Count; ++i)
         QVERIFY(!matcher.Search(i, block));
     QVERIFY2(timer.elapsed() < 20000, "searches over a long block must not be quadratic");
+}
+
+// Edited patterns that start with ".*" are run anchored at the start of the
+// block: the same matches and captures as QRegExp gives the text unanchored.
+void TestDefaultMatcher::leadingDotStarPatternsKeepTheirMatches()
+{
+    const QStringList texts = {QStringLiteral(".*GPS[(]([-0-9.]+)[,]([-0-9.]+)"), QStringLiteral(".*HOME|BAROMETER:([0-9.]*)"),
+        QStringLiteral(".*(GPS|HOME)[(]"), QStringLiteral(".*"), QStringLiteral(".*\\r\\n([0-9]+)$"),
+        QStringLiteral(".*?GPS"), QStringLiteral(".*[("), QStringLiteral("GPS[(]([-0-9.]+)")};
+    std::mt19937 random(7);
+    for (const QString& text : texts) {
+        InputPatterns patterns = InputPatterns::Defaults();
+        patterns.Texts[InputPatterns::GPS] = text;
+        CompiledPatterns compiled(patterns);
+        QRegExp plain(text, Qt::CaseSensitive, QRegExp::RegExp);
+        for (int b = 0; b < 3000; ++b) {
+            const QString block = b % 2 ? TokenSoup(random) : Damaged(RealisticBlock(random), random);
+            const bool expected = plain.indexIn(block, 0, QRegExp::CaretAtZero) >= 0;
+            QCOMPARE(compiled.Search(InputPatterns::GPS, block), expected);
+            for (int c = 0; expected && c <= 3; ++c)
+                QCOMPARE(compiled.Cap(InputPatterns::GPS, c), plain.cap(c));
+        }
+    }
+}
+
+void TestDefaultMatcher::leadingDotStarOnALongLineEnds()
+{
+    // A file without line breaks is one block; unanchored, QRegExp would try
+    // all of its million starts (hours). This must simply come back.
+    InputPatterns patterns = InputPatterns::Defaults();
+    patterns.Texts[InputPatterns::GPS] = QStringLiteral(".*GPSx([0-9]+)");
+    CompiledPatterns compiled(patterns);
+    QVERIFY(!compiled.Search(InputPatterns::GPS, QString(1000 * 1000, QLatin1Char('a'))));
 }
 
 QTEST_GUILESS_MAIN(TestDefaultMatcher)
