@@ -4,6 +4,7 @@
 // directory, an empty file, a log without blocks, an output folder that
 // cannot be made, an output naming the input, a subtitle write that fails
 // half-way) are not repeated here.
+#include "support/TestFiles.h"
 #include "support/GpxConsumers.h"
 
 #include <QDir>
@@ -17,37 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run RunProgram(const QString& program, const QStringList& arguments, const QString& workDir = QString(),
-               int timeoutMs = 120000)
-{
-    QProcess process;
-    if (!workDir.isEmpty())
-        process.setWorkingDirectory(workDir);
-    process.start(program, arguments);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        qFatal("%s did not finish", qPrintable(program));
-    }
-    Run run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-Run RunCli(const QStringList& arguments, const QString& workDir = QString(), int timeoutMs = 120000)
-{
-    return RunProgram(QStringLiteral(VELLOA_CLI_PATH), arguments, workDir, timeoutMs);
-}
 
 // Root reads and writes whatever the permission bits say (CAP_DAC_OVERRIDE,
 // CAP_DAC_READ_SEARCH), so a file without read permission or a read-only
@@ -71,27 +41,12 @@ QStringList Unprivileged(const QStringList& command, const QString& probeFile, Q
     // The drop must really take: reading the probe (no permission bits)
     // must fail under it.
     const QString cat = QStandardPaths::findExecutable(QStringLiteral("cat"));
-    const Run probe = RunProgram(setpriv, prefix.mid(1) + QStringList{cat, probeFile});
+    const ProcessRun probe = RunProgram(setpriv, prefix.mid(1) + QStringList{cat, probeFile});
     if (probe.exitCode == 0) {
         why = QStringLiteral("running as root and setpriv cannot drop CAP_DAC_OVERRIDE here");
         return {};
     }
     return prefix + command;
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    QCOMPARE(file.write(bytes), qint64(bytes.size()));
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return file.readAll();
 }
 
 QStringList Entries(const QString& dir)
@@ -156,7 +111,7 @@ private slots:
 void TestBadInputs::emptyNameArgument()
 {
     QTemporaryDir dir;
-    const Run run = RunCli({QString()}, dir.path());
+    const ProcessRun run = RunCli({QString()}, dir.path());
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.err, QStringLiteral("velloa-cli: : File not exists.\n"));
     QVERIFY(run.out.isEmpty());
@@ -176,7 +131,7 @@ void TestBadInputs::unreadableFile()
     const QStringList command = Unprivileged({QStringLiteral(VELLOA_CLI_PATH), log}, log, why);
     if (command.isEmpty())
         QSKIP(qPrintable(why));
-    const Run run = RunProgram(command.first(), command.mid(1));
+    const ProcessRun run = RunProgram(command.first(), command.mid(1));
     QVERIFY(QFile::setPermissions(log, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
 
     QCOMPARE(run.exitCode, 1);
@@ -216,7 +171,7 @@ void TestBadInputs::binaryGarbage()
     QTemporaryDir dir;
     const QString log = dir.filePath(QStringLiteral("picked.SRT"));
     WriteFile(log, bytes);
-    const Run run = RunCli({QStringLiteral("--quiet"), log});
+    const ProcessRun run = RunCli({QStringLiteral("--quiet"), log});
     QCOMPARE(ReadFile(log), bytes);
     if (!converted) {
         QCOMPARE(run.exitCode, 1);
@@ -268,7 +223,7 @@ void TestBadInputs::invalidInputPattern()
     QTemporaryDir dir;
     const QString log = dir.filePath(QStringLiteral("a.SRT"));
     WriteFile(log, kThreeBlocks);
-    const Run run = RunCli({QStringLiteral("--quiet"), QStringLiteral("--no-srt"), QStringLiteral("--pattern"),
+    const ProcessRun run = RunCli({QStringLiteral("--quiet"), QStringLiteral("--no-srt"), QStringLiteral("--pattern"),
                             QStringLiteral("GPS=GPS[(]([-]?[0-9]+"), log});
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
@@ -300,7 +255,7 @@ void TestBadInputs::millionBlocks()
         }
     }
     // No smoothing, so that the subtitles show the positions as read.
-    const Run run = RunCli({QStringLiteral("--quiet"), QStringLiteral("--smooth"), QStringLiteral("0"), log}, QString(), 900000);
+    const ProcessRun run = RunCli({QStringLiteral("--quiet"), QStringLiteral("--smooth"), QStringLiteral("0"), log}, QString(), 900000);
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
 
@@ -341,7 +296,7 @@ void TestBadInputs::readOnlyOutputFolder()
     QString why;
     const QStringList command = Unprivileged(
         {QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--quiet"), QStringLiteral("--output-dir"), outDir, log}, probe, why);
-    Run run;
+    ProcessRun run;
     if (!command.isEmpty())
         run = RunProgram(command.first(), command.mid(1));
     QVERIFY(QFile::setPermissions(outDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
@@ -374,7 +329,7 @@ void TestBadInputs::gpxWriteFailingHalfWayKeepsTheOldFile()
     const QString gpx = dir.filePath(QStringLiteral("big.gpx"));
     WriteFile(gpx, "an earlier good route");
 
-    const Run run = RunProgram(shell, {QStringLiteral("-c"),
+    const ProcessRun run = RunProgram(shell, {QStringLiteral("-c"),
         QStringLiteral("trap '' XFSZ; ulimit -f 8; exec \"$0\" --no-srt \"$1\""), QStringLiteral(VELLOA_CLI_PATH), log});
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.err, QStringLiteral("velloa-cli: ") + gpx + QStringLiteral(": ") + gpx

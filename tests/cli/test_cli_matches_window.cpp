@@ -1,8 +1,9 @@
 // velloa-cli and the window must turn the same log into the same files: the
 // built program is run as a process, and the window's two buttons are pressed
 // on a copy of the same log in another folder.
+#include "support/TestFiles.h"
 #include "app/SornLogic.h"
-#include "output/GpxSchemaCheck.h"
+#include "support/GpxConsumers.h"
 #include "support/DialogDriver.h"
 #include "ui/MainWindowWidgets.h"
 
@@ -17,40 +18,6 @@
 #include <memory>
 
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-CliRun RunCli(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(VELLOA_CLI_PATH), arguments);
-    process.closeWriteChannel();
-    CliRun run;
-    if (!process.waitForFinished(120000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("<missing>");
-    return file.readAll();
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // A synthetic flight from the project's log generator (CR LF unless asked
 // otherwise); empty when python3 or the generator fails.
@@ -158,13 +125,13 @@ void TestCliMatchesWindow::oneLog()
         QSKIP("python3 is needed to run tools/make_flight_log.py");
     const QString cliLog = QDir(m_cliDir->path()).filePath(QStringLiteral("flight.SRT"));
     const QString windowLog = QDir(m_windowDir->path()).filePath(QStringLiteral("flight.SRT"));
-    QVERIFY(WriteFile(cliLog, log));
-    QVERIFY(WriteFile(windowLog, log));
+    WriteFile(cliLog, log);
+    WriteFile(windowLog, log);
 
     QStringList arguments;
     if (!smoothing.isEmpty())
         arguments << QStringLiteral("--smooth") << smoothing;
-    const CliRun run = RunCli(arguments << cliLog);
+    const ProcessRun run = RunCli(arguments << cliLog);
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
 
     if (!smoothing.isEmpty())
@@ -185,7 +152,7 @@ void TestCliMatchesWindow::oneLog()
     QVERIFY(windowSrt.startsWith("1\n"));  // a real file, with the LF of the window's pattern
     QCOMPARE(ReadFile(QDir(m_cliDir->path()).filePath(srt)), windowSrt);
     QCOMPARE(ReadFile(QDir(m_cliDir->path()).filePath(gpx)), windowGpx);
-    VERIFY_GPX_VALID(windowGpx);
+    VERIFY_GPX_CONSUMERS(windowGpx);
     // The command line prints the window's summary, with LF line ends.
     QString summary = boxes.at(0).text;
     summary.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -222,14 +189,14 @@ void TestCliMatchesWindow::flightSplitOverThreeFiles()
         const QString name = QStringLiteral("f%1.SRT").arg(i + 1);
         cliLogs << QDir(m_cliDir->path()).filePath(name);
         windowLogs << QDir(m_windowDir->path()).filePath(name);
-        QVERIFY(WriteFile(cliLogs.last(), logs[i]));
-        QVERIFY(WriteFile(windowLogs.last(), logs[i]));
+        WriteFile(cliLogs.last(), logs[i]);
+        WriteFile(windowLogs.last(), logs[i]);
     }
 
     QStringList arguments;
     if (!smoothing.isEmpty())
         arguments << QStringLiteral("--smooth") << smoothing;
-    const CliRun run = RunCli(arguments + cliLogs);
+    const ProcessRun run = RunCli(arguments + cliLogs);
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
 
     if (!smoothing.isEmpty())

@@ -1,5 +1,7 @@
 // Runs the built velloa-cli as a process: exit codes, messages, options and
 // the files it writes.
+#include "support/GpxConsumers.h"
+#include "support/TestFiles.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,43 +10,6 @@
 #include <QtTest>
 
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run RunCli(const QStringList& arguments, const QString& workDir = QString())
-{
-    QProcess process;
-    if (!workDir.isEmpty())
-        process.setWorkingDirectory(workDir);
-    process.start(QStringLiteral(VELLOA_CLI_PATH), arguments);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(120000))
-        qFatal("velloa-cli did not finish");
-    Run run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    QCOMPARE(file.write(bytes), qint64(bytes.size()));
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return file.readAll();
-}
 
 // Three blocks, LF line ends, moving north-east by one step of the last
 // digit per block in both coordinates.
@@ -97,7 +62,7 @@ void TestCliProcess::usageErrors()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
-    const Run run = RunCli(arguments);
+    const ProcessRun run = RunCli(arguments);
     QCOMPARE(run.exitCode, 2);
     QVERIFY2(run.err.startsWith(QStringLiteral("velloa-cli: ") + message), qPrintable(run.err));
     QVERIFY2(run.err.contains(QStringLiteral("Usage: ")), qPrintable(run.err));
@@ -106,12 +71,12 @@ void TestCliProcess::usageErrors()
 
 void TestCliProcess::helpAndVersion()
 {
-    const Run help = RunCli({QStringLiteral("--help")});
+    const ProcessRun help = RunCli({QStringLiteral("--help")});
     QCOMPARE(help.exitCode, 0);
     for (const char* option : {"--smooth", "--way-before", "--out-pattern-file", "--pattern", "--output-dir", "--no-srt",
                                "--no-gpx", "--quiet", "Exit status"})
         QVERIFY2(help.out.contains(QLatin1String(option)), option);
-    const Run version = RunCli({QStringLiteral("--version")});
+    const ProcessRun version = RunCli({QStringLiteral("--version")});
     QCOMPARE(version.exitCode, 0);
     QVERIFY(version.out.startsWith(QStringLiteral("velloa-cli ")));
 }
@@ -121,7 +86,7 @@ void TestCliProcess::writesBothOutputsBesideTheLog()
     QTemporaryDir dir;
     const QString log = dir.filePath(QStringLiteral("flight.srt"));
     WriteFile(log, kThreeBlocks);
-    const Run run = RunCli({log});
+    const ProcessRun run = RunCli({log});
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
     const QString srt = dir.filePath(QStringLiteral("flight.sorned.srt"));
@@ -140,6 +105,7 @@ void TestCliProcess::writesBothOutputsBesideTheLog()
     const QByteArray route = ReadFile(gpx);
     QVERIFY(route.contains("<rte>\r\n<rtept lat=\"-34.60000\" lon=\"-58.40000\">\r\n</rtept>\r\n</rte>\r\n"));
     QCOMPARE(route.count("<rtept"), 1);
+    VERIFY_GPX_FILE_CONSUMERS(gpx);
 }
 
 void TestCliProcess::outputDirIsCreated()
@@ -148,7 +114,7 @@ void TestCliProcess::outputDirIsCreated()
     const QString log = dir.filePath(QStringLiteral("a.SRT"));
     WriteFile(log, kThreeBlocks);
     const QString outDir = dir.filePath(QStringLiteral("new/nested"));
-    const Run run = RunCli({QStringLiteral("--quiet"), QStringLiteral("--output-dir"), outDir, log});
+    const ProcessRun run = RunCli({QStringLiteral("--quiet"), QStringLiteral("--output-dir"), outDir, log});
     QCOMPARE(run.exitCode, 0);
     QVERIFY(run.out.isEmpty());
     QVERIFY(QFileInfo::exists(outDir + QStringLiteral("/a.sorned.srt")));
@@ -157,7 +123,7 @@ void TestCliProcess::outputDirIsCreated()
 
     // An output folder that cannot be made (a file is in the way).
     WriteFile(dir.filePath(QStringLiteral("blocker")), "x");
-    const Run blocked = RunCli({QStringLiteral("--output-dir"), dir.filePath(QStringLiteral("blocker/sub")), log});
+    const ProcessRun blocked = RunCli({QStringLiteral("--output-dir"), dir.filePath(QStringLiteral("blocker/sub")), log});
     QCOMPARE(blocked.exitCode, 1);
     QVERIFY2(blocked.err.contains(QStringLiteral("Output folder cannot be created.")), qPrintable(blocked.err));
 }
@@ -185,14 +151,14 @@ void TestCliProcess::patternOptionsApply()
     WriteFile(patternFile, "[{ID}|{Barometer}|{FlyTime}]\r\n");
     // A Barometer pattern that never matches leaves every height 0; a FlyTime
     // pattern that takes the seconds only.
-    const Run run = RunCli({QStringLiteral("--pattern"), QStringLiteral("Barometer=NOWHERE([0-9]+)"),
+    const ProcessRun run = RunCli({QStringLiteral("--pattern"), QStringLiteral("Barometer=NOWHERE([0-9]+)"),
         QStringLiteral("--pattern"), QStringLiteral("FlyTime=12:00:([0-9]+)"), QStringLiteral("--out-pattern-file"),
         patternFile, QStringLiteral("--no-gpx"), log});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(ReadFile(dir.filePath(QStringLiteral("a.sorned.srt"))),
         QByteArray("[1|0.0|00]\r\n[2|0.0|01]\r\n[3|0.0|02]\r\n"));
 
-    const Run missing = RunCli({QStringLiteral("--out-pattern-file"), dir.filePath(QStringLiteral("nope.txt")), log});
+    const ProcessRun missing = RunCli({QStringLiteral("--out-pattern-file"), dir.filePath(QStringLiteral("nope.txt")), log});
     QCOMPARE(missing.exitCode, 1);
     QVERIFY2(missing.err.contains(QStringLiteral("nope.txt: File not exists.")), qPrintable(missing.err));
 }
@@ -227,7 +193,7 @@ void TestCliProcess::failuresGoOnWithTheNextLog()
     const QString good = dir.filePath(QStringLiteral("good.SRT"));
     WriteFile(good, kThreeBlocks);
     const QString missing = dir.filePath(QStringLiteral("missing.SRT"));
-    const Run run = RunCli({missing, good});
+    const ProcessRun run = RunCli({missing, good});
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.err, QStringLiteral("velloa-cli: ") + missing + QStringLiteral(": File not exists.\n"));
     QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("good.sorned.srt"))));
@@ -239,7 +205,7 @@ void TestCliProcess::logThatIsADirectory()
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("folder.SRT"));
     QVERIFY(QDir().mkdir(folder));
-    const Run run = RunCli({folder});
+    const ProcessRun run = RunCli({folder});
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.err, QStringLiteral("velloa-cli: ") + folder + QStringLiteral(": File not opened.\n"));
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("folder.sorned.srt"))));
@@ -252,7 +218,7 @@ void TestCliProcess::logWithoutBlocksWritesNothing()
     WriteFile(empty, QByteArray());
     const QString blank = dir.filePath(QStringLiteral("blank.SRT"));
     WriteFile(blank, "\r\n\n\r\n");
-    const Run run = RunCli({empty, blank});
+    const ProcessRun run = RunCli({empty, blank});
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.err, QStringLiteral("velloa-cli: ") + empty + QStringLiteral(": no subtitle blocks\nvelloa-cli: ") + blank
             + QStringLiteral(": no subtitle blocks\n"));
@@ -269,7 +235,7 @@ void TestCliProcess::outputNamingTheInputIsRefused()
     const QString outDir = dir.filePath(QStringLiteral("out"));
     QVERIFY(QDir().mkdir(outDir));
     QVERIFY(QFile::link(log, outDir + QStringLiteral("/a.sorned.srt")));
-    const Run run = RunCli({QStringLiteral("--output-dir"), outDir, log});
+    const ProcessRun run = RunCli({QStringLiteral("--output-dir"), outDir, log});
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains(QStringLiteral("a.sorned.srt: Output file must differ from input file\n")), qPrintable(run.err));
     QCOMPARE(ReadFile(log), kThreeBlocks);
@@ -283,7 +249,7 @@ void TestCliProcess::unwritableOutput()
     WriteFile(log, kThreeBlocks);
     // A folder stands where the output file should be.
     QVERIFY(QDir().mkdir(dir.filePath(QStringLiteral("a.gpx"))));
-    const Run run = RunCli({log});
+    const ProcessRun run = RunCli({log});
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.err, QStringLiteral("velloa-cli: ") + dir.filePath(QStringLiteral("a.gpx"))
             + QStringLiteral(": File not opened for writing.\n"));

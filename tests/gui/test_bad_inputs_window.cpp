@@ -3,6 +3,7 @@
 // log and the output files that stood there before are left as they were
 // whenever nothing is converted. One test per bad input, each run for both
 // buttons where both can meet it.
+#include "support/TestFiles.h"
 #include "app/SornLogic.h"
 #include "support/DialogDriver.h"
 #include "support/GpxConsumers.h"
@@ -54,32 +55,6 @@ QByteArray LongFlightBlock(int i)
     block += QByteArray::number(lat / 10000) + '.' + QByteArray::number(lat % 10000).rightJustified(4, '0');
     block += ",17) BAROMETER:1.5\n\n";
     return block;
-}
-
-QString Describe(const SeenBox& box)
-{
-    const QString kind = box.icon == QMessageBox::Warning ? QStringLiteral("warning ")
-        : box.icon == QMessageBox::Information            ? QStringLiteral("information ")
-                                                          : QStringLiteral("other-icon ");
-    QString line = kind + box.title + QStringLiteral(": ") + box.text;
-    if (box.buttons != QMessageBox::StandardButtons(QMessageBox::Ok))
-        line += QStringLiteral(" [not a single OK button]");
-    return line;
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    QCOMPARE(file.write(bytes), qint64(bytes.size()));
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("<missing>");
-    return file.readAll();
 }
 
 // Makes the permission bits count for this thread while it lives. Root

@@ -2,8 +2,9 @@
 // "Write .GPX file", driven through the real main window: the summary, the
 // message boxes in order, the bytes of the written files, the "Way before, m"
 // field, and the files left alone when something goes wrong.
+#include "support/TestFiles.h"
 #include "app/SornLogic.h"
-#include "output/GpxSchemaCheck.h"
+#include "support/GpxConsumers.h"
 #include "output/Maker.h"
 #include "support/DialogDriver.h"
 #include "ui/MainWindowWidgets.h"
@@ -97,36 +98,6 @@ QString Warning(const QString& title, const QString& text)
 }
 
 // The boxes the driver answered, in order, as Info()/Warning() describe them.
-QStringList Seen(const DialogDriver& driver)
-{
-    QStringList seen;
-    for (const SeenBox& box : driver.boxes()) {
-        QString kind = box.icon == QMessageBox::Warning ? QStringLiteral("warning ")
-            : box.icon == QMessageBox::Information    ? QStringLiteral("information ")
-                                                      : QStringLiteral("other-icon ");
-        QString line = kind + box.title + QStringLiteral(": ") + box.text;
-        if (box.buttons != QMessageBox::StandardButtons(QMessageBox::Ok))
-            line += QStringLiteral(" [not a single OK button]");
-        seen << line;
-    }
-    return seen;
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    QCOMPARE(file.write(bytes), qint64(bytes.size()));
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("<missing>");
-    return file.readAll();
-}
-
 // A long flight that moves one step of the last digit per record in both
 // coordinates, for outputs larger than a small file size limit.
 QByteArray MovingLog(int records)
@@ -607,7 +578,7 @@ void TestConversionActions::gpxRoute()
     QCOMPARE(Seen(*m_driver), QStringList({Info(QStringLiteral("OK"), out + QStringLiteral(" has been writed!"))}));
     const QByteArray written = ReadFile(out);
     QCOMPARE(written, expected);
-    VERIFY_GPX_VALID(written);
+    VERIFY_GPX_CONSUMERS(written);
     // The GPX action changes no field.
     QCOMPARE(w->WayBeforeEdit->text(), QStringLiteral("123.4"));
     QCOMPARE(w->SmoothGpsEdit->text(), smoothing);
@@ -622,7 +593,7 @@ void TestConversionActions::gpxNameShownAsTyped()
     QCOMPARE(Seen(*m_driver), QStringList({Info(QStringLiteral("OK"), typed + QStringLiteral(" has been writed!"))}));
     const QByteArray written = ReadFile(path(QStringLiteral("route.gpx")));
     QVERIFY(written.startsWith(GpxHeader()));
-    VERIFY_GPX_VALID(written);
+    VERIFY_GPX_CONSUMERS(written);
 }
 
 void TestConversionActions::gpxEmptyOutputName_data()

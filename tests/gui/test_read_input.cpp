@@ -1,6 +1,8 @@
 // The reading step that both conversion buttons run first: the input name as
 // typed, the three warnings, the silent empty file, and the pattern fields
 // taken from the window afresh at every press.
+#include "support/GpxConsumers.h"
+#include "support/TestFiles.h"
 #include "app/SornLogic.h"
 #include "support/DialogDriver.h"
 #include "ui/MainWindowWidgets.h"
@@ -20,40 +22,6 @@ QByteArray LogBlock(int number, const char* lonLat)
     return QByteArray::number(number) + "\r\n00:00:0" + QByteArray::number(number - 1) + ",000 --> 00:00:0"
         + QByteArray::number(number) + ",000\r\nHOME(20.0000,10.0000) 2019.06.20 12:00:0"
         + QByteArray::number(number - 1) + "\r\nGPS(" + lonLat + ",17) BAROMETER:1.5\r\n\r\n";
-}
-
-QString Describe(const SeenBox& box)
-{
-    QString kind = box.icon == QMessageBox::Warning ? QStringLiteral("warning ")
-        : box.icon == QMessageBox::Information    ? QStringLiteral("information ")
-                                                  : QStringLiteral("other-icon ");
-    QString line = kind + box.title + QStringLiteral(": ") + box.text;
-    if (box.buttons != QMessageBox::StandardButtons(QMessageBox::Ok))
-        line += QStringLiteral(" [not a single OK button]");
-    return line;
-}
-
-QStringList Seen(const DialogDriver& driver)
-{
-    QStringList seen;
-    for (const SeenBox& box : driver.boxes())
-        seen << Describe(box);
-    return seen;
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    QCOMPARE(file.write(bytes), qint64(bytes.size()));
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("<missing>");
-    return file.readAll();
 }
 
 // The summary of a one-record log at (lat 10, lon 20): a single record is not
@@ -239,6 +207,7 @@ void TestReadInput::editedGpsPatternReachesTheRoute()
     QTest::mouseClick(w->WriteGpxButton, Qt::LeftButton);
     QCOMPARE(Seen(*m_driver).size(), 1);
     QVERIFY(ReadFile(path(QStringLiteral("out.gpx"))).contains("<rtept lat=\"17.00000\" lon=\"20.00000\">"));
+    VERIFY_GPX_FILE_CONSUMERS(path(QStringLiteral("out.gpx")));
 }
 
 void TestReadInput::fileReadAfreshAtEveryPress()

@@ -128,3 +128,22 @@ void UrlCatcher::open(const QUrl& url)
 {
     m_urls.append(url);
 }
+
+QString Describe(const SeenBox& box)
+{
+    const QString kind = box.icon == QMessageBox::Warning ? QStringLiteral("warning ")
+        : box.icon == QMessageBox::Information            ? QStringLiteral("information ")
+                                                          : QStringLiteral("other-icon ");
+    QString line = kind + box.title + QStringLiteral(": ") + box.text;
+    if (box.buttons != QMessageBox::StandardButtons(QMessageBox::Ok))
+        line += QStringLiteral(" [not a single OK button]");
+    return line;
+}
+
+QStringList Seen(const DialogDriver& driver)
+{
+    QStringList seen;
+    for (const SeenBox& box : driver.boxes())
+        seen << Describe(box);
+    return seen;
+}

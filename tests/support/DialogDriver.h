@@ -90,3 +90,10 @@ public slots:
 private:
     QList<QUrl> m_urls;
 };
+
+// A box as one line for comparisons: "warning TITLE: TEXT" or "information
+// TITLE: TEXT" ("other-icon" for any other icon), followed by " [not a single
+// OK button]" when it offered anything but OK alone.
+QString Describe(const SeenBox& box);
+// Every box the driver has seen so far, in order, described as above.
+QStringList Seen(const DialogDriver& driver);
