@@ -5,7 +5,7 @@
 #   bench/run.sh [--sizes "10000 100000"] [--runs N]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh build
+scripts/setup.sh bench
 command -v python3 >/dev/null || { echo "bench needs python3" >&2; exit 1; }
 [ -x /usr/bin/time ] || { echo "bench needs GNU time (apt-get install time)" >&2; exit 1; }
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Installs whatever Velloa's build and tests need and is missing (Debian 12),
-# through sudo when not root. Usage: scripts/setup.sh [build|test]
+# through sudo when not root. Usage: scripts/setup.sh [build|test|bench]
 set -euo pipefail
 
 packages=(cmake make g++ qtbase5-dev qtbase5-dev-tools)
+if [ "${1:-build}" = bench ]; then
+  packages+=(python3 time)
+fi
 if [ "${1:-build}" = test ]; then
   # xmllint validates the GPX files, gpsbabel reads them back, python3 runs the
   # log generator, clang and its runtimes build the sanitizer and fuzz runs.
