@@ -271,13 +271,10 @@ void TestCliProcess::writeFailingHalfWayKeepsTheOldFile()
     WriteFile(log, bytes);
     const QString srt = dir.filePath(QStringLiteral("big.sorned.srt"));
     WriteFile(srt, "an earlier good file");
-    QProcess process;
-    process.start(shell, {QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 8; exec \"$0\" --no-gpx \"$1\""),
-                             QStringLiteral(VELLOA_CLI_PATH), log});
-    QVERIFY(process.waitForFinished(60000));
-    QCOMPARE(process.exitCode(), 1);
-    const QString err = QString::fromUtf8(process.readAllStandardError());
-    QCOMPARE(err, QStringLiteral("velloa-cli: ") + srt + QStringLiteral(": ") + srt
+    const ProcessRun run = RunProgram(shell, {QStringLiteral("-c"),
+        QStringLiteral("trap '' XFSZ; ulimit -f 8; exec \"$0\" --no-gpx \"$1\""), QStringLiteral(VELLOA_CLI_PATH), log});
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err, QStringLiteral("velloa-cli: ") + srt + QStringLiteral(": ") + srt
             + QStringLiteral(" - something wrong during writing...\n"));
     QCOMPARE(ReadFile(srt), QByteArray("an earlier good file"));
     // No temporary file is left behind.

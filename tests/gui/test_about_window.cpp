@@ -131,14 +131,7 @@ void TestAboutWindow::descriptionIsExact()
     QString expected;
     for (const char* line : kAboutLines)
         expected += QString::fromUtf8(line) + QStringLiteral("\r\n");
-    QCOMPARE(text, expected);
-
-    // Every line break is CR LF, sixteen of them, and nothing follows the last.
-    QCOMPARE(text.count(QStringLiteral("\r\n")), 16);
-    QCOMPARE(text.count(QLatin1Char('\n')), 16);
-    QCOMPARE(text.count(QLatin1Char('\r')), 16);
-    QVERIFY(text.endsWith(QStringLiteral("'Way before'.\r\n")));
-    QVERIFY(text.contains(QStringLiteral(" \r\n")));  // the blank ending line 10
+    QCOMPARE(text, expected);  // sixteen lines, each ended by CR LF
 }
 
 void TestAboutWindow::buttonOpensMakerAddress()
@@ -152,10 +145,7 @@ void TestAboutWindow::buttonOpensMakerAddress()
     QTest::mouseClick(windows[1]->findChild<QPushButton*>(), Qt::LeftButton);
     QCOMPARE(catcher.urls(), QList<QUrl>{QUrl(QLatin1String(kMakerAddress))});
     QTest::mouseClick(windows[0]->findChild<QPushButton*>(), Qt::LeftButton);
-    QCOMPARE(catcher.urls().size(), 2);
-    QCOMPARE(catcher.urls().at(1), QUrl(QLatin1String(kMakerAddress)));
-    QVERIFY(catcher.urls().at(0).isValid());
-    QCOMPARE(catcher.urls().at(0).scheme(), QStringLiteral("https"));
+    QCOMPARE(catcher.urls(), QList<QUrl>() << QUrl(QLatin1String(kMakerAddress)) << QUrl(QLatin1String(kMakerAddress)));
 
     // The slot itself, as the button runs it.
     catcher.clear();

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -151,9 +152,9 @@ private slots:
     void outputFolderMissing();
     void readOnlyOutputFolder_data() { buttonRows(); }
     void readOnlyOutputFolder();
-    void outputNamingInput_data() { buttonRows(); }
+    void outputNamingInput_data();
     void outputNamingInput();
-    void writeFailingHalfWay_data() { buttonRows(); }
+    void writeFailingHalfWay_data();
     void writeFailingHalfWay();
 
 private:
@@ -165,13 +166,7 @@ private:
     }
     void press() { QTest::mouseClick(srt() ? w->WriteSrtButton : w->WriteGpxButton, Qt::LeftButton); }
     QString output() const { return srt() ? m_srt : m_gpx; }
-    QStringList seen() const
-    {
-        QStringList lines;
-        for (const SeenBox& box : m_driver->boxes())
-            lines << Describe(box);
-        return lines;
-    }
+    QStringList seen() const { return Seen(*m_driver); }
     QString path(const QString& name) const { return QDir(m_dir->path()).filePath(name); }
     QString okBox() const { return QStringLiteral("information OK: ") + output() + QStringLiteral(" has been writed!"); }
     // The output files that stood there before the press are unchanged.
@@ -493,26 +488,60 @@ void TestBadInputsWindow::readOnlyOutputFolder()
     verifyOldOutputs();
 }
 
+void TestBadInputsWindow::outputNamingInput_data()
+{
+    // Names in the test folder, which also holds link.SRT -> log.SRT.
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("inName");
+    QTest::addColumn<QString>("outName");
+    for (const char* button : {"srt", "gpx"}) {
+        const QString b = QString::fromLatin1(button);
+        QTest::addRow("%s, the same name", button) << b << QStringLiteral("log.SRT") << QStringLiteral("log.SRT");
+        QTest::addRow("%s, another spelling", button) << b << QStringLiteral("log.SRT") << QStringLiteral("./log.SRT");
+        QTest::addRow("%s, a link to the input", button) << b << QStringLiteral("log.SRT") << QStringLiteral("link.SRT");
+        QTest::addRow("%s, input through a link", button) << b << QStringLiteral("link.SRT") << QStringLiteral("log.SRT");
+    }
+}
+
 void TestBadInputsWindow::outputNamingInput()
 {
+    QFETCH(QString, inName);
+    QFETCH(QString, outName);
     WriteFile(m_log, kOneBlock);
-    // Another spelling of the log's own name.
-    (srt() ? w->OutSrtFileNameEdit : w->OutGpxFileNameEdit)->setText(m_dir->path() + QStringLiteral("/./log.SRT"));
+    QVERIFY(QFile::link(m_log, path(QStringLiteral("link.SRT"))));
+    w->InFileNameEdit->setText(path(inName));
+    (srt() ? w->OutSrtFileNameEdit : w->OutGpxFileNameEdit)->setText(path(outName));
     press();
     QStringList expected{QStringLiteral("warning Au...: Output file must differ from input file")};
     if (srt())
         expected.prepend(kOneBlockSummary);
     QCOMPARE(seen(), expected);
     QCOMPARE(ReadFile(m_log), kOneBlock);
+    QVERIFY(QFileInfo(path(QStringLiteral("link.SRT"))).isSymLink());
+    QCOMPARE(w->WayBeforeEdit->text(), QStringLiteral("0.0"));
     verifyOldOutputs();
 }
 
-// A file size limit of 8 KiB makes the write fail part-way; 2000 blocks give
-// about 200 KB of subtitles and 400 route points (about 26 KB).
+// A file size limit of 8 KiB makes the write fail part-way. Qt keeps up to
+// 16 KiB of written data in its own buffer, so a failure while that tail
+// reaches the disk must be caught as surely as one during the writes: about
+// 140 bytes of subtitles a record, and 65 bytes of route every fifth record,
+// put the smaller flights between 8 and 16 KiB.
+void TestBadInputsWindow::writeFailingHalfWay_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("records");
+    QTest::newRow("srt, larger than the write buffer") << QStringLiteral("srt") << 2000;
+    QTest::newRow("srt, tail still in the write buffer") << QStringLiteral("srt") << 80;
+    QTest::newRow("gpx, larger than the write buffer") << QStringLiteral("gpx") << 2000;
+    QTest::newRow("gpx, tail still in the write buffer") << QStringLiteral("gpx") << 1000;
+}
+
 void TestBadInputsWindow::writeFailingHalfWay()
 {
+    QFETCH(int, records);
     QByteArray bytes;
-    for (int i = 0; i < 2000; ++i)
+    for (int i = 0; i < records; ++i)
         bytes += LongFlightBlock(i);
     WriteFile(m_log, bytes);
     {
@@ -523,9 +552,11 @@ void TestBadInputsWindow::writeFailingHalfWay()
     const QString fail = QStringLiteral("warning Fail: ") + output() + QStringLiteral(" - something wrong during writing...");
     if (srt()) {
         QCOMPARE(boxes.size(), 2);
-        QVERIFY2(boxes[0].startsWith(QStringLiteral("information Read information: Parsed 2000 records")),
+        QVERIFY2(boxes[0].startsWith(QStringLiteral("information Read information: Parsed %1 records").arg(records)),
                  qPrintable(boxes[0]));
         QCOMPARE(boxes[1], fail);
+        // The flight moved, so the way reached is carried on all the same.
+        QVERIFY(w->WayBeforeEdit->text() != QStringLiteral("0.0"));
     } else {
         QCOMPARE(boxes, QStringList{fail});
     }

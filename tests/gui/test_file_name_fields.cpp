@@ -67,12 +67,8 @@ private slots:
     void browsePicksFile();
     void browseCancelEmptiesField();
 
-    void dropOfLocalFile_data();
-    void dropOfLocalFile();
-    void dropOfWebAddress();
-    void dropOfSeveralFilesKeepsWholePayload();
-    void dropStopsAtNul();
-    void uriListFormatIsCaseSensitive();
+    void dropOfUriList_data();
+    void dropOfUriList();
     void dropOfPlainTextInsertsAtPosition();
     void dropOntoOutputFieldIsStandard();
 
@@ -233,90 +229,62 @@ void TestFileNameFields::browseCancelEmptiesField()
     QCOMPARE(w->OutGpxFileNameEdit->styleSheet(), kNone);
 }
 
-void TestFileNameFields::dropOfLocalFile_data()
+void TestFileNameFields::dropOfUriList_data()
 {
+    QTest::addColumn<QString>("format");
     QTest::addColumn<QByteArray>("payload");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("base");
+    QTest::addColumn<QString>("field");  // the input field after the drop; empty: refused, "keep.SRT" kept
+    QTest::addColumn<QString>("base");   // the output names without their suffixes
 
+    const QString uriList = QStringLiteral("text/uri-list");
     // How file managers send one file: an encoded file URL and CR LF.
-    QTest::newRow("plain") << QByteArray("file:///home/pilot/DJI_0001.SRT\r\n") << "/home/pilot/DJI_0001.SRT"
-                           << "/home/pilot/DJI_0001";
+    QTest::newRow("local file") << uriList << QByteArray("file:///home/pilot/DJI_0001.SRT\r\n")
+                                << "/home/pilot/DJI_0001.SRT" << "/home/pilot/DJI_0001";
     // %20 is a blank, %D0%BF%D0%BE%D0%BB%D1%91%D1%82 is "полёт" in UTF-8.
-    QTest::newRow("encoded") << QByteArray("file:///tmp/my%20logs/%D0%BF%D0%BE%D0%BB%D1%91%D1%82.srt\r\n")
+    QTest::newRow("encoded") << uriList << QByteArray("file:///tmp/my%20logs/%D0%BF%D0%BE%D0%BB%D1%91%D1%82.srt\r\n")
                              << QString::fromUtf8("/tmp/my logs/полёт.srt") << QString::fromUtf8("/tmp/my logs/полёт");
-    QTest::newRow("surrounding blanks") << QByteArray("  \tfile:///a/b.txt \r\n\r\n") << "/a/b.txt"
+    QTest::newRow("surrounding blanks") << uriList << QByteArray("  \tfile:///a/b.txt \r\n\r\n") << "/a/b.txt"
                                         << "/a/b.txt";
+    QTest::newRow("web address") << uriList << QByteArray("https://example.org/logs/flight7.SRT\r\n")
+                                 << "https://example.org/logs/flight7.SRT" << "https://example.org/logs/flight7";
+    // Two files: the trimmed payload is one address, so no single file is
+    // picked out. The tolerant parser percent-encodes the line break inside
+    // the path and the local path decodes it again.
+    QTest::newRow("several files") << uriList << QByteArray("file:///logs/a.SRT\r\nfile:///logs/b.SRT\r\n")
+                                   << "/logs/a.SRT\r\nfile:///logs/b.SRT" << "/logs/a.SRT\r\nfile:///logs/b";
+    QTest::newRow("stops at NUL") << uriList << QByteArray("file:///logs/c.SRT\r\n\0file:///x.SRT", 34)
+                                  << "/logs/c.SRT" << "/logs/c";
+    // Not a file drop, and no text to insert either: refused, nothing changes.
+    QTest::newRow("format is case-sensitive") << QStringLiteral("TEXT/URI-LIST")
+                                              << QByteArray("file:///logs/d.SRT\r\n") << QString() << QString();
 }
 
-void TestFileNameFields::dropOfLocalFile()
+void TestFileNameFields::dropOfUriList()
 {
+    QFETCH(QString, format);
     QFETCH(QByteArray, payload);
-    QFETCH(QString, path);
+    QFETCH(QString, field);
     QFETCH(QString, base);
-
-    std::unique_ptr<QMimeData> mime(UriList(payload));
-    mime->setText(QStringLiteral("ignored text"));  // file managers offer both
-    const DropResult result = Drop(w->InFileNameEdit, mime.get(), QPoint(5, 5));
-
+    w->InFileNameEdit->setText(QStringLiteral("keep.SRT"));
+    QMimeData mime;
+    mime.setData(format, payload);
+    if (!field.isEmpty())
+        mime.setText(QStringLiteral("ignored text"));  // file managers offer both
+    const DropResult result = Drop(w->InFileNameEdit, &mime, QPoint(5, 5));
+    if (field.isEmpty()) {
+        QVERIFY(!result.enterAccepted);
+        QVERIFY(!result.dropAccepted);
+        QCOMPARE(w->InFileNameEdit->text(), QStringLiteral("keep.SRT"));
+        QVERIFY(w->OutSrtFileNameEdit->text().isEmpty());
+        return;
+    }
     QVERIFY(result.enterAccepted);
     QVERIFY(result.dropAccepted);
-    QCOMPARE(w->InFileNameEdit->text(), path);
+    QCOMPARE(w->InFileNameEdit->text(), field);
     QCOMPARE(w->OutSrtFileNameEdit->text(), base + QStringLiteral(".sorned.srt"));
     QCOMPARE(w->OutGpxFileNameEdit->text(), base + QStringLiteral(".gpx"));
     QCOMPARE(w->InFileNameEdit->styleSheet(), kChanged);
     QCOMPARE(w->OutGpxFileNameEdit->styleSheet(), kChanged);
-}
-
-void TestFileNameFields::dropOfWebAddress()
-{
-    w->InFileNameEdit->setText(QStringLiteral("replaced"));
-    std::unique_ptr<QMimeData> mime(UriList("https://example.org/logs/flight7.SRT\r\n"));
-    const DropResult result = Drop(w->InFileNameEdit, mime.get(), QPoint(5, 5));
-
-    QVERIFY(result.dropAccepted);
-    QCOMPARE(w->InFileNameEdit->text(), QStringLiteral("https://example.org/logs/flight7.SRT"));
-    QCOMPARE(w->OutSrtFileNameEdit->text(), QStringLiteral("https://example.org/logs/flight7.sorned.srt"));
-    QCOMPARE(w->OutGpxFileNameEdit->text(), QStringLiteral("https://example.org/logs/flight7.gpx"));
-}
-
-void TestFileNameFields::dropOfSeveralFilesKeepsWholePayload()
-{
-    // Two files: the trimmed payload is one address, so no single file is
-    // picked out. The line break is no URL character: the tolerant parser
-    // percent-encodes it inside the path, and the local path decodes it
-    // again, so the field holds the first path, CR LF, and the second
-    // address unchanged.
-    std::unique_ptr<QMimeData> mime(UriList("file:///logs/a.SRT\r\nfile:///logs/b.SRT\r\n"));
-    const DropResult result = Drop(w->InFileNameEdit, mime.get(), QPoint(5, 5));
-
-    QVERIFY(result.dropAccepted);
-    QCOMPARE(w->InFileNameEdit->text(), QStringLiteral("/logs/a.SRT\r\nfile:///logs/b.SRT"));
-    // The derivation ran on that whole text.
-    QCOMPARE(w->OutSrtFileNameEdit->text(), QStringLiteral("/logs/a.SRT\r\nfile:///logs/b.sorned.srt"));
-}
-
-void TestFileNameFields::dropStopsAtNul()
-{
-    std::unique_ptr<QMimeData> mime(UriList(QByteArray("file:///logs/c.SRT\r\n\0file:///x.SRT", 34)));
-    QVERIFY(Drop(w->InFileNameEdit, mime.get(), QPoint(5, 5)).dropAccepted);
-    QCOMPARE(w->InFileNameEdit->text(), QStringLiteral("/logs/c.SRT"));
-    QCOMPARE(w->OutGpxFileNameEdit->text(), QStringLiteral("/logs/c.gpx"));
-}
-
-void TestFileNameFields::uriListFormatIsCaseSensitive()
-{
-    w->InFileNameEdit->setText(QStringLiteral("keep.SRT"));
-    auto* raw = new QMimeData;
-    raw->setData(QStringLiteral("TEXT/URI-LIST"), "file:///logs/d.SRT\r\n");
-    std::unique_ptr<QMimeData> mime(raw);
-    const DropResult result = Drop(w->InFileNameEdit, mime.get(), QPoint(5, 5));
-
-    // Not a file drop, and no text to insert either: refused, nothing changes.
-    QVERIFY(!result.enterAccepted);
-    QVERIFY(!result.dropAccepted);
-    QCOMPARE(w->InFileNameEdit->text(), QStringLiteral("keep.SRT"));
-    QVERIFY(w->OutSrtFileNameEdit->text().isEmpty());
 }
 
 void TestFileNameFields::dropOfPlainTextInsertsAtPosition()

@@ -81,23 +81,14 @@ private slots:
     void cleanup();
 
     void startsWithDefaults();
-    void controllerHoldsDefaults();
     void windowGeometryAndTitle();
     void panesInOrder();
-    void settingsGroupContents();
-    void patternRowsInOrder();
     void onlyInputFieldAndGroupAreStyled();
-    void widgetsBelongToTheWindow();
     void onlyTheInputFieldTakesFiles();
     void adjustCheckTogglesGroup();
-    void toggleFollowsTheGroupNotTheCheck();
     void settingsRoundTrip();
     void slotsInMetaObjectOrder();
-    void openButtonIsConnected();
-    void writeButtonsAreConnected_data();
-    void writeButtonsAreConnected();
-    void inputFieldIsConnected();
-    void aboutButtonIsConnectedOnce();
+    void openInputAndAboutAreConnected();
     void showTellsTheUser();
 
 private:
@@ -109,8 +100,7 @@ void TestMainWindow::init()
 {
     m_logic = std::make_unique<SornLogic>();
     w = m_logic->Widgets;
-    QVERIFY(w);
-    QVERIFY(w->Window);
+    QVERIFY(w && w->Window);
 }
 
 void TestMainWindow::cleanup()
@@ -125,16 +115,15 @@ void TestMainWindow::cleanup()
 
 void TestMainWindow::startsWithDefaults()
 {
-    // The constructor builds the window but does not show it.
-    QVERIFY(!w->Window->isVisible());
-
+    QVERIFY(!w->Window->isVisible());  // built, not shown
     QCOMPARE(w->InPatternEdits.size(), 6);
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < 6; ++i) {
         QCOMPARE(w->InPatternEdits[i]->text(), QLatin1String(kDefaultPatterns[i]));
-
-    // The editor gives its text back with plain LF line breaks.
+        QCOMPARE(m_logic->Patterns->Texts[i], QLatin1String(kDefaultPatterns[i]));
+    }
+    // The editor gives its text back with LF; the controller's copy keeps CR LF.
     QCOMPARE(w->OutPatternEdit->toPlainText(), OutputPatternWith("\n"));
-
+    QCOMPARE(m_logic->OutPattern, OutputPatternWith("\r\n"));
     QCOMPARE(w->SmoothGpsEdit->text(), QStringLiteral("5"));
     QCOMPARE(w->WayBeforeEdit->text(), QStringLiteral("0.0"));
     QVERIFY(w->InFileNameEdit->text().isEmpty());
@@ -143,6 +132,8 @@ void TestMainWindow::startsWithDefaults()
     QVERIFY(!w->UseHeightCheck->isChecked());
     QVERIFY(!w->AdjustInPatternsCheck->isChecked());
     QVERIFY(w->InPatternGroup->isHidden());
+    QCOMPARE(w->StyleChanged, QStringLiteral("background-color:#F8FFF0"));
+    QVERIFY(w->StyleNone.isEmpty());
 
     w->Window->show();
     QVERIFY(QTest::qWaitForWindowExposed(w->Window));
@@ -150,29 +141,14 @@ void TestMainWindow::startsWithDefaults()
     QVERIFY(w->InFileNameEdit->isVisible());
 }
 
-void TestMainWindow::controllerHoldsDefaults()
-{
-    for (int i = 0; i < 6; ++i)
-        QCOMPARE(m_logic->Patterns->Texts[i], QLatin1String(kDefaultPatterns[i]));
-    // The controller's own copy keeps CR LF: 4 lines of 4 + 9 + 37 + 65
-    // characters, five CR LF pairs.
-    QCOMPARE(m_logic->OutPattern, OutputPatternWith("\r\n"));
-    QCOMPARE(m_logic->OutPattern.size(), 129);
-    QCOMPARE(w->StyleInput, kIvory);
-    QCOMPARE(w->StyleChanged, QStringLiteral("background-color:#F8FFF0"));
-    QVERIFY(w->StyleNone.isEmpty());
-}
-
 void TestMainWindow::windowGeometryAndTitle()
 {
-    QVERIFY(w->Window->isWindow());
     QVERIFY(!w->Window->parentWidget());
-    QCOMPARE(w->Window->width(), 500);
     const QString title = QStringLiteral("Velloa (") + QLatin1String(kMakerSiteTag) + QStringLiteral(", 2019.06.26)");
     QCOMPARE(w->Window->windowTitle(), title);
     QCOMPARE(SornLogic::WindowTitle(), title);
     QCOMPARE(SornLogic::MakerAddress(), QLatin1String(kMakerAddress));
-
+    QCOMPARE(w->Window->width(), 500);
     w->Window->show();
     QVERIFY(QTest::qWaitForWindowExposed(w->Window));
     QCOMPARE(w->Window->width(), 500);
@@ -186,34 +162,53 @@ void TestMainWindow::panesInOrder()
     auto* splitter = qobject_cast<QSplitter*>(layout->itemAt(0)->widget());
     QVERIFY(splitter);
     QCOMPARE(splitter->orientation(), Qt::Vertical);
-    QCOMPARE(splitter->count(), 15);
-
-    QCOMPARE(Text(splitter->widget(0)), QStringLiteral("Input .SRT file:"));
-    QVERIFY(qobject_cast<QLabel*>(splitter->widget(0)));
-    QCOMPARE(splitter->widget(1), static_cast<QWidget*>(w->InFileNameEdit));
-    QCOMPARE(splitter->widget(2), static_cast<QWidget*>(w->OpenSrtButton));
-    QCOMPARE(w->OpenSrtButton->text(), QStringLiteral("Open .SRT "));
-    QCOMPARE(splitter->widget(3), static_cast<QWidget*>(w->AdjustInPatternsCheck));
-    QCOMPARE(w->AdjustInPatternsCheck->text(), QStringLiteral("Adjust input patterns"));
-    QCOMPARE(splitter->widget(4), static_cast<QWidget*>(w->InPatternGroup));
-    QCOMPARE(w->InPatternGroup->title(), QStringLiteral("Input RE-patterns for SRT-parse"));
-    QVERIFY(qobject_cast<QGroupBox*>(splitter->widget(5)));
-    QCOMPARE(Text(splitter->widget(5)), QStringLiteral("Conversion settings"));
-    QVERIFY(qobject_cast<QLabel*>(splitter->widget(6)));
-    QCOMPARE(Text(splitter->widget(6)), QStringLiteral("Output Pattern"));
-    QCOMPARE(splitter->widget(7), static_cast<QWidget*>(w->OutPatternEdit));
-    QCOMPARE(Text(splitter->widget(8)), QStringLiteral("Output .SRT file:"));
-    QCOMPARE(splitter->widget(9), static_cast<QWidget*>(w->OutSrtFileNameEdit));
-    QCOMPARE(splitter->widget(10), static_cast<QWidget*>(w->WriteSrtButton));
-    // "&&" is Qt's escape for a literal ampersand: shown as "Calc & Write".
-    QCOMPARE(w->WriteSrtButton->text(), QStringLiteral("Calc && Write .SRT file"));
+    // Each pane: the widget expected there (null: a label or group found by
+    // its caption) and its caption. "&&" shows as a literal ampersand.
+    const QList<QPair<QWidget*, QString>> panes = {
+        {nullptr, QStringLiteral("Input .SRT file:")},
+        {w->InFileNameEdit, QString()},
+        {w->OpenSrtButton, QStringLiteral("Open .SRT ")},
+        {w->AdjustInPatternsCheck, QStringLiteral("Adjust input patterns")},
+        {w->InPatternGroup, QStringLiteral("Input RE-patterns for SRT-parse")},
+        {nullptr, QStringLiteral("Conversion settings")},
+        {nullptr, QStringLiteral("Output Pattern")},
+        {w->OutPatternEdit, QString()},
+        {nullptr, QStringLiteral("Output .SRT file:")},
+        {w->OutSrtFileNameEdit, QString()},
+        {w->WriteSrtButton, QStringLiteral("Calc && Write .SRT file")},
+        {nullptr, QStringLiteral("Output .GPX file:")},
+        {w->OutGpxFileNameEdit, QString()},
+        {w->WriteGpxButton, QStringLiteral("Write .GPX file")},
+        {w->AboutButton, QStringLiteral("About Velloa")},
+    };
+    QCOMPARE(splitter->count(), panes.size());
+    for (int i = 0; i < panes.size(); ++i) {
+        if (panes[i].first)
+            QCOMPARE(splitter->widget(i), panes[i].first);
+        else
+            QVERIFY(qobject_cast<QLabel*>(splitter->widget(i)) || qobject_cast<QGroupBox*>(splitter->widget(i)));
+        QCOMPARE(Text(splitter->widget(i)), panes[i].second);
+    }
     QVERIFY(QKeySequence::mnemonic(w->WriteSrtButton->text()).isEmpty());
-    QCOMPARE(Text(splitter->widget(11)), QStringLiteral("Output .GPX file:"));
-    QCOMPARE(splitter->widget(12), static_cast<QWidget*>(w->OutGpxFileNameEdit));
-    QCOMPARE(splitter->widget(13), static_cast<QWidget*>(w->WriteGpxButton));
-    QCOMPARE(w->WriteGpxButton->text(), QStringLiteral("Write .GPX file"));
-    QCOMPARE(splitter->widget(14), static_cast<QWidget*>(w->AboutButton));
-    QCOMPARE(w->AboutButton->text(), QStringLiteral("About Velloa"));
+
+    // The settings group and the pattern grid, in their order.
+    auto* box = qobject_cast<QVBoxLayout*>(w->WayBeforeEdit->parentWidget()->layout());
+    QVERIFY(box);
+    QCOMPARE(box->count(), 5);
+    QCOMPARE(Text(box->itemAt(0)->widget()), QStringLiteral("Way before, m"));
+    QCOMPARE(box->itemAt(1)->widget(), static_cast<QWidget*>(w->WayBeforeEdit));
+    QCOMPARE(Text(box->itemAt(2)->widget()), QStringLiteral("Smooth GPS, sec"));
+    QCOMPARE(box->itemAt(3)->widget(), static_cast<QWidget*>(w->SmoothGpsEdit));
+    QCOMPARE(box->itemAt(4)->widget(), static_cast<QWidget*>(w->UseHeightCheck));
+    QCOMPARE(w->UseHeightCheck->text(), QStringLiteral("Use height for speed and way"));
+    auto* grid = qobject_cast<QGridLayout*>(w->InPatternGroup->layout());
+    QVERIFY(grid);
+    QCOMPARE(grid->rowCount(), 6);
+    const char* const labels[6] = {"ID", "SrtTime", "Home", "GPS", "FlyTime", "Barometer"};
+    for (int row = 0; row < 6; ++row) {
+        QCOMPARE(Text(grid->itemAtPosition(row, 0)->widget()), QLatin1String(labels[row]));
+        QCOMPARE(grid->itemAtPosition(row, 1)->widget(), static_cast<QWidget*>(w->InPatternEdits[row]));
+    }
 
     // On screen, the visible panes run from top to bottom in that order.
     w->Window->show();
@@ -228,85 +223,28 @@ void TestMainWindow::panesInOrder()
     }
 }
 
-void TestMainWindow::settingsGroupContents()
-{
-    auto* group = qobject_cast<QGroupBox*>(w->WayBeforeEdit->parentWidget());
-    QVERIFY(group);
-    QCOMPARE(group->title(), QStringLiteral("Conversion settings"));
-    QVERIFY(group->styleSheet().isEmpty());
-    auto* box = qobject_cast<QVBoxLayout*>(group->layout());
-    QVERIFY(box);
-    QCOMPARE(box->count(), 5);
-    QCOMPARE(Text(box->itemAt(0)->widget()), QStringLiteral("Way before, m"));
-    QCOMPARE(box->itemAt(1)->widget(), static_cast<QWidget*>(w->WayBeforeEdit));
-    QCOMPARE(Text(box->itemAt(2)->widget()), QStringLiteral("Smooth GPS, sec"));
-    QCOMPARE(box->itemAt(3)->widget(), static_cast<QWidget*>(w->SmoothGpsEdit));
-    QCOMPARE(box->itemAt(4)->widget(), static_cast<QWidget*>(w->UseHeightCheck));
-    QCOMPARE(w->UseHeightCheck->text(), QStringLiteral("Use height for speed and way"));
-}
-
-void TestMainWindow::patternRowsInOrder()
-{
-    auto* grid = qobject_cast<QGridLayout*>(w->InPatternGroup->layout());
-    QVERIFY(grid);
-    QCOMPARE(grid->rowCount(), 6);
-    QCOMPARE(grid->columnCount(), 2);
-    const char* const labels[6] = {"ID", "SrtTime", "Home", "GPS", "FlyTime", "Barometer"};
-    for (int row = 0; row < 6; ++row) {
-        auto* label = qobject_cast<QLabel*>(grid->itemAtPosition(row, 0)->widget());
-        QVERIFY(label);
-        QCOMPARE(label->text(), QLatin1String(labels[row]));
-        QCOMPARE(grid->itemAtPosition(row, 1)->widget(), static_cast<QWidget*>(w->InPatternEdits[row]));
-        QCOMPARE(w->InPatternEdits[row]->parentWidget(), static_cast<QWidget*>(w->InPatternGroup));
-    }
-}
-
 void TestMainWindow::onlyInputFieldAndGroupAreStyled()
 {
     QVERIFY(w->Window->styleSheet().isEmpty());
-    const QList<QWidget*> all = w->Window->findChildren<QWidget*>();
-    QVERIFY(all.size() > 30);
-    int styled = 0;
-    for (QWidget* child : all) {
-        if (child->styleSheet().isEmpty())
-            continue;
-        ++styled;
-        QVERIFY2(child == w->InFileNameEdit || child == w->InPatternGroup, qPrintable(child->objectName()));
-        QCOMPARE(child->styleSheet(), kIvory);
+    QList<QWidget*> styled;
+    for (QWidget* child : w->Window->findChildren<QWidget*>()) {
+        if (!child->styleSheet().isEmpty()) {
+            styled << child;
+            QCOMPARE(child->styleSheet(), kIvory);
+        }
     }
-    QCOMPARE(styled, 2);
-}
-
-void TestMainWindow::widgetsBelongToTheWindow()
-{
-    const QList<QWidget*> working = {
-        w->InFileNameEdit, w->OutSrtFileNameEdit, w->OutGpxFileNameEdit, w->OutPatternEdit,
-        w->WayBeforeEdit, w->SmoothGpsEdit, w->UseHeightCheck, w->AdjustInPatternsCheck,
-        w->InPatternGroup, w->OpenSrtButton, w->WriteSrtButton, w->WriteGpxButton, w->AboutButton};
-    for (QWidget* widget : working) {
-        QVERIFY(widget);
-        QCOMPARE(widget->window(), w->Window);
-        // Each one can be found by its field name.
-        QCOMPARE(w->Window->findChild<QWidget*>(widget->objectName()), widget);
-    }
-    QCOMPARE(w->Window->findChild<QLineEdit*>(QStringLiteral("InFileNameEdit")),
-             static_cast<QLineEdit*>(w->InFileNameEdit));
-    for (QLineEdit* edit : qAsConst(w->InPatternEdits))
-        QCOMPARE(edit->window(), w->Window);
+    QCOMPARE(styled.size(), 2);
+    QVERIFY(styled.contains(w->InFileNameEdit) && styled.contains(w->InPatternGroup));
 }
 
 void TestMainWindow::onlyTheInputFieldTakesFiles()
 {
     QCOMPARE(QLatin1String(w->InFileNameEdit->metaObject()->className()), QLatin1String("QLineEditDnD"));
     QVERIFY(w->InFileNameEdit->acceptDrops());
-    for (QLineEdit* edit : {w->OutSrtFileNameEdit, w->OutGpxFileNameEdit, w->WayBeforeEdit, w->SmoothGpsEdit})
+    QList<QLineEdit*> others = {w->OutSrtFileNameEdit, w->OutGpxFileNameEdit, w->WayBeforeEdit, w->SmoothGpsEdit};
+    others += w->InPatternEdits.toList();
+    for (QLineEdit* edit : qAsConst(others))
         QCOMPARE(QLatin1String(edit->metaObject()->className()), QLatin1String("QLineEdit"));
-    for (QLineEdit* edit : qAsConst(w->InPatternEdits))
-        QCOMPARE(QLatin1String(edit->metaObject()->className()), QLatin1String("QLineEdit"));
-    // No signals, slots or properties of its own.
-    const QMetaObject& dnd = QLineEditDnD::staticMetaObject;
-    QCOMPARE(dnd.methodCount(), dnd.methodOffset());
-    QCOMPARE(dnd.propertyCount(), dnd.propertyOffset());
 }
 
 void TestMainWindow::adjustCheckTogglesGroup()
@@ -321,25 +259,17 @@ void TestMainWindow::adjustCheckTogglesGroup()
     for (QLineEdit* edit : qAsConst(w->InPatternEdits))
         QVERIFY(edit->isVisible());
     QCOMPARE(w->Window->width(), 500);
-    // The group needs room: the window cannot stay as low as before.
-    QTRY_VERIFY(w->Window->height() > hiddenHeight);
+    QTRY_VERIFY(w->Window->height() > hiddenHeight);  // the group needs room
 
     ClickCheck(w->AdjustInPatternsCheck);
     QVERIFY(!w->AdjustInPatternsCheck->isChecked());
-    QVERIFY(!w->InPatternGroup->isVisible());
     QVERIFY(w->InPatternGroup->isHidden());
     QCOMPARE(w->Window->width(), 500);
-}
 
-void TestMainWindow::toggleFollowsTheGroupNotTheCheck()
-{
     // The slot flips the group whatever the check box says.
-    QVERIFY(w->InPatternGroup->isHidden());
     m_logic->Pressed_HideUnhide_InPattern();
     QVERIFY(!w->InPatternGroup->isHidden());
     QVERIFY(!w->AdjustInPatternsCheck->isChecked());
-    m_logic->Pressed_HideUnhide_InPattern();
-    QVERIFY(w->InPatternGroup->isHidden());
 }
 
 void TestMainWindow::settingsRoundTrip()
@@ -348,7 +278,7 @@ void TestMainWindow::settingsRoundTrip()
     w->InPatternEdits[InputPatterns::GPS]->setText(QStringLiteral(" GPS\\((.*)\\) "));
     w->OutPatternEdit->setPlainText(QStringLiteral("{Way}\r\n{ID}"));
     QCOMPARE(m_logic->Patterns->Texts[InputPatterns::GPS], QLatin1String(kDefaultPatterns[InputPatterns::GPS]));
-    QCOMPARE(m_logic->OutPattern.size(), 129);
+    QCOMPARE(m_logic->OutPattern, OutputPatternWith("\r\n"));
 
     m_logic->WidgetsToSettings();
     // Taken unchanged (blanks kept); the editor hands back LF line breaks.
@@ -366,8 +296,6 @@ void TestMainWindow::settingsRoundTrip()
 void TestMainWindow::slotsInMetaObjectOrder()
 {
     const QMetaObject& meta = SornLogic::staticMetaObject;
-    QCOMPARE(QLatin1String(meta.className()), QLatin1String("SornLogic"));
-    QCOMPARE(meta.superClass(), &QObject::staticMetaObject);
     const QList<QByteArray> expected = {"Pressed_GetSrtName", "Pressed_WriteSrt", "Pressed_WriteGpx",
                                         "Pressed_HideUnhide_InPattern", "Pressed_About", "Pressed_TolvName",
                                         "Changed_InFileName"};
@@ -378,19 +306,15 @@ void TestMainWindow::slotsInMetaObjectOrder()
         QCOMPARE(method.methodType(), QMetaMethod::Slot);
         QCOMPARE(method.access(), QMetaMethod::Public);
         QCOMPARE(method.parameterCount(), 0);
-        QCOMPARE(method.returnType(), int(QMetaType::Void));
     }
-    QCOMPARE(meta.propertyCount(), meta.propertyOffset());
-    QCOMPARE(meta.enumeratorCount(), meta.enumeratorOffset());
-    QCOMPARE(meta.constructorCount(), 0);
-
     // Slots run by index too: slot 3 is the group switch.
-    QVERIFY(w->InPatternGroup->isHidden());
     QVERIFY(meta.method(meta.methodOffset() + 3).invoke(m_logic.get(), Qt::DirectConnection));
     QVERIFY(!w->InPatternGroup->isHidden());
 }
 
-void TestMainWindow::openButtonIsConnected()
+// The write buttons' connections are checked by the bad-input window tests,
+// which expect exactly one box per press.
+void TestMainWindow::openInputAndAboutAreConnected()
 {
     DialogDriver driver;
     driver.answerFileDialog(QString());  // cancel
@@ -398,62 +322,25 @@ void TestMainWindow::openButtonIsConnected()
     QCOMPARE(driver.fileDialogs().size(), 1);
     QCOMPARE(driver.fileDialogs().at(0).title, QStringLiteral("Open .SRT file"));
     QCOMPARE(driver.fileDialogs().at(0).nameFilters, QStringList{QStringLiteral("*.srt")});
-    QVERIFY(driver.boxes().isEmpty());
-    QVERIFY(driver.unexpected().isEmpty());
-    // The derivation ran on the emptied field.
-    QCOMPARE(w->OutSrtFileNameEdit->text(), QStringLiteral(".sorned.srt"));
-}
+    QVERIFY(driver.boxes().isEmpty() && driver.unexpected().isEmpty());
+    QCOMPARE(w->OutSrtFileNameEdit->text(), QStringLiteral(".sorned.srt"));  // derived from the emptied field
 
-void TestMainWindow::writeButtonsAreConnected_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::newRow("srt") << QStringLiteral("WriteSrtButton");
-    QTest::newRow("gpx") << QStringLiteral("WriteGpxButton");
-}
-
-void TestMainWindow::writeButtonsAreConnected()
-{
-    // With no input name, each action answers with exactly one warning:
-    // a second connection would show a second box.
-    QFETCH(QString, button);
-    auto* push = w->Window->findChild<QPushButton*>(button);
-    QVERIFY(push);
-    DialogDriver driver;
-    QTest::mouseClick(push, Qt::LeftButton);
-    QTRY_COMPARE(driver.boxes().size(), 1);
-    QTest::qWait(50);
-    QCOMPARE(driver.boxes().size(), 1);
-    const SeenBox box = driver.boxes().at(0);
-    QCOMPARE(box.title, QStringLiteral("Au..."));
-    QCOMPARE(box.text, QStringLiteral("Please, specify input file name"));
-    QCOMPARE(box.icon, QMessageBox::Warning);
-}
-
-void TestMainWindow::inputFieldIsConnected()
-{
     w->InFileNameEdit->setText(QStringLiteral("f.SRT"));
-    QVERIFY(w->OutSrtFileNameEdit->text().isEmpty());  // setText alone derives nothing
+    QCOMPARE(w->OutSrtFileNameEdit->text(), QStringLiteral(".sorned.srt"));  // setText alone derives nothing
     emit w->InFileNameEdit->editingFinished();
     QCOMPARE(w->OutSrtFileNameEdit->text(), QStringLiteral("f.sorned.srt"));
-}
 
-void TestMainWindow::aboutButtonIsConnectedOnce()
-{
-    auto aboutWindows = [] {
-        int n = 0;
-        for (QWidget* top : QApplication::topLevelWidgets())
-            n += top->objectName() == QLatin1String("AboutWindow") ? 1 : 0;
-        return n;
-    };
-    QCOMPARE(aboutWindows(), 0);
     QTest::mouseClick(w->AboutButton, Qt::LeftButton);
-    QCOMPARE(aboutWindows(), 1);
+    int aboutWindows = 0;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        aboutWindows += top->objectName() == QLatin1String("AboutWindow") ? 1 : 0;
+    QCOMPARE(aboutWindows, 1);
 }
 
 void TestMainWindow::showTellsTheUser()
 {
     DialogDriver driver;
-    SornLogic::Show(UserMessage{});
+    SornLogic::Show(UserMessage{});  // shows nothing
     UserMessage warning;
     warning.Icon = UserMessage::Kind::Warning;
     warning.Title = QStringLiteral("Info");
@@ -464,17 +351,9 @@ void TestMainWindow::showTellsTheUser()
     info.Title = QStringLiteral("OK");
     info.Text = QStringLiteral("x.gpx has been writed!");
     SornLogic::Show(info);
-
-    // The empty message shows nothing; the others in order, each with its icon.
-    QCOMPARE(driver.boxes().size(), 2);
-    QCOMPARE(driver.boxes().at(0).title, QStringLiteral("Info"));
-    QCOMPARE(driver.boxes().at(0).text, QStringLiteral("File not exists."));
-    QCOMPARE(driver.boxes().at(0).icon, QMessageBox::Warning);
-    QCOMPARE(driver.boxes().at(1).title, QStringLiteral("OK"));
-    QCOMPARE(driver.boxes().at(1).text, QStringLiteral("x.gpx has been writed!"));
-    QCOMPARE(driver.boxes().at(1).icon, QMessageBox::Information);
-    for (const SeenBox& box : driver.boxes())
-        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    // Describe() marks any box that offers more than a single OK button.
+    QCOMPARE(Seen(driver), QStringList({QStringLiteral("warning Info: File not exists."),
+                                        QStringLiteral("information OK: x.gpx has been writed!")}));
 }
 
 QTEST_MAIN(TestMainWindow)

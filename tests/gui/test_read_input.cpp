@@ -1,6 +1,6 @@
 // The reading step that both conversion buttons run first: the input name as
-// typed, the three warnings, the silent empty file, and the pattern fields
-// taken from the window afresh at every press.
+// typed and the pattern fields taken from the window afresh at every press.
+// The other failures of reading are in test_bad_inputs_window.cpp.
 #include "support/GpxConsumers.h"
 #include "support/TestFiles.h"
 #include "app/SornLogic.h"
@@ -45,10 +45,6 @@ private slots:
     void emptyInputName();
     void missingFile_data();
     void missingFile();
-    void directory_data() { buttonRows(); }
-    void directory();
-    void emptyFile_data() { buttonRows(); }
-    void emptyFile();
     void relativeNameUsesCurrentFolder();
     void editedPatternsTakeEffectAtNextPress();
     void editedGpsPatternReachesTheRoute();
@@ -136,30 +132,6 @@ void TestReadInput::missingFile()
     QTest::mouseClick(this->button(button), Qt::LeftButton);
     QCOMPARE(Seen(*m_driver), QStringList({QStringLiteral("warning Info: File not exists.")}));
     QCOMPARE(entries(), QStringList({QStringLiteral("log.SRT")}));
-}
-
-void TestReadInput::directory()
-{
-    QFETCH(QString, button);
-    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("flight.SRT")));
-    w->InFileNameEdit->setText(path(QStringLiteral("flight.SRT")));
-    QTest::mouseClick(this->button(button), Qt::LeftButton);
-    QCOMPARE(Seen(*m_driver), QStringList({QStringLiteral("warning Info: File not opened.")}));
-    QCOMPARE(entries(), QStringList({QStringLiteral("flight.SRT")}));
-}
-
-void TestReadInput::emptyFile()
-{
-    // An empty file is no failure worth a word: no box, no summary, no file.
-    QFETCH(QString, button);
-    WriteFile(path(QStringLiteral("empty.SRT")), QByteArray());
-    WriteFile(path(QStringLiteral("out.gpx")), "an earlier route\n");
-    w->InFileNameEdit->setText(path(QStringLiteral("empty.SRT")));
-    QTest::mouseClick(this->button(button), Qt::LeftButton);
-    QCOMPARE(Seen(*m_driver), QStringList());
-    QCOMPARE(entries(), QStringList({QStringLiteral("empty.SRT"), QStringLiteral("out.gpx")}));
-    QCOMPARE(ReadFile(path(QStringLiteral("out.gpx"))), QByteArray("an earlier route\n"));
-    QCOMPARE(w->WayBeforeEdit->text(), QStringLiteral("0.0"));
 }
 
 void TestReadInput::relativeNameUsesCurrentFolder()

@@ -65,6 +65,14 @@ QByteArray Full(int n, const char* gps, const char* baro, const char* home = "30
            + "\r\nGPS(" + gps + ",17) BAROMETER:" + baro + "\r\n\r\n";
 }
 
+// The parsed fields, "Id|SrtTime|HomeLat|HomeLon|Lat|Lon|FlyTime|Barometer".
+QString Fields(const FlightRecord& r)
+{
+    const auto n = [](double x) { return QString::number(x, 'g', 15); };
+    return QStringList{r.Id, r.SrtTime, n(r.HomeLat), n(r.HomeLon), n(r.Lat), n(r.Lon), r.FlyTime, n(r.Barometer)}
+        .join(QLatin1Char('|'));
+}
+
 }  // namespace
 
 class TestSplitting : public QObject {
@@ -75,12 +83,8 @@ private slots:
     void split();
     void agreesWithWholeTextDecoding();
     void nonAsciiIntact();
-    void recordPerBlock();
-    void fillLeadingGap();
-    void fillMiddleGap();
-    void fillTrailingGap();
-    void fillNothingMatched();
-    void fillFieldsIndependently();
+    void recordsAndGapFilling_data();
+    void recordsAndGapFilling();
 };
 
 void TestSplitting::split_data()
@@ -183,113 +187,62 @@ void TestSplitting::nonAsciiIntact()
              Text("2019.06.20 12:34:56 \xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0 \xF0\x9F\x9A\x81"));
 }
 
-void TestSplitting::recordPerBlock()
+void TestSplitting::recordsAndGapFilling_data()
 {
-    // Every block gives one record, whatever matched; an LF log is read too.
-    const QByteArray bytes = Utf8("7\n\njunk\n\n1\n00:00:00,000 --> 00:00:01,000\nGPS(1.5,2.5,3)\n");
-    const FlightRecordList records = ParseSrtText(bytes, InputPatterns::Defaults());
-    QCOMPARE(records.size(), std::size_t(3));
-    QCOMPARE(records[0].Id, QStringLiteral("7"));
-    QCOMPARE(records[1].SrtTime, QStringLiteral("not found"));
-    QVERIFY(records[1].Id.isEmpty());
-    QCOMPARE(records[2].SrtTime, QStringLiteral("00:00:00,000 --> 00:00:01,000"));
-    for (const FlightRecord& r : records) {
-        QCOMPARE(r.Lat, 2.5);
-        QCOMPARE(r.Lon, 1.5);
+    // Every block gives one record, whatever matched. Positions, home and
+    // height a block lacks come from the nearest earlier block that had them,
+    // or before the first such block from the nearest later one; Id, SrtTime
+    // and FlyTime are never borrowed. ID needs a block of digits alone.
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("records");  // as Fields() shows them
+    QTest::newRow("record per block, LF")
+        << Utf8("7\n\njunk\n\n1\n00:00:00,000 --> 00:00:01,000\nGPS(1.5,2.5,3)\n")
+        << QStringList{Text("7|not found|0|0|2.5|1.5||0"), Text("|not found|0|0|2.5|1.5||0"),
+                       Text("|00:00:00,000 --> 00:00:01,000|0|0|2.5|1.5||0")};
+    // The first two take the third block's values, not the fourth's.
+    QTest::newRow("leading gap")
+        << Utf8("1\r\n\r\n2\r\n\r\n") + Full(3, "-58.3820,-34.6041", "1.5", "-58.3816,-34.6037")
+               + Full(4, "-58.3830,-34.6051", "2.5", "-58.3000,-34.6000")
+        << QStringList{Text("1|not found|-34.6037|-58.3816|-34.6041|-58.382||1.5"),
+                       Text("2|not found|-34.6037|-58.3816|-34.6041|-58.382||1.5"),
+                       Text("|00:00:03,000 --> 00:00:04,000|-34.6037|-58.3816|-34.6041|-58.382|2019.06.20 12:34:53|1.5"),
+                       Text("|00:00:04,000 --> 00:00:05,000|-34.6|-58.3|-34.6051|-58.383|2019.06.20 12:34:54|2.5")};
+    // The gap takes block 2's values, not block 4's.
+    QTest::newRow("middle gap")
+        << Full(1, "1.0,2.0", "10.0") + Full(2, "1.5,2.5", "11.0")
+               + Utf8("3\r\n00:00:03,000 --> 00:00:04,000\r\nGPS(broken\r\n\r\n") + Full(4, "3.0,4.0", "13.0")
+        << QStringList{Text("|00:00:01,000 --> 00:00:02,000|59.8765|30.2345|2|1|2019.06.20 12:34:51|10"),
+                       Text("|00:00:02,000 --> 00:00:03,000|59.8765|30.2345|2.5|1.5|2019.06.20 12:34:52|11"),
+                       Text("|00:00:03,000 --> 00:00:04,000|59.8765|30.2345|2.5|1.5||11"),
+                       Text("|00:00:04,000 --> 00:00:05,000|59.8765|30.2345|4|3|2019.06.20 12:34:54|13")};
+    // A recording cut short inside its time range, then NUL padding: the last
+    // block keeps the last known position instead of jumping to 0, 0.
+    QTest::newRow("trailing gap")
+        << Full(1, "-58.3820,-34.6041", "3.5") + Full(2, "-58.3821,-34.6042", "3.7") + Utf8("3\r\n00:00:03,0")
+               + QByteArray(64, '\0')
+        << QStringList{Text("|00:00:01,000 --> 00:00:02,000|59.8765|30.2345|-34.6041|-58.382|2019.06.20 12:34:51|3.5"),
+                       Text("|00:00:02,000 --> 00:00:03,000|59.8765|30.2345|-34.6042|-58.3821|2019.06.20 12:34:52|3.7"),
+                       Text("|not found|59.8765|30.2345|-34.6042|-58.3821||3.7")};
+    QTest::newRow("nothing matched") << Utf8("1\r\nfoo\r\n\r\n2\r\nbar\r\n\r\n3\r\nbaz")
+                                     << QStringList{Text("|not found|0|0|0|0||0"), Text("|not found|0|0|0|0||0"), Text("|not found|0|0|0|0||0")};
+    // Each value is filled from where its own pattern matched.
+    QTest::newRow("fields independently") << Utf8("BAROMETER:7.5\r\n\r\nGPS(1.5,2.5,9)\r\n\r\nHOME(3.5,4.5)\r\n\r\n")
+                                          << QStringList{Text("|not found|4.5|3.5|2.5|1.5||7.5"),
+                                                         Text("|not found|4.5|3.5|2.5|1.5||7.5"),
+                                                         Text("|not found|4.5|3.5|2.5|1.5||7.5")};
+}
+
+void TestSplitting::recordsAndGapFilling()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, records);
+    QStringList parsed;
+    for (const FlightRecord& r : ParseSrtText(bytes, InputPatterns::Defaults())) {
+        parsed << Fields(r);
         QCOMPARE(r.Speed, 0.0);
         QCOMPARE(r.Way, 0.0);
     }
-}
-
-void TestSplitting::fillLeadingGap()
-{
-    // The first two blocks lack everything but their number: they take the
-    // values of the nearest later block that has them (the third, not the fourth).
-    const QByteArray bytes = Utf8("1\r\n\r\n2\r\n\r\n") + Full(3, "-58.3820,-34.6041", "1.5", "-58.3816,-34.6037")
-                             + Full(4, "-58.3830,-34.6051", "2.5", "-58.3000,-34.6000");
-    const FlightRecordList records = ParseSrtText(bytes, InputPatterns::Defaults());
-    QCOMPARE(records.size(), std::size_t(4));
-    for (int i = 0; i < 2; ++i) {
-        QCOMPARE(records[i].Lat, -34.6041);
-        QCOMPARE(records[i].Lon, -58.3820);
-        QCOMPARE(records[i].HomeLat, -34.6037);
-        QCOMPARE(records[i].HomeLon, -58.3816);
-        QCOMPARE(records[i].Barometer, 1.5);
-        // Id, SrtTime and FlyTime are not borrowed.
-        QCOMPARE(records[i].Id, QString::number(i + 1));
-        QCOMPARE(records[i].SrtTime, QStringLiteral("not found"));
-        QVERIFY(records[i].FlyTime.isEmpty());
-    }
-    QCOMPARE(records[3].Lat, -34.6051);
-    QCOMPARE(records[3].HomeLon, -58.3);
-    QCOMPARE(records[3].Barometer, 2.5);
-}
-
-void TestSplitting::fillMiddleGap()
-{
-    // The gap takes the nearest earlier value (block 2), not the later one.
-    const QByteArray bytes = Full(1, "1.0,2.0", "10.0") + Full(2, "1.5,2.5", "11.0")
-                             + Utf8("3\r\n00:00:03,000 --> 00:00:04,000\r\nGPS(broken\r\n\r\n")
-                             + Full(4, "3.0,4.0", "13.0");
-    const FlightRecordList records = ParseSrtText(bytes, InputPatterns::Defaults());
-    QCOMPARE(records.size(), std::size_t(4));
-    QCOMPARE(records[2].Lat, 2.5);
-    QCOMPARE(records[2].Lon, 1.5);
-    QCOMPARE(records[2].Barometer, 11.0);
-    QCOMPARE(records[2].HomeLat, 59.8765);
-    QCOMPARE(records[2].HomeLon, 30.2345);
-    QCOMPARE(records[2].SrtTime, QStringLiteral("00:00:03,000 --> 00:00:04,000"));
-    QVERIFY(records[2].FlyTime.isEmpty());
-    QCOMPARE(records[3].Lat, 4.0);
-}
-
-void TestSplitting::fillTrailingGap()
-{
-    // A recording cut short: the last block stops inside its time range and
-    // is followed by NUL padding. It keeps the last known position instead
-    // of jumping to 0, 0.
-    QByteArray bytes = Full(1, "-58.3820,-34.6041", "3.5") + Full(2, "-58.3821,-34.6042", "3.7")
-                       + Utf8("3\r\n00:00:03,0");
-    bytes.append(QByteArray(64, '\0'));
-    const FlightRecordList records = ParseSrtText(bytes, InputPatterns::Defaults());
-    QCOMPARE(records.size(), std::size_t(3));
-    QVERIFY(records[2].Id.isEmpty());  // ID needs a block of digits alone
-    QCOMPARE(records[2].Lat, -34.6042);
-    QCOMPARE(records[2].Lon, -58.3821);
-    QCOMPARE(records[2].HomeLat, 59.8765);
-    QCOMPARE(records[2].HomeLon, 30.2345);
-    QCOMPARE(records[2].Barometer, 3.7);
-    QCOMPARE(records[2].SrtTime, QStringLiteral("not found"));
-}
-
-void TestSplitting::fillNothingMatched()
-{
-    const FlightRecordList records =
-        ParseSrtText(Utf8("1\r\nfoo\r\n\r\n2\r\nbar\r\n\r\n3\r\nbaz"), InputPatterns::Defaults());
-    QCOMPARE(records.size(), std::size_t(3));
-    for (const FlightRecord& r : records) {
-        QCOMPARE(r.Lat, 0.0);
-        QCOMPARE(r.Lon, 0.0);
-        QCOMPARE(r.HomeLat, 0.0);
-        QCOMPARE(r.HomeLon, 0.0);
-        QCOMPARE(r.Barometer, 0.0);
-    }
-}
-
-void TestSplitting::fillFieldsIndependently()
-{
-    // Block 1 has only a barometer, block 2 only a position, block 3 only a
-    // home point: each value is filled from where its own pattern matched.
-    const QByteArray bytes = Utf8("BAROMETER:7.5\r\n\r\nGPS(1.5,2.5,9)\r\n\r\nHOME(3.5,4.5)\r\n\r\n");
-    const FlightRecordList records = ParseSrtText(bytes, InputPatterns::Defaults());
-    QCOMPARE(records.size(), std::size_t(3));
-    for (const FlightRecord& r : records) {
-        QCOMPARE(r.Barometer, 7.5);
-        QCOMPARE(r.Lat, 2.5);
-        QCOMPARE(r.Lon, 1.5);
-        QCOMPARE(r.HomeLat, 4.5);
-        QCOMPARE(r.HomeLon, 3.5);
-    }
+    QCOMPARE(parsed, records);
 }
 
 QTEST_GUILESS_MAIN(TestSplitting)
