@@ -42,22 +42,6 @@ const QString kOneBlockSummary = QStringLiteral(
 const QString kNothingFoundSummary = QStringLiteral(
     "information Read information: Parsed 1 records\r\n\r\nFirst: GPS: 0, 0 SrtTime: not found\r\nWay: 0\r\n");
 
-// Block i (from 0) of a long flight: latitude 10 + (i mod 50000) / 10^4,
-// longitude 20 + (i div 50000) / 10^4 (any two records five apart stand at
-// different places), height 1.5.
-QByteArray LongFlightBlock(int i)
-{
-    const int lat = 100000 + i % 50000;
-    const int lon = 200000 + i / 50000;
-    QByteArray block = QByteArray::number(i + 1);
-    block += "\n00:00:00,000 --> 00:00:01,000\nHOME(20.0000,10.0000) 2019.06.20 12:00:00\nGPS(";
-    block += QByteArray::number(lon / 10000) + '.' + QByteArray::number(lon % 10000).rightJustified(4, '0');
-    block += ',';
-    block += QByteArray::number(lat / 10000) + '.' + QByteArray::number(lat % 10000).rightJustified(4, '0');
-    block += ",17) BAROMETER:1.5\n\n";
-    return block;
-}
-
 // Makes the permission bits count for this thread while it lives. Root
 // passes them through CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH, so for root
 // both are lowered from the thread's effective set (they stay permitted and

@@ -64,3 +64,19 @@ inline ProcessRun RunCli(const QStringList& arguments, const QString& workDir = 
 {
     return RunProgram(QStringLiteral(VELLOA_CLI_PATH), arguments, workDir, timeoutMs);
 }
+
+// Block i (from 0) of a long flight, LF line ends: latitude 10 + (i mod
+// 50000) / 10^4, longitude 20 + (i div 50000) / 10^4, so that any two records
+// five apart stand at different places; a constant height of 1.5 m.
+inline QByteArray LongFlightBlock(int i)
+{
+    const int lat = 100000 + i % 50000;
+    const int lon = 200000 + i / 50000;
+    QByteArray block = QByteArray::number(i + 1);
+    block += "\n00:00:00,000 --> 00:00:01,000\nHOME(20.0000,10.0000) 2019.06.20 12:00:00\nGPS(";
+    block += QByteArray::number(lon / 10000) + '.' + QByteArray::number(lon % 10000).rightJustified(4, '0');
+    block += ',';
+    block += QByteArray::number(lat / 10000) + '.' + QByteArray::number(lat % 10000).rightJustified(4, '0');
+    block += ",17) BAROMETER:1.5\n\n";
+    return block;
+}
