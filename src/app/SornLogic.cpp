@@ -36,6 +36,13 @@ SornLogic::SornLogic()
     connect(Widgets->WriteGpxButton, &QPushButton::clicked, this, &SornLogic::Pressed_WriteGpx);
     connect(Widgets->InFileNameEdit, &QLineEdit::editingFinished, this, &SornLogic::Changed_InFileName);
     connect(Widgets->AboutButton, &QPushButton::clicked, this, &SornLogic::Pressed_About);
+    // The user's own patterns always apply as written: editing one selects
+    // "Input patterns below".
+    for (QLineEdit* edit : Widgets->InPatternEdits) {
+        connect(edit, &QLineEdit::textEdited, this, [this] {
+            Widgets->LogFormatCombo->setCurrentIndex(Widgets->LogFormatCombo->findData(PatternsFormatId()));
+        });
+    }
 }
 
 // The program itself never destroys its controller (the process just ends);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "input/FlightRecord.h"
 #include "input/InputPatterns.h"
+#include "output/Conversion.h"
 #include "input/UserMessage.h"
 
 #include <QObject>
@@ -30,14 +30,9 @@ public:
     // Controller copies <- fields (at the start of each conversion).
     void WidgetsToSettings();
 
-    // Checks the input name, takes the settings from the window and reads the
-    // log. Returns no list when the read failed (the user has been told,
-    // except for an empty file).
-    std::optional<FlightRecordList> ReadInput();
-    std::optional<FlightRecordList> ReadSrtFile(const QString& fileName, const InputPatterns& patterns);
-
-    // Writes the computed subtitle file and tells the user the outcome.
-    void WriteSrtFile(const FlightRecordList& records, const QString& pattern, const QString& fileName);
+    // Checks the input name (telling the user when it is empty) and takes
+    // the settings from the window into a request for one output.
+    std::optional<ConversionRequest> RequestFromWindow(const OutputKind& kind, const QString& outputName);
 
     // The window title, also the title of every About window.
     static QString WindowTitle();

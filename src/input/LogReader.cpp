@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patterns)
+LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patterns, const QString& formatId)
 {
     LogReadResult result;
     if (!QFile::exists(fileName)) {
@@ -43,11 +43,11 @@ LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patter
         }
     }
 
-    if (bytes.isEmpty()) {
-        result.Status = ReadStatus::Empty;
-        return result;
-    }
-    result.Records = ParseSrtText(bytes, patterns);
+    result.Log = ParseLog(bytes, patterns, formatId);
+    // A file without a single position (an empty file, a photo, a drone that
+    // logs no GPS, a layout the patterns do not fit) is not a flight.
+    if (!result.Log.HasAnyPosition())
+        result.Status = ReadStatus::NoPositions;
     return result;
 }
 
@@ -70,8 +70,12 @@ UserMessage ReadOutcomeMessage(ReadStatus status)
         message.Title = QStringLiteral("Info");
         message.Text = QStringLiteral("File too large.");
         break;
+    case ReadStatus::NoPositions:
+        message.Icon = UserMessage::Kind::Warning;
+        message.Title = QStringLiteral("Info");
+        message.Text = QStringLiteral("No GPS positions found.");
+        break;
     case ReadStatus::Ok:
-    case ReadStatus::Empty:
         break;
     }
     return message;

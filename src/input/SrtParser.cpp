@@ -1,7 +1,10 @@
 #include "input/SrtParser.h"
 
+#include "input/TextScan.h"
+
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -78,31 +81,45 @@ MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, Compil
 
     if (patterns.Search(InputPatterns::SrtTime, block)) {
         record.SrtTime = patterns.Cap(InputPatterns::SrtTime, 1);
+        ScanCue(record.SrtTime, record.CueStartMs, record.CueEndMs);
         matched |= bit(InputPatterns::SrtTime);
     } else {
         record.SrtTime = QStringLiteral("not found");
     }
 
-    // The log writes longitude first, latitude second.
+    // The log writes longitude first, latitude second. A point of exactly
+    // 0, 0 is what the drone writes before it has a fix: no value.
     if (patterns.Search(InputPatterns::Home, block)) {
-        record.HomeLon = patterns.CapNumber(InputPatterns::Home, 1);
-        record.HomeLat = patterns.CapNumber(InputPatterns::Home, 2);
-        matched |= bit(InputPatterns::Home);
+        const double lon = patterns.CapNumber(InputPatterns::Home, 1);
+        const double lat = patterns.CapNumber(InputPatterns::Home, 2);
+        if (!(lat == 0.0 && lon == 0.0)) {
+            record.HomeLon = lon;
+            record.HomeLat = lat;
+            record.Has |= FlightRecord::HasHome;
+            matched |= bit(InputPatterns::Home);
+        }
     }
 
     if (patterns.Search(InputPatterns::GPS, block)) {
-        record.Lon = patterns.CapNumber(InputPatterns::GPS, 1);
-        record.Lat = patterns.CapNumber(InputPatterns::GPS, 2);
-        matched |= bit(InputPatterns::GPS);
+        const double lon = patterns.CapNumber(InputPatterns::GPS, 1);
+        const double lat = patterns.CapNumber(InputPatterns::GPS, 2);
+        if (!(lat == 0.0 && lon == 0.0)) {
+            record.Lon = lon;
+            record.Lat = lat;
+            record.Has |= FlightRecord::HasPosition;
+            matched |= bit(InputPatterns::GPS);
+        }
     }
 
     if (patterns.Search(InputPatterns::Barometer, block)) {
-        record.Barometer = patterns.CapNumber(InputPatterns::Barometer, 1);
+        record.HeightM = patterns.CapNumber(InputPatterns::Barometer, 1);
+        record.Has |= FlightRecord::HasHeight;
         matched |= bit(InputPatterns::Barometer);
     }
 
     if (patterns.Search(InputPatterns::FlyTime, block)) {
         record.FlyTime = patterns.Cap(InputPatterns::FlyTime, 1);
+        ScanDateTime(record.FlyTime, QLatin1Char('.'), record.LocalTimeMs, nullptr);
         matched |= bit(InputPatterns::FlyTime);
     }
 
@@ -157,6 +174,18 @@ int LineEnd(const char* d, int from, int end, bool hasCr)
     return cr ? static_cast<int>(static_cast<const char*>(cr) - d) : lineEnd;
 }
 
+// Calls f(first, last); a callback that returns bool stops the walk with false.
+template <typename F>
+bool Visit(F& f, int first, int last)
+{
+    if constexpr (std::is_same_v<decltype(f(first, last)), bool>) {
+        return f(first, last);
+    } else {
+        f(first, last);
+        return true;
+    }
+}
+
 template <typename F>
 void ForEachBlock(const TextBytes& t, F&& f)
 {
@@ -174,7 +203,8 @@ void ForEachBlock(const TextBytes& t, F&& f)
             }
             blockEnd = q;
         } else if (inBlock) {
-            f(blockBegin, blockEnd);
+            if (!Visit(f, blockBegin, blockEnd))
+                return;
             inBlock = false;
         }
         if (q == t.end)
@@ -182,7 +212,7 @@ void ForEachBlock(const TextBytes& t, F&& f)
         p = q + ((d[q] == '\r' && q + 1 < t.end && d[q + 1] == '\n') ? 2 : 1);
     }
     if (inBlock)
-        f(blockBegin, blockEnd);
+        Visit(f, blockBegin, blockEnd);
 }
 
 // Decodes the block [first, last) exactly as QString::fromUtf8 decodes it as
@@ -205,28 +235,6 @@ QString DecodeBlock(const TextBytes& t, int first, int last)
     return text;
 }
 
-// A record whose pattern `index` did not match takes the values `copy` moves
-// from the nearest earlier record where it matched, else the nearest later
-// one; with no match anywhere nothing changes.
-template <typename Copy>
-void FillUnmatched(FlightRecordList& records, const std::vector<std::uint8_t>& matched,
-                   InputPatterns::Index index, Copy copy)
-{
-    const std::uint8_t bit = static_cast<std::uint8_t>(1u << index);
-    const std::size_t n = records.size();
-    std::size_t source = 0;
-    while (source < n && !(matched[source] & bit))
-        ++source;
-    if (source == n)
-        return;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (matched[i] & bit)
-            source = i;
-        else
-            copy(records[source], records[i]);
-    }
-}
-
 }  // namespace
 
 QStringList SplitSrtBlocks(const QByteArray& bytes)
@@ -239,38 +247,18 @@ QStringList SplitSrtBlocks(const QByteArray& bytes)
 
 FlightRecordList ParseSrtText(const QByteArray& bytes, const InputPatterns& patterns)
 {
+    return ParseLog(bytes, patterns, PatternsFormatId()).Records;
+}
+
+void ForEachSrtBlock(const QByteArray& bytes, const std::function<bool(const QString&)>& f)
+{
     const TextBytes t = TextRange(bytes);
+    ForEachBlock(t, [&](int first, int last) { return f(DecodeBlock(t, first, last)); });
+}
 
-    // Counting first lets the list be allocated once at its final size, which
-    // matters for logs of a million blocks.
+std::size_t CountSrtBlocks(const QByteArray& bytes)
+{
     std::size_t count = 0;
-    ForEachBlock(t, [&](int, int) { ++count; });
-
-    FlightRecordList records;
-    records.reserve(count);
-    // One byte per record is enough for the six match bits.
-    static_assert(InputPatterns::Count <= 8, "match bits must fit a byte");
-    std::vector<std::uint8_t> matched;
-    matched.reserve(count);
-
-    CompiledPatterns compiled(patterns);
-    ForEachBlock(t, [&](int first, int last) {
-        records.emplace_back();
-        const QString block = DecodeBlock(t, first, last);
-        matched.push_back(static_cast<std::uint8_t>(ParseSrtBlock(block, records.back(), compiled)));
-    });
-
-    // A block without a value (typically the truncated last block of a
-    // recording cut short) must not put the drone at 0, 0.
-    FillUnmatched(records, matched, InputPatterns::Home, [](const FlightRecord& from, FlightRecord& to) {
-        to.HomeLat = from.HomeLat;
-        to.HomeLon = from.HomeLon;
-    });
-    FillUnmatched(records, matched, InputPatterns::GPS, [](const FlightRecord& from, FlightRecord& to) {
-        to.Lat = from.Lat;
-        to.Lon = from.Lon;
-    });
-    FillUnmatched(records, matched, InputPatterns::Barometer,
-                  [](const FlightRecord& from, FlightRecord& to) { to.Barometer = from.Barometer; });
-    return records;
+    ForEachBlock(TextRange(bytes), [&](int, int) { ++count; });
+    return count;
 }

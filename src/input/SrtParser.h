@@ -3,12 +3,14 @@
 #include "input/DefaultPatternMatcher.h"
 #include "input/FlightRecord.h"
 #include "input/InputPatterns.h"
+#include "input/LogFamily.h"
 
 #include <QByteArray>
 #include <QRegExp>
 #include <QStringList>
 
 #include <array>
+#include <functional>
 
 // Which of the patterns matched in one block: bit (1 << InputPatterns::Index).
 using MatchedPatterns = unsigned;
@@ -36,10 +38,12 @@ private:
 };
 
 // Fills `record` from one block text. Id becomes capture 1 of ID or empty,
-// SrtTime capture 1 of SrtTime or "not found"; Home (lon, lat), GPS (lon,
-// lat), Barometer and FlyTime are set only on a match and otherwise keep
-// what the record held. Numbers are read with QString::toDouble (C locale,
-// anything else gives 0). Returns which patterns matched.
+// SrtTime capture 1 of SrtTime or "not found" (its cue times are read from
+// that text); Home (lon, lat), GPS (lon, lat), Barometer (the height above
+// take-off) and FlyTime (with its date-time) are set only on a match, and a
+// Home or GPS of exactly 0, 0 counts as no match (it is what the drone writes
+// before it has a fix). Numbers are read as QString::toDouble reads them (C
+// locale, anything else gives 0). Returns which patterns matched.
 MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, CompiledPatterns& patterns);
 MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, const InputPatterns& patterns);
 
@@ -50,8 +54,11 @@ MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, const 
 // last block needs no empty line or line end after it.
 QStringList SplitSrtBlocks(const QByteArray& bytes);
 
-// One record per block, in file order, never failing. After all blocks are
-// parsed, a record whose Home, GPS or Barometer pattern did not match takes
-// that value from the nearest earlier record where it matched, else from the
-// nearest later one; when none matched the value stays 0.
+// One record per block, in file order, read with the six patterns (no
+// layout recognition, no gap filling), never failing.
 FlightRecordList ParseSrtText(const QByteArray& bytes, const InputPatterns& patterns);
+
+// Calls f with every block text of SplitSrtBlocks, in file order, without
+// holding them all, until f returns false; CountSrtBlocks counts them.
+void ForEachSrtBlock(const QByteArray& bytes, const std::function<bool(const QString&)>& f);
+std::size_t CountSrtBlocks(const QByteArray& bytes);

@@ -1,0 +1,213 @@
+#include "input/TextScan.h"
+
+#include <QDate>
+
+namespace {
+
+bool IsDigit(QChar c)
+{
+    return c.unicode() >= '0' && c.unicode() <= '9';
+}
+
+bool IsBlank(QChar c)
+{
+    return c.unicode() == ' ' || c.unicode() == '\t';
+}
+
+// Reads 1 to `maxDigits` digits (at least `minDigits`) as a whole number.
+bool ScanDigits(const QString& s, int& pos, int minDigits, int maxDigits, int& value)
+{
+    int i = pos;
+    value = 0;
+    while (i < s.size() && i - pos < maxDigits && IsDigit(s[i]))
+        value = value * 10 + (s[i++].unicode() - '0');
+    if (i - pos < minDigits)
+        return false;
+    pos = i;
+    return true;
+}
+
+bool ScanChar(const QString& s, int& pos, QChar c)
+{
+    if (pos < s.size() && s[pos] == c) {
+        ++pos;
+        return true;
+    }
+    return false;
+}
+
+// "hh:mm:ss" followed by [,.]mmm, in milliseconds.
+bool ScanCueTime(const QString& s, int& pos, qint64& ms)
+{
+    int h = 0, m = 0, sec = 0, milli = 0;
+    int p = pos;
+    if (!ScanDigits(s, p, 1, 3, h) || !ScanChar(s, p, QLatin1Char(':')) || !ScanDigits(s, p, 2, 2, m)
+        || !ScanChar(s, p, QLatin1Char(':')) || !ScanDigits(s, p, 2, 2, sec))
+        return false;
+    if (!ScanChar(s, p, QLatin1Char(',')) && !ScanChar(s, p, QLatin1Char('.')))
+        return false;
+    if (!ScanDigits(s, p, 3, 3, milli))
+        return false;
+    ms = ((qint64(h) * 60 + m) * 60 + sec) * 1000 + milli;
+    pos = p;
+    return true;
+}
+
+constexpr qint64 kMsPerDay = 86400000;
+constexpr qint64 kUnixEpochJulianDay = 2440588;
+
+} // namespace
+
+double DecimalTextValue(const QChar* s, int length)
+{
+    // Digits with an optional sign and one point. When the digits form an
+    // integer below 2^53 and there are at most 22 of them after the point,
+    // integer / 10^k is one correctly rounded division of two exact doubles,
+    // the value QString::toDouble gives too. Anything longer goes to it.
+    static const double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12,
+        1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    int i = 0;
+    const bool negative = length > 0 && s[0].unicode() == '-';
+    if (negative)
+        ++i;
+    quint64 digits = 0;
+    int digitCount = 0;
+    int fractionDigits = 0;
+    bool afterPoint = false;
+    bool shapeOk = true;
+    for (; i < length; ++i) {
+        const ushort c = s[i].unicode();
+        if (c >= '0' && c <= '9') {
+            if (digits != 0 || c != '0')
+                ++digitCount;  // significant digits only
+            digits = digits * 10 + (c - '0');
+            fractionDigits += afterPoint;
+            if (digitCount > 15)
+                break;
+        } else if (c == '.' && !afterPoint) {
+            afterPoint = true;
+        } else {
+            shapeOk = false;
+            break;
+        }
+    }
+    if (i < length || !shapeOk || fractionDigits > 22)
+        return QString(s, length).toDouble();
+    if (length - negative - afterPoint == 0)
+        return 0.0;  // "." or "-.": no number, which toDouble reads as 0
+    const double value = static_cast<double>(digits) / kPowersOfTen[fractionDigits];
+    return negative ? -value : value;
+}
+
+bool ScanNumber(const QString& s, int& pos, double& value)
+{
+    int i = pos;
+    if (i < s.size() && (s[i] == QLatin1Char('-') || s[i] == QLatin1Char('+')))
+        ++i;
+    const int digitsStart = i;
+    while (i < s.size() && IsDigit(s[i]))
+        ++i;
+    if (i < s.size() && s[i] == QLatin1Char('.'))
+        ++i;
+    while (i < s.size() && IsDigit(s[i]))
+        ++i;
+    int digits = 0;
+    for (int k = digitsStart; k < i; ++k)
+        digits += IsDigit(s[k]);
+    if (digits == 0)
+        return false;
+    const int start = s[pos] == QLatin1Char('+') ? pos + 1 : pos;
+    value = DecimalTextValue(s.constData() + start, i - start);
+    pos = i;
+    return true;
+}
+
+bool NumberAfter(const QString& s, QLatin1String name, QChar separator, double& value, int from)
+{
+    const int at = s.indexOf(name, from);
+    if (at < 0)
+        return false;
+    int p = at + name.size();
+    while (p < s.size() && IsBlank(s[p]))
+        ++p;
+    if (ScanChar(s, p, separator)) {
+        while (p < s.size() && IsBlank(s[p]))
+            ++p;
+    }
+    return ScanNumber(s, p, value);
+}
+
+bool ScanCue(const QString& s, qint64& startMs, qint64& endMs)
+{
+    const int arrow = s.indexOf(QLatin1String("-->"));
+    if (arrow < 0)
+        return false;
+    // The start time ends right before the blanks in front of the arrow.
+    int startEnd = arrow;
+    while (startEnd > 0 && IsBlank(s[startEnd - 1]))
+        --startEnd;
+    int startPos = startEnd;
+    while (startPos > 0 && (IsDigit(s[startPos - 1]) || s[startPos - 1] == QLatin1Char(':')
+                            || s[startPos - 1] == QLatin1Char(',') || s[startPos - 1] == QLatin1Char('.')))
+        --startPos;
+    int endPos = arrow + 3;
+    while (endPos < s.size() && IsBlank(s[endPos]))
+        ++endPos;
+    qint64 a = 0, b = 0;
+    if (!ScanCueTime(s, startPos, a) || startPos != startEnd || !ScanCueTime(s, endPos, b))
+        return false;
+    startMs = a;
+    endMs = b;
+    return true;
+}
+
+bool ScanDateTime(const QString& s, QChar dateSeparator, qint64& localMs, QString* flyTime)
+{
+    for (int at = s.indexOf(dateSeparator); at >= 0; at = s.indexOf(dateSeparator, at + 1)) {
+        int p = at - 4;
+        if (p < 0)
+            continue;
+        int year = 0, month = 0, day = 0, h = 0, m = 0, sec = 0, milli = 0;
+        if (!ScanDigits(s, p, 4, 4, year) || p != at || !ScanChar(s, p, dateSeparator)
+            || !ScanDigits(s, p, 1, 2, month) || !ScanChar(s, p, dateSeparator) || !ScanDigits(s, p, 1, 2, day)
+            || !ScanChar(s, p, QLatin1Char(' ')) || !ScanDigits(s, p, 2, 2, h)
+            || !ScanChar(s, p, QLatin1Char(':')) || !ScanDigits(s, p, 2, 2, m)
+            || !ScanChar(s, p, QLatin1Char(':')) || !ScanDigits(s, p, 2, 2, sec))
+            continue;
+        const QDate date(year, month, day);
+        if (!date.isValid() || h > 23 || m > 59 || sec > 60)
+            continue;
+        // Milliseconds after the seconds, where the log writes them.
+        const bool fraction = ScanChar(s, p, QLatin1Char(',')) || ScanChar(s, p, QLatin1Char('.'));
+        if (!fraction || !ScanDigits(s, p, 3, 3, milli))
+            milli = 0;
+        localMs = (date.toJulianDay() - kUnixEpochJulianDay) * kMsPerDay + ((qint64(h) * 60 + m) * 60 + sec) * 1000
+            + milli;
+        if (flyTime) {
+            // Built by hand: per-frame logs have tens of blocks per second.
+            const int fields[6] = {year, month, day, h, m, sec};
+            const int widths[6] = {4, 2, 2, 2, 2, 2};
+            const char separators[6] = {'.', '.', ' ', ':', ':', 0};
+            QChar text[19];
+            int t = 0;
+            for (int f = 0; f < 6; ++f) {
+                for (int d = widths[f] - 1, v = fields[f]; d >= 0; --d, v /= 10)
+                    text[t + d] = QLatin1Char(char('0' + v % 10));
+                t += widths[f];
+                if (separators[f])
+                    text[t++] = QLatin1Char(separators[f]);
+            }
+            *flyTime = QString(text, t);
+        }
+        return true;
+    }
+    return false;
+}
+
+QString CueText(const QString& block)
+{
+    const int arrow = block.indexOf(QLatin1String("-->"));
+    if (arrow < 13 || arrow + 3 + 13 > block.size())
+        return QStringLiteral("not found");
+    return block.mid(arrow - 13, 29);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+// Small scanners shared by the log readers. Each looks at `s` from `pos`
+// and, on success, moves `pos` past what it read.
+
+// A decimal number: optional sign, digits, optional point and digits. The
+// value equals QString::toDouble of the same text.
+bool ScanNumber(const QString& s, int& pos, double& value);
+
+// The number after `name` in `s`: the name, optional blanks, an optional
+// `separator` with optional blanks after it, then the number. Searches from
+// `from`; returns false when the name is missing or no number follows it.
+bool NumberAfter(const QString& s, QLatin1String name, QChar separator, double& value, int from = 0);
+
+// "hh:mm:ss,mmm --> hh:mm:ss,mmm" anywhere in `s` (blanks around the arrow
+// optional, '.' also taken for ','): both times in milliseconds.
+bool ScanCue(const QString& s, qint64& startMs, qint64& endMs);
+
+// The first date-time "YYYY<sep>MM<sep>DD hh:mm:ss" in `s`, with optional
+// ",mmm[,uuu]" or ".mmm" after the seconds (the month and day may be written
+// with one digit). Gives local wall-clock milliseconds since 1970-01-01 and
+// the text "YYYY.MM.DD hh:mm:ss" that {FlyTime} prints.
+bool ScanDateTime(const QString& s, QChar dateSeparator, qint64& localMs, QString* flyTime);
+
+// The 13 characters either side of the first "-->" (the cue as {SrtTime}
+// prints it, as the default SrtTime pattern takes it), or "not found".
+QString CueText(const QString& block);
+
+// The value of `length` characters of the shape [-]?[0-9]*[.]?[0-9]*, equal
+// to QString::toDouble of that text ("." alone and "-." give 0); text of
+// another shape gives what toDouble gives.
+double DecimalTextValue(const QChar* s, int length);
