@@ -88,7 +88,7 @@ int main(int argc, char* argv[])
 
         FlightLog log;
         log.Records = std::move(list);
-        const Flight flight = DeriveFlight(std::move(log), 5, 0.0);
+        const Flight flight = DeriveFlight(std::move(log), {5, 0.0, false});
         lap(stages[4]);
 
         QBuffer srt;

@@ -22,9 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<int>(size));
     // Recognition picks a layout from the first blocks; every layout's
     // reader then meets the same bytes too.
-    Flight flight = DeriveFlight(ParseLog(bytes, patterns, AutomaticFormatId()), 5, 0.0);
+    Flight flight = DeriveFlight(ParseLog(bytes, patterns, AutomaticFormatId()), {5, 0.0, false});
     for (const LogFamily& family : LogFamilies())
-        DeriveFlight(ParseLog(bytes, patterns, QLatin1String(family.Id)), 0, 12.5);
+        DeriveFlight(ParseLog(bytes, patterns, QLatin1String(family.Id)), {0, 12.5, true});
 
     QBuffer gpx;
     gpx.open(QIODevice::WriteOnly);

@@ -2,6 +2,7 @@
 #include "input/ConversionSettings.h"
 #include "ui/MainWindowWidgets.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -19,6 +20,7 @@ std::optional<ConversionRequest> SornLogic::RequestFromWindow(const OutputKind& 
     request.OutPattern = OutPattern;
     request.SmoothingCount = ReadSmoothingCount(Widgets->SmoothGpsEdit->text());
     request.WayBeforeM = ReadWayBefore(Widgets->WayBeforeEdit->text());
+    request.UseHeight = Widgets->UseHeightCheck->isChecked();
     request.Outputs.push_back({&kind, outputName});
     return request;
 }

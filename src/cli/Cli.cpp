@@ -26,6 +26,7 @@ struct CliOptions {
     QString OutPattern;
     int SmoothingCount = 0;
     double WayBefore = 0.0;
+    bool UseHeight = false;
     QString OutputDir;  // empty: beside each log
     std::vector<const OutputKind*> Outputs;  // in the order written
     bool Quiet = false;
@@ -67,6 +68,7 @@ bool ConvertOneLog(const QString& log, const CliOptions& options, double& wayBef
     request.OutPattern = options.OutPattern;
     request.SmoothingCount = options.SmoothingCount;
     request.WayBeforeM = wayBefore;
+    request.UseHeight = options.UseHeight;
     const OutputNames names = DeriveOutputNames(log);
     for (const OutputKind* kind : options.Outputs)
         request.Outputs.push_back({kind, OutputPath(names.Base + QLatin1String(kind->Suffix), options.OutputDir)});
@@ -138,9 +140,11 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         QStringLiteral("DIR"));
     const QCommandLineOption formatOption(QStringLiteral("format"), FormatHelp(), QStringLiteral("NAME"),
         AutomaticFormatId());
+    const QCommandLineOption useHeightOption(QStringLiteral("use-height"),
+        QStringLiteral("Speed and way over 3-D distances, with the change of height (\"Use height for speed and way\")."));
     const QCommandLineOption quietOption(QStringLiteral("quiet"), QStringLiteral("Print no summary and no file names."));
     parser.addOptions({helpOption, versionOption, smoothOption, wayOption, patternFileOption, patternOption,
-        formatOption, outputDirOption, quietOption});
+        useHeightOption, formatOption, outputDirOption, quietOption});
     // One --no-<id> per output, from the table of outputs.
     std::vector<QCommandLineOption> skipOptions;
     for (const OutputKind& kind : OutputKinds()) {
@@ -180,6 +184,7 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
             options.Outputs.push_back(&*kind);
     }
     options.Quiet = parser.isSet(quietOption);
+    options.UseHeight = parser.isSet(useHeightOption);
     options.OutputDir = parser.value(outputDirOption);
     options.Logs = parser.positionalArguments();
     if (options.Logs.isEmpty())

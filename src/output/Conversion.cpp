@@ -18,7 +18,7 @@ ConversionResult Convert(const ConversionRequest& request)
     if (read.Status != ReadStatus::Ok)
         return result;
 
-    result.Flight = DeriveFlight(std::move(read.Log), request.SmoothingCount, request.WayBeforeM);
+    result.Flight = DeriveFlight(std::move(read.Log), {request.SmoothingCount, request.WayBeforeM, request.UseHeight});
     result.WayAfterM = result.Flight.Points.back().WayM;
     for (const ConversionRequest::Output& output : request.Outputs) {
         WriteStatus status = CheckOutputName(output.Name, request.InputName);

@@ -17,6 +17,7 @@ struct ConversionRequest {
     QString OutPattern;                       // the output pattern of the subtitle file
     int SmoothingCount = 5;                   // "Smooth GPS, sec"
     double WayBeforeM = 0.0;                  // "Way before, m"
+    bool UseHeight = false;                   // "Use height for speed and way"
     struct Output {
         const OutputKind* Kind;
         QString Name;
