@@ -111,7 +111,7 @@ FlightLog ParseLog(const QByteArray& bytes, const InputPatterns& patterns, const
     ForEachSrtBlock(bytes, [&](const QString& block) {
         // A block without a cue inside a per-frame log is the tail of the
         // block before it, cut off by an empty line the drone writes.
-        if (mergeTails && !log.Records.empty() && !block.contains(QLatin1String("-->"))) {
+        if (mergeTails && !log.Records.empty() && FindAscii(block, QLatin1String("-->")) < 0) {
             reader->Read(block, log.Records.back());
             return true;
         }

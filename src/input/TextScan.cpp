@@ -2,6 +2,8 @@
 
 #include <QDate>
 
+#include <algorithm>
+
 namespace {
 
 bool IsDigit(QChar c)
@@ -57,6 +59,26 @@ constexpr qint64 kMsPerDay = 86400000;
 constexpr qint64 kUnixEpochJulianDay = 2440588;
 
 } // namespace
+
+int FindAscii(const QString& s, QLatin1String needle, int from)
+{
+    const int n = needle.size();
+    if (n == 0)
+        return from <= s.size() ? from : -1;
+    const QChar* d = s.constData();
+    const char* t = needle.data();
+    const ushort first = static_cast<uchar>(t[0]);
+    for (int i = std::max(0, from), last = s.size() - n; i <= last; ++i) {
+        if (d[i].unicode() != first)
+            continue;
+        int k = 1;
+        while (k < n && d[i + k].unicode() == static_cast<uchar>(t[k]))
+            ++k;
+        if (k == n)
+            return i;
+    }
+    return -1;
+}
 
 double DecimalTextValue(const QChar* s, int length)
 {
@@ -124,7 +146,7 @@ bool ScanNumber(const QString& s, int& pos, double& value)
 
 bool NumberAfter(const QString& s, QLatin1String name, QChar separator, double& value, int from)
 {
-    const int at = s.indexOf(name, from);
+    const int at = FindAscii(s, name, from);
     if (at < 0)
         return false;
     int p = at + name.size();
@@ -139,7 +161,7 @@ bool NumberAfter(const QString& s, QLatin1String name, QChar separator, double& 
 
 bool ScanCue(const QString& s, qint64& startMs, qint64& endMs)
 {
-    const int arrow = s.indexOf(QLatin1String("-->"));
+    const int arrow = FindAscii(s, QLatin1String("-->"));
     if (arrow < 0)
         return false;
     // The start time ends right before the blanks in front of the arrow.
@@ -206,7 +228,7 @@ bool ScanDateTime(const QString& s, QChar dateSeparator, qint64& localMs, QStrin
 
 QString CueText(const QString& block)
 {
-    const int arrow = block.indexOf(QLatin1String("-->"));
+    const int arrow = FindAscii(block, QLatin1String("-->"));
     if (arrow < 13 || arrow + 3 + 13 > block.size())
         return QStringLiteral("not found");
     return block.mid(arrow - 13, 29);

@@ -2,8 +2,12 @@
 
 #include <QString>
 
-// Small scanners shared by the log readers. Each looks at `s` from `pos`
-// and, on success, moves `pos` past what it read.
+// Small scanners shared by the log readers. Each that takes `pos` looks at
+// `s` from there and, on success, moves `pos` past what it read.
+
+// The index of the first `needle` (ASCII) in `s` at or after `from`, or -1.
+// Unlike QString::indexOf(QLatin1String) it allocates nothing.
+int FindAscii(const QString& s, QLatin1String needle, int from = 0);
 
 // A decimal number: optional sign, digits, optional point and digits. The
 // value equals QString::toDouble of the same text.

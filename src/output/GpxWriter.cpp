@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -38,7 +39,12 @@ void AppendPoint(QByteArray& out, double latDeg, double lonDeg, const double* he
     out += "<rtept lat=\"";
     AppendFixed(out, latDeg, 5);
     out += "\" lon=\"";
+    // GPX longitudes lie in [-180, 180): the antimeridian is written as
+    // -180, which is the same meridian.
+    const int lonStart = out.size();
     AppendFixed(out, lonDeg, 5);
+    if (out.size() - lonStart == 9 && std::memcmp(out.constData() + lonStart, "180.00000", 9) == 0)
+        out.insert(lonStart, '-');
     out += "\">\r\n";
     if (heightMetres) {
         out += "<ele>";

@@ -11,23 +11,77 @@
 
 namespace {
 
+bool IsNameChar(QChar c)
+{
+    const ushort u = c.unicode();
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || u == '_';
+}
+
+bool Is(const QChar* name, int length, QLatin1String text)
+{
+    if (length != text.size())
+        return false;
+    for (int i = 0; i < length; ++i) {
+        if (name[i].unicode() != static_cast<uchar>(text.data()[i]))
+            return false;
+    }
+    return true;
+}
+
 class BracketFieldsReader : public BlockReader {
 public:
     void Read(const QString& block, FlightRecord& record) override
     {
-        if (block.contains(QLatin1String("-->")))
+        if (FindAscii(block, QLatin1String("-->")) >= 0)
             ReadCounterAndCue(block, record);
         ScanDateTime(block, QLatin1Char('-'), record.LocalTimeMs, &record.FlyTime);
+        // One pass over the block: every "name : number" inside brackets.
         double lat = 0.0, lon = 0.0;
-        if (NumberAfter(block, QLatin1String("[latitude"), QLatin1Char(':'), lat)
-            && (NumberAfter(block, QLatin1String("[longitude"), QLatin1Char(':'), lon)
-                || NumberAfter(block, QLatin1String("[longtitude"), QLatin1Char(':'), lon)))
+        bool hasLat = false, hasLon = false;
+        const QChar* s = block.constData();
+        const int n = block.size();
+        bool inBracket = false;
+        for (int i = 0; i < n; ++i) {
+            const ushort c = s[i].unicode();
+            if (c == '[' || c == ']') {
+                inBracket = c == '[';
+                continue;
+            }
+            if (!inBracket || !IsNameChar(s[i]) || (i > 0 && IsNameChar(s[i - 1])))
+                continue;
+            const int nameStart = i;
+            while (i < n && IsNameChar(s[i]))
+                ++i;
+            const int nameLength = i - nameStart;
+            int p = i;
+            while (p < n && s[p].unicode() == ' ')
+                ++p;
+            if (p >= n || s[p].unicode() != ':')
+                continue;
+            ++p;
+            while (p < n && s[p].unicode() == ' ')
+                ++p;
+            double value = 0.0;
+            if (!ScanNumber(block, p, value))
+                continue;
+            const QChar* name = s + nameStart;
+            if (Is(name, nameLength, QLatin1String("latitude"))) {
+                lat = value;
+                hasLat = true;
+            } else if (Is(name, nameLength, QLatin1String("longitude")) || Is(name, nameLength, QLatin1String("longtitude"))) {
+                lon = value;
+                hasLon = true;
+            } else if (Is(name, nameLength, QLatin1String("rel_alt"))) {
+                record.HeightM = value;
+                record.Has |= FlightRecord::HasHeight;
+            } else if (Is(name, nameLength, QLatin1String("abs_alt")) || Is(name, nameLength, QLatin1String("altitude"))) {
+                record.AltitudeM = value;
+                record.Has |= FlightRecord::HasAltitude;
+            }
+            i = p - 1;
+        }
+        if (hasLat && hasLon)
             SetPosition(record, lat, lon);
-        if (NumberAfter(block, QLatin1String("rel_alt"), QLatin1Char(':'), record.HeightM))
-            record.Has |= FlightRecord::HasHeight;
-        if (NumberAfter(block, QLatin1String("abs_alt"), QLatin1Char(':'), record.AltitudeM)
-            || NumberAfter(block, QLatin1String("[altitude"), QLatin1Char(':'), record.AltitudeM))
-            record.Has |= FlightRecord::HasAltitude;
     }
 };
 

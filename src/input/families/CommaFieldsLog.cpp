@@ -20,26 +20,48 @@ bool PairAfter(const QString& block, int at, int nameLength, double& first, doub
     return ScanNumber(block, p, second);
 }
 
+bool At(const QString& s, int i, QLatin1String text)
+{
+    if (i + text.size() > s.size())
+        return false;
+    for (int k = 0; k < text.size(); ++k) {
+        if (s[i + k].unicode() != static_cast<uchar>(text.data()[k]))
+            return false;
+    }
+    return true;
+}
+
 class CommaFieldsReader : public BlockReader {
 public:
     void Read(const QString& block, FlightRecord& record) override
     {
         ReadCounterAndCue(block, record);
+        // One pass over the fields: "GPS (" or "RTK (", "HOME (" and ", H ".
         double lon = 0.0, lat = 0.0;
-        int at = block.indexOf(QLatin1String("GPS ("));
-        if (at < 0)
-            at = block.indexOf(QLatin1String("RTK ("));
-        if (at >= 0 && PairAfter(block, at, 5, lon, lat))
-            SetPosition(record, lat, lon);
-        const int home = block.indexOf(QLatin1String("HOME ("));
-        if (home >= 0 && PairAfter(block, home, 6, lon, lat) && !(lat == 0.0 && lon == 0.0)) {
-            record.HomeLat = lat;
-            record.HomeLon = lon;
-            record.Has |= FlightRecord::HasHome;
+        const int n = block.size();
+        for (int i = 0; i < n; ++i) {
+            switch (block[i].unicode()) {
+            case 'G':
+            case 'R':
+                if ((At(block, i, QLatin1String("GPS (")) || At(block, i, QLatin1String("RTK ("))) && PairAfter(block, i, 5, lon, lat))
+                    SetPosition(record, lat, lon);
+                break;
+            case 'H':
+                if (At(block, i, QLatin1String("HOME (")) && PairAfter(block, i, 6, lon, lat) && !(lat == 0.0 && lon == 0.0)) {
+                    record.HomeLat = lat;
+                    record.HomeLon = lon;
+                    record.Has |= FlightRecord::HasHome;
+                } else if (i >= 2 && At(block, i - 2, QLatin1String(", H "))) {
+                    // "H 52.10m", not "H.S", the horizontal speed.
+                    int p = i + 2;
+                    if (ScanNumber(block, p, record.HeightM))
+                        record.Has |= FlightRecord::HasHeight;
+                }
+                break;
+            default:
+                break;
+            }
         }
-        // ", H 52.10m": not "H.S", the horizontal speed.
-        if (NumberAfter(block, QLatin1String(", H "), QChar(), record.HeightM))
-            record.Has |= FlightRecord::HasHeight;
     }
 };
 

@@ -13,7 +13,7 @@ public:
     {
         ReadCounterAndCue(block, record);
         ScanDateTime(block, QLatin1Char('.'), record.LocalTimeMs, &record.FlyTime);
-        const int gps = block.indexOf(QLatin1String("GPS("));
+        const int gps = FindAscii(block, QLatin1String("GPS("));
         if (gps >= 0) {
             int p = gps + 4;
             double lat = 0.0, lon = 0.0;
