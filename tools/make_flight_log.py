@@ -39,8 +39,9 @@ The flight (--path):
                 jitters by one step from block to block.
   loop          one lap of a closed path (two straights joined by half circles) of
                 --length metres at --speed, then stands still where it started.
-  antimeridian  the straight line eastward across longitude 180, crossing it half-way
-                through the flight (unless --start-lon is given).
+  antimeridian  the straight line across longitude 180 (--heading must point east), from
+                latitude -16.8, crossing 180 half-way through the flight (unless
+                --start-lon is given); longitudes are written from -180 to 180.
 Except for walk and hover, the height climbs from 0 at --climb m/s to --height, then stays
 level. The walk is simulated once a second; per-frame blocks (family D) interpolate
 between its seconds. The other paths are exact at every block's cue start. Distances are
@@ -521,7 +522,10 @@ def main(argv=None):
         args.start_lat = -16.8 if args.path == "antimeridian" else -34.6037
     if args.start_lon is None:
         if args.path == "antimeridian":
-            half_way = args.speed * count / rate / 2.0
+            east = args.speed * math.sin(math.radians(args.heading))
+            if east <= 0.0:
+                parser.error("the antimeridian path needs a --heading with an eastward part")
+            half_way = east * count / rate / 2.0
             args.start_lon = 180.0 - half_way / (METRES_PER_DEGREE * math.cos(math.radians(args.start_lat)))
         else:
             args.start_lon = -58.3816
