@@ -146,11 +146,12 @@ class RandomWalk:
         self.height = rng.uniform(-0.4, -0.1)  # barometers often start a little below zero
         self.climb = rng.uniform(0.8, 1.5)
         self.level = level
-        self.seconds = []
+        self.seconds = []  # the last seconds stepped; blocks ask for them in time order
+        self.first = 0  # the second that self.seconds[0] is
 
     def _step(self):
         rng = self.rng
-        if self.seconds:  # move on by one second
+        if self.seconds or self.first:  # move on by one second
             self.heading += rng.gauss(0.0, 0.15)
             self.speed = min(8.0, max(0.5, self.speed + rng.gauss(0.0, 0.3)))
             self.lat += self.speed * math.cos(self.heading) / METRES_PER_DEGREE
@@ -165,9 +166,12 @@ class RandomWalk:
         self.seconds.append(Second(self.lat, self.lon, noisy_lat, noisy_lon, self.height, *draw_camera(rng)))
 
     def second(self, k):
-        while len(self.seconds) <= k:
+        while self.first + len(self.seconds) <= k:
             self._step()
-        return self.seconds[k]
+            if len(self.seconds) > 2:
+                del self.seconds[0]
+                self.first += 1
+        return self.seconds[k - self.first]
 
     def at(self, t):
         k = int(math.floor(t))
@@ -189,7 +193,7 @@ class PlannedPath:
         self.rng = rng
         self.args = args
         self.lat0, self.lon0 = args.start_lat, args.start_lon
-        self.cameras = []
+        self.camera_second, self.camera_state = -1, None
         path = args.path
         if path in ("line", "antimeridian"):
             self.legs = [(math.inf, "line", args.heading)]
@@ -204,9 +208,10 @@ class PlannedPath:
         self.lap = sum(leg[0] for leg in self.legs)
 
     def camera(self, k):
-        while len(self.cameras) <= k:
-            self.cameras.append(draw_camera(self.rng))
-        return self.cameras[k]
+        while self.camera_second < k:
+            self.camera_state = draw_camera(self.rng)
+            self.camera_second += 1
+        return self.camera_state
 
     def _ground(self, s):
         """East and north offsets in metres and heading after s metres along the path."""
@@ -536,39 +541,41 @@ def main(argv=None):
     else:
         flight = PlannedPath(rng, args)
 
-    records, seen = [], []  # TSV rows and the samples, in block order
+    eol = "\r\n" if args.line_ends == "crlf" else "\n"
+    out = sys.stdout.buffer if args.output == "-" else open(args.output, "wb")
+    records = open(args.records_out, "w", encoding="utf-8", newline="\n") if args.records_out else None
+    truth = open(args.truth_out, "w", encoding="utf-8", newline="\n") if args.truth_out else None
+    if records:
+        records.write("\t".join(RECORD_COLUMNS) + "\n")
+    if truth:
+        truth.write("\t".join(TRUTH_COLUMNS) + "\n")
+    last = []  # the sample of the block being written
 
     def tee(stream):
         for sample in stream:
-            seen.append(sample)
+            last[:] = [sample]
+            if truth:
+                s = sample.state
+                truth.write("%d\t%.9f\t%.9f\t%.4f\t%.4f\t%.4f\n" % (sample.start_ms, s.lat, s.lon, s.height,
+                                                                       s.speed, s.vspeed))
             yield sample
 
     def produced():
         for lines, row in WRITERS[args.family](args, tee(samples(args, flight, rate))):
-            records.append(row)
-            yield lines, seen[-1].truncated
+            if records:
+                records.write("\t".join(row) + "\n")
+            yield lines, last[0].truncated
 
-    eol = "\r\n" if args.line_ends == "crlf" else "\n"
-    out = sys.stdout.buffer if args.output == "-" else open(args.output, "wb")
     try:
         write(out, produced(), eol, args.family)
     finally:
+        for f in (records, truth):
+            if f:
+                f.close()
         if out is not sys.stdout.buffer:
             out.close()
         else:
             out.flush()
-    if args.records_out:
-        with open(args.records_out, "w", encoding="utf-8", newline="\n") as f:
-            f.write("\t".join(RECORD_COLUMNS) + "\n")
-            for row in records:
-                f.write("\t".join(row) + "\n")
-    if args.truth_out:
-        with open(args.truth_out, "w", encoding="utf-8", newline="\n") as f:
-            f.write("\t".join(TRUTH_COLUMNS) + "\n")
-            for sample in seen:
-                s = sample.state
-                f.write("%d\t%.9f\t%.9f\t%.4f\t%.4f\t%.4f\n" % (sample.start_ms, s.lat, s.lon, s.height,
-                                                                 s.speed, s.vspeed))
     return 0
 
 
