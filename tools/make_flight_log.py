@@ -56,7 +56,6 @@ The output depends only on the options; the same --seed gives the same bytes.
 """
 
 import argparse
-import bisect
 import collections
 import datetime
 import math
@@ -262,8 +261,7 @@ class PlannedPath:
 Sample = collections.namedtuple("Sample", "n start_ms end_ms state fix jitter truncated")
 
 
-def samples(args, flight, rate):
-    count = args.blocks if args.duration is None else int(round(args.duration * rate))
+def samples(args, flight, rate, count):
     jitter_rng = random.Random("hover-%d" % args.seed)
     for i in range(count):
         start_ms = int(math.floor(i * 1000.0 / rate + 0.5))
@@ -489,7 +487,7 @@ def main(argv=None):
                                           "mavic3, h20")
     parser.add_argument("--blocks", type=positive_int, default=600, help="number of blocks")
     parser.add_argument("--duration", type=float, help="seconds of flight (instead of --blocks)")
-    parser.add_argument("--fps", type=int, choices=FRAME_RATES, default=30, help="family D: blocks per second")
+    parser.add_argument("--fps", type=int, choices=FRAME_RATES, help="family D: blocks per second (default 30)")
     parser.add_argument("--decimals", type=int, help="decimals of latitude and longitude (A, B, C: 4; D: 6)")
     parser.add_argument("--line-ends", choices=("lf", "crlf"), default="crlf")
     parser.add_argument("--path", choices=("walk", "line", "hover", "loop", "antimeridian"), default="walk")
@@ -521,6 +519,10 @@ def main(argv=None):
         args.decimals = DEFAULT_DECIMALS[args.family]
     if not 1 <= args.decimals <= 9:
         parser.error("--decimals must be between 1 and 9")
+    if args.fps is not None and args.family != "D":
+        parser.error("--fps is for family D; the others write one block per second")
+    if args.fps is None:
+        args.fps = 30
     rate = args.fps if args.family == "D" else 1
     count = args.blocks if args.duration is None else int(round(args.duration * rate))
     if args.start_lat is None:
@@ -561,7 +563,7 @@ def main(argv=None):
             yield sample
 
     def produced():
-        for lines, row in WRITERS[args.family](args, tee(samples(args, flight, rate))):
+        for lines, row in WRITERS[args.family](args, tee(samples(args, flight, rate, count))):
             if records:
                 records.write("\t".join(row) + "\n")
             yield lines, last[0].truncated
