@@ -133,6 +133,14 @@ QString DefaultPatternMatcher::Cap(int index, int n) const
     return m_block.mid(match.Starts[n], match.Lengths[n]);
 }
 
+QStringView DefaultPatternMatcher::CapView(int index, int n) const
+{
+    const Match& match = m_matches[static_cast<std::size_t>(index)];
+    if (!match.Found || n < 0 || n >= match.Groups)
+        return QStringView();
+    return QStringView(m_block).mid(match.Starts[n], match.Lengths[n]);
+}
+
 /*
  * One pass over the block finds all six matches:
  *  - ID, ^([0-9]*)$: "^" and "$" stand for the ends of the whole block, so it

@@ -22,12 +22,20 @@ struct FlightRecord {
         HasAltitude = 8,  // AltitudeM: height above sea level
     };
 
-    QString Id;                  // the block counter as the log reader found it
-    QString SrtTime;             // the cue text for {SrtTime}; "not found" when none
+    // Texts that are the usual spelling of the typed times (bits of
+    // Spelled) are not held as text: a million records would otherwise
+    // hold two million small strings.
+    enum Spelling : std::uint8_t {
+        SrtTimeIsCue = 1,       // SrtTime is FormatCue(CueStartMs, CueEndMs)
+        FlyTimeIsLocalTime = 2,  // FlyTime is FormatLocalTime(LocalTimeMs)
+    };
+
+    QString Id;                  // capture 1 of the ID pattern (family A)
+    QString SrtTime;             // the text {SrtTime} prints, unless SrtTimeIsCue
     qint64 CueStartMs = kNoTime;  // cue start and end, milliseconds of video time
     qint64 CueEndMs = kNoTime;
-    QString FlyTime;             // the date-time for {FlyTime}; empty when none
-    qint64 LocalTimeMs = kNoTime;  // the same as local wall-clock milliseconds since 1970-01-01 00:00 (no zone)
+    QString FlyTime;             // the text {FlyTime} prints, unless FlyTimeIsLocalTime
+    qint64 LocalTimeMs = kNoTime;  // local wall-clock milliseconds since 1970-01-01 00:00 (no zone)
     double HomeLat = 0.0;
     double HomeLon = 0.0;
     double Lat = 0.0;
@@ -35,8 +43,13 @@ struct FlightRecord {
     double HeightM = 0.0;
     double AltitudeM = 0.0;
     std::uint8_t Has = 0;
+    std::uint8_t Spelled = 0;
 
     bool Gives(Value value) const { return (Has & value) != 0; }
+    // The texts {SrtTime} ("not found" when the block had none) and
+    // {FlyTime} (empty when none) print.
+    QString SrtTimeText() const;
+    QString FlyTimeText() const;
 };
 
 // The records of one file in file order, held by value.

@@ -54,13 +54,15 @@ bool FlightLog::HasAnyPosition() const
 
 void ReadCounterAndCue(const QString& block, FlightRecord& record)
 {
-    int lineEnd = 0;
-    while (lineEnd < block.size() && block[lineEnd].isDigit())
-        ++lineEnd;
-    if (lineEnd > 0 && (lineEnd == block.size() || block[lineEnd] == QLatin1Char('\r') || block[lineEnd] == QLatin1Char('\n')))
-        record.Id = block.left(lineEnd);
-    record.SrtTime = CueText(block);
-    ScanCue(block, record.CueStartMs, record.CueEndMs);
+    // The cue as the default SrtTime pattern takes it: held as text only
+    // when it is not the usual spelling of the cue times.
+    const bool cue = ScanCue(block, record.CueStartMs, record.CueEndMs);
+    const QStringView text = CueText(block);
+    char spelling[32];
+    if (cue && SpelledAs(text, spelling, FormatCue(record.CueStartMs, record.CueEndMs, spelling)))
+        record.Spelled |= FlightRecord::SrtTimeIsCue;
+    else
+        record.SrtTime = text.toString();
 }
 
 void SetPosition(FlightRecord& record, double lat, double lon)

@@ -58,6 +58,14 @@ QString CompiledPatterns::Cap(int index, int n) const
     return m_expressions[static_cast<std::size_t>(index)].cap(n);
 }
 
+QStringView CompiledPatterns::CapView(int index, int n)
+{
+    if (m_builtIn[static_cast<std::size_t>(index)])
+        return m_matcher.CapView(index, n);
+    m_capture = m_expressions[static_cast<std::size_t>(index)].cap(n);
+    return m_capture;
+}
+
 double CompiledPatterns::CapNumber(int index, int n) const
 {
     if (m_builtIn[static_cast<std::size_t>(index)])
@@ -80,8 +88,14 @@ MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, Compil
     }
 
     if (patterns.Search(InputPatterns::SrtTime, block)) {
-        record.SrtTime = patterns.Cap(InputPatterns::SrtTime, 1);
-        ScanCue(record.SrtTime, record.CueStartMs, record.CueEndMs);
+        // Held as text only when it is not the usual spelling of its times.
+        const QStringView text = patterns.CapView(InputPatterns::SrtTime, 1);
+        char spelling[32];
+        if (ScanCue(text, record.CueStartMs, record.CueEndMs)
+            && SpelledAs(text, spelling, FormatCue(record.CueStartMs, record.CueEndMs, spelling)))
+            record.Spelled |= FlightRecord::SrtTimeIsCue;
+        else
+            record.SrtTime = text.toString();
         matched |= bit(InputPatterns::SrtTime);
     } else {
         record.SrtTime = QStringLiteral("not found");
@@ -118,8 +132,13 @@ MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, Compil
     }
 
     if (patterns.Search(InputPatterns::FlyTime, block)) {
-        record.FlyTime = patterns.Cap(InputPatterns::FlyTime, 1);
-        ScanDateTime(record.FlyTime, QLatin1Char('.'), record.LocalTimeMs, nullptr);
+        const QStringView text = patterns.CapView(InputPatterns::FlyTime, 1);
+        char spelling[32];
+        if (ScanDateTime(text, QLatin1Char('.'), record.LocalTimeMs)
+            && SpelledAs(text, spelling, FormatLocalTime(record.LocalTimeMs, spelling)))
+            record.Spelled |= FlightRecord::FlyTimeIsLocalTime;
+        else
+            record.FlyTime = text.toString();
         matched |= bit(InputPatterns::FlyTime);
     }
 

@@ -28,6 +28,8 @@ public:
     // n is available through cap(index, n) until the next search.
     bool Search(int index, const QString& block);
     QString Cap(int index, int n) const;
+    // The same as a view, valid until the next search or CapView.
+    QStringView CapView(int index, int n);
     // Cap(index, n).toDouble(), faster for the built-in patterns.
     double CapNumber(int index, int n) const;
 
@@ -35,6 +37,7 @@ private:
     std::array<QRegExp, InputPatterns::Count> m_expressions;
     std::array<bool, InputPatterns::Count> m_builtIn{};
     DefaultPatternMatcher m_matcher;  // scans a block once for every built-in pattern
+    QString m_capture;                // what CapView of a QRegExp capture shows
 };
 
 // Fills `record` from one block text. Id becomes capture 1 of ID or empty,

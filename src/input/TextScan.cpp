@@ -3,6 +3,7 @@
 #include <QDate>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -17,7 +18,7 @@ bool IsBlank(QChar c)
 }
 
 // Reads 1 to `maxDigits` digits (at least `minDigits`) as a whole number.
-bool ScanDigits(const QString& s, int& pos, int minDigits, int maxDigits, int& value)
+bool ScanDigits(QStringView s, int& pos, int minDigits, int maxDigits, int& value)
 {
     int i = pos;
     value = 0;
@@ -29,7 +30,7 @@ bool ScanDigits(const QString& s, int& pos, int minDigits, int maxDigits, int& v
     return true;
 }
 
-bool ScanChar(const QString& s, int& pos, QChar c)
+bool ScanChar(QStringView s, int& pos, QChar c)
 {
     if (pos < s.size() && s[pos] == c) {
         ++pos;
@@ -39,7 +40,7 @@ bool ScanChar(const QString& s, int& pos, QChar c)
 }
 
 // "hh:mm:ss" followed by [,.]mmm, in milliseconds.
-bool ScanCueTime(const QString& s, int& pos, qint64& ms)
+bool ScanCueTime(QStringView s, int& pos, qint64& ms)
 {
     int h = 0, m = 0, sec = 0, milli = 0;
     int p = pos;
@@ -60,12 +61,12 @@ constexpr qint64 kUnixEpochJulianDay = 2440588;
 
 } // namespace
 
-int FindAscii(const QString& s, QLatin1String needle, int from)
+int FindAscii(QStringView s, QLatin1String needle, int from)
 {
     const int n = needle.size();
     if (n == 0)
         return from <= s.size() ? from : -1;
-    const QChar* d = s.constData();
+    const QChar* d = s.data();
     const char* t = needle.data();
     const ushort first = static_cast<uchar>(t[0]);
     for (int i = std::max(0, from), last = s.size() - n; i <= last; ++i) {
@@ -121,7 +122,7 @@ double DecimalTextValue(const QChar* s, int length)
     return negative ? -value : value;
 }
 
-bool ScanNumber(const QString& s, int& pos, double& value)
+bool ScanNumber(QStringView s, int& pos, double& value)
 {
     int i = pos;
     if (i < s.size() && (s[i] == QLatin1Char('-') || s[i] == QLatin1Char('+')))
@@ -139,12 +140,12 @@ bool ScanNumber(const QString& s, int& pos, double& value)
     if (digits == 0)
         return false;
     const int start = s[pos] == QLatin1Char('+') ? pos + 1 : pos;
-    value = DecimalTextValue(s.constData() + start, i - start);
+    value = DecimalTextValue(s.data() + start, i - start);
     pos = i;
     return true;
 }
 
-bool NumberAfter(const QString& s, QLatin1String name, QChar separator, double& value, int from)
+bool NumberAfter(QStringView s, QLatin1String name, QChar separator, double& value, int from)
 {
     const int at = FindAscii(s, name, from);
     if (at < 0)
@@ -159,11 +160,41 @@ bool NumberAfter(const QString& s, QLatin1String name, QChar separator, double& 
     return ScanNumber(s, p, value);
 }
 
-bool ScanCue(const QString& s, qint64& startMs, qint64& endMs)
+bool ScanCue(QStringView s, qint64& startMs, qint64& endMs)
 {
     const int arrow = FindAscii(s, QLatin1String("-->"));
     if (arrow < 0)
         return false;
+    // The usual spelling, "hh:mm:ss,mmm --> hh:mm:ss,mmm", read directly.
+    if (arrow >= 13 && arrow + 16 <= s.size()) {
+        const QChar* d = s.data() + arrow - 13;
+        static const char kShape[] = "99:99:99,999 --> 99:99:99,999";
+        qint64 value[2] = {0, 0};
+        bool fits = true;
+        for (int i = 0; i < 29 && fits; ++i) {
+            const ushort c = d[i].unicode();
+            if (kShape[i] == '9') {
+                fits = c >= '0' && c <= '9';
+                const int k = i < 13 ? 0 : 1;
+                const int field = (i % 17 < 3) ? 0 : (i % 17 < 6) ? 1 : (i % 17 < 9) ? 2 : 3;
+                static const qint64 kScale[4] = {3600000, 60000, 1000, 1};
+                const int pos = i % 17 - (field == 0 ? 0 : field == 1 ? 3 : field == 2 ? 6 : 9);
+                const qint64 digit = c - '0';
+                if (field < 3)
+                    value[k] += digit * (pos == 0 ? 10 : 1) * kScale[field];
+                else
+                    value[k] += digit * (pos == 0 ? 100 : pos == 1 ? 10 : 1);
+            } else {
+                fits = c == static_cast<uchar>(kShape[i]);
+            }
+        }
+        const bool clean = fits && (arrow == 13 || !s[arrow - 14].isDigit()) && (arrow + 16 == s.size() || !s[arrow + 16].isDigit());
+        if (clean) {
+            startMs = value[0];
+            endMs = value[1];
+            return true;
+        }
+    }
     // The start time ends right before the blanks in front of the arrow.
     int startEnd = arrow;
     while (startEnd > 0 && IsBlank(s[startEnd - 1]))
@@ -183,9 +214,9 @@ bool ScanCue(const QString& s, qint64& startMs, qint64& endMs)
     return true;
 }
 
-bool ScanDateTime(const QString& s, QChar dateSeparator, qint64& localMs, QString* flyTime)
+bool ScanDateTime(QStringView s, QChar dateSeparator, qint64& localMs)
 {
-    for (int at = s.indexOf(dateSeparator); at >= 0; at = s.indexOf(dateSeparator, at + 1)) {
+    for (int at = static_cast<int>(s.indexOf(dateSeparator)); at >= 0; at = static_cast<int>(s.indexOf(dateSeparator, at + 1))) {
         int p = at - 4;
         if (p < 0)
             continue;
@@ -197,7 +228,7 @@ bool ScanDateTime(const QString& s, QChar dateSeparator, qint64& localMs, QStrin
             || !ScanChar(s, p, QLatin1Char(':')) || !ScanDigits(s, p, 2, 2, sec))
             continue;
         const QDate date(year, month, day);
-        if (!date.isValid() || h > 23 || m > 59 || sec > 60)
+        if (!date.isValid() || h > 23 || m > 59 || sec > 59)
             continue;
         // Milliseconds after the seconds, where the log writes them.
         const bool fraction = ScanChar(s, p, QLatin1Char(',')) || ScanChar(s, p, QLatin1Char('.'));
@@ -205,31 +236,71 @@ bool ScanDateTime(const QString& s, QChar dateSeparator, qint64& localMs, QStrin
             milli = 0;
         localMs = (date.toJulianDay() - kUnixEpochJulianDay) * kMsPerDay + ((qint64(h) * 60 + m) * 60 + sec) * 1000
             + milli;
-        if (flyTime) {
-            // Built by hand: per-frame logs have tens of blocks per second.
-            const int fields[6] = {year, month, day, h, m, sec};
-            const int widths[6] = {4, 2, 2, 2, 2, 2};
-            const char separators[6] = {'.', '.', ' ', ':', ':', 0};
-            QChar text[19];
-            int t = 0;
-            for (int f = 0; f < 6; ++f) {
-                for (int d = widths[f] - 1, v = fields[f]; d >= 0; --d, v /= 10)
-                    text[t + d] = QLatin1Char(char('0' + v % 10));
-                t += widths[f];
-                if (separators[f])
-                    text[t++] = QLatin1Char(separators[f]);
-            }
-            *flyTime = QString(text, t);
-        }
         return true;
     }
     return false;
 }
 
-QString CueText(const QString& block)
+namespace {
+
+// Writes `value` as `width` digits ending before `end`.
+void PutDigits(char* end, int width, qint64 value)
+{
+    for (int i = 1; i <= width; ++i, value /= 10)
+        end[-i] = static_cast<char>('0' + value % 10);
+}
+
+} // namespace
+
+int FormatLocalTime(qint64 localMs, char* out)
+{
+    const qint64 days = localMs >= 0 ? localMs / kMsPerDay : -((-localMs + kMsPerDay - 1) / kMsPerDay);
+    const qint64 ms = localMs - days * kMsPerDay;
+    int year = 0, month = 0, day = 0;
+    QDate::fromJulianDay(days + kUnixEpochJulianDay).getDate(&year, &month, &day);
+    if (year < 0 || year > 9999)
+        return 0;
+    std::memcpy(out, "YYYY.MM.DD hh:mm:ss", 19);
+    PutDigits(out + 4, 4, year);
+    PutDigits(out + 7, 2, month);
+    PutDigits(out + 10, 2, day);
+    PutDigits(out + 13, 2, ms / 3600000);
+    PutDigits(out + 16, 2, ms / 60000 % 60);
+    PutDigits(out + 19, 2, ms / 1000 % 60);
+    return 19;
+}
+
+int FormatCue(qint64 startMs, qint64 endMs, char* out)
+{
+    if (startMs < 0 || endMs < 0 || startMs >= 100 * 3600000LL || endMs >= 100 * 3600000LL)
+        return 0;
+    std::memcpy(out, "hh:mm:ss,mmm --> hh:mm:ss,mmm", 29);
+    const qint64 times[2] = {startMs, endMs};
+    for (int k = 0; k < 2; ++k) {
+        char* at = out + 17 * k;
+        PutDigits(at + 2, 2, times[k] / 3600000);
+        PutDigits(at + 5, 2, times[k] / 60000 % 60);
+        PutDigits(at + 8, 2, times[k] / 1000 % 60);
+        PutDigits(at + 12, 3, times[k] % 1000);
+    }
+    return 29;
+}
+
+bool SpelledAs(QStringView text, const char* spelling, int length)
+{
+    if (length == 0 || text.size() != length)
+        return false;
+    for (int i = 0; i < length; ++i) {
+        if (text[i].unicode() != static_cast<uchar>(spelling[i]))
+            return false;
+    }
+    return true;
+}
+
+QStringView CueText(QStringView block)
 {
     const int arrow = FindAscii(block, QLatin1String("-->"));
     if (arrow < 13 || arrow + 3 + 13 > block.size())
-        return QStringLiteral("not found");
+        return QStringView(u"not found");
     return block.mid(arrow - 13, 29);
 }

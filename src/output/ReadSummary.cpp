@@ -17,7 +17,7 @@ QString BuildReadSummary(const Flight& flight)
     // Latitude first here, unlike the {GPS} placeholder of the subtitles.
     const TrackPoint& first = flight.Points.front();
     summary += QStringLiteral("First: GPS: ") + SummaryNumber(first.Lat) + QStringLiteral(", ") + SummaryNumber(first.Lon)
-        + QStringLiteral(" SrtTime: ") + records.front().SrtTime + lineEnd;
+        + QStringLiteral(" SrtTime: ") + records.front().SrtTimeText() + lineEnd;
     summary += QStringLiteral("Way: ") + SummaryNumber(flight.Points.back().WayM) + lineEnd;
     const LogFamily* family = flight.Log.Family;
     if (family && family != &LogFamilies().front()) {

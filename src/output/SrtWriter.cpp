@@ -1,5 +1,6 @@
 #include "output/SrtWriter.h"
 
+#include "input/TextScan.h"
 #include "output/FixedNumber.h"
 
 #include <QIODevice>
@@ -57,9 +58,9 @@ void AppendNumberSlot(QByteArray& out, int slot, const TrackPoint& point, int in
 QString SlotText(int slot, const FlightRecord& record, const TrackPoint& point, int index)
 {
     if (slot == SlotSrtTime)
-        return record.SrtTime;
+        return record.SrtTimeText();
     if (slot == SlotFlyTime)
-        return record.FlyTime;
+        return record.FlyTimeText();
     QByteArray bytes;
     AppendNumberSlot(bytes, slot, point, index);
     return QString::fromLatin1(bytes);
@@ -79,6 +80,14 @@ void AppendUtf8(QByteArray& out, const QString& text)
     char* bytes = out.data() + start;
     for (const QChar c : text)
         *bytes++ = static_cast<char>(c.unicode());
+}
+
+// Appends the spelling a Format function writes for the record's times.
+template <typename Format, typename... Times>
+void AppendSpelling(QByteArray& out, Format format, Times... times)
+{
+    char text[32];
+    out.append(text, format(times..., text));
 }
 
 bool IsAsciiLetter(QChar c)
@@ -179,7 +188,9 @@ public:
     // replacements, so AppendRecord gives the exact expansion.
     bool Fits(const FlightRecord& record) const
     {
-        return !m_literalsSplit && TextFits(SlotSrtTime, record.SrtTime) && TextFits(SlotFlyTime, record.FlyTime);
+        // The usual spellings of the times hold digits and no braces.
+        return !m_literalsSplit && ((record.Spelled & FlightRecord::SrtTimeIsCue) || TextFits(SlotSrtTime, record.SrtTime))
+            && ((record.Spelled & FlightRecord::FlyTimeIsLocalTime) || TextFits(SlotFlyTime, record.FlyTime));
     }
 
     void AppendRecord(const FlightRecord& record, const TrackPoint& point, int index, QByteArray& out) const
@@ -188,9 +199,15 @@ public:
             if (piece.Slot < 0) {
                 out.append(piece.Bytes);
             } else if (piece.Slot == SlotSrtTime) {
-                AppendUtf8(out, record.SrtTime);
+                if (record.Spelled & FlightRecord::SrtTimeIsCue)
+                    AppendSpelling(out, FormatCue, record.CueStartMs, record.CueEndMs);
+                else
+                    AppendUtf8(out, record.SrtTime);
             } else if (piece.Slot == SlotFlyTime) {
-                AppendUtf8(out, record.FlyTime);
+                if (record.Spelled & FlightRecord::FlyTimeIsLocalTime)
+                    AppendSpelling(out, FormatLocalTime, record.LocalTimeMs);
+                else
+                    AppendUtf8(out, record.FlyTime);
             } else {
                 AppendNumberSlot(out, piece.Slot, point, index);
             }

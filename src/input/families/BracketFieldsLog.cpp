@@ -34,7 +34,8 @@ public:
     {
         if (FindAscii(block, QLatin1String("-->")) >= 0)
             ReadCounterAndCue(block, record);
-        ScanDateTime(block, QLatin1Char('-'), record.LocalTimeMs, &record.FlyTime);
+        if (ScanDateTime(block, QLatin1Char('-'), record.LocalTimeMs))
+            record.Spelled |= FlightRecord::FlyTimeIsLocalTime;
         // One pass over the block: every "name : number" inside brackets.
         double lat = 0.0, lon = 0.0;
         bool hasLat = false, hasLon = false;

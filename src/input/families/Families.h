@@ -15,8 +15,7 @@ bool RecogniseBracketFields(const QString& block);
 std::unique_ptr<BlockReader> MakeBracketFieldsReader(const InputPatterns& patterns);
 
 // Shared by the readers of the layouts without patterns.
-// Id: the first line when it is all digits; SrtTime and the cue times from
-// the cue line.
+// SrtTime and the cue times from the cue line.
 void ReadCounterAndCue(const QString& block, FlightRecord& record);
 // Sets the position unless it is exactly 0, 0 (no fix yet).
 void SetPosition(FlightRecord& record, double lat, double lon);

@@ -12,7 +12,8 @@ public:
     void Read(const QString& block, FlightRecord& record) override
     {
         ReadCounterAndCue(block, record);
-        ScanDateTime(block, QLatin1Char('.'), record.LocalTimeMs, &record.FlyTime);
+        if (ScanDateTime(block, QLatin1Char('.'), record.LocalTimeMs))
+            record.Spelled |= FlightRecord::FlyTimeIsLocalTime;
         const int gps = FindAscii(block, QLatin1String("GPS("));
         if (gps >= 0) {
             int p = gps + 4;
