@@ -1,6 +1,10 @@
 # The Debian package, built by `cpack` in the build folder (scripts/package.sh):
 # velloa_<version>_<arch>.deb with everything `cmake --install` installs,
 # under /usr, binaries stripped, dependencies computed by dpkg-shlibdeps.
+# Installing (and so CPack) does not build "all" first: the package needs the
+# two programs and the generated files only, not the tests
+# (scripts/package.sh builds just those).
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velloa)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

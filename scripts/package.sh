@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh package
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)"
+cmake --build build --target velloa velloa-cli velloa_desktop_files -j "$(nproc)"
 rm -f build/velloa_*.deb
 (cd build && cpack -G DEB >/dev/null)
 ls build/velloa_*.deb
