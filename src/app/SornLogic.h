@@ -34,6 +34,10 @@ public:
     // the settings from the window into a request for one output.
     std::optional<ConversionRequest> RequestFromWindow(const OutputKind& kind, const QString& outputName);
 
+    // Puts a file name into the input field and derives both output names
+    // from it, as a drop on the field does (the window's FILE argument).
+    void OpenInputFile(const QString& fileName);
+
     // The window title, also the title of every About window.
     static QString WindowTitle();
     // The maker's web address behind the About window's button.
