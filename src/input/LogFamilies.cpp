@@ -79,48 +79,88 @@ namespace {
 // How many blocks a layout is recognised from: the first blocks with text.
 constexpr int kRecognitionBlocks = 20;
 
+// From the cue spans of the first records with cues (one frame's span
+// alternates between two whole milliseconds, 16 and 17 at 60 per second).
 int BlocksPerSecond(const FlightRecordList& records)
 {
+    constexpr int kSpans = 60;
+    qint64 total = 0;
+    int spans = 0;
     for (const FlightRecord& record : records) {
-        if (record.CueStartMs != kNoTime && record.CueEndMs > record.CueStartMs)
-            return static_cast<int>(std::lround(1000.0 / static_cast<double>(record.CueEndMs - record.CueStartMs)));
+        if (record.CueStartMs != kNoTime && record.CueEndMs > record.CueStartMs) {
+            total += record.CueEndMs - record.CueStartMs;
+            if (++spans == kSpans)
+                break;
+        }
     }
-    return 0;
+    return spans > 0 ? static_cast<int>(std::lround(1000.0 * spans / static_cast<double>(total))) : 0;
 }
 
 } // namespace
 
+LogParser::LogParser(const InputPatterns& patterns, const QString& formatId, std::size_t expectedBlocks)
+    : m_patterns(patterns)
+{
+    m_log.Records.reserve(expectedBlocks);
+    if (formatId == AutomaticFormatId())
+        m_recognising = true;
+    else
+        Choose(FindLogFamily(formatId));
+}
+
+void LogParser::Choose(const LogFamily* family)
+{
+    m_log.Family = family;
+    // Family A is read by the six patterns as they stand in the window.
+    m_reader = family ? family->MakeReader(m_patterns) : MakePatternReader(m_patterns);
+    m_mergeTails = family && family->PerFrame;
+    m_recognising = false;
+    for (const QString& block : m_waiting)
+        Read(block);
+    m_waiting.clear();
+}
+
+void LogParser::Add(const QString& block)
+{
+    if (!m_recognising) {
+        Read(block);
+        return;
+    }
+    m_waiting.append(block);
+    for (const LogFamily& family : LogFamilies()) {
+        if (family.Recognise(block))
+            return Choose(&family);
+    }
+    if (m_waiting.size() >= kRecognitionBlocks)
+        Choose(nullptr);
+}
+
+void LogParser::Read(const QString& block)
+{
+    // A block without a cue inside a per-frame log is the tail of the block
+    // before it, cut off by an empty line the drone writes.
+    if (m_mergeTails && !m_log.Records.empty() && FindAscii(block, QLatin1String("-->")) < 0) {
+        m_reader->Read(block, m_log.Records.back());
+        return;
+    }
+    m_log.Records.emplace_back();
+    m_reader->Read(block, m_log.Records.back());
+}
+
+FlightLog LogParser::Finish()
+{
+    if (m_recognising)
+        Choose(nullptr);
+    m_log.BlocksPerSecond = BlocksPerSecond(m_log.Records);
+    return std::move(m_log);
+}
+
 FlightLog ParseLog(const QByteArray& bytes, const InputPatterns& patterns, const QString& formatId)
 {
-    FlightLog log;
-    if (formatId == AutomaticFormatId()) {
-        QList<QString> first;
-        ForEachSrtBlock(bytes, [&](const QString& block) {
-            first.append(block);
-            return first.size() < kRecognitionBlocks;
-        });
-        log.Family = RecogniseLogFamily(first);
-    } else {
-        log.Family = FindLogFamily(formatId);
-    }
-    // Family A is read by the six patterns as they stand in the window.
-    const auto reader = log.Family ? log.Family->MakeReader(patterns) : MakePatternReader(patterns);
-    const bool mergeTails = log.Family && log.Family->PerFrame;
-
-    // Counting first lets the list be allocated once at its final size, which
-    // matters for logs of a million blocks.
-    log.Records.reserve(CountSrtBlocks(bytes));
+    LogParser parser(patterns, formatId);
     ForEachSrtBlock(bytes, [&](const QString& block) {
-        // A block without a cue inside a per-frame log is the tail of the
-        // block before it, cut off by an empty line the drone writes.
-        if (mergeTails && !log.Records.empty() && FindAscii(block, QLatin1String("-->")) < 0) {
-            reader->Read(block, log.Records.back());
-            return true;
-        }
-        log.Records.emplace_back();
-        reader->Read(block, log.Records.back());
+        parser.Add(block);
         return true;
     });
-    log.BlocksPerSecond = BlocksPerSecond(log.Records);
-    return log;
+    return parser.Finish();
 }

@@ -4,6 +4,7 @@
 #include "input/InputPatterns.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <memory>
@@ -57,8 +58,27 @@ struct FlightLog {
     bool HasAnyPosition() const;
 };
 
-// Cuts the bytes into blocks (as SplitSrtBlocks) and reads every block into a
-// record, in file order, never failing. `formatId` is "auto" (recognise the
-// layout from the first blocks; family A and unrecognised logs use
-// `patterns`), "patterns" (apply `patterns`) or a family id.
+// Reads block texts, given one at a time in file order, into the records of
+// a FlightLog, never failing. `formatId` is "auto" (recognise the layout from
+// the first blocks; family A and unrecognised logs use `patterns`),
+// "patterns" (apply `patterns`) or a family id.
+class LogParser {
+public:
+    LogParser(const InputPatterns& patterns, const QString& formatId, std::size_t expectedBlocks = 0);
+    void Add(const QString& block);
+    FlightLog Finish();
+
+private:
+    void Choose(const LogFamily* family);
+    void Read(const QString& block);
+
+    InputPatterns m_patterns;
+    bool m_recognising = false;
+    QList<QString> m_waiting;  // the first blocks, while the layout is not known
+    std::unique_ptr<BlockReader> m_reader;
+    bool m_mergeTails = false;
+    FlightLog m_log;
+};
+
+// The same for a whole log's bytes, cut into blocks as SplitSrtBlocks cuts.
 FlightLog ParseLog(const QByteArray& bytes, const InputPatterns& patterns, const QString& formatId);

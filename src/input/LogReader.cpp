@@ -1,5 +1,6 @@
 #include "input/LogReader.h"
 
+#include "input/BlockSplitter.h"
 #include "input/SrtParser.h"
 #include "input/UserMessage.h"
 
@@ -20,30 +21,39 @@ LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patter
         return result;
     }
 
-    QByteArray bytes;
-    {
-        QFile file(fileName);
-        // No text mode: CR LF must reach the block splitter unchanged.
-        if (!file.open(QIODevice::ReadOnly)) {
-            result.Status = ReadStatus::NotOpened;
-            return result;
-        }
-        if (file.size() > kMaxLogBytes) {
-            result.Status = ReadStatus::TooLarge;
-            return result;
-        }
-        bytes = file.readAll();
+    QFile file(fileName);
+    // No text mode: CR LF must reach the block splitter unchanged.
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.Status = ReadStatus::NotOpened;
+        return result;
+    }
+    if (file.size() > kMaxLogBytes) {
+        result.Status = ReadStatus::TooLarge;
+        return result;
+    }
+    // Read piece by piece: only the block being read is held as text. The
+    // records are reserved for the most blocks the file can hold (pages
+    // never touched cost no memory).
+    constexpr qint64 kSmallestBlockBytes = 48;
+    LogParser parser(patterns, formatId, static_cast<std::size_t>(file.size() / kSmallestBlockBytes + 1));
+    BlockSplitter splitter([&](const QString& block) {
+        parser.Add(block);
+        return true;
+    });
+    constexpr qint64 kPieceBytes = 1 << 20;
+    QByteArray piece(static_cast<int>(kPieceBytes), Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = file.read(piece.data(), kPieceBytes);
         // A read that fails after a successful open would otherwise hand back
         // a silently shortened flight.
-        const bool readFailed = file.error() != QFileDevice::NoError;
-        file.close();
-        if (readFailed) {
+        if (got < 0) {
             result.Status = ReadStatus::NotOpened;
             return result;
         }
+        if (!splitter.Feed(piece.constData(), static_cast<int>(got), got == 0))
+            break;
     }
-
-    result.Log = ParseLog(bytes, patterns, formatId);
+    result.Log = parser.Finish();
     // A file without a single position (an empty file, a photo, a drone that
     // logs no GPS, a layout the patterns do not fit) is not a flight.
     if (!result.Log.HasAnyPosition())

@@ -1,5 +1,6 @@
 #include "input/SrtParser.h"
 
+#include "input/BlockSplitter.h"
 #include "input/TextScan.h"
 
 #include <cstdint>
@@ -151,116 +152,14 @@ MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, const 
     return ParseSrtBlock(block, record, compiled);
 }
 
-namespace {
-
-// The bytes of a log that hold text: after a leading UTF-8 byte-order mark,
-// up to the first NUL (recordings cut short are often padded with NULs).
-struct TextBytes {
-    const char* data = nullptr;
-    int begin = 0;
-    int end = 0;
-    bool hasCr = true;  // false: LF line ends only, no CR to look for
-};
-
-TextBytes TextRange(const QByteArray& bytes)
-{
-    TextBytes t;
-    t.data = bytes.constData();
-    const int size = bytes.size();
-    const void* nul = size > 0 ? std::memchr(t.data, '\0', static_cast<std::size_t>(size)) : nullptr;
-    t.end = nul ? static_cast<int>(static_cast<const char*>(nul) - t.data) : size;
-    if (t.end >= 3 && std::memcmp(t.data, "\xEF\xBB\xBF", 3) == 0)
-        t.begin = 3;
-    t.hasCr = std::memchr(t.data, '\r', static_cast<std::size_t>(t.end)) != nullptr;
-    return t;
-}
-
-// Calls f(first, last) with the byte range of every block, in file order: a
-// block is a maximal run of non-empty lines, from the first byte of its
-// first line to the last byte of its last line, so that the line ends inside
-// it stay as they stood. Lines end at CR LF, LF or a lone CR. CR and LF are
-// single bytes that never occur inside a UTF-8 sequence, so cutting the bytes
-// here cuts the decoded text at the same places.
-// The position of the first CR or LF in [from, end), or end. memchr is
-// vectorised; the CR search only covers the line up to its LF.
-int LineEnd(const char* d, int from, int end, bool hasCr)
-{
-    const void* lf = std::memchr(d + from, '\n', static_cast<std::size_t>(end - from));
-    const int lineEnd = lf ? static_cast<int>(static_cast<const char*>(lf) - d) : end;
-    if (!hasCr)
-        return lineEnd;
-    const void* cr = std::memchr(d + from, '\r', static_cast<std::size_t>(lineEnd - from));
-    return cr ? static_cast<int>(static_cast<const char*>(cr) - d) : lineEnd;
-}
-
-// Calls f(first, last); a callback that returns bool stops the walk with false.
-template <typename F>
-bool Visit(F& f, int first, int last)
-{
-    if constexpr (std::is_same_v<decltype(f(first, last)), bool>) {
-        return f(first, last);
-    } else {
-        f(first, last);
-        return true;
-    }
-}
-
-template <typename F>
-void ForEachBlock(const TextBytes& t, F&& f)
-{
-    const char* const d = t.data;
-    bool inBlock = false;
-    int blockBegin = 0;
-    int blockEnd = 0;
-    int p = t.begin;
-    while (p < t.end) {
-        const int q = LineEnd(d, p, t.end, t.hasCr);
-        if (q > p) {
-            if (!inBlock) {
-                blockBegin = p;
-                inBlock = true;
-            }
-            blockEnd = q;
-        } else if (inBlock) {
-            if (!Visit(f, blockBegin, blockEnd))
-                return;
-            inBlock = false;
-        }
-        if (q == t.end)
-            break;
-        p = q + ((d[q] == '\r' && q + 1 < t.end && d[q + 1] == '\n') ? 2 : 1);
-    }
-    if (inBlock)
-        Visit(f, blockBegin, blockEnd);
-}
-
-// Decodes the block [first, last) exactly as QString::fromUtf8 decodes it as
-// part of the whole text, without ever holding the whole text decoded. A
-// block starts right after a line end (ASCII), where the decoder holds no
-// pending sequence, so decoding piece by piece gives the same characters,
-// with one exception: fromUtf8 drops a byte-order mark at the start of what
-// it is given, while inside the text the mark is an ordinary character
-// (U+FEFF). Marks at the start of a block are therefore decoded by hand.
-QString DecodeBlock(const TextBytes& t, int first, int last)
-{
-    int marks = 0;
-    while (last - first >= 3 && std::memcmp(t.data + first, "\xEF\xBB\xBF", 3) == 0) {
-        ++marks;
-        first += 3;
-    }
-    QString text = QString::fromUtf8(t.data + first, last - first);
-    if (marks > 0)
-        text.prepend(QString(marks, QChar(0xFEFF)));
-    return text;
-}
-
-}  // namespace
 
 QStringList SplitSrtBlocks(const QByteArray& bytes)
 {
-    const TextBytes t = TextRange(bytes);
     QStringList blocks;
-    ForEachBlock(t, [&](int first, int last) { blocks.append(DecodeBlock(t, first, last)); });
+    ForEachSrtBlock(bytes, [&](const QString& block) {
+        blocks.append(block);
+        return true;
+    });
     return blocks;
 }
 
@@ -271,13 +170,5 @@ FlightRecordList ParseSrtText(const QByteArray& bytes, const InputPatterns& patt
 
 void ForEachSrtBlock(const QByteArray& bytes, const std::function<bool(const QString&)>& f)
 {
-    const TextBytes t = TextRange(bytes);
-    ForEachBlock(t, [&](int first, int last) { return f(DecodeBlock(t, first, last)); });
-}
-
-std::size_t CountSrtBlocks(const QByteArray& bytes)
-{
-    std::size_t count = 0;
-    ForEachBlock(TextRange(bytes), [&](int, int) { ++count; });
-    return count;
+    BlockSplitter(f).Feed(bytes.constData(), bytes.size(), true);
 }

@@ -62,6 +62,5 @@ QStringList SplitSrtBlocks(const QByteArray& bytes);
 FlightRecordList ParseSrtText(const QByteArray& bytes, const InputPatterns& patterns);
 
 // Calls f with every block text of SplitSrtBlocks, in file order, without
-// holding them all, until f returns false; CountSrtBlocks counts them.
+// holding them all, until f returns false.
 void ForEachSrtBlock(const QByteArray& bytes, const std::function<bool(const QString&)>& f);
-std::size_t CountSrtBlocks(const QByteArray& bytes);
