@@ -27,7 +27,10 @@ QMap<QString, QByteArray> Files(const QString& dir)
 {
     QMap<QString, QByteArray> files;
     for (QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories); it.hasNext();)
-        files[QDir(dir).relativeFilePath(it.next())] = QFileInfo(it.filePath()).isSymLink() ? "link" : ReadFile(it.filePath());
+    {
+        const QString path = it.next();
+        files[QDir(dir).relativeFilePath(path)] = QFileInfo(path).isSymLink() ? "link" : ReadFile(path);
+    }
     return files;
 }
 
