@@ -22,7 +22,7 @@ inline bool WriteFile(const QString& path, const QByteArray& bytes)
 // Every file and folder in `dir` (hidden ones too), sorted.
 inline QStringList Entries(const QString& dir)
 {
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 struct ProcessRun {
