@@ -41,13 +41,8 @@ PATTERNS = {
     "Barometer": r"BAROMETER[:]([-]?[0-9]*[.][0-9]*)",
 }
 
-DEFAULT_PATTERN_LF = (
-    "{ID}\n"
-    "{SrtTime}\n"
-    "{FlyTime}   GPS:{GPS}   Hb:{Barometer}\n"
-    "Dst: {Distance}m   Spd: {SpeedMS}m/s  ({SpeedKMH}km/h)   Way: {Way}m\n"
-    "\n"
-)
+DEFAULT_PATTERN_LF = ("{ID}\n{SrtTime}\n{FlyTime}   GPS:{GPS}   Hb:{Barometer}\n"
+                      "Dst: {Distance}m   Spd: {SpeedMS}m/s  ({SpeedKMH}km/h)   Way: {Way}m\n\n")
 
 GPX_HEADER = (
     '<?xml version="1.0"?>\r\n'
@@ -93,60 +88,25 @@ def to_number(text):
 
 
 def split_blocks(data):
-    data = data.split(b"\0", 1)[0]
-    text = data.decode("utf-8", errors="replace")
-    if text.startswith("\ufeff"):
-        text = text[1:]
-    # Lines with the line end that follows each (CR LF, LF or a lone CR).
-    lines = re.findall(r"([^\r\n]*)(\r\n|\n|\r|$)", text)
-    blocks, current = [], []
-    for line, end in lines:
-        if line == "":
-            if current:
-                blocks.append(current)
-                current = []
-            continue
-        current.append((line, end))
-    if current:
-        blocks.append(current)
-    result = []
-    for block in blocks:
-        parts = []
-        for k, (line, end) in enumerate(block):
-            parts.append(line)
-            if k + 1 < len(block):
-                parts.append(end)
-        result.append("".join(parts))
-    return result
+    # The text ends at the first NUL, a leading mark is no text; a block is a
+    # maximal run of non-empty lines with the line ends between them.
+    text = data.split(b"\0", 1)[0].decode("utf-8", errors="replace").removeprefix("\ufeff")
+    return re.findall(r"[^\r\n]+(?:(?:\r\n|\n|\r)[^\r\n]+)*", text)
 
 
 def parse(data, patterns):
-    COMPILED = {name: compile_pattern(p) for name, p in patterns.items()}
+    compiled = {name: compile_pattern(p) for name, p in patterns.items()}
     records, matched = [], []
     for block in split_blocks(data):
         r = dict(Id="", SrtTime="not found", HomeLat=0.0, HomeLon=0.0, Lat=0.0, Lon=0.0,
                  FlyTime="", Barometer=0.0, Speed=0.0, Way=0.0)
-        m = {}
-        found = COMPILED["ID"].search(block)
-        r["Id"] = found.group(1) if found else ""
-        found = COMPILED["SrtTime"].search(block)
-        if found:
-            r["SrtTime"] = found.group(1)
-        found = COMPILED["Home"].search(block)
-        m["Home"] = bool(found)
-        if found:
-            r["HomeLon"], r["HomeLat"] = to_number(found.group(1)), to_number(found.group(2))
-        found = COMPILED["GPS"].search(block)
-        m["GPS"] = bool(found)
-        if found:
-            r["Lon"], r["Lat"] = to_number(found.group(1)), to_number(found.group(2))
-        found = COMPILED["Barometer"].search(block)
-        m["Barometer"] = bool(found)
-        if found:
-            r["Barometer"] = to_number(found.group(1))
-        found = COMPILED["FlyTime"].search(block)
-        if found:
-            r["FlyTime"] = found.group(1)
+        m = {name: rx.search(block) for name, rx in compiled.items()}
+        r["Id"] = m["ID"].group(1) if m["ID"] else ""
+        for name, keys in (("SrtTime", ["SrtTime"]), ("FlyTime", ["FlyTime"]), ("Home", ["HomeLon", "HomeLat"]),
+                           ("GPS", ["Lon", "Lat"]), ("Barometer", ["Barometer"])):
+            for n, key in enumerate(keys if m[name] else []):
+                text = m[name].group(n + 1)
+                r[key] = text if name.endswith("Time") else to_number(text)
         records.append(r)
         matched.append(m)
 
