@@ -50,6 +50,13 @@ private slots:
         QTest::addColumn<QByteArray>("added");  // files that must appear
         const QByteArray both = "a.gpx a.sorned.srt", fail = "velloa-cli: %1: %1 - something wrong during writing...\n";
         QTest::newRow("no LOG") << QByteArray() << 3 << QByteArray() << 2 << QByteArray("velloa-cli: no LOG given\n\nUsage: ") << QByteArray();
+        QTest::newRow("bad pattern label") << QByteArray() << 3 << QByteArray("--pattern=Gps=x a.SRT") << 2
+                                           << QByteArray("velloa-cli: bad --pattern \"Gps=x\"") << QByteArray();
+        QTest::newRow("missing pattern file") << QByteArray() << 3 << QByteArray("--out-pattern-file=p a.SRT") << 1
+                                              << QByteArray("velloa-cli: p: File not exists.\n") << QByteArray();
+        // The second file's way starts where the first one's ended (checked below).
+        QTest::newRow("flight in two files") << QByteArray("chain") << 12 << QByteArray("--quiet a.SRT b.SRT") << 0 << QByteArray()
+                                             << QByteArray("a.gpx a.sorned.srt b.gpx b.sorned.srt");
         QTest::newRow("empty LOG") << QByteArray() << 3 << QByteArray("") << 1 << QByteArray("velloa-cli: : File not exists.\n") << QByteArray();
         QTest::newRow("missing file") << QByteArray() << 3 << QByteArray("b.SRT a.SRT") << 1
                                       << QByteArray("velloa-cli: b.SRT: File not exists.\n") << both;
@@ -94,6 +101,8 @@ private slots:
         for (const QByteArray& arg : args.isNull() ? QList<QByteArray>() : args.split(' '))
             command << QString::fromUtf8(arg);
         QString restore;  // a file or folder whose permissions are set back
+        if (setup == "chain")
+            QVERIFY(QFile::copy(dir.filePath(QStringLiteral("a.SRT")), dir.filePath(QStringLiteral("b.SRT"))));
         if (setup == "dir")
             QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("d.SRT")));
         if (setup == "huge") {
@@ -135,6 +144,12 @@ private slots:
         for (const QByteArray& name : added.split(' '))
             QVERIFY2(name.isEmpty() || after.remove(QString::fromUtf8(name)) == 1, name.constData());
         QCOMPARE(after, before);
+        if (setup == "chain") {
+            const QList<QByteArray> a = ReadFile(dir.filePath(QStringLiteral("a.sorned.srt"))).split('\n');
+            const QList<QByteArray> b = ReadFile(dir.filePath(QStringLiteral("b.sorned.srt"))).split('\n');
+            const QByteArray end = a.value(a.size() - 3).mid(a.value(a.size() - 3).indexOf("Way:"));
+            QVERIFY2(end != "Way: 0.0m" && b.value(3).endsWith(end), b.value(3).constData());
+        }
         if (blocks == 1000000) {
             QCOMPARE(ReadFile(dir.filePath(QStringLiteral("a.sorned.srt"))).count("   Way: "), blocks);
             QCOMPARE(ReadFile(dir.filePath(QStringLiteral("a.gpx"))).count("<rtept "), blocks / 5);

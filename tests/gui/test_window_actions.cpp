@@ -43,8 +43,9 @@ private slots:
             row("edited GPS pattern") << "bad_invalid_pattern" << "InPatternEdits_3=GPS[(]([-]?[0-9]+" << "out" << 0
                                       << (srt ? QStringLiteral("information Read information: Parsed 3 records*|") : QString()) + ok << "0.0";
             row("no output name") << "diagonal_heights" << "" << "" << 0 << after + QLatin1String("warning Au...: Please, specify output file name") << "0.0";
-            for (const char* same : {"log.SRT", "link"})
-                row(same) << "diagonal_heights" << "" << same << 0 << after + QLatin1String("warning Au...: Output file must differ from input file") << "0.0";
+            const QString sameFile = after + QLatin1String("warning Au...: Output file must differ from input file");
+            row("output is the input") << "diagonal_heights" << "" << "log.SRT" << 0 << sameFile << "0.0";
+            row("output is a link to it") << "diagonal_heights" << "" << "link" << 0 << sameFile << "0.0";
             row("output folder missing") << "diagonal_heights" << "" << "none/out" << 0 << after + QLatin1String("warning Info: File not opened for writing.") << moved;
             // The whole file is still in Qt's write buffer when the limit strikes.
             row("write fails") << "diagonal_heights" << "" << "out" << (srt ? 1024 : 256)
