@@ -20,7 +20,7 @@ private slots:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("log");     // a reference case, copied to log.SRT; "": no input name
-        QTest::addColumn<QString>("edit");    // a field set before the press: NAME=TEXT
+        QTest::addColumn<QString>("edit");    // fields set before the press: NAME=TEXT;...
         QTest::addColumn<QString>("output");  // in the test folder, holding "earlier" when it is "out"
         QTest::addColumn<int>("limit");       // a file size limit in bytes during the press
         QTest::addColumn<QString>("boxes");  // "|"-separated; %O: the output; a trailing * matches any rest
@@ -42,6 +42,9 @@ private slots:
             row("flight") << "diagonal_heights" << "" << "out" << 0 << after + ok << moved;
             row("edited GPS pattern") << "bad_invalid_pattern" << "InPatternEdits_3=GPS[(]([-]?[0-9]+" << "out" << 0
                                       << (srt ? QStringLiteral("information Read information: Parsed 3 records*|") : QString()) + ok << "0.0";
+            if (srt)
+                row("settings fields") << "hover_spread_no_smoothing" << "WayBeforeEdit=100;SmoothGpsEdit=0" << "out" << 0
+                                       << QStringLiteral("information Read information: Parsed 17 records*|") + ok << "181.0";
             row("no output name") << "diagonal_heights" << "" << "" << 0 << after + QLatin1String("warning Au...: Please, specify output file name") << "0.0";
             const QString sameFile = after + QLatin1String("warning Au...: Output file must differ from input file");
             row("output is the input") << "diagonal_heights" << "" << "log.SRT" << 0 << sameFile << "0.0";
@@ -70,8 +73,8 @@ private slots:
         const bool srt = button == QLatin1String("srt");
         w->InFileNameEdit->setText(log.isEmpty() ? QString() : input);
         (srt ? w->OutSrtFileNameEdit : w->OutGpxFileNameEdit)->setText(output.isEmpty() ? QString() : out);
-        if (!edit.isEmpty())
-            w->Window->findChild<QLineEdit*>(edit.section(QLatin1Char('='), 0, 0))->setText(edit.section(QLatin1Char('='), 1));
+        for (const QString& field : edit.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            w->Window->findChild<QLineEdit*>(field.section(QLatin1Char('='), 0, 0))->setText(field.section(QLatin1Char('='), 1));
         const QByteArray logBytes = ReadFile(input);
         DialogDriver driver;
         rlimit saved{};
