@@ -16,7 +16,7 @@ namespace {
 
 const char* const kTokens[] = {"HOME(", "GPS(", "BAROMETER:", "-->", " --> ", "HOME", "(", ")", ",", ".", "-", " ",
     ":", "\r\n", "\n", "0", "7", "2019", "30.2345", "-58.4001", ".5", "12:34:56", "00:00:11,000", "-0.0", "2019.06.20 ",
-    "9007199254740993.5", "x", "gps(", "\xC3\xA9"};
+    "9007199254740993.5", "x", "gps(", "\xC3\xA9", "HOME(-3.5,4.)", "GPS(1.0,-2.,"};
 
 // A realistic block, damaged by a few random edits (every third is token soup).
 QString RandomBlock(std::mt19937& random, int b)
