@@ -29,7 +29,9 @@ QMap<QString, QByteArray> Files(const QString& dir)
     for (QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories); it.hasNext();)
     {
         const QString path = it.next();
-        files[QDir(dir).relativeFilePath(path)] = QFileInfo(path).isSymLink() ? "link" : ReadFile(path);
+        const QFileInfo info(path);  // a large file by its size and time
+        files[QDir(dir).relativeFilePath(path)] = info.isSymLink() ? "link" : info.size() < (1 << 24) ? ReadFile(path)
+            : QByteArray::number(info.size()) + ' ' + QByteArray::number(info.lastModified().toMSecsSinceEpoch());
     }
     return files;
 }
