@@ -88,11 +88,11 @@ private slots:
         QFETCH(QString, boxes);
         QFETCH(QString, way);
         const QStringList expectedBoxes = boxes.replace(QStringLiteral("%O"), out).split(QLatin1Char('|'), Qt::SkipEmptyParts);
-        QCOMPARE(driver.Seen.size(), expectedBoxes.size());
+        QVERIFY2(driver.Seen.size() == expectedBoxes.size(), qPrintable(QStringLiteral("seen: ") + driver.Seen.join(QStringLiteral(" / "))));
         for (int i = 0; i < expectedBoxes.size(); ++i) {
             const QString& expected = expectedBoxes[i];
             QVERIFY2(expected.endsWith(QLatin1Char('*')) ? driver.Seen[i].startsWith(expected.chopped(1)) : driver.Seen[i] == expected,
-                     qPrintable(driver.Seen[i]));
+                     qPrintable(QStringLiteral("box %1: %2\n   expected: %3").arg(i + 1).arg(driver.Seen[i], expected)));
         }
         const bool written = boxes.endsWith(QLatin1String("has been writed!"));
         QCOMPARE(ReadFile(dir.filePath(QStringLiteral("out"))),
