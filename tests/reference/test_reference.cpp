@@ -7,6 +7,7 @@
 // consumers. A differing output is kept in the build tree for `diff -u`.
 #include "input/ConversionSettings.h"
 #include "input/LogReader.h"
+#include "output/Conversion.h"
 #include "output/OutputFiles.h"
 #include "output/SrtWriter.h"
 #include "support/Support.h"
@@ -18,30 +19,38 @@ namespace {
 
 const QString kData = QStringLiteral(TEST_DATA_DIR "/reference/");
 
-// The conversion as velloa-cli runs it, from the core functions alone: the
-// route from the records as parsed, the subtitles after the track passes.
+// The conversion as velloa-cli runs it, through the core's conversion path
+// alone: the case's options into one request.
 void ConvertWithCore(const QString& folder, const QStringList& args, const QString& outDir)
 {
-    InputPatterns patterns = InputPatterns::Defaults();
+    ConversionRequest request;
+    request.InputName = folder + QStringLiteral("flight.SRT");
+    request.OutPattern = DefaultOutputPattern().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QString smooth = QStringLiteral("5"), way = QStringLiteral("0.0");
-    QString pattern = DefaultOutputPattern().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     for (const QString& arg : args) {
         const QString name = arg.section(QLatin1Char('='), 0, 0), value = arg.section(QLatin1Char('='), 1);
         if (name == QLatin1String("--smooth"))
             smooth = value;
         else if (name == QLatin1String("--way-before"))
             way = value;
+        else if (name == QLatin1String("--format"))
+            request.FormatId = value;
+        else if (name == QLatin1String("--use-height"))
+            request.UseHeight = true;
         else if (name == QLatin1String("--pattern"))
-            patterns.Texts[InputPatterns::IndexOfLabel(value.section(QLatin1Char('='), 0, 0))] = value.section(QLatin1Char('='), 1);
+            request.Patterns.Texts[InputPatterns::IndexOfLabel(value.section(QLatin1Char('='), 0, 0))] = value.section(QLatin1Char('='), 1);
         else if (name == QLatin1String("--out-pattern-file"))
-            pattern = QString::fromUtf8(ReadFile(folder + value));
+            request.OutPattern = QString::fromUtf8(ReadFile(folder + value));
     }
-    LogReadResult read = ReadFlightLog(folder + QStringLiteral("flight.SRT"), patterns);
-    if (!args.contains(QStringLiteral("--no-gpx")))
-        SaveGpxFile(read.Records, outDir + QStringLiteral("/flight.gpx"));
-    DeriveTrack(read.Records, ReadSmoothingCount(smooth), ReadWayBefore(way));
-    if (!args.contains(QStringLiteral("--no-srt")))
-        SaveSrtFile(read.Records, pattern, outDir + QStringLiteral("/flight.sorned.srt"));
+    if (request.Patterns != InputPatterns::Defaults() && !args.join(QLatin1Char(' ')).contains(QLatin1String("--format")))
+        request.FormatId = PatternsFormatId();
+    request.SmoothingCount = ReadSmoothingCount(smooth);
+    request.WayBeforeM = ReadWayBefore(way);
+    for (const OutputKind& kind : OutputKinds()) {
+        if (!args.contains(QStringLiteral("--no-") + QLatin1String(kind.Id)))
+            request.Outputs.push_back({&kind, outDir + QStringLiteral("/flight") + QLatin1String(kind.Suffix)});
+    }
+    Convert(request);
 }
 
 // `actual` must equal the case's expected.<suffix>, "<missing>" when it has none.
