@@ -77,12 +77,40 @@ void CompareOutputs(const QString& folder, const QString& dir, const QStringList
             suffixes << name.section(QLatin1Char('.'), 1);
     suffixes.removeDuplicates();
     for (const QString& suffix : suffixes) {
-        if (suffix == QLatin1String("stdout") || suffix == QLatin1String("stderr") || suffix == QLatin1String("exit"))
+        if (suffix == QLatin1String("stdout") || suffix == QLatin1String("stderr") || suffix == QLatin1String("exit")
+            || suffix == QLatin1String("records.tsv"))
             continue;
         const QString output = dir + QStringLiteral("/flight.") + suffix;
         Compare(folder, suffix, ReadFile(output), half);
         if (suffix == QLatin1String("gpx"))
             VERIFY_GPX(output);
+    }
+}
+
+// The records read from the log against the generator's account of every
+// block (expected.records.tsv; "-": no value), number for number.
+void CompareRecords(const QString& folder)
+{
+    const QByteArray tsv = ReadFile(folder + QStringLiteral("expected.records.tsv"));
+    if (tsv == "<missing>")
+        return;
+    const FlightRecordList records = ReadFlightLog(folder + QStringLiteral("flight.SRT"), InputPatterns::Defaults(),
+                                                   AutomaticFormatId()).Log.Records;
+    const QList<QByteArray> rows = tsv.trimmed().split('\n').mid(1);
+    QCOMPARE(int(records.size()), rows.size());
+    for (int i = 0; i < rows.size(); ++i) {
+        const QList<QByteArray> f = rows[i].split('\t');
+        const FlightRecord& r = records[static_cast<std::size_t>(i)];
+        const auto same = [&](const QByteArray& text, bool has, double value) {
+            return text == "-" ? !has : has && value == text.toDouble();
+        };
+        const QDateTime local = QDateTime::fromString(QString::fromLatin1(f[2]), Qt::ISODateWithMs);
+        QVERIFY2(r.CueStartMs == f[0].toLongLong() && r.CueEndMs == f[1].toLongLong()
+                     && (f[2] == "-" ? r.LocalTimeMs == kNoTime : r.LocalTimeMs == local.toMSecsSinceEpoch() + local.offsetFromUtc() * 1000LL)
+                     && same(f[3], r.Gives(FlightRecord::HasPosition), r.Lat) && same(f[4], r.Gives(FlightRecord::HasPosition), r.Lon)
+                     && same(f[5], r.Gives(FlightRecord::HasHome), r.HomeLat) && same(f[6], r.Gives(FlightRecord::HasHome), r.HomeLon)
+                     && same(f[7], r.Gives(FlightRecord::HasHeight), r.HeightM) && same(f[8], r.Gives(FlightRecord::HasAltitude), r.AltitudeM),
+                 qPrintable(QStringLiteral("block %1: %2").arg(i + 1).arg(QString::fromLatin1(rows[i]))));
     }
 }
 
@@ -109,6 +137,7 @@ private slots:
         QFETCH(QString, folder);
         QFETCH(QStringList, args);
         QTemporaryDir core, cli;
+        CompareRecords(folder);
         ConvertWithCore(folder, args, core.path());
         CompareOutputs(folder, core.path(), {}, QStringLiteral("core"));
         if (QTest::currentTestFailed())
