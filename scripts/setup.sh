@@ -8,9 +8,11 @@ if [ "${1:-build}" = bench ]; then
   packages+=(python3 time)
 fi
 if [ "${1:-build}" = test ]; then
-  # xmllint validates the GPX files, gpsbabel reads them back, python3 runs the
-  # log generator, clang and its runtimes build the sanitizer and fuzz runs.
-  packages+=(libxml2-utils gpsbabel python3 clang libclang-rt-14-dev)
+  # xmllint validates the GPX files, gpsbabel and GDAL's ogrinfo (gdal-bin)
+  # read the outputs back, tzdata gives the time zones the UTC tests name,
+  # python3 runs the log generator, clang and its runtimes build the
+  # sanitizer and fuzz runs.
+  packages+=(libxml2-utils gpsbabel gdal-bin tzdata python3 clang libclang-rt-14-dev)
 fi
 
 missing=()
