@@ -3,16 +3,16 @@
 # through sudo when not root. Usage: scripts/setup.sh [build|test|bench]
 set -euo pipefail
 
-packages=(cmake make g++ qtbase5-dev qtbase5-dev-tools)
+# tzdata: the zones of --time-zone and the window's log time zone.
+packages=(cmake make g++ qtbase5-dev qtbase5-dev-tools tzdata)
 if [ "${1:-build}" = bench ]; then
   packages+=(python3 time)
 fi
 if [ "${1:-build}" = test ]; then
   # xmllint validates the GPX files, gpsbabel and GDAL's ogrinfo (gdal-bin)
-  # read the outputs back, tzdata gives the time zones the UTC tests name,
-  # python3 runs the log generator, clang and its runtimes build the
-  # sanitizer and fuzz runs.
-  packages+=(libxml2-utils gpsbabel gdal-bin tzdata python3 clang libclang-rt-14-dev)
+  # read the outputs back, python3 runs the log generator, clang and its
+  # runtimes build the sanitizer and fuzz runs.
+  packages+=(libxml2-utils gpsbabel gdal-bin python3 clang libclang-rt-14-dev)
 fi
 
 missing=()
