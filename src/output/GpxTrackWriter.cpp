@@ -14,8 +14,8 @@ const QString kSchemaNamespace = QStringLiteral("http://www.w3.org/2001/XMLSchem
 
 bool WriteGpxTrack(const Flight& flight, QIODevice* device)
 {
-    QByteArray bytes;
-    QXmlStreamWriter xml(&bytes);
+    // Written straight to the device: the track of a long log is large.
+    QXmlStreamWriter xml(device);
     xml.setAutoFormatting(true);
     xml.setAutoFormattingIndent(2);
     xml.writeStartDocument();
@@ -44,5 +44,5 @@ bool WriteGpxTrack(const Flight& flight, QIODevice* device)
         xml.writeEndElement();
     }
     xml.writeEndDocument();
-    return !xml.hasError() && WriteAllBytes(device, bytes);
+    return !xml.hasError();
 }

@@ -2,7 +2,6 @@
 
 #include "output/PathPoints.h"
 
-#include <QStringList>
 #include <QXmlStreamWriter>
 
 namespace {
@@ -32,26 +31,26 @@ bool WriteKml(const Flight& flight, QIODevice* device)
     const std::vector<size_t> samples = PathSamples(flight);
     const PathElevations elevations(flight);
     const QString altitudeMode = !elevations.Any() ? QStringLiteral("clampToGround")
-        : flight.HasAltitude              ? QStringLiteral("absolute")
-                                          : QStringLiteral("relativeToGround");
-    QStringList path;
-    QStringList when;
-    QStringList coords;
+        : flight.HasAltitude                       ? QStringLiteral("absolute")
+                                                   : QStringLiteral("relativeToGround");
     const bool milliseconds = TimesWithMilliseconds(flight);
+    std::vector<size_t> timed;
     for (const size_t i : samples) {
-        const FlightRecord& record = flight.Log.Records[i];
-        double elevation = 0.0;
-        const bool hasElevation = elevations.At(i, &elevation);
-        path << Coordinates(record, hasElevation ? &elevation : nullptr, QLatin1Char(','));
-        if (flight.Points[i].UtcMs != kNoTime) {
-            when << IsoTime(flight.Points[i].UtcMs, milliseconds, true);
-            const double ground = 0.0;
-            coords << Coordinates(record, hasElevation ? &elevation : &ground, QLatin1Char(' '));
-        }
+        if (flight.Points[i].UtcMs != kNoTime)
+            timed.push_back(i);
     }
+    // The coordinates of point i: "lon,lat[,height]" in a LineString,
+    // "lon lat height" in a gx:Track (0 without a height).
+    const auto coordinates = [&](size_t i, QChar separator, bool zeroHeight) {
+        double elevation = 0.0;
+        const bool known = elevations.At(i, &elevation);
+        if (!known)
+            elevation = 0.0;
+        return Coordinates(flight.Log.Records[i], known || zeroHeight ? &elevation : nullptr, separator);
+    };
 
-    QByteArray bytes;
-    QXmlStreamWriter xml(&bytes);
+    // Written straight to the device: the path of a long log is large.
+    QXmlStreamWriter xml(device);
     xml.setAutoFormatting(true);
     xml.setAutoFormattingIndent(2);
     xml.writeStartDocument();
@@ -76,28 +75,31 @@ bool WriteKml(const Flight& flight, QIODevice* device)
         xml.writeEndElement();
         xml.writeEndElement();
     }
-    if (!path.isEmpty()) {
+    if (!samples.empty()) {
         WriteNamedStart(xml, QStringLiteral("Placemark"), QStringLiteral("Path"));
         xml.writeTextElement(kKmlNamespace, QStringLiteral("styleUrl"), QStringLiteral("#path"));
         // A LineString needs two points at least.
-        xml.writeStartElement(kKmlNamespace, path.size() > 1 ? QStringLiteral("LineString") : QStringLiteral("Point"));
+        xml.writeStartElement(kKmlNamespace, samples.size() > 1 ? QStringLiteral("LineString") : QStringLiteral("Point"));
         xml.writeTextElement(kKmlNamespace, QStringLiteral("altitudeMode"), altitudeMode);
-        xml.writeTextElement(kKmlNamespace, QStringLiteral("coordinates"), path.join(QLatin1Char('\n')));
+        xml.writeStartElement(kKmlNamespace, QStringLiteral("coordinates"));
+        for (size_t k = 0; k < samples.size(); ++k)
+            xml.writeCharacters((k ? QStringLiteral("\n") : QString()) + coordinates(samples[k], QLatin1Char(','), false));
+        xml.writeEndElement();
         xml.writeEndElement();
         xml.writeEndElement();
     }
-    if (!when.isEmpty()) {
+    if (!timed.empty()) {
         WriteNamedStart(xml, QStringLiteral("Placemark"), QStringLiteral("Replay"));
         xml.writeTextElement(kKmlNamespace, QStringLiteral("styleUrl"), QStringLiteral("#path"));
         xml.writeStartElement(kGxNamespace, QStringLiteral("Track"));
         xml.writeTextElement(kKmlNamespace, QStringLiteral("altitudeMode"), altitudeMode);
-        for (const QString& time : when)
-            xml.writeTextElement(kKmlNamespace, QStringLiteral("when"), time);
-        for (const QString& coord : coords)
-            xml.writeTextElement(kGxNamespace, QStringLiteral("coord"), coord);
+        for (const size_t i : timed)
+            xml.writeTextElement(kKmlNamespace, QStringLiteral("when"), IsoTime(flight.Points[i].UtcMs, milliseconds, true));
+        for (const size_t i : timed)
+            xml.writeTextElement(kGxNamespace, QStringLiteral("coord"), coordinates(i, QLatin1Char(' '), true));
         xml.writeEndElement();
         xml.writeEndElement();
     }
     xml.writeEndDocument();
-    return !xml.hasError() && WriteAllBytes(device, bytes);
+    return !xml.hasError();
 }
