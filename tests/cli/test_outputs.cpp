@@ -102,6 +102,10 @@ void TestOutputs::utcTimes_data()
     QTest::newRow("Madrid, first hour of CEST") << madrid << "2023-03-26T03:00:00" << "2023-03-26T01:00:00Z";
     QTest::newRow("Madrid, repeated hour") << madrid << "2023-10-29T02:30:00" << "2023-10-29T00:30:00Z";
     QTest::newRow("Madrid, CET again") << madrid << "2023-10-29T03:00:00" << "2023-10-29T02:00:00Z";
+    // Lord Howe Island: +10:30, half an hour more from the first Sunday of
+    // October at 02:00, so 02:00 to 02:29 do not exist and 02:30 is +11:00.
+    QTest::newRow("Lord Howe, half-hour change") << "Australia/Lord_Howe" << "2023-10-01T02:45:00"
+                                                 << "2023-09-30T15:45:00Z";
     QTest::newRow("Sydney, southern summer") << "Australia/Sydney" << "2023-01-15T12:00:00" << "2023-01-15T01:00:00Z";
     QTest::newRow("+05:30") << "+05:30" << "2023-01-15T12:00:00" << "2023-01-15T06:30:00Z";
     QTest::newRow("-03:00 over New Year") << "-03:00" << "2023-12-31T22:30:00" << "2024-01-01T01:30:00Z";
