@@ -3,8 +3,9 @@
 # through sudo when not root. Usage: scripts/setup.sh [build|package|test|bench]
 set -euo pipefail
 
-# rsvg-convert (librsvg2-bin) renders the icon's PNG sizes during the build.
-packages=(cmake make g++ qtbase5-dev qtbase5-dev-tools librsvg2-bin)
+# rsvg-convert (librsvg2-bin) renders the icon's PNG sizes during the build;
+# tzdata holds the zones of --time-zone and the window's log time zone.
+packages=(cmake make g++ qtbase5-dev qtbase5-dev-tools librsvg2-bin tzdata)
 if [ "${1:-build}" = bench ]; then
   packages+=(python3 time)
 fi
@@ -14,10 +15,11 @@ if [ "${1:-build}" = package ] || [ "${1:-build}" = test ]; then
   packages+=(dpkg-dev file)
 fi
 if [ "${1:-build}" = test ]; then
-  # xmllint validates the GPX files, gpsbabel reads them back, python3 runs the
-  # log generator, clang and its runtimes build the sanitizer and fuzz runs;
-  # lintian, desktop-file-validate, appstreamcli and man check the package.
-  packages+=(libxml2-utils gpsbabel python3 clang libclang-rt-14-dev
+  # xmllint validates the GPX files, gpsbabel and GDAL's ogrinfo (gdal-bin)
+  # read the outputs back, python3 runs the log generator, clang and its
+  # runtimes build the sanitizer and fuzz runs; lintian,
+  # desktop-file-validate, appstreamcli and man check the package.
+  packages+=(libxml2-utils gpsbabel gdal-bin python3 clang libclang-rt-14-dev
     lintian desktop-file-utils appstream man-db)
 fi
 

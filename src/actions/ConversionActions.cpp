@@ -14,7 +14,7 @@ void SornLogic::Pressed_WriteSrt()
         return;
     const ConversionResult result = Convert(*request);
     if (result.Read != ReadStatus::Ok) {
-        Show(ReadOutcomeMessage(result.Read));
+        Show(ConversionFailureMessage(result));
         return;
     }
     Show({UserMessage::Kind::Information, QStringLiteral("Read information"), BuildReadSummary(result.Flight)});
@@ -38,7 +38,7 @@ void SornLogic::Pressed_WriteGpx()
         return;
     const ConversionResult result = Convert(*request);
     if (result.Read != ReadStatus::Ok) {
-        Show(ReadOutcomeMessage(result.Read));
+        Show(ConversionFailureMessage(result));
         return;
     }
     const ConversionResult::Output& output = result.Outputs.front();

@@ -27,6 +27,7 @@ struct CliOptions {
     int SmoothingCount = 0;
     double WayBefore = 0.0;
     bool UseHeight = false;
+    QString TimeZone;  // empty: this computer's zone
     QString OutputDir;  // empty: beside each log
     std::vector<const OutputKind*> Outputs;  // in the order written
     bool Quiet = false;
@@ -69,6 +70,7 @@ bool ConvertOneLog(const QString& log, const CliOptions& options, double& wayBef
     request.SmoothingCount = options.SmoothingCount;
     request.WayBeforeM = wayBefore;
     request.UseHeight = options.UseHeight;
+    request.TimeZone = options.TimeZone;
     const OutputNames names = DeriveOutputNames(log);
     for (const OutputKind* kind : options.Outputs)
         request.Outputs.push_back({kind, OutputPath(names.Base + QLatin1String(kind->Suffix), options.OutputDir)});
@@ -76,7 +78,7 @@ bool ConvertOneLog(const QString& log, const CliOptions& options, double& wayBef
     const ConversionResult result = Convert(request);
     if (result.Read != ReadStatus::Ok) {
         Fail(err, log, result.Read == ReadStatus::NoPositions ? QStringLiteral("no GPS positions found")
-                                                              : ReadOutcomeMessage(result.Read).Text);
+                                                              : ConversionFailureMessage(result).Text);
         return false;
     }
     // As the window's field carries it: the way with one decimal, read back.
@@ -119,8 +121,9 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Converts DJI flight-log subtitle files (.SRT) into a computed subtitle file (.sorned.srt)\n"
-        "and a GPX 1.1 route (.gpx), as Velloa's two buttons do. Several LOGs are one flight:\n"
-        "each continues the way reached by the one before."));
+        "and a GPX 1.1 route (.gpx), as Velloa's two buttons do, and on request into a GPX track,\n"
+        "KML, CSV and GeoJSON. Several LOGs are one flight: each continues the way reached by the\n"
+        "one before."));
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version."));
     const QCommandLineOption smoothOption(QStringLiteral("smooth"),
@@ -142,15 +145,24 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         AutomaticFormatId());
     const QCommandLineOption useHeightOption(QStringLiteral("use-height"),
         QStringLiteral("Speed and way over 3-D distances, with the change of height (\"Use height for speed and way\")."));
+    const QCommandLineOption timeZoneOption(QStringLiteral("time-zone"),
+        QStringLiteral("Zone of the log's local times, for the UTC times of the outputs: an IANA name "
+                       "(Europe/Madrid), UTC, or an offset (+05:30); default: this computer's zone."),
+        QStringLiteral("ZONE"));
+    const QCommandLineOption allOption(QStringLiteral("all"), QStringLiteral("Write every output."));
     const QCommandLineOption quietOption(QStringLiteral("quiet"), QStringLiteral("Print no summary and no file names."));
     parser.addOptions({helpOption, versionOption, smoothOption, wayOption, patternFileOption, patternOption,
-        useHeightOption, formatOption, outputDirOption, quietOption});
-    // One --no-<id> per output, from the table of outputs.
-    std::vector<QCommandLineOption> skipOptions;
+        useHeightOption, formatOption, timeZoneOption, outputDirOption, allOption, quietOption});
+    // From the table of outputs: --<id> for each output not written by
+    // default, --no-<id> for every output.
     for (const OutputKind& kind : OutputKinds()) {
-        skipOptions.emplace_back(QStringLiteral("no-") + QLatin1String(kind.Id),
-            QStringLiteral("Do not write the %1 file.").arg(QLatin1String(kind.Suffix)));
-        parser.addOption(skipOptions.back());
+        if (!kind.ByDefault)
+            parser.addOption({QLatin1String(kind.Id),
+                QStringLiteral("Also write the %1 (%2).").arg(QLatin1String(kind.Description), QLatin1String(kind.Suffix))});
+    }
+    for (const OutputKind& kind : OutputKinds()) {
+        parser.addOption({QStringLiteral("no-") + QLatin1String(kind.Id),
+            QStringLiteral("Do not write the %1 (%2).").arg(QLatin1String(kind.Description), QLatin1String(kind.Suffix))});
     }
     parser.addPositionalArgument(QStringLiteral("LOG"), QStringLiteral("Flight log(s) to convert, in flight order."),
         QStringLiteral("LOG..."));
@@ -178,11 +190,22 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     CliOptions options;
     options.SmoothingCount = ReadSmoothingCount(parser.value(smoothOption));
     options.WayBefore = ReadWayBefore(parser.value(wayOption));
-    // The route first, then the subtitle file, as the summary lists them.
+    // The outputs written by default first, the route before the subtitle
+    // file as the summary has always listed them, then the others in the
+    // order of the table.
+    const auto wanted = [&](const OutputKind& kind) {
+        return !parser.isSet(QStringLiteral("no-") + QLatin1String(kind.Id))
+            && (kind.ByDefault || parser.isSet(allOption) || parser.isSet(QLatin1String(kind.Id)));
+    };
     for (auto kind = OutputKinds().rbegin(); kind != OutputKinds().rend(); ++kind) {
-        if (!parser.isSet(QStringLiteral("no-") + QLatin1String(kind->Id)))
+        if (kind->ByDefault && wanted(*kind))
             options.Outputs.push_back(&*kind);
     }
+    for (const OutputKind& kind : OutputKinds()) {
+        if (!kind.ByDefault && wanted(kind))
+            options.Outputs.push_back(&kind);
+    }
+    options.TimeZone = parser.value(timeZoneOption);
     options.Quiet = parser.isSet(quietOption);
     options.UseHeight = parser.isSet(useHeightOption);
     options.OutputDir = parser.value(outputDirOption);

@@ -85,6 +85,11 @@ UserMessage ReadOutcomeMessage(ReadStatus status)
         message.Title = QStringLiteral("Info");
         message.Text = QStringLiteral("No GPS positions found.");
         break;
+    case ReadStatus::UnknownTimeZone:
+        message.Icon = UserMessage::Kind::Warning;
+        message.Title = QStringLiteral("Info");
+        message.Text = QStringLiteral("Unknown time zone.");
+        break;
     case ReadStatus::Ok:
         break;
     }

@@ -13,6 +13,7 @@ enum class ReadStatus {
     NotOpened,  // it exists but cannot be opened for reading (permission, directory)
     TooLarge,   // it is larger than kMaxLogBytes
     NoPositions,  // no block gives a position (also an empty file); Log holds what was read
+    UnknownTimeZone,  // the conversion's time zone names no zone: nothing was read
 };
 
 // The largest log that is read: 1 GiB, some 6 million blocks, days of a log
@@ -33,6 +34,7 @@ LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patter
 
 // What the user is told about a failed read: a warning titled "Info" with
 // "File not exists." (Missing), "File not opened." (NotOpened), "File too
-// large." (TooLarge) or "No GPS positions found." (NoPositions); nothing for
-// Ok.
+// large." (TooLarge), "No GPS positions found." (NoPositions) or "Unknown
+// time zone." (UnknownTimeZone; ConversionFailureMessage names the zone);
+// nothing for Ok.
 UserMessage ReadOutcomeMessage(ReadStatus status);

@@ -18,6 +18,10 @@ struct ConversionRequest {
     int SmoothingCount = 5;                   // "Smooth GPS, sec"
     double WayBeforeM = 0.0;                  // "Way before, m"
     bool UseHeight = false;                   // "Use height for speed and way"
+    // The zone of the log's local times, as ParseTimeZone reads it (empty:
+    // this computer's zone): gives the UTC times of the GPX track, KML, CSV
+    // and GeoJSON.
+    QString TimeZone;
     struct Output {
         const OutputKind* Kind;
         QString Name;
@@ -38,11 +42,20 @@ struct ConversionResult {
     // before: what the next file of the same flight continues from.
     double WayAfterM = 0.0;
 
+    QString UnknownTimeZone;  // the zone text when Read is UnknownTimeZone
+
     // Whether the output of `kind` was written.
     bool Wrote(const OutputKind& kind) const;
 };
 
-// Reads the log, derives its track and writes every requested output
-// (each name checked first: empty, or the input itself). Nothing is written
-// when the read fails or the log holds no position. Never shows anything.
+// Checks the time zone, reads the log, derives its track, sets its UTC
+// times and writes every requested output (each name checked first: empty,
+// or the input itself). Nothing is read when the zone is unknown
+// (UnknownTimeZone), nothing written when the read fails or the log holds no
+// position. Never shows anything.
 ConversionResult Convert(const ConversionRequest& request);
+
+// What the user is told when Read is not Ok: ReadOutcomeMessage, except
+// "Unknown time zone: <zone>." (a warning titled "Info") for an unknown
+// zone.
+UserMessage ConversionFailureMessage(const ConversionResult& result);

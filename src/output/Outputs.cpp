@@ -1,6 +1,10 @@
 #include "output/Outputs.h"
 
+#include "output/CsvWriter.h"
+#include "output/GeoJsonWriter.h"
+#include "output/GpxTrackWriter.h"
 #include "output/GpxWriter.h"
+#include "output/KmlWriter.h"
 #include "output/SrtWriter.h"
 
 namespace {
@@ -15,13 +19,24 @@ bool WriteRoute(const Flight& flight, const QString&, QIODevice* device)
     return WriteGpxRoute(flight, device, GpxRecordStep);
 }
 
+// The writers that need no pattern.
+template <bool (*Writer)(const Flight&, QIODevice*)>
+bool WithoutPattern(const Flight& flight, const QString&, QIODevice* device)
+{
+    return Writer(flight, device);
+}
+
 } // namespace
 
 const std::vector<OutputKind>& OutputKinds()
 {
     static const std::vector<OutputKind> kinds = {
-        {"srt", ".sorned.srt", WriteSubtitles},
-        {"gpx", ".gpx", WriteRoute},
+        {"srt", ".sorned.srt", WriteSubtitles, "computed subtitle file", true},
+        {"gpx", ".gpx", WriteRoute, "GPX 1.1 route", true},
+        {"gpx-track", ".track.gpx", WithoutPattern<WriteGpxTrack>, "GPX 1.1 track with UTC times", false},
+        {"kml", ".kml", WithoutPattern<WriteKml>, "KML 2.2 path for Google Earth", false},
+        {"csv", ".csv", WithoutPattern<WriteCsv>, "CSV table of every record", false},
+        {"geojson", ".geojson", WithoutPattern<WriteGeoJson>, "GeoJSON path and home point", false},
     };
     return kinds;
 }
@@ -34,4 +49,13 @@ const OutputKind& SubtitleOutput()
 const OutputKind& RouteOutput()
 {
     return OutputKinds()[1];
+}
+
+const OutputKind* FindOutputKind(const QString& id)
+{
+    for (const OutputKind& kind : OutputKinds()) {
+        if (id == QLatin1String(kind.Id))
+            return &kind;
+    }
+    return nullptr;
 }

@@ -19,9 +19,16 @@ struct OutputKind {
     // Writes the whole file to an open device; false on any failed or short
     // write. `pattern` is the output pattern (used by the subtitle writer).
     bool (*Write)(const Flight& flight, const QString& pattern, QIODevice* device);
+    const char* Description;  // "GPX 1.1 track with UTC times": velloa-cli's help
+    // Written when no output is asked for by name (velloa-cli writes the
+    // others with --<Id> or --all).
+    bool ByDefault;
 };
 
-// The computed subtitle file first, then the GPX route.
+// The computed subtitle file first, then the GPX route, then the outputs for
+// other programs: GPX track, KML, CSV, GeoJSON.
 const std::vector<OutputKind>& OutputKinds();
 const OutputKind& SubtitleOutput();
 const OutputKind& RouteOutput();
+// The kind of an id (exact), or nullptr.
+const OutputKind* FindOutputKind(const QString& id);

@@ -1,5 +1,7 @@
 #include "output/ReadSummary.h"
 
+#include "track/LogTime.h"
+
 namespace {
 QString SummaryNumber(double value)
 {
@@ -26,6 +28,8 @@ QString BuildReadSummary(const Flight& flight)
         if (rate > 0)
             summary += QStringLiteral(", %1 %2 per second").arg(rate).arg(rate == 1 ? QStringLiteral("block") : QStringLiteral("blocks"));
         summary += lineEnd;
+        if (!FlightHasDates(flight))
+            summary += QStringLiteral("No dates in the log: the outputs carry no times") + lineEnd;
     }
     return summary;
 }

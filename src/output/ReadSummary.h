@@ -7,6 +7,7 @@
 // The text of the "Read information" box: "Parsed <n> records\r\n\r\n", then
 // for a non-empty flight "First: GPS: <lat>, <lon> SrtTime: <time>\r\nWay:
 // <way of the last point>\r\n", numbers in 'g' format with 6 digits; for a
-// layout other than family A a last line "Log format: <layout>, <n> blocks
-// per second\r\n".
+// layout other than family A a line "Log format: <layout>, <n> blocks per
+// second\r\n", and for such a log without any date (family C) a last line
+// "No dates in the log: the outputs carry no times\r\n".
 QString BuildReadSummary(const Flight& flight);

@@ -22,6 +22,9 @@ struct TrackPoint {
     double SpeedMs = 0.0;     // metres per second
     double WayM = 0.0;        // metres along the path, from the way before
     double DistanceHomeM = 0.0;  // from home to the smoothed position
+    // The record's local time in UTC, milliseconds since 1970-01-01T00:00Z;
+    // kNoTime without a date, or until SetUtcTimes (track/LogTime.h) ran.
+    qint64 UtcMs = kNoTime;
 };
 using Track = std::vector<TrackPoint>;
 

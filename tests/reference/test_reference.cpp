@@ -47,7 +47,7 @@ void ConvertWithCore(const QString& folder, const QStringList& args, const QStri
     request.SmoothingCount = ReadSmoothingCount(smooth);
     request.WayBeforeM = ReadWayBefore(way);
     for (const OutputKind& kind : OutputKinds()) {
-        if (!args.contains(QStringLiteral("--no-") + QLatin1String(kind.Id)))
+        if (kind.ByDefault && !args.contains(QStringLiteral("--no-") + QLatin1String(kind.Id)))
             request.Outputs.push_back({&kind, outDir + QStringLiteral("/flight") + QLatin1String(kind.Suffix)});
     }
     Convert(request);

@@ -1,0 +1,66 @@
+#include "output/CsvWriter.h"
+
+#include "output/FixedNumber.h"
+#include "output/PathPoints.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr int kFlushBytes = 4 * 1024 * 1024;
+
+void AppendNumber(QByteArray& out, double value, int decimals)
+{
+    out += ',';
+    if (std::isfinite(value))
+        AppendFixed(out, value, decimals);
+}
+
+void AppendNumberIf(QByteArray& out, bool given, double value, int decimals)
+{
+    if (given)
+        AppendNumber(out, value, decimals);
+    else
+        out += ',';
+}
+
+void AppendTime(QByteArray& out, qint64 ms, bool milliseconds, bool utc)
+{
+    out += ',';
+    if (ms != kNoTime)
+        AppendIsoTime(out, ms, milliseconds, utc);
+}
+
+} // namespace
+
+bool WriteCsv(const Flight& flight, QIODevice* device)
+{
+    QByteArray buffer("cue_start_s,time_utc,time_local,latitude,longitude,height_m,altitude_m,"
+                      "speed_ms,speed_kmh,distance_home_m,way_m\r\n");
+    const bool milliseconds = TimesWithMilliseconds(flight);
+    const FlightRecordList& records = flight.Log.Records;
+    for (size_t i = 0; i < records.size() && i < flight.Points.size(); ++i) {
+        const FlightRecord& record = records[i];
+        const TrackPoint& point = flight.Points[i];
+        if (record.CueStartMs != kNoTime)
+            AppendFixed(buffer, static_cast<double>(record.CueStartMs) / 1000.0, 3);
+        AppendTime(buffer, point.UtcMs, milliseconds, true);
+        AppendTime(buffer, record.LocalTimeMs, milliseconds, false);
+        const bool fix = record.Gives(FlightRecord::HasPosition);
+        AppendNumberIf(buffer, fix, record.Lat, kDegreeDecimals);
+        AppendNumberIf(buffer, fix, record.Lon, kDegreeDecimals);
+        AppendNumberIf(buffer, record.Gives(FlightRecord::HasHeight), record.HeightM, kMetreDecimals);
+        AppendNumberIf(buffer, record.Gives(FlightRecord::HasAltitude), record.AltitudeM, kMetreDecimals);
+        AppendNumber(buffer, point.SpeedMs, kMetreDecimals);
+        AppendNumber(buffer, point.SpeedMs * 3.6, kMetreDecimals);
+        AppendNumber(buffer, point.DistanceHomeM, kMetreDecimals);
+        AppendNumber(buffer, point.WayM, kMetreDecimals);
+        buffer += "\r\n";
+        if (buffer.size() >= kFlushBytes) {
+            if (!WriteAllBytes(device, buffer))
+                return false;
+            buffer.resize(0);
+        }
+    }
+    return WriteAllBytes(device, buffer);
+}

@@ -1,0 +1,140 @@
+#include "output/PathPoints.h"
+
+#include "output/FixedNumber.h"
+
+#include <QIODevice>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+constexpr qint64 kMsPerDay = 24 * 3600 * 1000;
+
+qint64 FloorDiv(qint64 value, qint64 divisor)
+{
+    return value / divisor - (value % divisor < 0 ? 1 : 0);
+}
+
+void AppendDigits(QByteArray& out, qint64 value, int width)
+{
+    char digits[8];
+    for (int i = width - 1; i >= 0; --i, value /= 10)
+        digits[i] = static_cast<char>('0' + value % 10);
+    out.append(digits, width);
+}
+
+} // namespace
+
+std::vector<size_t> PathSamples(const Flight& flight)
+{
+    std::vector<size_t> samples;
+    const FlightRecordList& records = flight.Log.Records;
+    const Track& points = flight.Points;
+    const auto hasFix = [&](size_t i) { return records[i].Gives(FlightRecord::HasPosition); };
+    if (!flight.PerFrame) {
+        for (size_t i = 0; i < records.size(); ++i) {
+            if (hasFix(i))
+                samples.push_back(i);
+        }
+        return samples;
+    }
+    // Runs of records that round to the same second; the best of each run.
+    size_t i = 0;
+    while (i < records.size()) {
+        const qint64 second = FloorDiv(points[i].TimeMs + 500, 1000);
+        size_t best = records.size();
+        qint64 bestDistance = 0;
+        for (; i < records.size() && FloorDiv(points[i].TimeMs + 500, 1000) == second; ++i) {
+            const qint64 distance = std::llabs(points[i].TimeMs - second * 1000);
+            if (hasFix(i) && (best == records.size() || distance < bestDistance)) {
+                best = i;
+                bestDistance = distance;
+            }
+        }
+        if (best != records.size())
+            samples.push_back(best);
+    }
+    return samples;
+}
+
+PathElevations::PathElevations(const Flight& flight)
+    : m_flight(flight)
+    , m_any(flight.HasAltitude)
+{
+    for (size_t i = 0; !m_any && i < flight.Log.Records.size(); ++i)
+        m_any = flight.Log.Records[i].Gives(FlightRecord::HasHeight);
+}
+
+bool PathElevations::At(size_t index, double* metres) const
+{
+    if (!m_any)
+        return false;
+    const TrackPoint& point = m_flight.Points[index];
+    *metres = m_flight.HasAltitude ? point.AltitudeM : point.HeightM;
+    return std::isfinite(*metres);
+}
+
+bool TimesWithMilliseconds(const Flight& flight)
+{
+    if (flight.PerFrame)
+        return true;
+    for (const FlightRecord& record : flight.Log.Records) {
+        if (record.LocalTimeMs != kNoTime && FloorDiv(record.LocalTimeMs, 1000) * 1000 != record.LocalTimeMs)
+            return true;
+    }
+    return false;
+}
+
+void AppendIsoTime(QByteArray& out, qint64 ms, bool milliseconds, bool utc)
+{
+    // Days to a civil date (H. Hinnant's days_from_civil, inverted).
+    const qint64 days = FloorDiv(ms, kMsPerDay);
+    const qint64 inDay = ms - days * kMsPerDay;
+    const qint64 shifted = days + 719468;
+    const qint64 era = FloorDiv(shifted, 146097);
+    const qint64 dayOfEra = shifted - era * 146097;
+    const qint64 yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const qint64 dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const qint64 monthIndex = (5 * dayOfYear + 2) / 153;  // from March
+    const qint64 day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+    const qint64 month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+    const qint64 year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+
+    AppendDigits(out, year, 4);
+    out += '-';
+    AppendDigits(out, month, 2);
+    out += '-';
+    AppendDigits(out, day, 2);
+    out += 'T';
+    AppendDigits(out, inDay / 3600000, 2);
+    out += ':';
+    AppendDigits(out, inDay / 60000 % 60, 2);
+    out += ':';
+    AppendDigits(out, inDay / 1000 % 60, 2);
+    if (milliseconds) {
+        out += '.';
+        AppendDigits(out, inDay % 1000, 3);
+    }
+    if (utc)
+        out += 'Z';
+}
+
+QString IsoTime(qint64 ms, bool milliseconds, bool utc)
+{
+    QByteArray text;
+    AppendIsoTime(text, ms, milliseconds, utc);
+    return QString::fromLatin1(text);
+}
+
+QString FixedText(double value, int decimals)
+{
+    QByteArray text;
+    AppendFixed(text, value, decimals);
+    return QString::fromLatin1(text);
+}
+
+bool WriteAllBytes(QIODevice* device, const QByteArray& bytes)
+{
+    return device->write(bytes) == bytes.size();
+}

@@ -1,0 +1,124 @@
+#include "track/LogTime.h"
+
+#include "track/TrackPasses.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+
+namespace {
+
+constexpr qint64 kMsPerHour = 3600 * 1000;
+constexpr qint64 kMsPerDay = 24 * kMsPerHour;
+constexpr int kMaxOffsetSeconds = 14 * 3600;  // the widest offsets in use (Kiribati)
+
+// "+05:30", "-03:00", "+0530", "-3": a sign, one or two digits of hours and
+// optionally two of minutes.
+bool ParseOffset(const QString& text, int* seconds)
+{
+    static const QRegularExpression offset(QStringLiteral("^([+-])(\\d{1,2})(?::?(\\d{2}))?$"));
+    const QRegularExpressionMatch match = offset.match(text);
+    if (!match.hasMatch())
+        return false;
+    const int hours = match.captured(2).toInt();
+    const int minutes = match.captured(3).isEmpty() ? 0 : match.captured(3).toInt();
+    if (minutes > 59)
+        return false;
+    const int magnitude = (hours * 60 + minutes) * 60;
+    if (magnitude > kMaxOffsetSeconds)
+        return false;
+    *seconds = match.captured(1) == QLatin1String("-") ? -magnitude : magnitude;
+    return true;
+}
+
+qint64 FloorDiv(qint64 value, qint64 divisor)
+{
+    return value / divisor - (value % divisor < 0 ? 1 : 0);
+}
+
+} // namespace
+
+bool ParseTimeZone(const QString& text, QTimeZone* zone)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        const QTimeZone system = QTimeZone::systemTimeZone();
+        *zone = system.isValid() ? system : QTimeZone::utc();
+        return true;
+    }
+    if (trimmed == QLatin1String("UTC") || trimmed == QLatin1String("Z")) {
+        *zone = QTimeZone::utc();
+        return true;
+    }
+    int seconds = 0;
+    if (ParseOffset(trimmed, &seconds)) {
+        *zone = QTimeZone(seconds);
+        return true;
+    }
+    // A zone id is plain ASCII; anything else cannot name a file of the
+    // zone database.
+    for (const QChar c : trimmed) {
+        if (c.unicode() > 0x7E || c.unicode() <= 0x20)
+            return false;
+    }
+    const QTimeZone named(trimmed.toLatin1());
+    if (!named.isValid())
+        return false;
+    *zone = named;
+    return true;
+}
+
+LocalToUtc::LocalToUtc(const QTimeZone& zone)
+    : m_zone(zone)
+{
+}
+
+qint64 LocalToUtc::OffsetMsAtUtc(qint64 utcMs) const
+{
+    return qint64(m_zone.offsetFromUtc(QDateTime::fromMSecsSinceEpoch(utcMs, Qt::UTC))) * 1000;
+}
+
+// The offsets in force a day before and a day after bound the ones that can
+// apply (no zone changes its clocks twice within two days). A reading fits
+// an offset when that offset is in force at the instant it gives.
+qint64 LocalToUtc::OffsetMsOfLocal(qint64 localMs) const
+{
+    const qint64 before = OffsetMsAtUtc(localMs - kMsPerDay);
+    if (OffsetMsAtUtc(localMs - before) == before)
+        return before;  // also the first reading of a repeated hour
+    const qint64 after = OffsetMsAtUtc(localMs + kMsPerDay);
+    if (OffsetMsAtUtc(localMs - after) == after)
+        return after;
+    return before;  // a skipped hour
+}
+
+qint64 LocalToUtc::ToUtcMs(qint64 localMs)
+{
+    if (localMs == kNoTime)
+        return kNoTime;
+    const qint64 hour = FloorDiv(localMs, kMsPerHour);
+    if (hour != m_hour) {
+        // Clocks change on a whole local hour almost everywhere; an hour
+        // whose two ends disagree is converted record by record.
+        m_hour = hour;
+        m_hourOffsetMs = OffsetMsOfLocal(hour * kMsPerHour);
+        m_hourUniform = OffsetMsOfLocal(hour * kMsPerHour + kMsPerHour - 1) == m_hourOffsetMs;
+    }
+    return localMs - (m_hourUniform ? m_hourOffsetMs : OffsetMsOfLocal(localMs));
+}
+
+void SetUtcTimes(Flight& flight, const QTimeZone& zone)
+{
+    LocalToUtc toUtc(zone);
+    const FlightRecordList& records = flight.Log.Records;
+    for (size_t i = 0; i < records.size() && i < flight.Points.size(); ++i)
+        flight.Points[i].UtcMs = toUtc.ToUtcMs(records[i].LocalTimeMs);
+}
+
+bool FlightHasDates(const Flight& flight)
+{
+    for (const FlightRecord& record : flight.Log.Records) {
+        if (record.LocalTimeMs != kNoTime)
+            return true;
+    }
+    return false;
+}

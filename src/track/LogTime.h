@@ -1,0 +1,51 @@
+#pragma once
+
+#include "input/FlightRecord.h"
+
+#include <QString>
+#include <QTimeZone>
+
+struct Flight;
+
+// The logs write the local wall-clock time of the remote controller or phone
+// without a zone. These functions turn it into UTC, in the zone the user
+// names, with the daylight-saving rules of the flight's own date.
+
+// The zone of `text`: an IANA name ("Europe/Madrid"), "UTC" or "Z", an
+// offset from UTC ("+05:30", "-03:00", "+0530", "-3"; at most 14 hours), or
+// any other zone id Qt knows (POSIX rules such as "EST5EDT"). Empty text (or
+// blanks only) is this computer's zone, and UTC where the computer has none.
+// Returns false, leaving `zone` alone, when the text names no zone.
+bool ParseTimeZone(const QString& text, QTimeZone* zone);
+
+// Converts local wall-clock milliseconds (FlightRecord::LocalTimeMs) of one
+// zone to UTC milliseconds since 1970-01-01T00:00Z. A local time that does
+// not exist (the hour skipped when the clocks go forward) is read with the
+// offset before the change, so 02:30 in Madrid on the last Sunday of March
+// is 01:30Z, just as 03:30 summer time is. A local time that happens twice
+// (the hour repeated when the clocks go back) is read as the first of the
+// two, in summer time. The offset is looked up once per local hour and kept
+// for the next call in the same hour, so converting the millions of records
+// of a per-frame log costs a few look-ups per hour of flight.
+class LocalToUtc {
+public:
+    explicit LocalToUtc(const QTimeZone& zone);
+    // kNoTime stays kNoTime.
+    qint64 ToUtcMs(qint64 localMs);
+
+private:
+    qint64 OffsetMsAtUtc(qint64 utcMs) const;
+    qint64 OffsetMsOfLocal(qint64 localMs) const;
+
+    QTimeZone m_zone;
+    qint64 m_hour = kNoTime;  // the local hour of m_hourOffsetMs
+    qint64 m_hourOffsetMs = 0;
+    bool m_hourUniform = false;  // the offset holds for the whole hour
+};
+
+// Sets UtcMs of every point of the flight from its record's LocalTimeMs in
+// `zone` (kNoTime where the record has no date).
+void SetUtcTimes(Flight& flight, const QTimeZone& zone);
+
+// Whether any record of the flight gives a date and time.
+bool FlightHasDates(const Flight& flight);
