@@ -64,9 +64,19 @@ void SmoothGps(Track& points, int passes)
 {
     if (passes < 1 || points.size() < 2)
         return;
-    for (int pass = 0; pass < passes; ++pass) {
-        for (std::size_t j = 0; j + 1 < points.size(); ++j)
-            AveragingStep(points[j], points[j + 1]);
+    // A pause in the recording (a jump of the cues) ends a stretch: positions
+    // on either side of it are not averaged together, or the jump across it
+    // would be spread over the seconds next to it.
+    constexpr qint64 kLongestStepMs = 1500;
+    std::size_t begin = 0;
+    for (std::size_t end = 1; end <= points.size(); ++end) {
+        if (end < points.size() && points[end].TimeMs - points[end - 1].TimeMs <= kLongestStepMs)
+            continue;
+        for (int pass = 0; pass < passes; ++pass) {
+            for (std::size_t j = begin; j + 1 < end; ++j)
+                AveragingStep(points[j], points[j + 1]);
+        }
+        begin = end;
     }
 }
 

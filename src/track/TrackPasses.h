@@ -56,8 +56,9 @@ Track FillTrack(const FlightRecordList& records, bool* hasAltitude = nullptr);
 
 // --- One block per second (families A, B, C) --------------------------------
 // `passes` in-place pairwise averaging sweeps over Lat and Lon (none when
-// passes < 1). Longitudes are averaged the shorter way round, so a flight
-// across the antimeridian stays on its side of the earth.
+// passes < 1), each stretch between pauses in the cues (a step of more than
+// 1.5 s) on its own. Longitudes are averaged the shorter way round, so a
+// flight across the antimeridian stays on its side of the earth.
 void SmoothGps(Track& points, int passes);
 
 // Speed of point i = distance from point i to point i + 1 in metres, per

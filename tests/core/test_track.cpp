@@ -1,0 +1,187 @@
+// Speed and way against simulated flights whose truth is known: per-frame
+// logs at the drones' frame rates, gaps in the cues, heights, the
+// antimeridian, and the way carried through a chain of logs.
+#include "output/Conversion.h"
+#include "output/GpxWriter.h"
+#include "support/Support.h"
+
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+struct Run {
+    Flight flight;
+    QVector<double> truthSpeed;  // m/s of each block, from the generator
+};
+
+// Generates a log (the generator's options, plus --truth-out), optionally
+// edits its text, and converts it through the core with no output.
+Run Simulate(const QStringList& options, int smoothing, bool useHeight = false,
+             const std::function<QByteArray(QByteArray)>& edit = nullptr)
+{
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("f.SRT")), truth = dir.filePath(QStringLiteral("t.tsv"));
+    RunProgram(QStringList{QStringLiteral("python3"), QStringLiteral(GENERATOR_PATH), QStringLiteral("--line-ends"),
+                           QStringLiteral("lf"), QStringLiteral("--truth-out"), truth, log} + options);
+    if (edit)
+        WriteFile(log, edit(ReadFile(log)));
+    ConversionRequest request;
+    request.InputName = log;
+    request.SmoothingCount = smoothing;
+    request.UseHeight = useHeight;
+    Run run;
+    run.flight = Convert(request).Flight;
+    for (const QByteArray& row : ReadFile(truth).trimmed().split('\n').mid(1))
+        run.truthSpeed << row.split('\t').value(4).toDouble();
+    return run;
+}
+
+double MaxSpeed(const Flight& flight, double fromS = 0, double toS = 1e9)
+{
+    double top = 0;
+    for (const TrackPoint& p : flight.Points)
+        if (p.TimeMs >= fromS * 1000 && p.TimeMs <= toS * 1000)
+            top = std::max(top, p.SpeedMs);
+    return top;
+}
+
+QStringList Frames(int fps, const char* path, int seconds)
+{
+    return {QStringLiteral("--family"), QStringLiteral("D"), QStringLiteral("--fps"), QString::number(fps),
+            QStringLiteral("--path"), QLatin1String(path), QStringLiteral("--duration"), QString::number(seconds)};
+}
+
+} // namespace
+
+class TestTrack : public QObject {
+    Q_OBJECT
+
+private slots:
+    void perFrame_data()
+    {
+        QTest::addColumn<int>("fps");
+        for (int fps : {24, 30, 50, 60})
+            QTest::addRow("%d fps", fps) << fps;
+    }
+
+    void perFrame()
+    {
+        QFETCH(int, fps);
+        // A straight line at 12 m/s for 90 s: every speed within 3 % away
+        // from the ends, none above 13.2.
+        const Run line = Simulate(Frames(fps, "line", 90) << QStringLiteral("--speed") << QStringLiteral("12"), 5);
+        for (const TrackPoint& p : line.flight.Points)
+            QVERIFY2(p.SpeedMs <= 13.2 && (p.TimeMs < 15000 || p.TimeMs > 80000 || std::abs(p.SpeedMs - 12) <= 0.36),
+                     qPrintable(QStringLiteral("%1 m/s at %2 ms").arg(p.SpeedMs).arg(p.TimeMs)));
+        // A minute of hover, the last decimal jittering: no speed, no way.
+        for (int smoothing : {0, 5}) {
+            const Run hover = Simulate(Frames(fps, "hover", 60), smoothing);
+            QVERIFY(MaxSpeed(hover.flight) < 0.5);
+            QVERIFY(hover.flight.Points.back().WayM < 2.0);
+        }
+        // A closed loop of 2 km with turns: the way is its length without
+        // smoothing, and smoothing costs what it costs once a second.
+        const QStringList loop = Frames(fps, "loop", 200) << QStringLiteral("--length") << QStringLiteral("2000")
+                                                           << QStringLiteral("--speed") << QStringLiteral("12");
+        QVERIFY(std::abs(Simulate(loop, 0).flight.Points.back().WayM - 2000) <= 20);
+        const double perSecond = Simulate({QStringLiteral("--family"), QStringLiteral("B"), QStringLiteral("--path"),
+                                           QStringLiteral("loop"), QStringLiteral("--duration"), QStringLiteral("200"),
+                                           QStringLiteral("--length"), QStringLiteral("2000"), QStringLiteral("--speed"),
+                                           QStringLiteral("12")}, 5).flight.Points.back().WayM;
+        const double smoothed = Simulate(loop, 5).flight.Points.back().WayM;
+        QVERIFY2(std::abs(smoothed - perSecond) <= 0.02 * perSecond, qPrintable(QStringLiteral("%1 against %2").arg(smoothed).arg(perSecond)));
+    }
+
+    // A pause in the recording (a quarter of a line flight cut out) is
+    // elapsed time: the jump across it is no speed spike, at one block a
+    // second and per frame.
+    void gapInTheCues_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("one per second") << QStringList{QStringLiteral("--family"), QStringLiteral("A"), QStringLiteral("--path"),
+                                                       QStringLiteral("line"), QStringLiteral("--duration"), QStringLiteral("120")};
+        QTest::newRow("per frame") << Frames(30, "line", 120);
+    }
+    void gapInTheCues()
+    {
+        QFETCH(QStringList, options);
+        const auto cut = [](const QByteArray& text) {
+            QStringList blocks = QString::fromLatin1(text).split(QStringLiteral("\n\n"));
+            blocks.erase(blocks.begin() + blocks.size() / 4, blocks.begin() + blocks.size() / 2);
+            return blocks.join(QStringLiteral("\n\n")).toLatin1();
+        };
+        // Within a tenth of the speeds of the same flight without the pause
+        // (one-per-second positions are coarse: 12 m/s reads up to 14).
+        options << QStringLiteral("--speed") << QStringLiteral("12");
+        for (int smoothing : {0, 5}) {
+            const double paused = MaxSpeed(Simulate(options, smoothing, false, cut).flight);
+            QVERIFY2(paused <= 1.1 * MaxSpeed(Simulate(options, smoothing).flight), qPrintable(QString::number(paused)));
+        }
+    }
+
+    // D12: with height, a vertical climb of 30 m is a way of 30 m, and a step
+    // of 3 m north while climbing 4 m one of 5 m; without, nothing changes.
+    void useHeight()
+    {
+        QByteArray climb, diagonal;
+        for (int i = 0; i <= 30; ++i)
+            climb += QStringLiteral("%1\n00:00:%2,000 --> 00:00:%3,000\n2023.03.11 09:15:44\nGPS(47.3769,8.5417,0.0M) BAROMETER:%4M\n\n")
+                         .arg(i + 1).arg(i, 2, 10, QLatin1Char('0')).arg(i + 1, 2, 10, QLatin1Char('0')).arg(i).toLatin1();
+        for (int i = 0; i < 2; ++i)
+            diagonal += QStringLiteral("%1\n00:00:00,%2 --> 00:00:00,%3\n<font size=\"28\">FrameCnt: %1\n[latitude: %4] [longitude: 8.541700] [rel_alt: %5 abs_alt: 0] </font>\n\n")
+                            .arg(i + 1).arg(i * 33, 3, 10, QLatin1Char('0')).arg(i * 33 + 33, 3, 10, QLatin1Char('0'))
+                            .arg(i ? QStringLiteral("47.376927") : QStringLiteral("47.376900")).arg(i * 4).toLatin1();
+        for (const auto& [log, withHeight, without] : {std::make_tuple(climb, 30.0, 0.0), std::make_tuple(diagonal, 5.0, 3.0)}) {
+            for (bool use : {true, false}) {
+                const Run run = Simulate({QStringLiteral("--blocks"), QStringLiteral("1")}, 0, use, [&](QByteArray) { return log; });
+                const double expected = use ? withHeight : without;
+                QVERIFY2(std::abs(run.flight.Points.back().WayM - expected) <= 0.01 * withHeight,
+                         qPrintable(QStringLiteral("%1 against %2").arg(run.flight.Points.back().WayM).arg(expected)));
+            }
+        }
+    }
+
+    // D10: a flight across 180 degrees keeps true speeds and way, smoothed or
+    // not, and its route never writes longitude 180.00000.
+    void acrossTheAntimeridian()
+    {
+        for (const QStringList& layout : {QStringList{QStringLiteral("--family"), QStringLiteral("B")}, Frames(30, "antimeridian", 60)}) {
+            for (int smoothing : {0, 5}) {
+                const Run run = Simulate(layout + QStringList{QStringLiteral("--path"), QStringLiteral("antimeridian"),
+                                                              QStringLiteral("--duration"), QStringLiteral("60")}, smoothing);
+                const double top = *std::max_element(run.truthSpeed.begin(), run.truthSpeed.end());
+                QVERIFY2(MaxSpeed(run.flight) <= 1.5 * top, qPrintable(QString::number(MaxSpeed(run.flight))));
+                QVERIFY(run.flight.Points.back().WayM <= 1.05 * 60 * top);
+            }
+        }
+        QBuffer route;
+        route.open(QIODevice::WriteOnly);
+        Flight flight;
+        flight.Log.Records.resize(1);
+        flight.Points.resize(1);
+        flight.Points[0].FixLon = 179.999999;
+        QVERIFY(WriteGpxRoute(flight, &route, 5) && route.data().contains("lon=\"-180.00000\""));
+    }
+
+    // D9: velloa-cli carries the way of a chain whatever is written.
+    void wayThroughAChain()
+    {
+        QTemporaryDir dir;
+        for (const char* name : {"a.SRT", "b.SRT"})
+            RunProgram({QStringLiteral("python3"), QStringLiteral(GENERATOR_PATH), QStringLiteral("--blocks"),
+                        QStringLiteral("120"), dir.filePath(QLatin1String(name))});
+        const auto lastWay = [&](const QString& option) {
+            const QByteArray out = RunProgram({QStringLiteral(VELLOA_CLI_PATH), option, QStringLiteral("a.SRT"), QStringLiteral("b.SRT")}, dir.path()).out;
+            return out.mid(out.lastIndexOf("Way: ")).split('\n').first();
+        };
+        const QByteArray way = lastWay(QStringLiteral("--no-gpx"));
+        QCOMPARE(lastWay(QStringLiteral("--no-srt")), way);
+        QVERIFY(way.startsWith("Way: ") && way.mid(5).toDouble() > 100);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTrack)
+#include "test_track.moc"
