@@ -3,7 +3,7 @@
 # through sudo when not root. Usage: scripts/setup.sh [build|test|bench]
 set -euo pipefail
 
-packages=(cmake make g++ qtbase5-dev qtbase5-dev-tools)
+packages=(cmake make g++ qtbase5-dev qtbase5-dev-tools libqt5charts5-dev)
 if [ "${1:-build}" = bench ]; then
   packages+=(python3 time)
 fi

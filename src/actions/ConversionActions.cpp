@@ -23,6 +23,7 @@ void SornLogic::Pressed_WriteSrt()
     const int smoothingCount = ReadSmoothingCount(Widgets->SmoothGpsEdit->text());
     const double wayBefore = ReadWayBefore(Widgets->WayBeforeEdit->text());
     DeriveTrack(*records, smoothingCount, wayBefore);
+    ShowFlight(*records);
 
     Show({UserMessage::Kind::Information, QStringLiteral("Read information"), BuildReadSummary(*records)});
 
@@ -49,6 +50,11 @@ void SornLogic::Pressed_WriteGpx()
     std::optional<FlightRecordList> records = ReadInput();
     if (!records || records->empty())
         return;
+    // The view shows the track as the subtitle action derives it; the route
+    // is still written from the positions as parsed.
+    FlightRecordList derived = *records;
+    DeriveTrack(derived, ReadSmoothingCount(Widgets->SmoothGpsEdit->text()), ReadWayBefore(Widgets->WayBeforeEdit->text()));
+    ShowFlight(derived);
 
     const QString outputName = Widgets->OutGpxFileNameEdit->text();
     WriteStatus status = CheckOutputName(outputName, inputName);
