@@ -171,16 +171,10 @@ void TrackMap::paintEvent(QPaintEvent*)
     const double midN = (south + north) / 2.0;
     auto at = [&](double e, double n) { return QPointF(cx + (e - midE) * scale, cy - (n - midN) * scale); };
 
+    // Markers in black and white only, under the track so that they hide
+    // none of it. The start is a ring wide enough to show round the home
+    // square, where most flights start.
     painter.setRenderHint(QPainter::Antialiasing, true);
-    for (std::size_t i = 0; i + 1 < m_samples.size(); ++i) {
-        const FlightSample& a = m_samples[i];
-        const FlightSample& b = m_samples[i + 1];
-        painter.setPen(QPen(SpeedColour(a.SpeedMS, m_topSpeed), 3.0, Qt::SolidLine, Qt::RoundCap));
-        painter.drawLine(at(a.EastM, a.NorthM), at(b.EastM, b.NorthM));
-    }
-
-    // Markers in black and white only. The start is a ring wide enough to
-    // show round the home square, where most flights start.
     painter.setPen(QPen(Qt::black, 2.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(at(m_samples.front().EastM, m_samples.front().NorthM), 12.0, 12.0);
@@ -196,6 +190,13 @@ void TrackMap::paintEvent(QPaintEvent*)
     small.setPixelSize(10);
     painter.setFont(small);
     painter.drawText(homeBox, Qt::AlignCenter, QStringLiteral("H"));
+
+    for (std::size_t i = 0; i + 1 < m_samples.size(); ++i) {
+        const FlightSample& a = m_samples[i];
+        const FlightSample& b = m_samples[i + 1];
+        painter.setPen(QPen(SpeedColour(a.SpeedMS, m_topSpeed), 3.0, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(at(a.EastM, a.NorthM), at(b.EastM, b.NorthM));
+    }
 
     // North arrow, top right.
     const QPointF tip(width() - 18.0, 10.0);
