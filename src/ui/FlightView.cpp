@@ -74,7 +74,7 @@ QChartView* MakeChart(const QString& title, const QString& unit, QLineSeries* se
     auto* view = new QChartView(chart);
     view->setRenderHint(QPainter::Antialiasing);
     view->setFocusPolicy(Qt::NoFocus);
-    view->setMinimumSize(200, 140);
+    view->setMinimumSize(200, 180);
     return view;
 }
 
@@ -88,15 +88,19 @@ void Plot(QLineSeries* series, const QVector<QPointF>& points)
         bottom = std::min(bottom, p.y());
         end = std::max(end, p.x());
     }
+    // Ticks at round steps counted from 0, whatever the ends of the range.
     const QList<QAbstractAxis*> axes = series->attachedAxes();
     for (QAbstractAxis* axis : axes) {
-        if (axis->orientation() == Qt::Horizontal) {
-            axis->setRange(0.0, end);
-            if (auto* value = qobject_cast<QValueAxis*>(axis))
-                value->applyNiceNumbers();
-        } else {
-            axis->setRange(std::floor(bottom), top + (top - bottom) * 0.1);
-        }
+        auto* value = qobject_cast<QValueAxis*>(axis);
+        if (!value)
+            continue;
+        if (axis->orientation() == Qt::Horizontal)
+            value->setRange(0.0, end);
+        else
+            value->setRange(std::floor(bottom), top + (top - bottom) * 0.1);
+        value->setTickType(QValueAxis::TicksDynamic);
+        value->setTickAnchor(0.0);
+        value->setTickInterval(RoundScaleLength((value->max() - value->min()) / 4.0));
     }
 }
 

@@ -184,10 +184,16 @@ void MainWindowWidgets::SetFlightViewShown(bool shown)
         WidthWithoutView = Window->width();
         FlightPane->setHidden(false);
         Window->layout()->activate();
-        int wanted = WidthWithoutView + FlightPane->sizeHint().width() + Window->layout()->spacing();
-        if (QScreen* screen = Window->screen())
-            wanted = std::min(wanted, screen->availableGeometry().width());
-        Window->resize(std::max(wanted, Window->width()), Window->height());
+        // Wider by the view, and as high as the window would like to be, both
+        // within the screen less the window's frame.
+        int width = WidthWithoutView + FlightPane->sizeHint().width() + Window->layout()->spacing();
+        int height = Window->sizeHint().height();
+        if (QScreen* screen = Window->screen()) {
+            const QSize frame = Window->frameGeometry().size() - Window->size();
+            width = std::min(width, screen->availableGeometry().width() - frame.width());
+            height = std::min(height, screen->availableGeometry().height() - frame.height());
+        }
+        Window->resize(std::max(width, Window->width()), std::max(height, Window->height()));
     } else {
         FlightPane->setHidden(true);
         Window->layout()->activate();

@@ -44,8 +44,8 @@ struct MainWindowWidgets {
     // Sets no field texts: the controller fills them right after.
     void BuildMainWindow();
 
-    // Shows or hides the flight view; the window widens by the view's width
-    // (as far as the screen allows) and on hiding returns to its width from
-    // before.
+    // Shows or hides the flight view. Shown, the window widens by the view's
+    // width and grows to its preferred height, as far as the screen allows;
+    // hidden, it returns to its width from before.
     void SetFlightViewShown(bool shown);
 };
