@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Times velloa-cli on synthetic logs next to simple baselines (see run.sh)."""
+"""Times velloa-cli on synthetic logs next to simple baselines, and on a log of
+each DJI family of the same number of blocks (see run.sh)."""
 
 import argparse
 import os
@@ -30,26 +31,56 @@ EDITED_PATTERNS = [
 JS_PARSER_MB_S = 1.75
 
 
-def make_log(blocks):
-    path = os.path.join(OUT, "flight-%d.SRT" % blocks)
+# One log of every family (tools/make_flight_log.py --family), the same flight and number
+# of blocks; A is the log of the rows above. B keeps its drone's CR LF line ends.
+FAMILIES = [
+    ("A", "Mavic Pro", ["--line-ends", "lf"]),
+    ("B", "Matrice 300", ["--family", "B", "--line-ends", "crlf"]),
+    ("C", "Phantom 4 Pro", ["--family", "C", "--line-ends", "lf"]),
+    ("D", "Mini 3, 30 fps", ["--family", "D", "--variant", "mini3", "--fps", "30", "--line-ends", "lf"]),
+]
+
+
+def make_log(blocks, family="A", options=("--line-ends", "lf")):
+    name = "flight-%d.SRT" % blocks if family == "A" else "flight-%s-%d.SRT" % (family, blocks)
+    path = os.path.join(OUT, name)
     if not os.path.exists(path):
-        subprocess.run([sys.executable, os.path.join(ROOT, "tools", "make_flight_log.py"), "--blocks", str(blocks),
-                        "--line-ends", "lf", "--seed", "1", path], check=True)
+        subprocess.run([sys.executable, os.path.join(ROOT, "tools", "make_flight_log.py"), "--blocks", str(blocks)]
+                       + list(options) + ["--seed", "1", path], check=True)
     return path
 
 
-def timed(command):
-    """Runs command under GNU time; returns (wall seconds, peak RSS in MB).
-    The wall time is taken here, finer grained than time's own."""
+def timed(command, check=True):
+    """Runs command under GNU time; returns (wall seconds, peak RSS in MB,
+    exit status). The wall time is taken here, finer grained than time's own."""
     with tempfile.NamedTemporaryFile("r") as report:
         start = time.perf_counter()
         # Output goes to a pipe, not /dev/null: GNU grep stops at the first
         # match when it sees its output is /dev/null.
-        subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report.name] + command, check=True,
-                       stdout=subprocess.PIPE)
+        status = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report.name] + command, check=check,
+                                stdout=subprocess.PIPE).returncode
         wall = time.perf_counter() - start
         rss_kb = report.read().split()[-1]
-    return wall, int(rss_kb) / 1024.0
+    return wall, int(rss_kb) / 1024.0, status
+
+
+def family_rows(blocks, runs, converted):
+    """velloa-cli on a log of each family with the same number of blocks. A
+    reader that refuses a family still gets its row, with the exit status."""
+    logs = [(family, drone, make_log(blocks, family, options)) for family, drone, options in FAMILIES]
+    results = {}
+    for _ in range(runs):  # interleaved, as above
+        for family, _, log in logs:
+            results.setdefault(family, []).append(timed([CLI, "--quiet", "--output-dir", converted, log], False))
+    print("\nvelloa-cli per log family, %d blocks each, median of %d runs" % (blocks, runs))
+    print("  %-30s %7s %9s %10s %12s %5s" % ("family", "MB", "wall s", "MB/s", "peak RSS MB", "exit"))
+    for family, drone, log in logs:
+        mb = os.path.getsize(log) / 1e6
+        wall = statistics.median(r[0] for r in results[family])
+        rss = max(r[1] for r in results[family])
+        status = ",".join(sorted({str(r[2]) for r in results[family]}))
+        rate = mb / wall if wall > 0 else float("inf")
+        print("  %-30s %7.1f %9.3f %10.1f %12.1f %5s" % ("%s (%s)" % (family, drone), mb, wall, rate, rss, status))
 
 
 def main():
@@ -89,6 +120,7 @@ def main():
         print("  velloa-cli vs python: %.2fx faster; vs the JavaScript parser's %.2f MB/s: %.1fx;"
               " peak memory %.2fx the input" % (medians["python, six regexes"] / velloa, JS_PARSER_MB_S,
                                                 mb / velloa / JS_PARSER_MB_S, velloa_rss / mb))
+        family_rows(blocks, args.runs, converted)
         if blocks == 100000:
             print("\nWhere the time goes (velloa-stages, in-process, median of %d):" % args.runs)
             sys.stdout.flush()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds velloa-cli (build/, as scripts/run.sh does), makes synthetic logs of
 # 10,000, 100,000 and 1,000,000 blocks with tools/make_flight_log.py and times
-# velloa-cli on them next to cat, grep and a plain Python script.
+# velloa-cli on them next to cat, grep and a plain Python script; then times
+# velloa-cli on a log of each DJI family (A, B, C, D) of the same number of blocks.
 #   bench/run.sh [--sizes "10000 100000"] [--runs N]
 set -euo pipefail
 cd "$(dirname "$0")/.."

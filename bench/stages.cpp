@@ -86,19 +86,21 @@ int main(int argc, char* argv[])
         if (found < 0)
             return 1;
 
-        DeriveTrack(list, 5, 0.0);
+        FlightLog log;
+        log.Records = std::move(list);
+        const Flight flight = DeriveFlight(std::move(log), {5, 0.0, false});
         lap(stages[4]);
 
         QBuffer srt;
         srt.open(QIODevice::WriteOnly);
-        WriteSrtBlocks(list, pattern, &srt);
+        WriteSrtBlocks(flight, pattern, &srt);
         lap(stages[5]);
 
         QBuffer gpx;
         gpx.open(QIODevice::WriteOnly);
-        WriteGpxRoute(list, &gpx, GpxRecordStep);
+        WriteGpxRoute(flight, &gpx, GpxRecordStep);
         lap(stages[6]);
-        records = list.size();
+        records = flight.Log.Records.size();
     }
 
     std::printf("%s: %lld bytes, %zu records, median of %d runs\n", qPrintable(args[1]),

@@ -1,7 +1,8 @@
 // Any bytes as a flight log, through the whole path of a conversion: decode,
-// split, parse with the default patterns, fill gaps, derive the track with
+// split, recognise the layout and read it (and read it as every layout), fill gaps, derive the track with
 // and without smoothing, and write both outputs to memory.
 #include "input/InputPatterns.h"
+#include "input/LogFamily.h"
 #include "input/SrtParser.h"
 #include "output/GpxWriter.h"
 #include "output/SrtWriter.h"
@@ -19,25 +20,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const QString pattern = DefaultOutputPattern();
 
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<int>(size));
-    FlightRecordList records = ParseSrtText(bytes, patterns);
+    // Recognition picks a layout from the first blocks; every layout's
+    // reader then meets the same bytes too.
+    Flight flight = DeriveFlight(ParseLog(bytes, patterns, AutomaticFormatId()), {5, 0.0, false});
+    for (const LogFamily& family : LogFamilies())
+        DeriveFlight(ParseLog(bytes, patterns, QLatin1String(family.Id)), {0, 12.5, true});
 
     QBuffer gpx;
     gpx.open(QIODevice::WriteOnly);
-    if (!WriteGpxRoute(records, &gpx, GpxRecordStep))
+    if (!WriteGpxRoute(flight, &gpx, GpxRecordStep))
         abort();  // a buffer never refuses a write
 
-    FlightRecordList unsmoothed = records;
-    DeriveTrack(records, 5, 0.0);
-    DeriveTrack(unsmoothed, 0, 12.5);
     // The writer renders into a 4 MiB chunk buffer that it reserves on every
-    // call; rendering the second list in one piece keeps the runs fast, and
-    // the written bytes must be exactly the one-piece rendering.
+    // call; the written bytes must be exactly the one-piece rendering.
     QBuffer srt;
     srt.open(QIODevice::WriteOnly);
-    if (!WriteSrtBlocks(records, pattern, &srt))
+    if (!WriteSrtBlocks(flight, pattern, &srt))
         abort();
-    if (srt.data() != RenderSrtBlocks(records, pattern))
+    if (srt.data() != RenderSrtBlocks(flight, pattern))
         abort();
-    RenderSrtBlocks(unsmoothed, pattern);
     return 0;
 }

@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
 # Installs whatever Velloa's build and tests need and is missing (Debian 12),
-# through sudo when not root. Usage: scripts/setup.sh [build|test|bench]
+# through sudo when not root. Usage: scripts/setup.sh [build|package|test|bench]
 set -euo pipefail
 
-packages=(cmake make g++ qtbase5-dev qtbase5-dev-tools libqt5charts5-dev)
+# rsvg-convert (librsvg2-bin libqt5charts5-dev) renders the icon's PNG sizes during the build.
+packages=(cmake make g++ qtbase5-dev qtbase5-dev-tools librsvg2-bin libqt5charts5-dev)
 if [ "${1:-build}" = bench ]; then
   packages+=(python3 time)
 fi
+if [ "${1:-build}" = package ] || [ "${1:-build}" = test ]; then
+  # CPack's .deb: dpkg-shlibdeps (dpkg-dev) computes the dependencies, file
+  # finds the binaries to strip and to scan.
+  packages+=(dpkg-dev file)
+fi
 if [ "${1:-build}" = test ]; then
   # xmllint validates the GPX files, gpsbabel reads them back, python3 runs the
-  # log generator, clang and its runtimes build the sanitizer and fuzz runs.
-  packages+=(libxml2-utils gpsbabel python3 clang libclang-rt-14-dev)
+  # log generator, clang and its runtimes build the sanitizer and fuzz runs;
+  # lintian, desktop-file-validate, appstreamcli and man check the package.
+  packages+=(libxml2-utils gpsbabel python3 clang libclang-rt-14-dev
+    lintian desktop-file-utils appstream man-db)
 fi
 
 missing=()

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything in build/ with warnings as
-# errors and runs every test through CTest; then runs the whole suite again
+# errors and runs every test through CTest; builds the Debian package and
+# checks it (lintian, the desktop entry, the AppStream metadata, the manual
+# pages, and the packaged velloa-cli converting the sample flight); then runs
+# the whole suite again
 # under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/), and
 # gives each libFuzzer target a short run on a copy of its seed corpus
 # (build-fuzz/). Fails when any test fails, any sanitizer reports anything or
@@ -14,6 +17,53 @@ export QT_QPA_PLATFORM=offscreen
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLOA_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
+
+# --- The Debian package -------------------------------------------------------
+# scripts/package.sh builds build/velloa_<version>_<arch>.deb from build/.
+# Lintian must report no error; the desktop entry, the AppStream metadata and
+# the manual pages inside must pass their own checkers; and the velloa-cli
+# inside, unpacked into build/package-check/, must convert the sample flight
+# exactly as build/src/velloa-cli does.
+echo "Checking the Debian package"
+deb=$(scripts/package.sh | tail -n 1)
+lintian --fail-on error "$deb"
+version=$(sed -n 's/^project(Velloa VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+package_fail() { echo "package check: $*" >&2; exit 1; }
+[ "$(dpkg-deb -f "$deb" Package) $(dpkg-deb -f "$deb" Version)" = "velloa $version" ] \
+  || package_fail "$deb is not velloa $version"
+dpkg-deb -f "$deb" Depends | grep -q libqt5widgets5 || package_fail "no computed Depends"
+check=build/package-check
+rm -rf "$check"
+mkdir -p "$check"
+dpkg-deb -x "$deb" "$check/root"
+root=$check/root
+desktop=$root/usr/share/applications/example.velloa.Velloa.desktop
+desktop-file-validate "$desktop"
+exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+[ "$exec_line" = "velloa %f" ] && [ -x "$root/usr/bin/velloa" ] || package_fail "Exec=$exec_line"
+[ -s "$root/usr/share/icons/hicolor/scalable/apps/velloa.svg" ] \
+  && [ -s "$root/usr/share/icons/hicolor/48x48/apps/velloa.png" ] || package_fail "icon missing"
+metainfo=$root/usr/share/metainfo/example.velloa.Velloa.metainfo.xml
+appstreamcli validate --no-net "$metainfo"
+grep -q "<release version=\"$version\"" "$metainfo" || package_fail "no AppStream release $version"
+for page in "$root"/usr/share/man/man1/velloa.1.gz "$root"/usr/share/man/man1/velloa-cli.1.gz; do
+  warnings=$(LC_ALL=C MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || package_fail "$page: $warnings"
+  LC_ALL=C MANWIDTH=80 man -l "$page" | grep -q "Velloa $version" || package_fail "$page does not render"
+done
+# Every option that velloa-cli --help lists is described in its manual page.
+manual=$(LC_ALL=C MANWIDTH=200 man -l "$root/usr/share/man/man1/velloa-cli.1.gz")
+for option in $(build/src/velloa-cli --help | grep -oE '^ +(-[a-z], )?--[a-z-]+' | grep -oE -- '--[a-z-]+'); do
+  grep -qe "^ *\(-[a-z], \)\?$option\b" <<<"$manual" || package_fail "velloa-cli.1 lacks $option"
+done
+[ "$("$root/usr/bin/velloa-cli" --version)" = "velloa-cli $version" ] || package_fail "velloa-cli --version"
+[ "$("$root/usr/bin/velloa" --version 2>/dev/null)" = "velloa $version" ] || package_fail "velloa --version"
+"$root/usr/bin/velloa-cli" --quiet --output-dir "$check/packaged" examples/sample_flight.SRT
+build/src/velloa-cli --quiet --output-dir "$check/built" examples/sample_flight.SRT
+for output in sample_flight.sorned.srt sample_flight.gpx; do
+  [ -s "$check/packaged/$output" ] || package_fail "packaged velloa-cli wrote no $output"
+  cmp "$check/packaged/$output" "$check/built/$output" || package_fail "$output differs from build/src/velloa-cli's"
+done
 
 # --- Sanitizers -------------------------------------------------------------
 # Any report ends the test with a failure: UBSan does not recover

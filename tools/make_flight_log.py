@@ -1,29 +1,80 @@
 #!/usr/bin/env python3
-"""Writes a synthetic Mavic Pro flight log (.SRT) for tests and benchmarks.
+"""Writes a synthetic DJI flight log (.SRT) for tests and benchmarks.
 
-One subtitle block per second, blocks separated by one empty line:
+One simulated flight, written in the layout of a DJI drone family:
 
-    <n>
-    HH:MM:SS,mmm --> HH:MM:SS,mmm
-    HOME(<home lon>,<home lat>) YYYY.MM.DD hh:mm:ss
-    GPS(<lon>,<lat>,<satellites>) BAROMETER:<height>
-    ISO:<iso> Shutter:<1/s> EV:<ev> Fnum:F2.2 
+  A  Mavic Pro, Phantom 4 (the default; one block per second, cues from 0):
+       HOME(<home lon>,<home lat>) YYYY.MM.DD hh:mm:ss
+       GPS(<lon>,<lat>,<satellites>) BAROMETER:<height>
+       ISO:<iso> Shutter:<1/s> EV:<ev> Fnum:F2.2 
+     Before a fix: GPS(N/A,N/A,<sats>) (--no-fix-style na) or GPS(0.0000,0.0000,<sats>)
+     (zero), with HOME(0.0000,0.0000).
+  B  Matrice 300 (one block per second, cues from 0, no home point):
+       YYYY.MM.DD hh:mm:ss
+       GPS(<lat>,<lon>,0.0M) BAROMETER:<height>M
+  C  Phantom 4 Pro and Minis (one line, no date; blocks separated by two empty lines,
+     no line end at the end of the file). --variant p4p (default), mini2 (adds
+     ", DZOOM 1.000"), rtk (RTK (...) for GPS (...), HOME (lon, lat, alt m), F.PRY and
+     G.PRY angle triples with degree signs).
+  D  bracketed fields, one block per video frame at --fps (24, 25, 30, 50, 60), the cue
+     spanning one frame and DiffTime its length. --variant mavic2 (FrameCnt : n,
+     [latitude : x] [longtitude : y] [altitude: z], date hh:mm:ss,mmm,uuu, font size 36),
+     air2 (SrtCnt : n, [latitude: x] [longitude: y] [altitude: z], comma date),
+     mini3 (default; FrameCnt: n, date hh:mm:ss.mmm, font size 28,
+     [dzoom_ratio: 10000, delta:0],[latitude: ...] and [rel_alt: r abs_alt: a]),
+     mavic3 (as mini3 without the comma, with [gb_yaw: ...] after the heights),
+     h20 (Matrice 300 with an H20 camera: extra [drone_speedx: ...] and [gb_yaw: ...]
+     lines, then inside the block an empty line, a line "0" and [dzoom_ratio: ...]).
+     Before a fix latitude and longitude are 0.000000.
 
-The camera line ends in a blank, as the drone writes it. Coordinates carry four decimals, as the drone writes them, so a flight at a
-few metres per second moves in visible steps (1e-4 degree of latitude is
-about 11 m): the position stands still for some records, then jumps, often
-in one coordinate only, and GPS noise now and then flips a digit back and
-forth. The path wanders: heading and speed follow a random walk. The output
-depends only on the options; the same --seed gives the same bytes.
+Coordinates carry --decimals decimals (A, B, C: 4; D: 6, or 5), so positions move in
+steps of the last decimal (1e-4 degree of latitude is about 11 m, 1e-6 about 0.11 m).
+
+The flight (--path):
+  walk          (default) heading and speed follow a random walk, with GPS noise of
+                about a metre; the barometer starts a little below zero and climbs at a
+                random rate to --height, then wanders.
+  line          a straight line at a constant --speed m/s along --heading degrees.
+  hover         stands at the start at --height; the last decimal of each coordinate
+                jitters by one step from block to block.
+  loop          one lap of a closed path (two straights joined by half circles) of
+                --length metres at --speed, then stands still where it started.
+  antimeridian  the straight line across longitude 180 (--heading must point east), from
+                latitude -16.8, crossing 180 half-way through the flight (unless
+                --start-lon is given); longitudes are written from -180 to 180.
+Except for walk and hover, the height climbs from 0 at --climb m/s to --height, then stays
+level. The walk is simulated once a second; per-frame blocks (family D) interpolate
+between its seconds. The other paths are exact at every block's cue start. Distances are
+on a sphere of 111,320 m per degree (radius 6378.2 km).
+
+--no-fix N writes no position for the first N seconds, --truncate cuts the last block
+after its cue line (family D: after its date line). --records-out writes one TSV row per
+block in file order with what the block holds (cue times, local time, latitude and
+longitude as printed, home, height above take-off, height above sea level; "-" where
+absent); --truth-out the true, unrounded position, height and speeds at each cue start.
+The output depends only on the options; the same --seed gives the same bytes.
 """
 
 import argparse
+import collections
 import datetime
 import math
 import random
 import sys
 
 METRES_PER_DEGREE = 111320.0  # along a meridian, close enough for a synthetic path
+SPHERE_RADIUS = METRES_PER_DEGREE * 180.0 / math.pi
+FAMILIES = ("A", "B", "C", "D")
+VARIANTS = {"A": ("mavicpro",), "B": ("m300",), "C": ("p4p", "mini2", "rtk"),
+            "D": ("mini3", "mavic2", "air2", "mavic3", "h20")}
+DEFAULT_DECIMALS = {"A": 4, "B": 4, "C": 4, "D": 6}
+FRAME_RATES = (24, 25, 30, 50, 60)
+START = datetime.datetime(2019, 6, 20, 12, 34, 56)
+D_CLOCK_OFFSET_US = 104625  # family D's clock runs a fraction of a second off the cues
+ABS_ALT_ERROR = 26.512  # abs_alt is often tens of metres off
+RECORD_COLUMNS = ("cue_start_ms", "cue_end_ms", "local_time", "lat", "lon",
+                  "home_lat", "home_lon", "height", "msl")
+TRUTH_COLUMNS = ("cue_start_ms", "lat", "lon", "height", "speed", "vspeed")
 
 
 def positive_int(text):
@@ -48,62 +99,481 @@ def fmt(value, decimals):
     return text
 
 
-def blocks(count, start_lat, start_lon, seed):
-    rng = random.Random(seed)
-    lat, lon = start_lat, start_lon
-    heading = rng.uniform(0.0, 2.0 * math.pi)
-    speed = rng.uniform(2.0, 5.0)  # metres per second
-    height = rng.uniform(-0.4, -0.1)  # barometers often start a little below zero
-    climb = rng.uniform(0.8, 1.5)
-    stamp = datetime.datetime(2019, 6, 20, 12, 34, 56)
-    home = (fmt(start_lon, 4), fmt(start_lat, 4))
+def normalised_lon(lon):
+    return (lon + 180.0) % 360.0 - 180.0
 
-    for n in range(1, count + 1):
+
+def distance(lat1, lon1, lat2, lon2):
+    """Haversine distance in metres on the generator's sphere."""
+    p1, p2 = math.radians(lat1), math.radians(lat2)
+    dp, dl = p2 - p1, math.radians(lon2 - lon1)
+    a = math.sin(dp / 2) ** 2 + math.cos(p1) * math.cos(p2) * math.sin(dl / 2) ** 2
+    return 2.0 * SPHERE_RADIUS * math.asin(min(1.0, math.sqrt(a)))
+
+
+# --- The simulated flight -------------------------------------------------------------
+
+# What the drone knows at one instant: the true position (lat, lon), the position its
+# receiver reports (fix_lat, fix_lon: with noise, before rounding), the height above
+# take-off, horizontal and vertical speed (m/s), heading (degrees from north), and the
+# receiver's and camera's state of that second.
+State = collections.namedtuple(
+    "State", "lat lon fix_lat fix_lon height speed vspeed heading sats iso shutter ev")
+Second = collections.namedtuple(
+    "Second", "lat lon fix_lat fix_lon height sats iso shutter ev")
+
+
+def draw_camera(rng):
+    """Satellites and exposure of one second."""
+    sats = rng.randint(14, 19)
+    iso = rng.choice((100, 100, 100, 200))
+    shutter = rng.choice((60, 120, 240, 320, 500))
+    ev = rng.choice(("", "", "0.3", "-0.3", "0.7"))
+    return sats, iso, shutter, ev
+
+
+class RandomWalk:
+    """Heading and speed follow a random walk, stepped once a second; the receiver adds
+    noise of about a metre. The order of the random draws is fixed, so that the same
+    seed always gives the same flight."""
+
+    def __init__(self, rng, start_lat, start_lon, level):
+        self.rng = rng
+        self.lat, self.lon = start_lat, start_lon
+        self.heading = rng.uniform(0.0, 2.0 * math.pi)
+        self.speed = rng.uniform(2.0, 5.0)  # metres per second
+        self.height = rng.uniform(-0.4, -0.1)  # barometers often start a little below zero
+        self.climb = rng.uniform(0.8, 1.5)
+        self.level = level
+        self.seconds = []  # the last seconds stepped; blocks ask for them in time order
+        self.first = 0  # the second that self.seconds[0] is
+
+    def _step(self):
+        rng = self.rng
+        if self.seconds or self.first:  # move on by one second
+            self.heading += rng.gauss(0.0, 0.15)
+            self.speed = min(8.0, max(0.5, self.speed + rng.gauss(0.0, 0.3)))
+            self.lat += self.speed * math.cos(self.heading) / METRES_PER_DEGREE
+            self.lon += self.speed * math.sin(self.heading) / (METRES_PER_DEGREE * math.cos(math.radians(self.lat)))
+            if self.height < self.level:
+                self.height += self.climb
+            else:
+                self.height += rng.gauss(0.0, 0.2)
         # GPS noise of about a metre around the true position.
-        noisy_lat = lat + rng.gauss(0.0, 0.8) / METRES_PER_DEGREE
-        noisy_lon = lon + rng.gauss(0.0, 0.8) / (METRES_PER_DEGREE * math.cos(math.radians(lat)))
-        sats = rng.randint(14, 19)
-        iso = rng.choice((100, 100, 100, 200))
-        shutter = rng.choice((60, 120, 240, 320, 500))
-        ev = rng.choice(("", "", "0.3", "-0.3", "0.7"))
-        start_ms = (n - 1) * 1000
-        yield [
-            str(n),
-            "%s --> %s" % (srt_time(start_ms), srt_time(start_ms + 1000)),
-            "HOME(%s,%s) %s" % (home[0], home[1], stamp.strftime("%Y.%m.%d %H:%M:%S")),
-            "GPS(%s,%s,%d) BAROMETER:%s" % (fmt(noisy_lon, 4), fmt(noisy_lat, 4), sats, fmt(height, 1)),
-            "ISO:%d Shutter:%d EV:%s Fnum:F2.2 " % (iso, shutter, ev),
-        ]
+        noisy_lat = self.lat + rng.gauss(0.0, 0.8) / METRES_PER_DEGREE
+        noisy_lon = self.lon + rng.gauss(0.0, 0.8) / (METRES_PER_DEGREE * math.cos(math.radians(self.lat)))
+        self.seconds.append(Second(self.lat, self.lon, noisy_lat, noisy_lon, self.height, *draw_camera(rng)))
 
-        # Move on by one second.
-        heading += rng.gauss(0.0, 0.15)
-        speed = min(8.0, max(0.5, speed + rng.gauss(0.0, 0.3)))
-        lat += speed * math.cos(heading) / METRES_PER_DEGREE
-        lon += speed * math.sin(heading) / (METRES_PER_DEGREE * math.cos(math.radians(lat)))
-        if height < 40.0:
-            height += climb
+    def second(self, k):
+        while self.first + len(self.seconds) <= k:
+            self._step()
+            if len(self.seconds) > 2:
+                del self.seconds[0]
+                self.first += 1
+        return self.seconds[k - self.first]
+
+    def at(self, t):
+        k = int(math.floor(t))
+        a, b = self.second(k), self.second(k + 1)
+        f = t - k
+        lerp = (lambda x, y: x if f == 0.0 else x + (y - x) * f)
+        north = (b.lat - a.lat) * METRES_PER_DEGREE
+        east = (b.lon - a.lon) * METRES_PER_DEGREE * math.cos(math.radians(a.lat))
+        return State(lerp(a.lat, b.lat), lerp(a.lon, b.lon), lerp(a.fix_lat, b.fix_lat),
+                     lerp(a.fix_lon, b.fix_lon), lerp(a.height, b.height),
+                     distance(a.lat, a.lon, b.lat, b.lon), b.height - a.height,
+                     math.degrees(math.atan2(east, north)), a.sats, a.iso, a.shutter, a.ev)
+
+
+class PlannedPath:
+    """A path given as a function of time: exact positions, no receiver noise."""
+
+    def __init__(self, rng, args):
+        self.rng = rng
+        self.args = args
+        self.lat0, self.lon0 = args.start_lat, args.start_lon
+        self.camera_second, self.camera_state = -1, None
+        path = args.path
+        if path in ("line", "antimeridian"):
+            self.legs = [(math.inf, "line", args.heading)]
+        elif path == "hover":
+            self.legs = []
+        else:  # loop: straight, half circle, straight back, half circle
+            radius = args.length / (4.0 + 2.0 * math.pi)
+            straight = 2.0 * radius
+            self.radius = radius
+            self.legs = [(straight, "line", args.heading), (math.pi * radius, "turn", args.heading),
+                         (straight, "line", args.heading + 180.0), (math.pi * radius, "turn", args.heading + 180.0)]
+        self.lap = sum(leg[0] for leg in self.legs)
+
+    def camera(self, k):
+        while self.camera_second < k:
+            self.camera_state = draw_camera(self.rng)
+            self.camera_second += 1
+        return self.camera_state
+
+    def _ground(self, s):
+        """East and north offsets in metres and heading after s metres along the path."""
+        east = north = 0.0
+        heading = self.args.heading
+        for length, kind, start_heading in self.legs:
+            step = min(s, length)
+            h = math.radians(start_heading)
+            if kind == "line":
+                east += step * math.sin(h)
+                north += step * math.cos(h)
+                heading = start_heading
+            else:  # a right-hand half circle of self.radius
+                turned = step / self.radius
+                # centre to the right of the heading
+                ce, cn = east + self.radius * math.cos(h), north - self.radius * math.sin(h)
+                h2 = h + turned
+                east, north = ce - self.radius * math.cos(h2), cn + self.radius * math.sin(h2)
+                heading = start_heading + math.degrees(turned)
+            s -= step
+            if s <= 0.0:
+                break
+        return east, north, heading
+
+    def at(self, t):
+        args = self.args
+        if args.path == "hover":
+            moving, s, height, vspeed = False, 0.0, args.height, 0.0
         else:
-            height += rng.gauss(0.0, 0.2)
-        stamp += datetime.timedelta(seconds=1)
+            s = args.speed * t
+            moving = s < self.lap
+            s = min(s, self.lap)
+            climbing = args.climb > 0.0 and args.climb * t < args.height
+            height = args.climb * t if climbing else args.height
+            vspeed = args.climb if climbing else 0.0
+        east, north, heading = self._ground(s)
+        lat = self.lat0 + north / METRES_PER_DEGREE
+        lon = normalised_lon(self.lon0 + east / (METRES_PER_DEGREE * math.cos(math.radians(self.lat0))))
+        speed = args.speed if moving else 0.0
+        heading = (heading + 180.0) % 360.0 - 180.0
+        return State(lat, lon, lat, lon, height, speed, vspeed, heading, *self.camera(int(math.floor(t))))
+
+
+# --- Blocks: what every family shares -------------------------------------------------
+
+# One block to write: its number, cue, the state at the cue start, whether the receiver
+# has a fix, the hover jitter (steps of the last decimal) and whether it is cut short.
+Sample = collections.namedtuple("Sample", "n start_ms end_ms state fix jitter truncated")
+
+
+def samples(args, flight, rate, count):
+    jitter_rng = random.Random("hover-%d" % args.seed)
+    for i in range(count):
+        start_ms = int(math.floor(i * 1000.0 / rate + 0.5))
+        end_ms = int(math.floor((i + 1) * 1000.0 / rate + 0.5))
+        jitter = (jitter_rng.randint(0, 1), jitter_rng.randint(0, 1)) if args.path == "hover" else (0, 0)
+        yield Sample(i + 1, start_ms, end_ms, flight.at(start_ms / 1000.0), start_ms >= args.no_fix * 1000,
+                     jitter, args.truncate and i == count - 1)
+
+
+def coord(value, steps, decimals):
+    """A coordinate as the drone prints it, moved by the hover jitter."""
+    if steps:
+        value = round(value, decimals) + steps * 10.0 ** -decimals
+    return fmt(value, decimals)
+
+
+def position(sample, decimals):
+    """(lat, lon) text as printed, or None without a fix."""
+    if not sample.fix:
+        return None
+    s = sample.state
+    return coord(s.fix_lat, sample.jitter[0], decimals), coord(s.fix_lon, sample.jitter[1], decimals)
+
+
+class Home:
+    """The home point: the true position at the first block with a fix."""
+
+    def __init__(self):
+        self.lat = self.lon = None
+
+    def update(self, sample):
+        if sample.fix and self.lat is None:
+            self.lat, self.lon = sample.state.lat, sample.state.lon
+        return self.lat is not None
+
+
+def record(sample, local_time=None, pos=None, home=None, height=None, msl=None):
+    """One TSV row; None is written "-"."""
+    pos = pos or (None, None)
+    home = home or (None, None)
+    values = (sample.start_ms, sample.end_ms, local_time, pos[0], pos[1], home[0], home[1], height, msl)
+    return ["-" if v is None else str(v) for v in values]
+
+
+def iso_time(stamp):
+    return stamp.strftime("%Y-%m-%dT%H:%M:%S.") + "%03d" % (stamp.microsecond // 1000)
+
+
+def ev_text(ev):
+    return ev or "0"
+
+
+# --- One writer per family --------------------------------------------------------------
+# Each yields (lines, record) per block; a truncated block keeps only its first lines.
+
+def family_a(args, stream):
+    d = args.decimals
+    home = Home()
+    for sample in stream:
+        s = sample.state
+        stamp = START + datetime.timedelta(milliseconds=sample.start_ms)
+        cue = "%s --> %s" % (srt_time(sample.start_ms), srt_time(sample.end_ms))
+        if sample.truncated:
+            yield [str(sample.n), cue], record(sample)
+            continue
+        home_text = (fmt(home.lat, d), fmt(home.lon, d)) if home.update(sample) else (fmt(0.0, d), fmt(0.0, d))
+        pos = position(sample, d)
+        if pos:
+            gps = "GPS(%s,%s,%d)" % (pos[1], pos[0], s.sats)
+        elif args.no_fix_style == "na":
+            gps = "GPS(N/A,N/A,%d)" % (s.sats - 12)
+        else:
+            gps = "GPS(%s,%s,%d)" % (fmt(0.0, d), fmt(0.0, d), s.sats - 12)
+        height = fmt(s.height, 1)
+        yield [
+            str(sample.n),
+            cue,
+            "HOME(%s,%s) %s" % (home_text[1], home_text[0], stamp.strftime("%Y.%m.%d %H:%M:%S")),
+            "%s BAROMETER:%s" % (gps, height),
+            "ISO:%d Shutter:%d EV:%s Fnum:F2.2 " % (s.iso, s.shutter, s.ev),
+        ], record(sample, iso_time(stamp), pos, home_text if home.lat is not None else None, height)
+
+
+def family_b(args, stream):
+    d = args.decimals
+    for sample in stream:
+        s = sample.state
+        stamp = START + datetime.timedelta(milliseconds=sample.start_ms)
+        cue = "%s --> %s" % (srt_time(sample.start_ms), srt_time(sample.end_ms))
+        if sample.truncated:
+            yield [str(sample.n), cue], record(sample)
+            continue
+        pos = position(sample, d)
+        printed = pos or (fmt(0.0, d), fmt(0.0, d))
+        height = fmt(s.height, 1)
+        yield [
+            str(sample.n),
+            cue,
+            stamp.strftime("%Y.%m.%d %H:%M:%S"),
+            "GPS(%s,%s,0.0M) BAROMETER:%sM" % (printed[0], printed[1], height),
+        ], record(sample, iso_time(stamp), pos, None, height)
+
+
+def family_c(args, stream):
+    d = args.decimals
+    variant = args.variant
+    home = Home()
+    for sample in stream:
+        s = sample.state
+        cue = "%s --> %s" % (srt_time(sample.start_ms), srt_time(sample.end_ms))
+        if sample.truncated:
+            yield [str(sample.n), cue], record(sample)
+            continue
+        pos = position(sample, d)
+        printed = pos or (fmt(0.0, d), fmt(0.0, d))
+        fixed = home.update(sample)
+        from_home = distance(home.lat, home.lon, s.lat, s.lon) if fixed and pos else 0.0
+        height = fmt(s.height, 2)
+        fields = ["F/%s" % ("5.6" if variant == "rtk" else "2.8"), "SS %d" % s.shutter, "ISO %d" % s.iso,
+                  "EV %s" % ev_text(s.ev)]
+        if variant == "mini2":
+            fields.append("DZOOM 1.000")
+        fields.append("%s (%s, %s, %d)" % ("RTK" if variant == "rtk" else "GPS", printed[1], printed[0],
+                                           s.sats if pos else s.sats - 12))
+        home_text = None
+        if variant == "rtk":
+            home_text = (fmt(home.lat, d), fmt(home.lon, d)) if fixed else None
+            shown = home_text or (fmt(0.0, d), fmt(0.0, d))
+            fields.append("HOME (%s, %s, %sm)" % (shown[1], shown[0], fmt(args.take_off_msl if fixed else 0.0, 2)))
+        fields += ["D %sm" % fmt(from_home, 2), "H %sm" % height, "H.S %sm/s" % fmt(s.speed, 2),
+                   "V.S %sm/s" % fmt(s.vspeed, 2)]
+        if variant == "rtk":
+            fields.append("F.PRY (%s°, 0.0°, %s°)" % (fmt(-0.8 * s.speed, 1), fmt(s.heading, 1)))
+            fields.append("G.PRY (-30.0°, 0.0°, %s°)" % fmt(s.heading, 1))
+        yield [str(sample.n), cue, ", ".join(fields) + " "], record(sample, None, pos, home_text, height)
+
+
+def family_d(args, stream):
+    d = args.decimals
+    v = args.variant
+    old = v in ("mavic2", "air2")  # blanks before the colons, comma date, [altitude: z]
+    for sample in stream:
+        s = sample.state
+        stamp = START + datetime.timedelta(microseconds=D_CLOCK_OFFSET_US + 1000 * sample.start_ms)
+        diff = sample.end_ms - sample.start_ms
+        if v == "air2":
+            head = '<font size="36">SrtCnt : %d, DiffTime : %dms' % (sample.n, diff)
+        elif v == "mavic2":
+            head = '<font size="36">FrameCnt : %d, DiffTime : %dms' % (sample.n, diff)
+        else:
+            head = '<font size="28">FrameCnt: %d, DiffTime: %dms' % (sample.n, diff)
+        if old:
+            date = stamp.strftime("%Y-%m-%d %H:%M:%S,") + "%03d,%03d" % divmod(stamp.microsecond, 1000)
+        else:
+            date = stamp.strftime("%Y-%m-%d %H:%M:%S.") + "%03d" % (stamp.microsecond // 1000)
+        lines = [str(sample.n), "%s --> %s" % (srt_time(sample.start_ms), srt_time(sample.end_ms)), head, date]
+        if sample.truncated:
+            yield lines, record(sample, iso_time(stamp))
+            continue
+        pos = position(sample, d)
+        printed = pos or (fmt(0.0, d), fmt(0.0, d))
+        height = msl = None
+        if old:
+            msl = fmt(args.take_off_msl + s.height, 6)
+            camera = ("[iso : %d] [shutter : 1/%d.0] [fnum : 280] [ev : %s] [ct : 5600] [color_md : default] "
+                      "[focal_len : 240] " % (s.iso, s.shutter, ev_text(s.ev)))
+            if v == "mavic2":
+                where = "[latitude : %s] [longtitude : %s] [altitude: %s] " % (printed[0], printed[1], msl)
+            else:
+                where = "[latitude: %s] [longitude: %s] [altitude: %s] " % (printed[0], printed[1], msl)
+        else:
+            height = fmt(s.height, 3)
+            msl = fmt(args.take_off_msl + s.height + ABS_ALT_ERROR, 3)
+            camera = ("[iso: %d] [shutter: 1/%d.0] [fnum: %s] [ev: %s] [ct: 5300] [color_md : default] "
+                      "[focal_len: %s] " % (s.iso, s.shutter, "1.7" if v == "mini3" else "2.8", ev_text(s.ev),
+                                            "4.50" if v == "h20" else "24.00"))
+            if v == "mini3":
+                camera += "[dzoom_ratio: 10000, delta:0],"
+            where = "[latitude: %s] [longitude: %s] [rel_alt: %s abs_alt: %s] " % (printed[0], printed[1], height, msl)
+        gimbal = "[gb_yaw: %s gb_pitch: -30.0 gb_roll: 0.0] " % fmt(s.heading, 1)
+        if v == "mavic3":
+            where += gimbal
+        if v == "h20":
+            h = math.radians(s.heading)
+            lines += [camera + where,
+                      "[drone_speedx: %s drone_speedy: %s drone_speedz: %s] " % (
+                          fmt(s.speed * math.cos(h), 1), fmt(s.speed * math.sin(h), 1), fmt(-s.vspeed, 1)),
+                      gimbal, "", "0", "[dzoom_ratio: 1.00] </font>"]
+        else:
+            lines.append(camera + where + "</font>")
+        yield lines, record(sample, iso_time(stamp), pos, None, height, msl)
+
+
+WRITERS = {"A": family_a, "B": family_b, "C": family_c, "D": family_d}
+
+
+def write(out, blocks, eol, family):
+    """Family C separates blocks by two empty lines and ends without a line end; the
+    others end every block with an empty line. A truncated block ends after its last
+    line's line end."""
+    first = True
+    for lines, truncated in blocks:
+        text = eol.join(lines) + eol
+        if family == "C":
+            if not first:
+                text = eol + eol + eol + text
+            if not truncated:
+                text = text[:-len(eol)]
+        elif not truncated:
+            text += eol
+        out.write(text.encode("utf-8"))
+        first = False
 
 
 def main(argv=None):
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0],
+                                     formatter_class=argparse.RawDescriptionHelpFormatter,
+                                     epilog="\n".join(__doc__.splitlines()[2:]))
     parser.add_argument("output", nargs="?", default="-",
                         help="file to write (default: standard output)")
-    parser.add_argument("--blocks", type=positive_int, default=600, help="number of blocks (seconds)")
+    parser.add_argument("--family", choices=FAMILIES, default="A")
+    parser.add_argument("--variant", help="C: p4p (default), mini2, rtk; D: mini3 (default), mavic2, air2, "
+                                          "mavic3, h20")
+    parser.add_argument("--blocks", type=positive_int, default=600, help="number of blocks")
+    parser.add_argument("--duration", type=float, help="seconds of flight (instead of --blocks)")
+    parser.add_argument("--fps", type=int, choices=FRAME_RATES, help="family D: blocks per second (default 30)")
+    parser.add_argument("--decimals", type=int, help="decimals of latitude and longitude (A, B, C: 4; D: 6)")
     parser.add_argument("--line-ends", choices=("lf", "crlf"), default="crlf")
-    parser.add_argument("--start-lat", type=float, default=-34.6037, help="take-off latitude")
-    parser.add_argument("--start-lon", type=float, default=-58.3816, help="take-off longitude")
+    parser.add_argument("--path", choices=("walk", "line", "hover", "loop", "antimeridian"), default="walk")
+    parser.add_argument("--speed", type=float, default=12.0, help="m/s (line, loop, antimeridian)")
+    parser.add_argument("--heading", type=float, default=60.0, help="degrees from north (line, loop)")
+    parser.add_argument("--length", type=float, default=2000.0, help="metres of the loop")
+    parser.add_argument("--height", type=float, default=40.0, help="level height above take-off, metres")
+    parser.add_argument("--climb", type=float, default=1.0, help="m/s up to --height (line, loop, antimeridian)")
+    parser.add_argument("--take-off-msl", type=float, default=25.0,
+                        help="height of the take-off point above sea level (D altitude, C RTK home)")
+    parser.add_argument("--start-lat", type=float, help="take-off latitude (default -34.6037; antimeridian -16.8)")
+    parser.add_argument("--start-lon", type=float, help="take-off longitude (default -58.3816; antimeridian: "
+                                                        "half the flight west of 180)")
+    parser.add_argument("--no-fix", type=positive_int, default=0, help="seconds without a fix at the start")
+    parser.add_argument("--no-fix-style", choices=("na", "zero"), default="na",
+                        help="family A without a fix: GPS(N/A,N/A,n) or GPS(0.0000,0.0000,n)")
+    parser.add_argument("--truncate", action="store_true", help="cut the last block short")
+    parser.add_argument("--records-out", help="TSV of what each block holds")
+    parser.add_argument("--truth-out", help="TSV of the true position, height and speed of each block")
     parser.add_argument("--seed", type=int, default=1)
     args = parser.parse_args(argv)
 
+    variants = VARIANTS[args.family]
+    if args.variant is None:
+        args.variant = variants[0]
+    elif args.variant not in variants:
+        parser.error("family %s has the variants %s" % (args.family, ", ".join(variants)))
+    if args.decimals is None:
+        args.decimals = DEFAULT_DECIMALS[args.family]
+    if not 1 <= args.decimals <= 9:
+        parser.error("--decimals must be between 1 and 9")
+    if args.fps is not None and args.family != "D":
+        parser.error("--fps is for family D; the others write one block per second")
+    if args.fps is None:
+        args.fps = 30
+    rate = args.fps if args.family == "D" else 1
+    count = args.blocks if args.duration is None else int(round(args.duration * rate))
+    if args.start_lat is None:
+        args.start_lat = -16.8 if args.path == "antimeridian" else -34.6037
+    if args.start_lon is None:
+        if args.path == "antimeridian":
+            east = args.speed * math.sin(math.radians(args.heading))
+            if east <= 0.0:
+                parser.error("the antimeridian path needs a --heading with an eastward part")
+            half_way = east * count / rate / 2.0
+            args.start_lon = 180.0 - half_way / (METRES_PER_DEGREE * math.cos(math.radians(args.start_lat)))
+        else:
+            args.start_lon = -58.3816
+
+    rng = random.Random(args.seed)
+    if args.path == "walk":
+        flight = RandomWalk(rng, args.start_lat, args.start_lon, args.height)
+    else:
+        flight = PlannedPath(rng, args)
+
     eol = "\r\n" if args.line_ends == "crlf" else "\n"
     out = sys.stdout.buffer if args.output == "-" else open(args.output, "wb")
+    records = open(args.records_out, "w", encoding="utf-8", newline="\n") if args.records_out else None
+    truth = open(args.truth_out, "w", encoding="utf-8", newline="\n") if args.truth_out else None
+    if records:
+        records.write("\t".join(RECORD_COLUMNS) + "\n")
+    if truth:
+        truth.write("\t".join(TRUTH_COLUMNS) + "\n")
+    last = []  # the sample of the block being written
+
+    def tee(stream):
+        for sample in stream:
+            last[:] = [sample]
+            if truth:
+                s = sample.state
+                truth.write("%d\t%.9f\t%.9f\t%.4f\t%.4f\t%.4f\n" % (sample.start_ms, s.lat, s.lon, s.height,
+                                                                       s.speed, s.vspeed))
+            yield sample
+
+    def produced():
+        for lines, row in WRITERS[args.family](args, tee(samples(args, flight, rate, count))):
+            if records:
+                records.write("\t".join(row) + "\n")
+            yield lines, last[0].truncated
+
     try:
-        for lines in blocks(args.blocks, args.start_lat, args.start_lon, args.seed):
-            out.write((eol.join(lines) + eol + eol).encode("utf-8"))
+        write(out, produced(), eol, args.family)
     finally:
+        for f in (records, truth):
+            if f:
+                f.close()
         if out is not sys.stdout.buffer:
             out.close()
         else:

@@ -1,44 +1,32 @@
 #include "app/SornLogic.h"
 #include "input/ConversionSettings.h"
-#include "output/GpxWriter.h"
-#include "output/OutputFiles.h"
+#include "output/Conversion.h"
 #include "output/ReadSummary.h"
-#include "track/TrackPasses.h"
 #include "ui/MainWindowWidgets.h"
 
+#include <QComboBox>
 #include <QLineEdit>
-
-void SornLogic::WriteSrtFile(const FlightRecordList& records, const QString& pattern, const QString& fileName)
-{
-    Show(WriteOutcomeMessage(SaveSrtFile(records, pattern, fileName), fileName));
-}
 
 void SornLogic::Pressed_WriteSrt()
 {
-    const QString inputName = Widgets->InFileNameEdit->text();
-    std::optional<FlightRecordList> records = ReadInput();
-    if (!records)
+    std::optional<ConversionRequest> request = RequestFromWindow(SubtitleOutput(), Widgets->OutSrtFileNameEdit->text());
+    if (!request)
         return;
-
-    const int smoothingCount = ReadSmoothingCount(Widgets->SmoothGpsEdit->text());
-    const double wayBefore = ReadWayBefore(Widgets->WayBeforeEdit->text());
-    DeriveTrack(*records, smoothingCount, wayBefore);
-    ShowFlight(*records);
-
-    Show({UserMessage::Kind::Information, QStringLiteral("Read information"), BuildReadSummary(*records)});
-
-    const QString outputName = Widgets->OutSrtFileNameEdit->text();
-    const WriteStatus nameCheck = CheckOutputName(outputName, inputName);
-    if (nameCheck != WriteStatus::Written) {
-        Show(WriteOutcomeMessage(nameCheck, outputName));
+    const ConversionResult result = Convert(*request);
+    if (result.Read != ReadStatus::Ok) {
+        Show(ReadOutcomeMessage(result.Read));
         return;
     }
-    WriteSrtFile(*records, OutPattern, outputName);
+    ShowFlight(result.Flight);
+    Show({UserMessage::Kind::Information, QStringLiteral("Read information"), BuildReadSummary(result.Flight)});
+    const ConversionResult::Output& output = result.Outputs.front();
+    Show(WriteOutcomeMessage(output.Status, output.Name));
 
-    // The way reached is carried into the field even when the write failed,
-    // so the next file of a split flight continues from it.
-    if (!records->empty()) {
-        const double way = records->back().Way;
+    // The way reached is carried into the field only when the file was
+    // written: the next file of a split flight continues from it, and a
+    // press after a failed write does not count this file twice.
+    if (result.Wrote(SubtitleOutput())) {
+        const double way = result.WayAfterM;
         Widgets->WayBeforeEdit->setText(FormatWayBefore(way));
         Widgets->WayBeforeEdit->setStyleSheet(way != 0.0 ? Widgets->StyleChanged : Widgets->StyleNone);  // NaN counts as not 0
     }
@@ -46,19 +34,15 @@ void SornLogic::Pressed_WriteSrt()
 
 void SornLogic::Pressed_WriteGpx()
 {
-    const QString inputName = Widgets->InFileNameEdit->text();
-    std::optional<FlightRecordList> records = ReadInput();
-    if (!records || records->empty())
+    std::optional<ConversionRequest> request = RequestFromWindow(RouteOutput(), Widgets->OutGpxFileNameEdit->text());
+    if (!request)
         return;
-    // The view shows the track as the subtitle action derives it; the route
-    // is still written from the positions as parsed.
-    FlightRecordList derived = *records;
-    DeriveTrack(derived, ReadSmoothingCount(Widgets->SmoothGpsEdit->text()), ReadWayBefore(Widgets->WayBeforeEdit->text()));
-    ShowFlight(derived);
-
-    const QString outputName = Widgets->OutGpxFileNameEdit->text();
-    WriteStatus status = CheckOutputName(outputName, inputName);
-    if (status == WriteStatus::Written)
-        status = SaveGpxFile(*records, outputName);
-    Show(WriteOutcomeMessage(status, outputName));
+    const ConversionResult result = Convert(*request);
+    if (result.Read != ReadStatus::Ok) {
+        Show(ReadOutcomeMessage(result.Read));
+        return;
+    }
+    ShowFlight(result.Flight);
+    const ConversionResult::Output& output = result.Outputs.front();
+    Show(WriteOutcomeMessage(output.Status, output.Name));
 }

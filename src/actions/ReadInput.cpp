@@ -1,25 +1,26 @@
 #include "app/SornLogic.h"
-#include "input/LogReader.h"
+#include "input/ConversionSettings.h"
 #include "ui/MainWindowWidgets.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 
-std::optional<FlightRecordList> SornLogic::ReadInput()
+std::optional<ConversionRequest> SornLogic::RequestFromWindow(const OutputKind& kind, const QString& outputName)
 {
     if (Widgets->InFileNameEdit->text().isEmpty()) {
         Show({UserMessage::Kind::Warning, QStringLiteral("Au..."), QStringLiteral("Please, specify input file name")});
         return std::nullopt;
     }
     WidgetsToSettings();
-    return ReadSrtFile(Widgets->InFileNameEdit->text(), *Patterns);
-}
-
-std::optional<FlightRecordList> SornLogic::ReadSrtFile(const QString& fileName, const InputPatterns& patterns)
-{
-    LogReadResult result = ReadFlightLog(fileName, patterns);
-    if (result.Status != ReadStatus::Ok) {
-        Show(ReadOutcomeMessage(result.Status));  // nothing for an empty file
-        return std::nullopt;
-    }
-    return std::move(result.Records);
+    ConversionRequest request;
+    request.InputName = Widgets->InFileNameEdit->text();
+    request.Patterns = *Patterns;
+    request.FormatId = Widgets->LogFormatCombo->currentData().toString();
+    request.OutPattern = OutPattern;
+    request.SmoothingCount = ReadSmoothingCount(Widgets->SmoothGpsEdit->text());
+    request.WayBeforeM = ReadWayBefore(Widgets->WayBeforeEdit->text());
+    request.UseHeight = Widgets->UseHeightCheck->isChecked();
+    request.Outputs.push_back({&kind, outputName});
+    return request;
 }

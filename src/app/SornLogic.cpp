@@ -45,6 +45,13 @@ SornLogic::SornLogic()
     connect(Widgets->FlightPane->SavePictureButton, &QPushButton::clicked, this, [this] { SaveFlightPicture(); });
     connect(Widgets->FlightPane->HideButton, &QPushButton::clicked, this,
             [this] { Widgets->SetFlightViewShown(false); });
+    // The user's own patterns always apply as written: editing one selects
+    // "Input patterns below".
+    for (QLineEdit* edit : Widgets->InPatternEdits) {
+        connect(edit, &QLineEdit::textEdited, this, [this] {
+            Widgets->LogFormatCombo->setCurrentIndex(Widgets->LogFormatCombo->findData(PatternsFormatId()));
+        });
+    }
 }
 
 // The program itself never destroys its controller (the process just ends);
@@ -117,10 +124,9 @@ void SornLogic::Pressed_HideUnhide_InPattern()
     Widgets->Window->resize(Widgets->Window->width(), show ? 50 : HeightWithoutPatterns);
 }
 
-void SornLogic::ShowFlight(const FlightRecordList& derivedRecords)
+void SornLogic::ShowFlight(const Flight& flight)
 {
-    // The log format is named once the reader tells the layouts apart.
-    Widgets->FlightPane->ShowFigures(ComputeFlightFigures(derivedRecords, QStringLiteral("DJI HOME/GPS layout")));
+    Widgets->FlightPane->ShowFigures(ComputeFlightFigures(flight));
     Widgets->SetFlightViewShown(true);
 }
 

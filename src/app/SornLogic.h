@@ -1,7 +1,7 @@
 #pragma once
 
-#include "input/FlightRecord.h"
 #include "input/InputPatterns.h"
+#include "output/Conversion.h"
 #include "input/UserMessage.h"
 
 #include <QObject>
@@ -30,14 +30,13 @@ public:
     // Controller copies <- fields (at the start of each conversion).
     void WidgetsToSettings();
 
-    // Checks the input name, takes the settings from the window and reads the
-    // log. Returns no list when the read failed (the user has been told,
-    // except for an empty file).
-    std::optional<FlightRecordList> ReadInput();
-    std::optional<FlightRecordList> ReadSrtFile(const QString& fileName, const InputPatterns& patterns);
+    // Checks the input name (telling the user when it is empty) and takes
+    // the settings from the window into a request for one output.
+    std::optional<ConversionRequest> RequestFromWindow(const OutputKind& kind, const QString& outputName);
 
-    // Writes the computed subtitle file and tells the user the outcome.
-    void WriteSrtFile(const FlightRecordList& records, const QString& pattern, const QString& fileName);
+    // Puts a file name into the input field and derives both output names
+    // from it, as a drop on the field does (the window's FILE argument).
+    void OpenInputFile(const QString& fileName);
 
     // The window title, also the title of every About window.
     static QString WindowTitle();
@@ -48,9 +47,9 @@ public:
     // OK button (nothing for an empty message).
     static void Show(const UserMessage& message);
 
-    // Shows the flight of `derivedRecords` (records after the track passes)
-    // in the window's flight view, opening the view when it is hidden.
-    void ShowFlight(const FlightRecordList& derivedRecords);
+    // Shows a flight read by a conversion in the window's flight view,
+    // opening the view when it is hidden.
+    void ShowFlight(const Flight& flight);
     // "Save picture": asks for a name and writes the flight view as PNG.
     void SaveFlightPicture();
 

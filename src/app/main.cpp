@@ -1,16 +1,19 @@
-#include "app/SornLogic.h"
-#include "ui/MainWindowWidgets.h"
+#include "app/WindowStart.h"
 
 #include <QApplication>
-#include <QWidget>
+#include <QTextStream>
+
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-
-    // The controller and its windows live until the process ends; the loop
-    // stops when the last visible top-level window (main or About) closes.
-    auto* logic = new SornLogic;
-    logic->Widgets->Window->show();
+    QApplication::setApplicationName(QStringLiteral("velloa"));
+    QApplication::setApplicationVersion(QStringLiteral(VELLOA_VERSION));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const WindowStart start = StartWindow(QApplication::arguments(), out, err);
+    if (!start.Logic)
+        return start.ExitCode;
     return app.exec();
 }

@@ -3,10 +3,10 @@
 #include "input/ConversionSettings.h"
 #include "input/InputPatterns.h"
 #include "input/LogReader.h"
+#include "output/Conversion.h"
 #include "output/OutputFiles.h"
 #include "output/ReadSummary.h"
 #include "output/SrtWriter.h"
-#include "track/TrackPasses.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -22,12 +22,13 @@ enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
 
 struct CliOptions {
     InputPatterns Patterns = InputPatterns::Defaults();
+    QString FormatId = AutomaticFormatId();
     QString OutPattern;
     int SmoothingCount = 0;
     double WayBefore = 0.0;
+    bool UseHeight = false;
     QString OutputDir;  // empty: beside each log
-    bool WriteSrt = true;
-    bool WriteGpx = true;
+    std::vector<const OutputKind*> Outputs;  // in the order written
     bool Quiet = false;
     QStringList Logs;
 };
@@ -55,64 +56,45 @@ QString OutputPath(const QString& derived, const QString& outputDir)
     return QDir(outputDir).filePath(QFileInfo(derived).fileName());
 }
 
-// Reports the outcome of one output as the window would: the name written is
-// kept for the summary, a failure goes to `err` at once. Returns whether the
-// file was written.
-bool Report(WriteStatus status, const QString& name, QStringList& written, QTextStream& err)
-{
-    if (status == WriteStatus::Written) {
-        written << WriteOutcomeMessage(status, name).Text;
-        return true;
-    }
-    Fail(err, name, WriteOutcomeMessage(status, name).Text);
-    return false;
-}
-
 // Converts one log; returns whether every requested file was written.
-// `wayBefore` is carried in and out as the window's field carries it.
-bool ConvertLog(const QString& log, const CliOptions& options, double& wayBefore, QTextStream& out, QTextStream& err)
+// `wayBefore` is carried in and out as the window's field carries it, and
+// whatever happens to the outputs: the way belongs to the flight.
+bool ConvertOneLog(const QString& log, const CliOptions& options, double& wayBefore, QTextStream& out, QTextStream& err)
 {
-    LogReadResult read = ReadFlightLog(log, options.Patterns);
-    if (read.Status != ReadStatus::Ok && read.Status != ReadStatus::Empty) {
-        Fail(err, log, ReadOutcomeMessage(read.Status).Text);
-        return false;
-    }
-    if (read.Records.empty()) {  // also an empty file
-        Fail(err, log, QStringLiteral("no subtitle blocks"));
-        return false;
-    }
-
+    ConversionRequest request;
+    request.InputName = log;
+    request.Patterns = options.Patterns;
+    request.FormatId = options.FormatId;
+    request.OutPattern = options.OutPattern;
+    request.SmoothingCount = options.SmoothingCount;
+    request.WayBeforeM = wayBefore;
+    request.UseHeight = options.UseHeight;
     const OutputNames names = DeriveOutputNames(log);
-    FlightRecordList& records = read.Records;
+    for (const OutputKind* kind : options.Outputs)
+        request.Outputs.push_back({kind, OutputPath(names.Base + QLatin1String(kind->Suffix), options.OutputDir)});
+
+    const ConversionResult result = Convert(request);
+    if (result.Read != ReadStatus::Ok) {
+        Fail(err, log, result.Read == ReadStatus::NoPositions ? QStringLiteral("no GPS positions found")
+                                                              : ReadOutcomeMessage(result.Read).Text);
+        return false;
+    }
+    // As the window's field carries it: the way with one decimal, read back.
+    wayBefore = ReadWayBefore(FormatWayBefore(result.WayAfterM));
+
     QStringList written;
     bool ok = true;
-
-    // The route is made from the positions as parsed, so it is written
-    // before the track passes change them (no copy of the records needed).
-    if (options.WriteGpx) {
-        const QString gpxName = OutputPath(names.Gpx, options.OutputDir);
-        WriteStatus status = CheckOutputName(gpxName, log);
-        if (status == WriteStatus::Written)
-            status = SaveGpxFile(records, gpxName);
-        ok = Report(status, gpxName, written, err) && ok;
-    }
-
-    DeriveTrack(records, options.SmoothingCount, wayBefore);
-
-    if (options.WriteSrt) {
-        const QString srtName = OutputPath(names.Srt, options.OutputDir);
-        const WriteStatus check = CheckOutputName(srtName, log);
-        if (check == WriteStatus::Written) {
-            ok = Report(SaveSrtFile(records, options.OutPattern, srtName), srtName, written, err) && ok;
-            // As the window's field carries it: the way with one decimal,
-            // read back (the window advances it even when the write failed).
-            wayBefore = ReadWayBefore(FormatWayBefore(records.back().Way));
+    for (const ConversionResult::Output& output : result.Outputs) {
+        const QString text = WriteOutcomeMessage(output.Status, output.Name).Text;
+        if (output.Status == WriteStatus::Written) {
+            written << text;
         } else {
-            ok = Report(check, srtName, written, err) && ok;
+            Fail(err, output.Name, text);
+            ok = false;
         }
     }
     if (!options.Quiet) {
-        QString summary = BuildReadSummary(records);
+        QString summary = BuildReadSummary(result.Flight);
         summary.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         out << log << ":\n" << summary;
         for (const QString& line : written)
@@ -120,6 +102,14 @@ bool ConvertLog(const QString& log, const CliOptions& options, double& wayBefore
     }
     out.flush();
     return ok;
+}
+
+QString FormatHelp()
+{
+    QString text = QStringLiteral("Log layout: auto (recognised from the first blocks; the default), ");
+    for (const LogFamily& family : LogFamilies())
+        text += QStringLiteral("%1 (%2), ").arg(QLatin1String(family.Id), QLatin1String(family.Drones));
+    return text + QStringLiteral("or patterns (the six input patterns, as --pattern sets them).");
 }
 
 } // namespace
@@ -148,11 +138,20 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     const QCommandLineOption outputDirOption(QStringLiteral("output-dir"),
         QStringLiteral("Write the outputs into DIR (created when missing) instead of beside each LOG."),
         QStringLiteral("DIR"));
-    const QCommandLineOption noSrtOption(QStringLiteral("no-srt"), QStringLiteral("Do not write the .sorned.srt file."));
-    const QCommandLineOption noGpxOption(QStringLiteral("no-gpx"), QStringLiteral("Do not write the .gpx file."));
+    const QCommandLineOption formatOption(QStringLiteral("format"), FormatHelp(), QStringLiteral("NAME"),
+        AutomaticFormatId());
+    const QCommandLineOption useHeightOption(QStringLiteral("use-height"),
+        QStringLiteral("Speed and way over 3-D distances, with the change of height (\"Use height for speed and way\")."));
     const QCommandLineOption quietOption(QStringLiteral("quiet"), QStringLiteral("Print no summary and no file names."));
     parser.addOptions({helpOption, versionOption, smoothOption, wayOption, patternFileOption, patternOption,
-        outputDirOption, noSrtOption, noGpxOption, quietOption});
+        useHeightOption, formatOption, outputDirOption, quietOption});
+    // One --no-<id> per output, from the table of outputs.
+    std::vector<QCommandLineOption> skipOptions;
+    for (const OutputKind& kind : OutputKinds()) {
+        skipOptions.emplace_back(QStringLiteral("no-") + QLatin1String(kind.Id),
+            QStringLiteral("Do not write the %1 file.").arg(QLatin1String(kind.Suffix)));
+        parser.addOption(skipOptions.back());
+    }
     parser.addPositionalArgument(QStringLiteral("LOG"), QStringLiteral("Flight log(s) to convert, in flight order."),
         QStringLiteral("LOG..."));
 
@@ -179,9 +178,13 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     CliOptions options;
     options.SmoothingCount = ReadSmoothingCount(parser.value(smoothOption));
     options.WayBefore = ReadWayBefore(parser.value(wayOption));
-    options.WriteSrt = !parser.isSet(noSrtOption);
-    options.WriteGpx = !parser.isSet(noGpxOption);
+    // The route first, then the subtitle file, as the summary lists them.
+    for (auto kind = OutputKinds().rbegin(); kind != OutputKinds().rend(); ++kind) {
+        if (!parser.isSet(QStringLiteral("no-") + QLatin1String(kind->Id)))
+            options.Outputs.push_back(&*kind);
+    }
     options.Quiet = parser.isSet(quietOption);
+    options.UseHeight = parser.isSet(useHeightOption);
     options.OutputDir = parser.value(outputDirOption);
     options.Logs = parser.positionalArguments();
     if (options.Logs.isEmpty())
@@ -195,6 +198,12 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
                                               "ID, SrtTime, Home, GPS, FlyTime, Barometer").arg(assignment));
         options.Patterns.Texts[index] = assignment.mid(equals + 1);
     }
+    options.FormatId = parser.value(formatOption);
+    if (parser.isSet(patternOption) && !parser.isSet(formatOption))
+        options.FormatId = PatternsFormatId();  // the user's own patterns apply as written
+    if (options.FormatId != AutomaticFormatId() && options.FormatId != PatternsFormatId()
+        && !FindLogFamily(options.FormatId))
+        return usageError(QStringLiteral("bad --format \"%1\"").arg(options.FormatId));
 
     if (parser.isSet(patternFileOption)) {
         const QString patternFile = parser.value(patternFileOption);
@@ -220,6 +229,6 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     bool allWritten = true;
     double wayBefore = options.WayBefore;
     for (const QString& log : options.Logs)
-        allWritten = ConvertLog(log, options, wayBefore, out, err) && allWritten;
+        allWritten = ConvertOneLog(log, options, wayBefore, out, err) && allWritten;
     return allWritten ? ExitOk : ExitFailed;
 }

@@ -1,12 +1,16 @@
 #include "input/ConversionSettings.h"
 
+#include <algorithm>
 #include <cmath>
 
 int ReadSmoothingCount(const QString& text)
 {
     bool ok = false;
     const int count = text.toInt(&ok, 10);
-    return ok ? count : 0;
+    // An hour of smoothing is far beyond any use; more would only freeze the
+    // window for hours.
+    constexpr int kMaxSmoothingCount = 3600;
+    return ok ? std::min(count, kMaxSmoothingCount) : 0;
 }
 
 double ReadWayBefore(const QString& text)

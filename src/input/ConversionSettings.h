@@ -5,7 +5,8 @@
 // How the two numeric fields of a conversion are read, shared by the window
 // and velloa-cli so that both interpret the same text the same way.
 
-// "Smooth GPS, sec": a whole number in base 10; any other text gives 0.
+// "Smooth GPS, sec": a whole number in base 10, at most 3600; any other text
+// gives 0.
 int ReadSmoothingCount(const QString& text);
 
 // "Way before, m": a number with "." as decimal point whatever the locale,

@@ -1,5 +1,7 @@
 #include "input/DefaultPatternMatcher.h"
 
+#include "input/TextScan.h"
+
 namespace {
 
 bool IsDigit(QChar c)
@@ -131,6 +133,14 @@ QString DefaultPatternMatcher::Cap(int index, int n) const
     return m_block.mid(match.Starts[n], match.Lengths[n]);
 }
 
+QStringView DefaultPatternMatcher::CapView(int index, int n) const
+{
+    const Match& match = m_matches[static_cast<std::size_t>(index)];
+    if (!match.Found || n < 0 || n >= match.Groups)
+        return QStringView();
+    return QStringView(m_block).mid(match.Starts[n], match.Lengths[n]);
+}
+
 /*
  * One pass over the block finds all six matches:
  *  - ID, ^([0-9]*)$: "^" and "$" stand for the ends of the whole block, so it
@@ -211,44 +221,6 @@ double DefaultPatternMatcher::CapNumber(int index, int n) const
     const Match& match = m_matches[static_cast<std::size_t>(index)];
     if (!match.Found || n < 0 || n >= match.Groups)
         return 0.0;
-    const QChar* s = m_block.constData() + match.Starts[n];
-    const int length = match.Lengths[n];
-    // Digits with an optional sign and one point. When the digits form an
-    // integer below 2^53 and there are at most 22 of them after the point,
-    // integer / 10^k is one correctly rounded division of two exact doubles,
-    // the value QString::toDouble gives too. Anything longer goes to it.
-    static const double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12,
-        1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    int i = 0;
-    const bool negative = length > 0 && s[0].unicode() == '-';
-    if (negative)
-        ++i;
-    quint64 digits = 0;
-    int digitCount = 0;
-    int fractionDigits = 0;
-    bool afterPoint = false;
-    bool shapeOk = true;
-    for (; i < length; ++i) {
-        const ushort c = s[i].unicode();
-        if (c >= '0' && c <= '9') {
-            if (digits != 0 || c != '0')
-                ++digitCount;  // significant digits only
-            digits = digits * 10 + (c - '0');
-            fractionDigits += afterPoint;
-            if (digitCount > 15)
-                break;
-        } else if (c == '.' && !afterPoint) {
-            afterPoint = true;
-        } else {
-            shapeOk = false;
-            break;
-        }
-    }
-    if (i < length || !shapeOk || fractionDigits > 22)
-        return Cap(index, n).toDouble();
-    if (length - negative - afterPoint == 0)
-        return 0.0;  // "." or "-.": no number, which toDouble reads as 0
-    const double value = static_cast<double>(digits) / kPowersOfTen[fractionDigits];
-    return negative ? -value : value;
+    return DecimalTextValue(m_block.constData() + match.Starts[n], match.Lengths[n]);
 }
 

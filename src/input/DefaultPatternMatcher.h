@@ -25,6 +25,8 @@ public:
     // Capture n (0 = the whole match) of pattern `index` in the last block
     // searched; empty for no match or a group the pattern does not have.
     QString Cap(int index, int n) const;
+    // The same as a view into the block searched, valid until the next search.
+    QStringView CapView(int index, int n) const;
     // Cap(index, n).toDouble(), without making the text: the number captures
     // of the built-in patterns are all of the shape [-]?[0-9]*[.][0-9]*.
     double CapNumber(int index, int n) const;

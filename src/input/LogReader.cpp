@@ -1,12 +1,13 @@
 #include "input/LogReader.h"
 
+#include "input/BlockSplitter.h"
 #include "input/SrtParser.h"
 #include "input/UserMessage.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patterns)
+LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patterns, const QString& formatId)
 {
     LogReadResult result;
     if (!QFile::exists(fileName)) {
@@ -20,34 +21,43 @@ LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patter
         return result;
     }
 
-    QByteArray bytes;
-    {
-        QFile file(fileName);
-        // No text mode: CR LF must reach the block splitter unchanged.
-        if (!file.open(QIODevice::ReadOnly)) {
-            result.Status = ReadStatus::NotOpened;
-            return result;
-        }
-        if (file.size() > kMaxLogBytes) {
-            result.Status = ReadStatus::TooLarge;
-            return result;
-        }
-        bytes = file.readAll();
-        // A read that fails after a successful open would otherwise hand back
-        // a silently shortened flight.
-        const bool readFailed = file.error() != QFileDevice::NoError;
-        file.close();
-        if (readFailed) {
-            result.Status = ReadStatus::NotOpened;
-            return result;
-        }
-    }
-
-    if (bytes.isEmpty()) {
-        result.Status = ReadStatus::Empty;
+    QFile file(fileName);
+    // No text mode: CR LF must reach the block splitter unchanged.
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.Status = ReadStatus::NotOpened;
         return result;
     }
-    result.Records = ParseSrtText(bytes, patterns);
+    if (file.size() > kMaxLogBytes) {
+        result.Status = ReadStatus::TooLarge;
+        return result;
+    }
+    // Read piece by piece: only the block being read is held as text. The
+    // records are reserved for the most blocks the file can hold (pages
+    // never touched cost no memory).
+    constexpr qint64 kSmallestBlockBytes = 48;
+    LogParser parser(patterns, formatId, static_cast<std::size_t>(file.size() / kSmallestBlockBytes + 1));
+    BlockSplitter splitter([&](const QString& block) {
+        parser.Add(block);
+        return true;
+    });
+    constexpr qint64 kPieceBytes = 1 << 20;
+    QByteArray piece(static_cast<int>(kPieceBytes), Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = file.read(piece.data(), kPieceBytes);
+        // A read that fails after a successful open would otherwise hand back
+        // a silently shortened flight.
+        if (got < 0) {
+            result.Status = ReadStatus::NotOpened;
+            return result;
+        }
+        if (!splitter.Feed(piece.constData(), static_cast<int>(got), got == 0))
+            break;
+    }
+    result.Log = parser.Finish();
+    // A file without a single position (an empty file, a photo, a drone that
+    // logs no GPS, a layout the patterns do not fit) is not a flight.
+    if (!result.Log.HasAnyPosition())
+        result.Status = ReadStatus::NoPositions;
     return result;
 }
 
@@ -70,8 +80,12 @@ UserMessage ReadOutcomeMessage(ReadStatus status)
         message.Title = QStringLiteral("Info");
         message.Text = QStringLiteral("File too large.");
         break;
+    case ReadStatus::NoPositions:
+        message.Icon = UserMessage::Kind::Warning;
+        message.Title = QStringLiteral("Info");
+        message.Text = QStringLiteral("No GPS positions found.");
+        break;
     case ReadStatus::Ok:
-    case ReadStatus::Empty:
         break;
     }
     return message;

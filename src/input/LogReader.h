@@ -1,6 +1,7 @@
 #pragma once
 
 #include "input/FlightRecord.h"
+#include "input/LogFamily.h"
 #include "input/InputPatterns.h"
 #include "input/UserMessage.h"
 
@@ -10,8 +11,8 @@ enum class ReadStatus {
     Ok,         // Records holds the parsed list (possibly empty)
     Missing,    // the file does not exist
     NotOpened,  // it exists but cannot be opened for reading (permission, directory)
-    Empty,      // it holds no byte at all
     TooLarge,   // it is larger than kMaxLogBytes
+    NoPositions,  // no block gives a position (also an empty file); Log holds what was read
 };
 
 // The largest log that is read: 1 GiB, some 6 million blocks, days of a log
@@ -23,15 +24,15 @@ constexpr qint64 kMaxLogBytes = qint64(1) << 30;
 
 struct LogReadResult {
     ReadStatus Status = ReadStatus::Ok;
-    FlightRecordList Records;
+    FlightLog Log;
 };
 
-// Reads a whole flight log and parses it with ParseSrtText. Never shows
-// anything: the caller turns a failure into a message.
-LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patterns);
+// Reads a whole flight log and parses it with ParseLog (`formatId` as there).
+// Never shows anything: the caller turns a failure into a message.
+LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patterns, const QString& formatId);
 
 // What the user is told about a failed read: a warning titled "Info" with
-// "File not exists." (Missing), "File not opened." (NotOpened) or "File too
-// large." (TooLarge); nothing for Ok and for Empty (an empty file is not
-// reported).
+// "File not exists." (Missing), "File not opened." (NotOpened), "File too
+// large." (TooLarge) or "No GPS positions found." (NoPositions); nothing for
+// Ok.
 UserMessage ReadOutcomeMessage(ReadStatus status);

@@ -1,7 +1,11 @@
 #include "input/SrtParser.h"
 
+#include "input/BlockSplitter.h"
+#include "input/TextScan.h"
+
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -55,6 +59,14 @@ QString CompiledPatterns::Cap(int index, int n) const
     return m_expressions[static_cast<std::size_t>(index)].cap(n);
 }
 
+QStringView CompiledPatterns::CapView(int index, int n)
+{
+    if (m_builtIn[static_cast<std::size_t>(index)])
+        return m_matcher.CapView(index, n);
+    m_capture = m_expressions[static_cast<std::size_t>(index)].cap(n);
+    return m_capture;
+}
+
 double CompiledPatterns::CapNumber(int index, int n) const
 {
     if (m_builtIn[static_cast<std::size_t>(index)])
@@ -77,32 +89,57 @@ MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, Compil
     }
 
     if (patterns.Search(InputPatterns::SrtTime, block)) {
-        record.SrtTime = patterns.Cap(InputPatterns::SrtTime, 1);
+        // Held as text only when it is not the usual spelling of its times.
+        const QStringView text = patterns.CapView(InputPatterns::SrtTime, 1);
+        char spelling[32];
+        if (ScanCue(text, record.CueStartMs, record.CueEndMs)
+            && SpelledAs(text, spelling, FormatCue(record.CueStartMs, record.CueEndMs, spelling)))
+            record.Spelled |= FlightRecord::SrtTimeIsCue;
+        else
+            record.SrtTime = text.toString();
         matched |= bit(InputPatterns::SrtTime);
     } else {
         record.SrtTime = QStringLiteral("not found");
     }
 
-    // The log writes longitude first, latitude second.
+    // The log writes longitude first, latitude second. A point of exactly
+    // 0, 0 is what the drone writes before it has a fix: no value.
     if (patterns.Search(InputPatterns::Home, block)) {
-        record.HomeLon = patterns.CapNumber(InputPatterns::Home, 1);
-        record.HomeLat = patterns.CapNumber(InputPatterns::Home, 2);
-        matched |= bit(InputPatterns::Home);
+        const double lon = patterns.CapNumber(InputPatterns::Home, 1);
+        const double lat = patterns.CapNumber(InputPatterns::Home, 2);
+        if (!(lat == 0.0 && lon == 0.0)) {
+            record.HomeLon = lon;
+            record.HomeLat = lat;
+            record.Has |= FlightRecord::HasHome;
+            matched |= bit(InputPatterns::Home);
+        }
     }
 
     if (patterns.Search(InputPatterns::GPS, block)) {
-        record.Lon = patterns.CapNumber(InputPatterns::GPS, 1);
-        record.Lat = patterns.CapNumber(InputPatterns::GPS, 2);
-        matched |= bit(InputPatterns::GPS);
+        const double lon = patterns.CapNumber(InputPatterns::GPS, 1);
+        const double lat = patterns.CapNumber(InputPatterns::GPS, 2);
+        if (!(lat == 0.0 && lon == 0.0)) {
+            record.Lon = lon;
+            record.Lat = lat;
+            record.Has |= FlightRecord::HasPosition;
+            matched |= bit(InputPatterns::GPS);
+        }
     }
 
     if (patterns.Search(InputPatterns::Barometer, block)) {
-        record.Barometer = patterns.CapNumber(InputPatterns::Barometer, 1);
+        record.HeightM = patterns.CapNumber(InputPatterns::Barometer, 1);
+        record.Has |= FlightRecord::HasHeight;
         matched |= bit(InputPatterns::Barometer);
     }
 
     if (patterns.Search(InputPatterns::FlyTime, block)) {
-        record.FlyTime = patterns.Cap(InputPatterns::FlyTime, 1);
+        const QStringView text = patterns.CapView(InputPatterns::FlyTime, 1);
+        char spelling[32];
+        if (ScanDateTime(text, QLatin1Char('.'), record.LocalTimeMs)
+            && SpelledAs(text, spelling, FormatLocalTime(record.LocalTimeMs, spelling)))
+            record.Spelled |= FlightRecord::FlyTimeIsLocalTime;
+        else
+            record.FlyTime = text.toString();
         matched |= bit(InputPatterns::FlyTime);
     }
 
@@ -115,162 +152,23 @@ MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, const 
     return ParseSrtBlock(block, record, compiled);
 }
 
-namespace {
-
-// The bytes of a log that hold text: after a leading UTF-8 byte-order mark,
-// up to the first NUL (recordings cut short are often padded with NULs).
-struct TextBytes {
-    const char* data = nullptr;
-    int begin = 0;
-    int end = 0;
-    bool hasCr = true;  // false: LF line ends only, no CR to look for
-};
-
-TextBytes TextRange(const QByteArray& bytes)
-{
-    TextBytes t;
-    t.data = bytes.constData();
-    const int size = bytes.size();
-    const void* nul = size > 0 ? std::memchr(t.data, '\0', static_cast<std::size_t>(size)) : nullptr;
-    t.end = nul ? static_cast<int>(static_cast<const char*>(nul) - t.data) : size;
-    if (t.end >= 3 && std::memcmp(t.data, "\xEF\xBB\xBF", 3) == 0)
-        t.begin = 3;
-    t.hasCr = std::memchr(t.data, '\r', static_cast<std::size_t>(t.end)) != nullptr;
-    return t;
-}
-
-// Calls f(first, last) with the byte range of every block, in file order: a
-// block is a maximal run of non-empty lines, from the first byte of its
-// first line to the last byte of its last line, so that the line ends inside
-// it stay as they stood. Lines end at CR LF, LF or a lone CR. CR and LF are
-// single bytes that never occur inside a UTF-8 sequence, so cutting the bytes
-// here cuts the decoded text at the same places.
-// The position of the first CR or LF in [from, end), or end. memchr is
-// vectorised; the CR search only covers the line up to its LF.
-int LineEnd(const char* d, int from, int end, bool hasCr)
-{
-    const void* lf = std::memchr(d + from, '\n', static_cast<std::size_t>(end - from));
-    const int lineEnd = lf ? static_cast<int>(static_cast<const char*>(lf) - d) : end;
-    if (!hasCr)
-        return lineEnd;
-    const void* cr = std::memchr(d + from, '\r', static_cast<std::size_t>(lineEnd - from));
-    return cr ? static_cast<int>(static_cast<const char*>(cr) - d) : lineEnd;
-}
-
-template <typename F>
-void ForEachBlock(const TextBytes& t, F&& f)
-{
-    const char* const d = t.data;
-    bool inBlock = false;
-    int blockBegin = 0;
-    int blockEnd = 0;
-    int p = t.begin;
-    while (p < t.end) {
-        const int q = LineEnd(d, p, t.end, t.hasCr);
-        if (q > p) {
-            if (!inBlock) {
-                blockBegin = p;
-                inBlock = true;
-            }
-            blockEnd = q;
-        } else if (inBlock) {
-            f(blockBegin, blockEnd);
-            inBlock = false;
-        }
-        if (q == t.end)
-            break;
-        p = q + ((d[q] == '\r' && q + 1 < t.end && d[q + 1] == '\n') ? 2 : 1);
-    }
-    if (inBlock)
-        f(blockBegin, blockEnd);
-}
-
-// Decodes the block [first, last) exactly as QString::fromUtf8 decodes it as
-// part of the whole text, without ever holding the whole text decoded. A
-// block starts right after a line end (ASCII), where the decoder holds no
-// pending sequence, so decoding piece by piece gives the same characters,
-// with one exception: fromUtf8 drops a byte-order mark at the start of what
-// it is given, while inside the text the mark is an ordinary character
-// (U+FEFF). Marks at the start of a block are therefore decoded by hand.
-QString DecodeBlock(const TextBytes& t, int first, int last)
-{
-    int marks = 0;
-    while (last - first >= 3 && std::memcmp(t.data + first, "\xEF\xBB\xBF", 3) == 0) {
-        ++marks;
-        first += 3;
-    }
-    QString text = QString::fromUtf8(t.data + first, last - first);
-    if (marks > 0)
-        text.prepend(QString(marks, QChar(0xFEFF)));
-    return text;
-}
-
-// A record whose pattern `index` did not match takes the values `copy` moves
-// from the nearest earlier record where it matched, else the nearest later
-// one; with no match anywhere nothing changes.
-template <typename Copy>
-void FillUnmatched(FlightRecordList& records, const std::vector<std::uint8_t>& matched,
-                   InputPatterns::Index index, Copy copy)
-{
-    const std::uint8_t bit = static_cast<std::uint8_t>(1u << index);
-    const std::size_t n = records.size();
-    std::size_t source = 0;
-    while (source < n && !(matched[source] & bit))
-        ++source;
-    if (source == n)
-        return;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (matched[i] & bit)
-            source = i;
-        else
-            copy(records[source], records[i]);
-    }
-}
-
-}  // namespace
 
 QStringList SplitSrtBlocks(const QByteArray& bytes)
 {
-    const TextBytes t = TextRange(bytes);
     QStringList blocks;
-    ForEachBlock(t, [&](int first, int last) { blocks.append(DecodeBlock(t, first, last)); });
+    ForEachSrtBlock(bytes, [&](const QString& block) {
+        blocks.append(block);
+        return true;
+    });
     return blocks;
 }
 
 FlightRecordList ParseSrtText(const QByteArray& bytes, const InputPatterns& patterns)
 {
-    const TextBytes t = TextRange(bytes);
+    return ParseLog(bytes, patterns, PatternsFormatId()).Records;
+}
 
-    // Counting first lets the list be allocated once at its final size, which
-    // matters for logs of a million blocks.
-    std::size_t count = 0;
-    ForEachBlock(t, [&](int, int) { ++count; });
-
-    FlightRecordList records;
-    records.reserve(count);
-    // One byte per record is enough for the six match bits.
-    static_assert(InputPatterns::Count <= 8, "match bits must fit a byte");
-    std::vector<std::uint8_t> matched;
-    matched.reserve(count);
-
-    CompiledPatterns compiled(patterns);
-    ForEachBlock(t, [&](int first, int last) {
-        records.emplace_back();
-        const QString block = DecodeBlock(t, first, last);
-        matched.push_back(static_cast<std::uint8_t>(ParseSrtBlock(block, records.back(), compiled)));
-    });
-
-    // A block without a value (typically the truncated last block of a
-    // recording cut short) must not put the drone at 0, 0.
-    FillUnmatched(records, matched, InputPatterns::Home, [](const FlightRecord& from, FlightRecord& to) {
-        to.HomeLat = from.HomeLat;
-        to.HomeLon = from.HomeLon;
-    });
-    FillUnmatched(records, matched, InputPatterns::GPS, [](const FlightRecord& from, FlightRecord& to) {
-        to.Lat = from.Lat;
-        to.Lon = from.Lon;
-    });
-    FillUnmatched(records, matched, InputPatterns::Barometer,
-                  [](const FlightRecord& from, FlightRecord& to) { to.Barometer = from.Barometer; });
-    return records;
+void ForEachSrtBlock(const QByteArray& bytes, const std::function<bool(const QString&)>& f)
+{
+    BlockSplitter(f).Feed(bytes.constData(), bytes.size(), true);
 }

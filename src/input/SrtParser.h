@@ -3,12 +3,14 @@
 #include "input/DefaultPatternMatcher.h"
 #include "input/FlightRecord.h"
 #include "input/InputPatterns.h"
+#include "input/LogFamily.h"
 
 #include <QByteArray>
 #include <QRegExp>
 #include <QStringList>
 
 #include <array>
+#include <functional>
 
 // Which of the patterns matched in one block: bit (1 << InputPatterns::Index).
 using MatchedPatterns = unsigned;
@@ -26,6 +28,8 @@ public:
     // n is available through cap(index, n) until the next search.
     bool Search(int index, const QString& block);
     QString Cap(int index, int n) const;
+    // The same as a view, valid until the next search or CapView.
+    QStringView CapView(int index, int n);
     // Cap(index, n).toDouble(), faster for the built-in patterns.
     double CapNumber(int index, int n) const;
 
@@ -33,13 +37,16 @@ private:
     std::array<QRegExp, InputPatterns::Count> m_expressions;
     std::array<bool, InputPatterns::Count> m_builtIn{};
     DefaultPatternMatcher m_matcher;  // scans a block once for every built-in pattern
+    QString m_capture;                // what CapView of a QRegExp capture shows
 };
 
 // Fills `record` from one block text. Id becomes capture 1 of ID or empty,
-// SrtTime capture 1 of SrtTime or "not found"; Home (lon, lat), GPS (lon,
-// lat), Barometer and FlyTime are set only on a match and otherwise keep
-// what the record held. Numbers are read with QString::toDouble (C locale,
-// anything else gives 0). Returns which patterns matched.
+// SrtTime capture 1 of SrtTime or "not found" (its cue times are read from
+// that text); Home (lon, lat), GPS (lon, lat), Barometer (the height above
+// take-off) and FlyTime (with its date-time) are set only on a match, and a
+// Home or GPS of exactly 0, 0 counts as no match (it is what the drone writes
+// before it has a fix). Numbers are read as QString::toDouble reads them (C
+// locale, anything else gives 0). Returns which patterns matched.
 MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, CompiledPatterns& patterns);
 MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, const InputPatterns& patterns);
 
@@ -50,8 +57,10 @@ MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, const 
 // last block needs no empty line or line end after it.
 QStringList SplitSrtBlocks(const QByteArray& bytes);
 
-// One record per block, in file order, never failing. After all blocks are
-// parsed, a record whose Home, GPS or Barometer pattern did not match takes
-// that value from the nearest earlier record where it matched, else from the
-// nearest later one; when none matched the value stays 0.
+// One record per block, in file order, read with the six patterns (no
+// layout recognition, no gap filling), never failing.
 FlightRecordList ParseSrtText(const QByteArray& bytes, const InputPatterns& patterns);
+
+// Calls f with every block text of SplitSrtBlocks, in file order, without
+// holding them all, until f returns false.
+void ForEachSrtBlock(const QByteArray& bytes, const std::function<bool(const QString&)>& f);

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -38,7 +39,12 @@ void AppendPoint(QByteArray& out, double latDeg, double lonDeg, const double* he
     out += "<rtept lat=\"";
     AppendFixed(out, latDeg, 5);
     out += "\" lon=\"";
+    // GPX longitudes lie in [-180, 180): the antimeridian is written as
+    // -180, which is the same meridian.
+    const int lonStart = out.size();
     AppendFixed(out, lonDeg, 5);
+    if (out.size() - lonStart == 9 && std::memcmp(out.constData() + lonStart, "180.00000", 9) == 0)
+        out.insert(lonStart, '-');
     out += "\">\r\n";
     if (heightMetres) {
         out += "<ele>";
@@ -97,7 +103,38 @@ bool WriteGpxFooter(QIODevice* device)
     return WriteAll(device, FooterBytes());
 }
 
-bool WriteGpxRoute(const FlightRecordList& records, QIODevice* device, int step)
+std::vector<size_t> RouteSamples(const Flight& flight, int step)
+{
+    std::vector<size_t> samples;
+    const FlightRecordList& records = flight.Log.Records;
+    if (step < 1)
+        return samples;
+    const bool perFrame = flight.Log.Family && flight.Log.Family->PerFrame;
+    if (!perFrame) {
+        for (size_t i = 0; i < records.size(); i += static_cast<size_t>(step))
+            samples.push_back(i);
+        return samples;
+    }
+    // Per-frame logs: the first record, then the first one whose cue starts
+    // at or after each further `step` seconds (records without a cue are
+    // passed over).
+    const qint64 stepMs = qint64(step) * 1000;
+    qint64 next = kNoTime;
+    for (size_t i = 0; i < records.size(); ++i) {
+        const qint64 cue = records[i].CueStartMs;
+        if (next == kNoTime) {
+            samples.push_back(i);
+            next = cue == kNoTime ? kNoTime : cue + stepMs;
+        } else if (cue != kNoTime && cue >= next) {
+            samples.push_back(i);
+            while (next <= cue)
+                next += stepMs;
+        }
+    }
+    return samples;
+}
+
+bool WriteGpxRoute(const Flight& flight, QIODevice* device, int step)
 {
     // A step below 1 would sample the first record forever.
     if (step < 1)
@@ -107,33 +144,31 @@ bool WriteGpxRoute(const FlightRecordList& records, QIODevice* device, int step)
     // those of one write per piece, and a failed chunk ends the document just
     // as a failed piece would (nothing after it is written).
     QByteArray buffer = HeaderBytes();
-    if (records.empty())
-        return WriteAll(device, buffer + FooterBytes());
-
-    const size_t stride = static_cast<size_t>(step);
+    const Track& points = flight.Points;
+    const std::vector<size_t> samples = RouteSamples(flight, step);
 
     // Elevations are written as soon as one sampled height is not 0 (a NaN
     // counts as not 0). HeightOffset lifts a route that dips below the home
     // level so that the lowest elevation lies within (-1, 0].
     bool heightsPresent = false;
     int heightOffset = 0;
-    for (size_t i = 0; i < records.size(); i += stride) {
-        const double barometer = records[i].Barometer;
-        if (!(barometer == 0.0))
+    for (const size_t i : samples) {
+        const double height = points[i].HeightM;
+        if (!(height == 0.0))
             heightsPresent = true;
-        if (static_cast<double>(heightOffset) > barometer)
-            heightOffset = TruncateToInt(barometer);
+        if (static_cast<double>(heightOffset) > height)
+            heightOffset = TruncateToInt(height);
     }
 
-    for (size_t i = 0; i < records.size(); i += stride) {
-        const FlightRecord& record = records[i];
+    for (size_t k = 0; k < samples.size(); ++k) {
+        const TrackPoint& point = points[samples[k]];
         // The position is unchanged since the previous sampled record (and
         // so since the last written point). NaN never equals anything, so a
         // NaN position is always written.
-        if (i > 0 && record.Lat == records[i - stride].Lat && record.Lon == records[i - stride].Lon)
+        if (k > 0 && point.FixLat == points[samples[k - 1]].FixLat && point.FixLon == points[samples[k - 1]].FixLon)
             continue;
-        const double height = record.Barometer - static_cast<double>(heightOffset);
-        AppendPoint(buffer, record.Lat, record.Lon, heightsPresent ? &height : nullptr);
+        const double height = point.HeightM - static_cast<double>(heightOffset);
+        AppendPoint(buffer, point.FixLat, point.FixLon, heightsPresent ? &height : nullptr);
         if (buffer.size() >= kFlushBytes) {
             if (!WriteAll(device, buffer))
                 return false;

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "input/FlightRecord.h"
+#include "track/TrackPasses.h"
+
+#include <vector>
 
 class QIODevice;
 
@@ -16,10 +18,16 @@ bool WriteGpxPoint(double latDeg, double lonDeg, QIODevice* device);
 bool WriteGpxPointWithHeight(double latDeg, double lonDeg, double heightMetres, QIODevice* device);
 bool WriteGpxFooter(QIODevice* device);
 
-// A GPX 1.1 document with one route of the records at 0, step, 2 step, ...
-// A sampled record is skipped when its position equals the previous sampled
-// one. When any sampled Barometer is not 0 every point gets an elevation of
-// Barometer - HeightOffset, HeightOffset being the lowest sampled Barometer
-// truncated toward zero when it is negative, else 0. Returns false at the
-// first failed piece (nothing after it is written). `step` must be >= 1.
-bool WriteGpxRoute(const FlightRecordList& records, QIODevice* device, int step);
+// The records the route is made of: 0, step, 2 step, ... for logs of one
+// block per second; for per-frame logs the first record and then the first
+// at or after every further `step` seconds of cue time.
+std::vector<size_t> RouteSamples(const Flight& flight, int step);
+
+// A GPX 1.1 document with one route of the sampled points' positions as read
+// (gaps filled, not smoothed). A sampled point is skipped when its position
+// equals the previous sampled one. When any sampled height above take-off is
+// not 0 every point gets an elevation of HeightM - HeightOffset,
+// HeightOffset being the lowest sampled height truncated toward zero when it
+// is negative, else 0. Returns false at the first failed piece (nothing
+// after it is written). `step` must be >= 1.
+bool WriteGpxRoute(const Flight& flight, QIODevice* device, int step);

@@ -1,7 +1,5 @@
 #include "output/OutputFiles.h"
 
-#include "output/GpxWriter.h"
-#include "output/SrtWriter.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -37,8 +35,8 @@ OutputNames DeriveOutputNames(const QString& inputName)
     names.Base = inputName;
     if (names.Base.endsWith(kInputSuffix, Qt::CaseInsensitive))
         names.Base.chop(kInputSuffix.size());
-    names.Srt = names.Base + QStringLiteral(".sorned.srt");
-    names.Gpx = names.Base + QStringLiteral(".gpx");
+    names.Srt = names.Base + QLatin1String(SubtitleOutput().Suffix);
+    names.Gpx = names.Base + QLatin1String(RouteOutput().Suffix);
     return names;
 }
 
@@ -61,18 +59,11 @@ WriteStatus CheckOutputName(const QString& outputName, const QString& inputName)
     return WriteStatus::Written;
 }
 
-WriteStatus SaveSrtFile(const FlightRecordList& records, const QString& pattern, const QString& outputName)
+WriteStatus SaveOutput(const OutputKind& kind, const Flight& flight, const QString& pattern, const QString& outputName)
 {
-    if (records.empty())
+    if (flight.Log.Records.empty())
         return WriteStatus::NothingToWrite;
-    return SaveAtomically(outputName, [&](QIODevice* device) { return WriteSrtBlocks(records, pattern, device); });
-}
-
-WriteStatus SaveGpxFile(const FlightRecordList& records, const QString& outputName)
-{
-    if (records.empty())
-        return WriteStatus::NothingToWrite;
-    return SaveAtomically(outputName, [&](QIODevice* device) { return WriteGpxRoute(records, device, GpxRecordStep); });
+    return SaveAtomically(outputName, [&](QIODevice* device) { return kind.Write(flight, pattern, device); });
 }
 
 UserMessage WriteOutcomeMessage(WriteStatus status, const QString& outputName)

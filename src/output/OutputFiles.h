@@ -1,12 +1,12 @@
 #pragma once
 
-#include "input/FlightRecord.h"
+#include "output/Outputs.h"
 #include "input/UserMessage.h"
 
 #include <QString>
 
 // The output names derived from an input name: one ".SRT" suffix (any case)
-// is cut off, then ".sorned.srt" and ".gpx" are appended.
+// is cut off, then each output's suffix is appended.
 struct OutputNames {
     QString Base;  // the input name without its suffix
     QString Srt;
@@ -31,13 +31,11 @@ WriteStatus CheckOutputName(const QString& outputName, const QString& inputName)
 // relative parts and symbolic links).
 bool NamesSameFile(const QString& a, const QString& b);
 
-// Write the computed subtitle file or the GPX route (every GpxRecordStep-th
-// record) to `outputName`. The file is written to a temporary file beside it
-// and renamed over it only when complete, so on any failure an existing file
-// is left as it was and no partial file remains. An empty list writes
-// nothing (NothingToWrite).
-WriteStatus SaveSrtFile(const FlightRecordList& records, const QString& pattern, const QString& outputName);
-WriteStatus SaveGpxFile(const FlightRecordList& records, const QString& outputName);
+// Writes one output of the flight to `outputName`. The file is written to a
+// temporary file beside it and renamed over it only when complete, so on
+// any failure an existing file is left as it was and no partial file
+// remains. A flight without records writes nothing (NothingToWrite).
+WriteStatus SaveOutput(const OutputKind& kind, const Flight& flight, const QString& pattern, const QString& outputName);
 
 // What the user is told about a write: "OK"/"<name> has been writed!",
 // "Info"/"File not opened for writing.", "Fail"/"<name> - something wrong

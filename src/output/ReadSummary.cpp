@@ -7,16 +7,25 @@ QString SummaryNumber(double value)
 }
 } // namespace
 
-QString BuildReadSummary(const FlightRecordList& records)
+QString BuildReadSummary(const Flight& flight)
 {
     const QString lineEnd = QStringLiteral("\r\n");
+    const FlightRecordList& records = flight.Log.Records;
     QString summary = QStringLiteral("Parsed ") + QString::number(records.size()) + QStringLiteral(" records") + lineEnd + lineEnd;
     if (records.empty())
         return summary;
     // Latitude first here, unlike the {GPS} placeholder of the subtitles.
-    const FlightRecord& first = records.front();
+    const TrackPoint& first = flight.Points.front();
     summary += QStringLiteral("First: GPS: ") + SummaryNumber(first.Lat) + QStringLiteral(", ") + SummaryNumber(first.Lon)
-        + QStringLiteral(" SrtTime: ") + first.SrtTime + lineEnd;
-    summary += QStringLiteral("Way: ") + SummaryNumber(records.back().Way) + lineEnd;
+        + QStringLiteral(" SrtTime: ") + records.front().SrtTimeText() + lineEnd;
+    summary += QStringLiteral("Way: ") + SummaryNumber(flight.Points.back().WayM) + lineEnd;
+    const LogFamily* family = flight.Log.Family;
+    if (family && family != &LogFamilies().front()) {
+        const int rate = flight.Log.BlocksPerSecond;
+        summary += QStringLiteral("Log format: ") + QLatin1String(family->Layout);
+        if (rate > 0)
+            summary += QStringLiteral(", %1 %2 per second").arg(rate).arg(rate == 1 ? QStringLiteral("block") : QStringLiteral("blocks"));
+        summary += lineEnd;
+    }
     return summary;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
-#include "input/FlightRecord.h"
+#include "track/TrackPasses.h"
 
 #include <QString>
 
 // The text of the "Read information" box: "Parsed <n> records\r\n\r\n", then
-// for a non-empty list "First: GPS: <lat>, <lon> SrtTime: <time>\r\nWay:
-// <way of the last record>\r\n", numbers in 'g' format with 6 digits.
-QString BuildReadSummary(const FlightRecordList& records);
+// for a non-empty flight "First: GPS: <lat>, <lon> SrtTime: <time>\r\nWay:
+// <way of the last point>\r\n", numbers in 'g' format with 6 digits; for a
+// layout other than family A a last line "Log format: <layout>, <n> blocks
+// per second\r\n".
+QString BuildReadSummary(const Flight& flight);

@@ -1,7 +1,7 @@
 #include "output/SrtWriter.h"
 
+#include "input/TextScan.h"
 #include "output/FixedNumber.h"
-#include "track/GreatCircle.h"
 
 #include <QIODevice>
 
@@ -37,34 +37,32 @@ void AppendLonLat(QByteArray& out, double lonDeg, double latDeg)
 // Appends the text of a value placeholder (every one but {SrtTime} and
 // {FlyTime}): plain ASCII, formatted as QString::number writes the numbers
 // (format 'f'), so the file reads the same on every locale.
-void AppendNumberSlot(QByteArray& out, int slot, const FlightRecord& record, int index)
+void AppendNumberSlot(QByteArray& out, int slot, const TrackPoint& point, int index)
 {
     switch (slot) {
     case SlotId: out += QByteArray::number(index + 1); break;
-    case SlotGps: AppendLonLat(out, record.Lon, record.Lat); break;
-    case SlotHome: AppendLonLat(out, record.HomeLon, record.HomeLat); break;
-    case SlotBarometer: AppendFixed(out, record.Barometer, 1); break;
-    case SlotDistance:
-        AppendFixed(out, GreatCircleDistance(record.HomeLat, record.HomeLon, record.Lat, record.Lon), 1);
-        break;
-    case SlotSpeedMs: AppendFixed(out, record.Speed, 2); break;
+    case SlotGps: AppendLonLat(out, point.Lon, point.Lat); break;
+    case SlotHome: AppendLonLat(out, point.HomeLon, point.HomeLat); break;
+    case SlotBarometer: AppendFixed(out, point.HeightM, 1); break;
+    case SlotDistance: AppendFixed(out, point.DistanceHomeM, 1); break;
+    case SlotSpeedMs: AppendFixed(out, point.SpeedMs, 2); break;
     // Metres per second to kilometres per hour, in exactly this order of
     // operations so the rounding of the last digit never varies.
-    case SlotSpeedKmh: AppendFixed(out, (record.Speed * 0.001) * 3600, 1); break;
-    case SlotWay: AppendFixed(out, record.Way, 1); break;
+    case SlotSpeedKmh: AppendFixed(out, (point.SpeedMs * 0.001) * 3600, 1); break;
+    case SlotWay: AppendFixed(out, point.WayM, 1); break;
     default: break;
     }
 }
 
 // The text that replaces placeholder `slot` for one record.
-QString SlotText(int slot, const FlightRecord& record, int index)
+QString SlotText(int slot, const FlightRecord& record, const TrackPoint& point, int index)
 {
     if (slot == SlotSrtTime)
-        return record.SrtTime;
+        return record.SrtTimeText();
     if (slot == SlotFlyTime)
-        return record.FlyTime;
+        return record.FlyTimeText();
     QByteArray bytes;
-    AppendNumberSlot(bytes, slot, record, index);
+    AppendNumberSlot(bytes, slot, point, index);
     return QString::fromLatin1(bytes);
 }
 
@@ -82,6 +80,14 @@ void AppendUtf8(QByteArray& out, const QString& text)
     char* bytes = out.data() + start;
     for (const QChar c : text)
         *bytes++ = static_cast<char>(c.unicode());
+}
+
+// Appends the spelling a Format function writes for the record's times.
+template <typename Format, typename... Times>
+void AppendSpelling(QByteArray& out, Format format, Times... times)
+{
+    char text[32];
+    out.append(text, format(times..., text));
 }
 
 bool IsAsciiLetter(QChar c)
@@ -182,20 +188,28 @@ public:
     // replacements, so AppendRecord gives the exact expansion.
     bool Fits(const FlightRecord& record) const
     {
-        return !m_literalsSplit && TextFits(SlotSrtTime, record.SrtTime) && TextFits(SlotFlyTime, record.FlyTime);
+        // The usual spellings of the times hold digits and no braces.
+        return !m_literalsSplit && ((record.Spelled & FlightRecord::SrtTimeIsCue) || TextFits(SlotSrtTime, record.SrtTime))
+            && ((record.Spelled & FlightRecord::FlyTimeIsLocalTime) || TextFits(SlotFlyTime, record.FlyTime));
     }
 
-    void AppendRecord(const FlightRecord& record, int index, QByteArray& out) const
+    void AppendRecord(const FlightRecord& record, const TrackPoint& point, int index, QByteArray& out) const
     {
         for (const Piece& piece : m_pieces) {
             if (piece.Slot < 0) {
                 out.append(piece.Bytes);
             } else if (piece.Slot == SlotSrtTime) {
-                AppendUtf8(out, record.SrtTime);
+                if (record.Spelled & FlightRecord::SrtTimeIsCue)
+                    AppendSpelling(out, FormatCue, record.CueStartMs, record.CueEndMs);
+                else
+                    AppendUtf8(out, record.SrtTime);
             } else if (piece.Slot == SlotFlyTime) {
-                AppendUtf8(out, record.FlyTime);
+                if (record.Spelled & FlightRecord::FlyTimeIsLocalTime)
+                    AppendSpelling(out, FormatLocalTime, record.LocalTimeMs);
+                else
+                    AppendUtf8(out, record.FlyTime);
             } else {
-                AppendNumberSlot(out, piece.Slot, record, index);
+                AppendNumberSlot(out, piece.Slot, point, index);
             }
         }
     }
@@ -237,17 +251,17 @@ private:
 // Appends the expansion of every record to `out`; calls `flush` whenever
 // `out` has grown past `flushBytes`. Stops early when flush returns false.
 template <typename Flush>
-bool RenderInto(const FlightRecordList& records, const QString& pattern, QByteArray& out,
-                int flushBytes, Flush flush)
+bool RenderInto(const Flight& flight, const QString& pattern, QByteArray& out, int flushBytes, Flush flush)
 {
     const SrtTemplate compiled(pattern);
-    int index = 0;
-    for (const FlightRecord& record : records) {
+    const FlightRecordList& records = flight.Log.Records;
+    for (int index = 0; index < static_cast<int>(records.size()); ++index) {
+        const FlightRecord& record = records[static_cast<size_t>(index)];
+        const TrackPoint& point = flight.Points[static_cast<size_t>(index)];
         if (compiled.Fits(record))
-            compiled.AppendRecord(record, index, out);
+            compiled.AppendRecord(record, point, index, out);
         else
-            out.append(ExpandSrtBlock(record, index, pattern).toUtf8());
-        ++index;
+            out.append(ExpandSrtBlock(record, point, index, pattern).toUtf8());
         if (out.size() >= flushBytes && !flush(out))
             return false;
     }
@@ -276,7 +290,7 @@ QString DefaultOutputPattern()
         "\r\n");
 }
 
-QString ExpandSrtBlock(const FlightRecord& record, int index, const QString& pattern)
+QString ExpandSrtBlock(const FlightRecord& record, const TrackPoint& point, int index, const QString& pattern)
 {
     QString text = pattern;
     for (int slot = 0; slot < SlotCount; ++slot) {
@@ -284,20 +298,20 @@ QString ExpandSrtBlock(const FlightRecord& record, int index, const QString& pat
         // Only compute a value (the distance costs trigonometry) when its
         // placeholder is there.
         if (text.contains(name))
-            text.replace(name, SlotText(slot, record, index));
+            text.replace(name, SlotText(slot, record, point, index));
     }
     return text;
 }
 
-QByteArray RenderSrtBlocks(const FlightRecordList& records, const QString& pattern)
+QByteArray RenderSrtBlocks(const Flight& flight, const QString& pattern)
 {
     QByteArray out;
-    RenderInto(records, pattern, out, std::numeric_limits<int>::max(),
+    RenderInto(flight, pattern, out, std::numeric_limits<int>::max(),
                [](QByteArray&) { return true; });
     return out;
 }
 
-bool WriteSrtBlocks(const FlightRecordList& records, const QString& pattern, QIODevice* device)
+bool WriteSrtBlocks(const Flight& flight, const QString& pattern, QIODevice* device)
 {
     QByteArray buffer;
     buffer.reserve(kFlushBytes + 4096);
@@ -306,7 +320,7 @@ bool WriteSrtBlocks(const FlightRecordList& records, const QString& pattern, QIO
         bytes.resize(0);  // keeps the reserved capacity
         return ok;
     };
-    if (!RenderInto(records, pattern, buffer, kFlushBytes, flush))
+    if (!RenderInto(flight, pattern, buffer, kFlushBytes, flush))
         return false;
     return flush(buffer);
 }

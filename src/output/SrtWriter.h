@@ -1,6 +1,6 @@
 #pragma once
 
-#include "input/FlightRecord.h"
+#include "track/TrackPasses.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,18 +11,18 @@ class QIODevice;
 // CR LF (129 characters).
 QString DefaultOutputPattern();
 
-// Expands the output pattern for one record at list position `index` (from
-// 0). The ten placeholders are replaced one after the other in the order
+// Expands the output pattern for one record and its track point at list
+// position `index` (from 0). The ten placeholders are replaced one after the other in the order
 // {ID} (index + 1), {SrtTime}, {GPS} (lon,lat, 4 decimals), {Home},
 // {Barometer} (1), {FlyTime}, {Distance} (home to position, m, 1),
 // {SpeedMS} (2), {SpeedKMH} (1), {Way} (1); each works over the text the
 // previous ones left. Any other text is copied unchanged.
-QString ExpandSrtBlock(const FlightRecord& record, int index, const QString& pattern);
+QString ExpandSrtBlock(const FlightRecord& record, const TrackPoint& point, int index, const QString& pattern);
 
 // The whole computed subtitle file: the UTF-8 expansion of the pattern for
 // every record, in list order, with nothing before, between or after.
-QByteArray RenderSrtBlocks(const FlightRecordList& records, const QString& pattern);
+QByteArray RenderSrtBlocks(const Flight& flight, const QString& pattern);
 
 // Writes the same bytes to an open device. Returns false when any write
 // failed or was short.
-bool WriteSrtBlocks(const FlightRecordList& records, const QString& pattern, QIODevice* device);
+bool WriteSrtBlocks(const Flight& flight, const QString& pattern, QIODevice* device);

@@ -28,3 +28,14 @@ double GreatCircleDistance(double lat1Deg, double lon1Deg, double lat2Deg, doubl
                      + std::sin(colat2) * std::sin(colat1) * std::cos(dLon);
     return std::acos(std::clamp(x, -1.0, 1.0)) * kSphereRadiusMetres;
 }
+
+double HaversineDistance(double lat1Deg, double lon1Deg, double lat2Deg, double lon2Deg)
+{
+    constexpr double kRadiansPerDegree = 3.141592653589793 / 180.0;
+    const double dLat = (lat2Deg - lat1Deg) * kRadiansPerDegree;
+    const double dLon = (lon2Deg - lon1Deg) * kRadiansPerDegree;
+    const double s = std::sin(dLat / 2);
+    const double t = std::sin(dLon / 2);
+    const double a = s * s + std::cos(lat1Deg * kRadiansPerDegree) * std::cos(lat2Deg * kRadiansPerDegree) * t * t;
+    return 2.0 * kSphereRadiusMetres * std::asin(std::min(1.0, std::sqrt(a)));
+}

@@ -8,3 +8,8 @@ constexpr double kSphereRadiusMetres = 6378200.0;
 // exactly 0; the cosine is clamped to [-1, 1], so nearly identical points
 // never give NaN. A NaN or infinite argument gives NaN.
 double GreatCircleDistance(double lat1Deg, double lon1Deg, double lat2Deg, double lon2Deg);
+
+// The same distance by the haversine formula: well conditioned for points
+// centimetres apart, where the law of cosines moves in steps of millimetres
+// (a per-frame log's positions move by about 0.1 m a frame). NaN in, NaN out.
+double HaversineDistance(double lat1Deg, double lon1Deg, double lat2Deg, double lon2Deg);

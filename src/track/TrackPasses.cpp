@@ -2,121 +2,320 @@
 
 #include "track/GreatCircle.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
-// The in-place pairwise sweep: each pair (j, j + 1), in increasing j, takes
-// its midpoint, so record j enters its second pair already changed. Every
-// step keeps the pair's sum, so a sweep keeps the total.
-template <typename Field>
-void AveragingStep(FlightRecord& a, FlightRecord& b, Field field)
+// A longitude difference taken the shorter way round, in (-180, 180]. Away
+// from the antimeridian (|d| <= 180) it is d itself, bit for bit.
+double ShortLonDelta(double d)
 {
-    const double h = (b.*field - a.*field) * 0.5;
-    a.*field += h;
-    b.*field -= h;
+    if (d > 180.0)
+        return d - 360.0;
+    if (d < -180.0)
+        return d + 360.0;
+    return d;
 }
 
-// At most this many records share one measured step when spreading.
+// A longitude brought back into (-180, 180] (unchanged when it is there).
+double NormalLon(double lon)
+{
+    if (lon > 180.0)
+        return lon - 360.0;
+    if (lon <= -180.0)
+        return lon + 360.0;
+    return lon;
+}
+
+// The in-place pairwise sweep: each pair (j, j + 1), in increasing j, takes
+// its midpoint, so point j enters its second pair already changed. Every
+// step keeps the pair's sum, so a sweep keeps the total.
+void AveragingStep(TrackPoint& a, TrackPoint& b)
+{
+    const double hLat = (b.Lat - a.Lat) * 0.5;
+    a.Lat += hLat;
+    b.Lat -= hLat;
+    const double hLon = ShortLonDelta(b.Lon - a.Lon) * 0.5;
+    a.Lon = NormalLon(a.Lon + hLon);
+    b.Lon = NormalLon(b.Lon - hLon);
+}
+
+// At most this many points share one measured step when spreading.
 constexpr int kMaxSpreadGroup = 5;
+
+// The distance between two points' smoothed positions: the law of cosines for
+// one-per-second logs, the haversine for per-frame ones; with useHeight the
+// change of height above take-off is added as the third side.
+double StepDistance(const TrackPoint& a, const TrackPoint& b, bool perFrame, bool useHeight)
+{
+    const double ground = perFrame ? HaversineDistance(a.Lat, a.Lon, b.Lat, b.Lon)
+                                   : GreatCircleDistance(a.Lat, a.Lon, b.Lat, b.Lon);
+    if (!useHeight)
+        return ground;
+    const double climb = b.HeightM - a.HeightM;
+    return std::sqrt(ground * ground + climb * climb);
+}
 
 }  // namespace
 
-void SmoothGps(FlightRecordList& records, int passes)
+void SmoothGps(Track& points, int passes)
 {
-    if (passes < 1 || records.size() < 2)
+    if (passes < 1 || points.size() < 2)
         return;
     for (int pass = 0; pass < passes; ++pass) {
-        for (std::size_t j = 0; j + 1 < records.size(); ++j) {
-            AveragingStep(records[j], records[j + 1], &FlightRecord::Lat);
-            AveragingStep(records[j], records[j + 1], &FlightRecord::Lon);
-        }
+        for (std::size_t j = 0; j + 1 < points.size(); ++j)
+            AveragingStep(points[j], points[j + 1]);
     }
 }
 
-void SpreadSpeeds(FlightRecordList& records)
+void SpreadSpeeds(Track& points)
 {
     // The log's positions are coarse, so the drone seems to stand still for
-    // a few records and then jump; the jump is shared out over the records
+    // a few points and then jump; the jump is shared out over the points
     // that did not move (exact zeros only: a NaN ends the run).
-    const std::size_t n = records.size();
+    const std::size_t n = points.size();
     std::size_t i = 0;
     while (i < n) {
-        const double step = records[i].Speed;
+        const double step = points[i].SpeedMs;
         std::size_t group = 1;
         while (group < static_cast<std::size_t>(kMaxSpreadGroup) && i + group < n
-               && records[i + group].Speed == 0.0)
+               && points[i + group].SpeedMs == 0.0)
             ++group;
         const double share = step / static_cast<double>(group);
         for (std::size_t k = i; k < i + group; ++k)
-            records[k].Speed = share;
+            points[k].SpeedMs = share;
         i += group;
     }
 }
 
-void AverageSpeeds(FlightRecordList& records, int passes)
+void AverageSpeeds(Track& points, int passes)
 {
     for (int pass = 0; pass < passes; ++pass) {
-        for (std::size_t j = 0; j + 1 < records.size(); ++j) {
-            const double a = records[j].Speed;
-            const double b = records[j + 1].Speed;
+        for (std::size_t j = 0; j + 1 < points.size(); ++j) {
+            const double a = points[j].SpeedMs;
+            const double b = points[j + 1].SpeedMs;
             const double diff = b - a;
             // A NaN speed is not averaged into its neighbours.
             if (std::isnan(diff))
                 continue;
             const double h = diff * 0.5;
-            records[j].Speed = a + h;
-            records[j + 1].Speed = b - h;
+            points[j].SpeedMs = a + h;
+            points[j + 1].SpeedMs = b - h;
         }
     }
 }
 
-void CalcSpeed(FlightRecordList& records, int passes)
+void CalcSpeed(Track& points, int passes, bool useHeight)
 {
-    // Records are one second apart, so a step length in metres is a speed in
-    // metres per second. The last record has no successor and keeps 0.
-    for (std::size_t i = 0; i + 1 < records.size(); ++i) {
-        const FlightRecord& a = records[i];
-        const FlightRecord& b = records[i + 1];
-        records[i].Speed = GreatCircleDistance(a.Lat, a.Lon, b.Lat, b.Lon);
+    // Points one second apart make a step in metres a speed in metres per
+    // second as it stands; a longer interval (a pause, files joined) divides.
+    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+        double step = StepDistance(points[i], points[i + 1], false, useHeight);
+        const qint64 intervalMs = points[i + 1].TimeMs - points[i].TimeMs;
+        if (intervalMs > 0 && intervalMs != 1000)
+            step /= static_cast<double>(intervalMs) / 1000.0;
+        points[i].SpeedMs = step;
     }
     if (passes < 1)
         return;
-    SpreadSpeeds(records);
-    AverageSpeeds(records, passes);
+    SpreadSpeeds(points);
+    AverageSpeeds(points, passes);
 }
 
-void CalcWay(FlightRecordList& records, double wayBeforeMetres)
+void CalcWay(Track& points, double wayBeforeMetres, bool useHeight)
 {
-    // A one-coordinate change waits until five records have passed since the
+    // A one-coordinate change waits until five points have passed since the
     // last counted point, so that jitter of one precision step that comes
     // back is never added; when a step counts, the whole distance from the
     // last counted point is added and no movement is lost.
     constexpr std::size_t kSingleCoordinateDelay = 5;
     double way = wayBeforeMetres;
     std::size_t last = 0;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        FlightRecord& r = records[i];
-        const FlightRecord& k = records[last];
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        TrackPoint& r = points[i];
+        const TrackPoint& k = points[last];
         // Written as negated equality so that a NaN counts as changed.
         const bool latChanged = !(r.Lat == k.Lat);
         const bool lonChanged = !(r.Lon == k.Lon);
+        const bool climbed = useHeight && !(r.HeightM == k.HeightM);
         const bool counts = (latChanged && lonChanged)
-                            || ((latChanged || lonChanged) && i - last >= kSingleCoordinateDelay);
+                            || ((latChanged || lonChanged) && i - last >= kSingleCoordinateDelay) || climbed;
         if (counts) {
-            way += GreatCircleDistance(k.Lat, k.Lon, r.Lat, r.Lon);
+            way += StepDistance(k, r, false, useHeight);
             last = i;
         }
-        r.Way = way;
+        r.WayM = way;
     }
 }
 
-void DeriveTrack(FlightRecordList& records, int smoothingCount, double wayBeforeMetres)
+void SmoothGpsOverTime(Track& points, int seconds)
 {
-    // Exactly one of the two smoothings runs: smoothed positions already
-    // give gradual step lengths; unsmoothed ones need their speeds spread.
-    constexpr int kSpeedSweeps = 3;
-    SmoothGps(records, smoothingCount);
-    CalcSpeed(records, smoothingCount <= 0 ? kSpeedSweeps : 0);
-    CalcWay(records, wayBeforeMetres);
+    const std::size_t n = points.size();
+    if (seconds < 1 || n < 2)
+        return;
+    // The positions nearest each whole second from the first point on.
+    const qint64 start = points.front().TimeMs;
+    const qint64 span = points.back().TimeMs - start;
+    if (span <= 0)
+        return;
+    Track perSecond(static_cast<std::size_t>(span / 1000) + 2);
+    std::size_t i = 0;
+    for (std::size_t k = 0; k < perSecond.size(); ++k) {
+        const qint64 t = start + qint64(k) * 1000;
+        while (i + 1 < n && std::llabs(points[i + 1].TimeMs - t) <= std::llabs(points[i].TimeMs - t))
+            ++i;
+        perSecond[k] = points[i];
+    }
+    SmoothGps(perSecond, seconds);
+    // Back to every point, linearly between the seconds either side of it.
+    for (TrackPoint& p : points) {
+        const double u = static_cast<double>(p.TimeMs - start) / 1000.0;
+        const std::size_t k = std::min(static_cast<std::size_t>(std::max(0.0, std::floor(u))), perSecond.size() - 2);
+        const double f = std::clamp(u - static_cast<double>(k), 0.0, 1.0);
+        const TrackPoint& a = perSecond[k];
+        const TrackPoint& b = perSecond[k + 1];
+        p.Lat = a.Lat + (b.Lat - a.Lat) * f;
+        p.Lon = NormalLon(a.Lon + ShortLonDelta(b.Lon - a.Lon) * f);
+    }
+}
+
+void CalcSpeedOverTime(Track& points, bool useHeight)
+{
+    constexpr qint64 kHalfWindowMs = 500;
+    const std::size_t n = points.size();
+    std::size_t before = 0;
+    std::size_t after = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const qint64 t = points[i].TimeMs;
+        // The last point at or before t - 0.5 s (else the first), and the
+        // first at or after t + 0.5 s (else the last).
+        while (before + 1 <= i && points[before + 1].TimeMs <= t - kHalfWindowMs)
+            ++before;
+        after = std::max(after, i);
+        while (after + 1 < n && points[after].TimeMs < t + kHalfWindowMs)
+            ++after;
+        const qint64 intervalMs = points[after].TimeMs - points[before].TimeMs;
+        points[i].SpeedMs = intervalMs > 0
+            ? StepDistance(points[before], points[after], true, useHeight) / (static_cast<double>(intervalMs) / 1000.0)
+            : 0.0;
+    }
+}
+
+void CalcWayOverTime(Track& points, double wayBeforeMetres, bool useHeight)
+{
+    constexpr double kWayStepMetres = 1.0;
+    double way = wayBeforeMetres;
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const double step = StepDistance(points[last], points[i], true, useHeight);
+        // Written as a negation so that a NaN step counts (and shows).
+        if (!(step < kWayStepMetres) || (i + 1 == points.size() && step > 0.0)) {
+            way += step;
+            last = i;
+        }
+        points[i].WayM = way;
+    }
+}
+
+void CalcDistanceHome(Track& points, bool perFrame)
+{
+    for (TrackPoint& p : points) {
+        p.DistanceHomeM = perFrame ? HaversineDistance(p.HomeLat, p.HomeLon, p.Lat, p.Lon)
+                                   : GreatCircleDistance(p.HomeLat, p.HomeLon, p.Lat, p.Lon);
+    }
+}
+
+void DeriveTrack(Track& points, const TrackSettings& settings, bool perFrame)
+{
+    if (perFrame) {
+        SmoothGpsOverTime(points, settings.SmoothingCount);
+        CalcSpeedOverTime(points, settings.UseHeight);
+        CalcWayOverTime(points, settings.WayBeforeM, settings.UseHeight);
+    } else {
+        // Exactly one of the two smoothings runs: smoothed positions already
+        // give gradual step lengths; unsmoothed ones need their speeds spread.
+        constexpr int kSpeedSweeps = 3;
+        SmoothGps(points, settings.SmoothingCount);
+        CalcSpeed(points, settings.SmoothingCount <= 0 ? kSpeedSweeps : 0, settings.UseHeight);
+        CalcWay(points, settings.WayBeforeM, settings.UseHeight);
+    }
+    CalcDistanceHome(points, perFrame);
+}
+
+namespace {
+
+// Gives every point the value the nearest earlier record that has it holds,
+// else the nearest later one's, via `copy(record, point)`. Returns false
+// (nothing copied) when no record has it.
+template <typename Has, typename Copy>
+bool FillFromNearest(const FlightRecordList& records, Track& points, Has has, Copy copy)
+{
+    const std::size_t n = records.size();
+    std::size_t source = 0;
+    while (source < n && !has(records[source]))
+        ++source;
+    if (source == n)
+        return false;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (has(records[i]))
+            source = i;
+        copy(records[source], points[i]);
+    }
+    return true;
+}
+
+} // namespace
+
+Track FillTrack(const FlightRecordList& records, bool* hasAltitude)
+{
+    Track points(records.size());
+    const auto gives = [](FlightRecord::Value value) {
+        return [value](const FlightRecord& r) { return r.Gives(value); };
+    };
+    const bool times = FillFromNearest(records, points, [](const FlightRecord& r) { return r.CueStartMs != kNoTime; },
+        [](const FlightRecord& r, TrackPoint& p) { p.TimeMs = r.CueStartMs; });
+    if (!times) {
+        for (std::size_t i = 0; i < points.size(); ++i)
+            points[i].TimeMs = qint64(i) * 1000;
+    }
+    FillFromNearest(records, points, gives(FlightRecord::HasPosition), [](const FlightRecord& r, TrackPoint& p) {
+        p.FixLat = p.Lat = r.Lat;
+        p.FixLon = p.Lon = r.Lon;
+    });
+    const bool homes = FillFromNearest(records, points, gives(FlightRecord::HasHome),
+        [](const FlightRecord& r, TrackPoint& p) {
+            p.HomeLat = r.HomeLat;
+            p.HomeLon = r.HomeLon;
+        });
+    if (!homes && !points.empty()) {
+        // The take-off point of a layout that writes none: the first fix.
+        for (TrackPoint& p : points) {
+            p.HomeLat = points.front().FixLat;
+            p.HomeLon = points.front().FixLon;
+        }
+    }
+    const bool altitudes = FillFromNearest(records, points, gives(FlightRecord::HasAltitude),
+        [](const FlightRecord& r, TrackPoint& p) { p.AltitudeM = r.AltitudeM; });
+    if (hasAltitude)
+        *hasAltitude = altitudes;
+    const bool heights = FillFromNearest(records, points, gives(FlightRecord::HasHeight),
+        [](const FlightRecord& r, TrackPoint& p) { p.HeightM = r.HeightM; });
+    if (!heights && altitudes) {
+        const double takeOff = points.front().AltitudeM;
+        for (TrackPoint& p : points)
+            p.HeightM = p.AltitudeM - takeOff;
+    }
+    return points;
+}
+
+Flight DeriveFlight(FlightLog log, const TrackSettings& settings)
+{
+    Flight flight;
+    flight.Points = FillTrack(log.Records, &flight.HasAltitude);
+    flight.PerFrame = log.BlocksPerSecond > 1;
+    flight.Log = std::move(log);
+    DeriveTrack(flight.Points, settings, flight.PerFrame);
+    return flight;
 }

@@ -1,32 +1,103 @@
 #pragma once
 
 #include "input/FlightRecord.h"
+#include "input/LogFamily.h"
 
-// The three passes that derive Speed and Way, in place. Consecutive records
-// are one second apart; no pass uses heights or the time fields.
+#include <vector>
 
+// The derived layer: one point per record, made from the records as read by
+// FillTrack and completed by DeriveTrack's passes (smoothing, speed, way,
+// distance from home, in this order). Writers and the flight view only
+// format these values.
+struct TrackPoint {
+    qint64 TimeMs = 0;     // cue start, gaps filled (milliseconds of video time)
+    double FixLat = 0.0;   // the position as read, gaps filled (degrees)
+    double FixLon = 0.0;
+    double Lat = 0.0;      // the position after smoothing (degrees)
+    double Lon = 0.0;
+    double HomeLat = 0.0;  // the home point: as read, else the first fix
+    double HomeLon = 0.0;
+    double HeightM = 0.0;     // height above take-off, gaps filled
+    double AltitudeM = 0.0;   // height above sea level (when the flight has it)
+    double SpeedMs = 0.0;     // metres per second
+    double WayM = 0.0;        // metres along the path, from the way before
+    double DistanceHomeM = 0.0;  // from home to the smoothed position
+};
+using Track = std::vector<TrackPoint>;
+
+// What a conversion derives the track with.
+struct TrackSettings {
+    int SmoothingCount = 5;   // "Smooth GPS, sec" (at most 3600 count)
+    double WayBeforeM = 0.0;  // "Way before, m"
+    bool UseHeight = false;   // "Use height for speed and way": 3-D distances
+};
+
+// A flight: the log as read and its derived track, point i for record i.
+struct Flight {
+    FlightLog Log;
+    Track Points;
+    bool HasAltitude = false;  // some record gives the height above sea level
+    bool PerFrame = false;     // several blocks per second: passes on the time axis
+};
+
+// The points of the records with nothing derived yet but the filled gaps: a
+// record without Home, position, height or cue time (a block cut short, a
+// block before the GPS fix) takes the value of the nearest earlier record
+// that has it, else of the nearest later one; with none at all the value
+// stays 0 (a time: one second per record). Where no record gives a home
+// point, the home is the first position with a fix. Where no record gives a
+// height above take-off but some give one above sea level, the height is
+// taken relative to the first of those. Lat/Lon start as the filled
+// positions.
+Track FillTrack(const FlightRecordList& records, bool* hasAltitude = nullptr);
+
+// --- One block per second (families A, B, C) --------------------------------
 // `passes` in-place pairwise averaging sweeps over Lat and Lon (none when
-// passes < 1).
-void SmoothGps(FlightRecordList& records, int passes);
+// passes < 1). Longitudes are averaged the shorter way round, so a flight
+// across the antimeridian stays on its side of the earth.
+void SmoothGps(Track& points, int passes);
 
-// Speed of record i = distance from record i to record i + 1 in metres (per
-// second); the last record keeps 0. With passes >= 1 each step is then spread
-// over the run of exact zeros after it (at most five records share it), and
-// `passes` averaging sweeps follow, leaving pairs whose difference is NaN.
-void CalcSpeed(FlightRecordList& records, int passes);
+// Speed of point i = distance from point i to point i + 1 in metres, per
+// second of cue time between them (a gap in the cues counts as elapsed
+// time; without cue times a step is one second); the last point keeps 0.
+// With passes >= 1 each step is then spread over the run of exact zeros
+// after it (at most five points share it), and `passes` averaging sweeps
+// follow, leaving pairs whose difference is NaN. With useHeight the distance
+// includes the change of height.
+void CalcSpeed(Track& points, int passes, bool useHeight = false);
 
-// The two stages of CalcSpeed with passes >= 1 that follow the measuring,
-// working on the step lengths already held in Speed: the spreading over runs
-// of exact zeros, and `passes` averaging sweeps that leave NaN pairs alone.
-void SpreadSpeeds(FlightRecordList& records);
-void AverageSpeeds(FlightRecordList& records, int passes);
+// The two stages of CalcSpeed with passes >= 1 that follow the measuring.
+void SpreadSpeeds(Track& points);
+void AverageSpeeds(Track& points, int passes);
 
-// Way of record i = wayBeforeMetres plus every counted step up to record i. A
-// step counts when both coordinates changed since the last counted record,
-// or one changed and that record lies at least five records back.
-void CalcWay(FlightRecordList& records, double wayBeforeMetres);
+// Way of point i = wayBeforeMetres plus every counted step up to point i. A
+// step counts when both coordinates changed since the last counted point,
+// or one changed and that point lies at least five points back (with
+// useHeight also when the height changed; the step is then 3-D).
+void CalcWay(Track& points, double wayBeforeMetres, bool useHeight = false);
 
-// The passes as the subtitle conversion runs them: SmoothGps with
-// smoothingCount passes; CalcSpeed with 3 passes when smoothingCount <= 0,
-// none otherwise; then CalcWay from wayBeforeMetres.
-void DeriveTrack(FlightRecordList& records, int smoothingCount, double wayBeforeMetres);
+// --- Several blocks per second (family D) -----------------------------------
+// Smoothing over `seconds` passes of the one-per-second sweeps, run on the
+// positions nearest each whole second of cue time and interpolated back to
+// every point, so that it smooths a flight alike at any frame rate.
+void SmoothGpsOverTime(Track& points, int seconds);
+// Speed of point i = distance covered from half a second before it to half a
+// second after it, per second (a frame's step is the size of the position's
+// last decimal, far too coarse to measure over one frame).
+void CalcSpeedOverTime(Track& points, bool useHeight);
+// Way: a step counts once the position lies at least a metre from the last
+// counted point (the jitter of a hovering drone never does); the last point
+// takes whatever remains.
+void CalcWayOverTime(Track& points, double wayBeforeMetres, bool useHeight);
+
+// DistanceHomeM of every point, from its home to its smoothed position.
+void CalcDistanceHome(Track& points, bool perFrame);
+
+// The passes as a conversion runs them. One block per second: SmoothGps with
+// SmoothingCount passes; CalcSpeed with 3 passes when SmoothingCount <= 0,
+// none otherwise; CalcWay. Per frame: the OverTime passes. Then
+// CalcDistanceHome.
+void DeriveTrack(Track& points, const TrackSettings& settings, bool perFrame = false);
+
+// The log's records filled and derived, as a Flight.
+Flight DeriveFlight(FlightLog log, const TrackSettings& settings);

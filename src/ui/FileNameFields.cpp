@@ -1,5 +1,6 @@
 // The controller's slots behind the three file-name fields: browsing for the
-// input log and deriving both output names from it.
+// input log and deriving both output names from it; and the input name
+// given on the window program's command line.
 #include "app/SornLogic.h"
 
 #include "output/OutputFiles.h"
@@ -16,6 +17,12 @@ void SornLogic::Pressed_GetSrtName()
     // A cancelled dialog returns an empty name, which empties the field on
     // purpose: the derivation then clears the output names' colouring too.
     Widgets->InFileNameEdit->setText(name);
+    emit Widgets->InFileNameEdit->editingFinished();
+}
+
+void SornLogic::OpenInputFile(const QString& fileName)
+{
+    Widgets->InFileNameEdit->setText(fileName);
     emit Widgets->InFileNameEdit->editingFinished();
 }
 

@@ -3,6 +3,7 @@
 #include "app/SornLogic.h"
 #include "input/InputPatterns.h"
 #include "ui/FlightView.h"
+#include "input/LogFamily.h"
 #include "ui/QLineEditDnD.h"
 
 #include <QCheckBox>
@@ -107,13 +108,20 @@ void MainWindowWidgets::BuildMainWindow()
     auto* grid = new QGridLayout;
     grid->setVerticalSpacing(2);
     grid->setContentsMargins(6, 4, 6, 4);
+    LogFormatCombo = Named(new QComboBox, "LogFormatCombo");
+    LogFormatCombo->addItem(QStringLiteral("Automatic"), AutomaticFormatId());
+    for (const LogFamily& family : LogFamilies())
+        LogFormatCombo->addItem(QLatin1String(family.Drones), QLatin1String(family.Id));
+    LogFormatCombo->addItem(QStringLiteral("Input patterns below"), PatternsFormatId());
+    grid->addWidget(new QLabel(QStringLiteral("Log format")), 0, 0);
+    grid->addWidget(LogFormatCombo, 0, 1);
     InPatternEdits.clear();
-    for (int row = 0; row < InputPatterns::Count; ++row) {
+    for (int i = 0; i < InputPatterns::Count; ++i) {
         auto* edit = new QLineEdit;
-        edit->setObjectName(QStringLiteral("InPatternEdits_%1").arg(row));
+        edit->setObjectName(QStringLiteral("InPatternEdits_%1").arg(i));
         InPatternEdits.append(edit);
-        grid->addWidget(new QLabel(InputPatterns::Label(row)), row, 0);
-        grid->addWidget(edit, row, 1);
+        grid->addWidget(new QLabel(InputPatterns::Label(i)), i + 1, 0);
+        grid->addWidget(edit, i + 1, 1);
     }
     InPatternGroup->setLayout(grid);
     splitter->addWidget(InPatternGroup);

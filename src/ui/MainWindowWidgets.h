@@ -3,6 +3,7 @@
 #include "ui/QLineEditDnD.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,6 +23,9 @@ struct MainWindowWidgets {
     QLineEditDnD* InFileNameEdit = nullptr;
     QLineEdit* OutSrtFileNameEdit = nullptr;
     QLineEdit* OutGpxFileNameEdit = nullptr;
+    // "Log format": "Automatic", each layout, "Input patterns below"; the
+    // item data is the format id (see ParseLog).
+    QComboBox* LogFormatCombo = nullptr;
     // One field per input pattern, in the order of InputPatterns::Index.
     QVector<QLineEdit*> InPatternEdits;
     QTextEdit* OutPatternEdit = nullptr;  // used as plain text only

@@ -8,6 +8,16 @@
 
 #include <memory>
 
+namespace {
+Flight TwoPoints()  // enough for the flight view to open
+{
+    Flight flight;
+    flight.Points.resize(2);
+    flight.Points[1].Lat = 0.001;
+    return flight;
+}
+}  // namespace
+
 class TestWindowBehaviour : public QObject {
     Q_OBJECT
 
@@ -28,7 +38,7 @@ private slots:
     {
         for (bool view : {false, true}) {
             if (view)
-                m_logic->ShowFlight(FlightRecordList(2));
+                m_logic->ShowFlight(TwoPoints());
             const int before = w->Window->height();
             w->AdjustInPatternsCheck->click();
             QTest::qWait(50);
@@ -46,7 +56,7 @@ private slots:
             for (bool patterns : {false, true}) {
                 w->InPatternGroup->setHidden(!patterns);
                 if (view)
-                    m_logic->ShowFlight(FlightRecordList(2));
+                    m_logic->ShowFlight(TwoPoints());
                 const QSize least = w->Window->minimumSizeHint();
                 QVERIFY2(least.height() <= 700 && least.width() <= 1366,  // 768 px less title bar and panel
                          qPrintable(QStringLiteral("view %1, patterns %2: %3 x %4")
@@ -92,8 +102,8 @@ private slots:
     void tabReachesEveryControlInOrder()
     {
         w->AdjustInPatternsCheck->click();
-        m_logic->ShowFlight(FlightRecordList(2));
-        QList<QWidget*> expected = {w->InFileNameEdit, w->OpenSrtButton, w->AdjustInPatternsCheck};
+        m_logic->ShowFlight(TwoPoints());
+        QList<QWidget*> expected = {w->InFileNameEdit, w->OpenSrtButton, w->AdjustInPatternsCheck, w->LogFormatCombo};
         for (QLineEdit* edit : qAsConst(w->InPatternEdits))
             expected << edit;
         expected << w->WayBeforeEdit << w->SmoothGpsEdit << w->UseHeightCheck << w->OutPatternEdit

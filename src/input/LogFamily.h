@@ -1,0 +1,84 @@
+#pragma once
+
+#include "input/FlightRecord.h"
+#include "input/InputPatterns.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// Reads the values of one block into a record. A reader sets only what it
+// finds (see FlightRecord::Has); the record starts empty.
+class BlockReader {
+public:
+    virtual ~BlockReader() = default;
+    virtual void Read(const QString& block, FlightRecord& record) = 0;
+};
+
+// One layout of DJI flight-log subtitles. Adding a layout takes three steps:
+// a file in src/input/families/ with its recogniser and reader, a row in
+// LogFamilies() (src/input/LogFamilies.cpp), and a reference case folder in
+// tests/data/reference/. The window's "Log format" choice, velloa-cli's
+// --format and the tests are built from the table.
+struct LogFamily {
+    const char* Id;       // --format value
+    const char* Drones;   // what the user reads in the window's choice
+    const char* Layout;   // the summary's "Log format: ..." words
+    bool PerFrame;        // one block per video frame rather than per second
+    // Whether one block (with text) is written in this layout.
+    bool (*Recognise)(const QString& block);
+    // The reader for a whole file; `patterns` are the six input patterns.
+    std::unique_ptr<BlockReader> (*MakeReader)(const InputPatterns& patterns);
+};
+
+// Every layout, the six input patterns' (family A, recognised last) first.
+const std::vector<LogFamily>& LogFamilies();
+// The family of an id (exact), or nullptr.
+const LogFamily* FindLogFamily(const QString& id);
+// The first family that recognises one of the first blocks with text, or
+// nullptr when none does.
+const LogFamily* RecogniseLogFamily(const QList<QString>& firstBlocks);
+
+// The --format values and the window's choice besides the families.
+inline QString AutomaticFormatId() { return QStringLiteral("auto"); }
+inline QString PatternsFormatId() { return QStringLiteral("patterns"); }
+
+// A flight log as read: its records and how it was read.
+struct FlightLog {
+    FlightRecordList Records;
+    // The layout read; nullptr when the six input patterns were applied as
+    // the user asked (or no layout was recognised).
+    const LogFamily* Family = nullptr;
+    // Blocks per second of video time (from the cues), 0 when unknown.
+    int BlocksPerSecond = 0;
+
+    bool HasAnyPosition() const;
+};
+
+// Reads block texts, given one at a time in file order, into the records of
+// a FlightLog, never failing. `formatId` is "auto" (recognise the layout from
+// the first blocks; family A and unrecognised logs use `patterns`),
+// "patterns" (apply `patterns`) or a family id.
+class LogParser {
+public:
+    LogParser(const InputPatterns& patterns, const QString& formatId, std::size_t expectedBlocks = 0);
+    void Add(const QString& block);
+    FlightLog Finish();
+
+private:
+    void Choose(const LogFamily* family);
+    void Read(const QString& block);
+
+    InputPatterns m_patterns;
+    bool m_recognising = false;
+    QList<QString> m_waiting;  // the first blocks, while the layout is not known
+    std::unique_ptr<BlockReader> m_reader;
+    bool m_mergeTails = false;
+    FlightLog m_log;
+};
+
+// The same for a whole log's bytes, cut into blocks as SplitSrtBlocks cuts.
+FlightLog ParseLog(const QByteArray& bytes, const InputPatterns& patterns, const QString& formatId);

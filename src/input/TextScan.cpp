@@ -1,0 +1,306 @@
+#include "input/TextScan.h"
+
+#include <QDate>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+bool IsDigit(QChar c)
+{
+    return c.unicode() >= '0' && c.unicode() <= '9';
+}
+
+bool IsBlank(QChar c)
+{
+    return c.unicode() == ' ' || c.unicode() == '\t';
+}
+
+// Reads 1 to `maxDigits` digits (at least `minDigits`) as a whole number.
+bool ScanDigits(QStringView s, int& pos, int minDigits, int maxDigits, int& value)
+{
+    int i = pos;
+    value = 0;
+    while (i < s.size() && i - pos < maxDigits && IsDigit(s[i]))
+        value = value * 10 + (s[i++].unicode() - '0');
+    if (i - pos < minDigits)
+        return false;
+    pos = i;
+    return true;
+}
+
+bool ScanChar(QStringView s, int& pos, QChar c)
+{
+    if (pos < s.size() && s[pos] == c) {
+        ++pos;
+        return true;
+    }
+    return false;
+}
+
+// "hh:mm:ss" followed by [,.]mmm, in milliseconds.
+bool ScanCueTime(QStringView s, int& pos, qint64& ms)
+{
+    int h = 0, m = 0, sec = 0, milli = 0;
+    int p = pos;
+    if (!ScanDigits(s, p, 1, 3, h) || !ScanChar(s, p, QLatin1Char(':')) || !ScanDigits(s, p, 2, 2, m)
+        || !ScanChar(s, p, QLatin1Char(':')) || !ScanDigits(s, p, 2, 2, sec))
+        return false;
+    if (!ScanChar(s, p, QLatin1Char(',')) && !ScanChar(s, p, QLatin1Char('.')))
+        return false;
+    if (!ScanDigits(s, p, 3, 3, milli))
+        return false;
+    ms = ((qint64(h) * 60 + m) * 60 + sec) * 1000 + milli;
+    pos = p;
+    return true;
+}
+
+constexpr qint64 kMsPerDay = 86400000;
+constexpr qint64 kUnixEpochJulianDay = 2440588;
+
+} // namespace
+
+int FindAscii(QStringView s, QLatin1String needle, int from)
+{
+    const int n = needle.size();
+    if (n == 0)
+        return from <= s.size() ? from : -1;
+    const QChar* d = s.data();
+    const char* t = needle.data();
+    const ushort first = static_cast<uchar>(t[0]);
+    for (int i = std::max(0, from), last = s.size() - n; i <= last; ++i) {
+        if (d[i].unicode() != first)
+            continue;
+        int k = 1;
+        while (k < n && d[i + k].unicode() == static_cast<uchar>(t[k]))
+            ++k;
+        if (k == n)
+            return i;
+    }
+    return -1;
+}
+
+double DecimalTextValue(const QChar* s, int length)
+{
+    // Digits with an optional sign and one point. When the digits form an
+    // integer below 2^53 and there are at most 22 of them after the point,
+    // integer / 10^k is one correctly rounded division of two exact doubles,
+    // the value QString::toDouble gives too. Anything longer goes to it.
+    static const double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12,
+        1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    int i = 0;
+    const bool negative = length > 0 && s[0].unicode() == '-';
+    if (negative)
+        ++i;
+    quint64 digits = 0;
+    int digitCount = 0;
+    int fractionDigits = 0;
+    bool afterPoint = false;
+    bool shapeOk = true;
+    for (; i < length; ++i) {
+        const ushort c = s[i].unicode();
+        if (c >= '0' && c <= '9') {
+            if (digits != 0 || c != '0')
+                ++digitCount;  // significant digits only
+            digits = digits * 10 + (c - '0');
+            fractionDigits += afterPoint;
+            if (digitCount > 15)
+                break;
+        } else if (c == '.' && !afterPoint) {
+            afterPoint = true;
+        } else {
+            shapeOk = false;
+            break;
+        }
+    }
+    if (i < length || !shapeOk || fractionDigits > 22)
+        return QString(s, length).toDouble();
+    if (length - negative - afterPoint == 0)
+        return 0.0;  // "." or "-.": no number, which toDouble reads as 0
+    const double value = static_cast<double>(digits) / kPowersOfTen[fractionDigits];
+    return negative ? -value : value;
+}
+
+bool ScanNumber(QStringView s, int& pos, double& value)
+{
+    int i = pos;
+    if (i < s.size() && (s[i] == QLatin1Char('-') || s[i] == QLatin1Char('+')))
+        ++i;
+    const int digitsStart = i;
+    while (i < s.size() && IsDigit(s[i]))
+        ++i;
+    if (i < s.size() && s[i] == QLatin1Char('.'))
+        ++i;
+    while (i < s.size() && IsDigit(s[i]))
+        ++i;
+    int digits = 0;
+    for (int k = digitsStart; k < i; ++k)
+        digits += IsDigit(s[k]);
+    if (digits == 0)
+        return false;
+    const int start = s[pos] == QLatin1Char('+') ? pos + 1 : pos;
+    value = DecimalTextValue(s.data() + start, i - start);
+    pos = i;
+    return true;
+}
+
+bool NumberAfter(QStringView s, QLatin1String name, QChar separator, double& value, int from)
+{
+    const int at = FindAscii(s, name, from);
+    if (at < 0)
+        return false;
+    int p = at + name.size();
+    while (p < s.size() && IsBlank(s[p]))
+        ++p;
+    if (ScanChar(s, p, separator)) {
+        while (p < s.size() && IsBlank(s[p]))
+            ++p;
+    }
+    return ScanNumber(s, p, value);
+}
+
+bool ScanCue(QStringView s, qint64& startMs, qint64& endMs)
+{
+    const int arrow = FindAscii(s, QLatin1String("-->"));
+    if (arrow < 0)
+        return false;
+    // The usual spelling, "hh:mm:ss,mmm --> hh:mm:ss,mmm", read directly.
+    if (arrow >= 13 && arrow + 16 <= s.size()) {
+        const QChar* d = s.data() + arrow - 13;
+        static const char kShape[] = "99:99:99,999 --> 99:99:99,999";
+        qint64 value[2] = {0, 0};
+        bool fits = true;
+        for (int i = 0; i < 29 && fits; ++i) {
+            const ushort c = d[i].unicode();
+            if (kShape[i] == '9') {
+                fits = c >= '0' && c <= '9';
+                const int k = i < 13 ? 0 : 1;
+                const int field = (i % 17 < 3) ? 0 : (i % 17 < 6) ? 1 : (i % 17 < 9) ? 2 : 3;
+                static const qint64 kScale[4] = {3600000, 60000, 1000, 1};
+                const int pos = i % 17 - (field == 0 ? 0 : field == 1 ? 3 : field == 2 ? 6 : 9);
+                const qint64 digit = c - '0';
+                if (field < 3)
+                    value[k] += digit * (pos == 0 ? 10 : 1) * kScale[field];
+                else
+                    value[k] += digit * (pos == 0 ? 100 : pos == 1 ? 10 : 1);
+            } else {
+                fits = c == static_cast<uchar>(kShape[i]);
+            }
+        }
+        const bool clean = fits && (arrow == 13 || !s[arrow - 14].isDigit()) && (arrow + 16 == s.size() || !s[arrow + 16].isDigit());
+        if (clean) {
+            startMs = value[0];
+            endMs = value[1];
+            return true;
+        }
+    }
+    // The start time ends right before the blanks in front of the arrow.
+    int startEnd = arrow;
+    while (startEnd > 0 && IsBlank(s[startEnd - 1]))
+        --startEnd;
+    int startPos = startEnd;
+    while (startPos > 0 && (IsDigit(s[startPos - 1]) || s[startPos - 1] == QLatin1Char(':')
+                            || s[startPos - 1] == QLatin1Char(',') || s[startPos - 1] == QLatin1Char('.')))
+        --startPos;
+    int endPos = arrow + 3;
+    while (endPos < s.size() && IsBlank(s[endPos]))
+        ++endPos;
+    qint64 a = 0, b = 0;
+    if (!ScanCueTime(s, startPos, a) || startPos != startEnd || !ScanCueTime(s, endPos, b))
+        return false;
+    startMs = a;
+    endMs = b;
+    return true;
+}
+
+bool ScanDateTime(QStringView s, QChar dateSeparator, qint64& localMs)
+{
+    for (int at = static_cast<int>(s.indexOf(dateSeparator)); at >= 0; at = static_cast<int>(s.indexOf(dateSeparator, at + 1))) {
+        int p = at - 4;
+        if (p < 0)
+            continue;
+        int year = 0, month = 0, day = 0, h = 0, m = 0, sec = 0, milli = 0;
+        if (!ScanDigits(s, p, 4, 4, year) || p != at || !ScanChar(s, p, dateSeparator)
+            || !ScanDigits(s, p, 1, 2, month) || !ScanChar(s, p, dateSeparator) || !ScanDigits(s, p, 1, 2, day)
+            || !ScanChar(s, p, QLatin1Char(' ')) || !ScanDigits(s, p, 2, 2, h)
+            || !ScanChar(s, p, QLatin1Char(':')) || !ScanDigits(s, p, 2, 2, m)
+            || !ScanChar(s, p, QLatin1Char(':')) || !ScanDigits(s, p, 2, 2, sec))
+            continue;
+        const QDate date(year, month, day);
+        if (!date.isValid() || h > 23 || m > 59 || sec > 59)
+            continue;
+        // Milliseconds after the seconds, where the log writes them.
+        const bool fraction = ScanChar(s, p, QLatin1Char(',')) || ScanChar(s, p, QLatin1Char('.'));
+        if (!fraction || !ScanDigits(s, p, 3, 3, milli))
+            milli = 0;
+        localMs = (date.toJulianDay() - kUnixEpochJulianDay) * kMsPerDay + ((qint64(h) * 60 + m) * 60 + sec) * 1000
+            + milli;
+        return true;
+    }
+    return false;
+}
+
+namespace {
+
+// Writes `value` as `width` digits ending before `end`.
+void PutDigits(char* end, int width, qint64 value)
+{
+    for (int i = 1; i <= width; ++i, value /= 10)
+        end[-i] = static_cast<char>('0' + value % 10);
+}
+
+} // namespace
+
+int FormatLocalTime(qint64 localMs, char* out)
+{
+    const qint64 days = localMs >= 0 ? localMs / kMsPerDay : -((-localMs + kMsPerDay - 1) / kMsPerDay);
+    const qint64 ms = localMs - days * kMsPerDay;
+    int year = 0, month = 0, day = 0;
+    QDate::fromJulianDay(days + kUnixEpochJulianDay).getDate(&year, &month, &day);
+    if (year < 0 || year > 9999)
+        return 0;
+    std::memcpy(out, "YYYY.MM.DD hh:mm:ss", 19);
+    PutDigits(out + 4, 4, year);
+    PutDigits(out + 7, 2, month);
+    PutDigits(out + 10, 2, day);
+    PutDigits(out + 13, 2, ms / 3600000);
+    PutDigits(out + 16, 2, ms / 60000 % 60);
+    PutDigits(out + 19, 2, ms / 1000 % 60);
+    return 19;
+}
+
+int FormatCue(qint64 startMs, qint64 endMs, char* out)
+{
+    if (startMs < 0 || endMs < 0 || startMs >= 100 * 3600000LL || endMs >= 100 * 3600000LL)
+        return 0;
+    std::memcpy(out, "hh:mm:ss,mmm --> hh:mm:ss,mmm", 29);
+    const qint64 times[2] = {startMs, endMs};
+    for (int k = 0; k < 2; ++k) {
+        char* at = out + 17 * k;
+        PutDigits(at + 2, 2, times[k] / 3600000);
+        PutDigits(at + 5, 2, times[k] / 60000 % 60);
+        PutDigits(at + 8, 2, times[k] / 1000 % 60);
+        PutDigits(at + 12, 3, times[k] % 1000);
+    }
+    return 29;
+}
+
+bool SpelledAs(QStringView text, const char* spelling, int length)
+{
+    if (length == 0 || text.size() != length)
+        return false;
+    for (int i = 0; i < length; ++i) {
+        if (text[i].unicode() != static_cast<uchar>(spelling[i]))
+            return false;
+    }
+    return true;
+}
+
+QStringView CueText(QStringView block)
+{
+    const int arrow = FindAscii(block, QLatin1String("-->"));
+    if (arrow < 13 || arrow + 3 + 13 > block.size())
+        return QStringView(u"not found");
+    return block.mid(arrow - 13, 29);
+}

@@ -1,0 +1,100 @@
+// Family D: bracketed fields "[latitude: x] [longitude: y]", one block per
+// video frame (Mavic 2, Air 2/2S, FPV, Mini 3/4, Mavic 3, Air 3, Avata, Neo,
+// Matrice 300 H20). Variants: "[latitude : x] [longtitude : y]" (Mavic 2),
+// "[altitude: z]" or "[rel_alt: r abs_alt: a]", the date as
+// "YYYY-MM-DD hh:mm:ss,mmm,uuu" or "YYYY-MM-DD hh:mm:ss.mmm". A block of an
+// H20 camera holds an empty line; its tail (a line "0" and a bracket line)
+// has no cue and is read into the block before it.
+#include "input/families/Families.h"
+
+#include "input/TextScan.h"
+
+namespace {
+
+bool IsNameChar(QChar c)
+{
+    const ushort u = c.unicode();
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || u == '_';
+}
+
+bool Is(const QChar* name, int length, QLatin1String text)
+{
+    if (length != text.size())
+        return false;
+    for (int i = 0; i < length; ++i) {
+        if (name[i].unicode() != static_cast<uchar>(text.data()[i]))
+            return false;
+    }
+    return true;
+}
+
+class BracketFieldsReader : public BlockReader {
+public:
+    void Read(const QString& block, FlightRecord& record) override
+    {
+        if (FindAscii(block, QLatin1String("-->")) >= 0)
+            ReadCounterAndCue(block, record);
+        if (ScanDateTime(block, QLatin1Char('-'), record.LocalTimeMs))
+            record.Spelled |= FlightRecord::FlyTimeIsLocalTime;
+        // One pass over the block: every "name : number" inside brackets.
+        double lat = 0.0, lon = 0.0;
+        bool hasLat = false, hasLon = false;
+        const QChar* s = block.constData();
+        const int n = block.size();
+        bool inBracket = false;
+        for (int i = 0; i < n; ++i) {
+            const ushort c = s[i].unicode();
+            if (c == '[' || c == ']') {
+                inBracket = c == '[';
+                continue;
+            }
+            if (!inBracket || !IsNameChar(s[i]) || (i > 0 && IsNameChar(s[i - 1])))
+                continue;
+            const int nameStart = i;
+            while (i < n && IsNameChar(s[i]))
+                ++i;
+            const int nameLength = i - nameStart;
+            int p = i;
+            while (p < n && s[p].unicode() == ' ')
+                ++p;
+            if (p >= n || s[p].unicode() != ':')
+                continue;
+            ++p;
+            while (p < n && s[p].unicode() == ' ')
+                ++p;
+            double value = 0.0;
+            if (!ScanNumber(block, p, value))
+                continue;
+            const QChar* name = s + nameStart;
+            if (Is(name, nameLength, QLatin1String("latitude"))) {
+                lat = value;
+                hasLat = true;
+            } else if (Is(name, nameLength, QLatin1String("longitude")) || Is(name, nameLength, QLatin1String("longtitude"))) {
+                lon = value;
+                hasLon = true;
+            } else if (Is(name, nameLength, QLatin1String("rel_alt"))) {
+                record.HeightM = value;
+                record.Has |= FlightRecord::HasHeight;
+            } else if (Is(name, nameLength, QLatin1String("abs_alt")) || Is(name, nameLength, QLatin1String("altitude"))) {
+                record.AltitudeM = value;
+                record.Has |= FlightRecord::HasAltitude;
+            }
+            i = p - 1;
+        }
+        if (hasLat && hasLon)
+            SetPosition(record, lat, lon);
+    }
+};
+
+} // namespace
+
+bool RecogniseBracketFields(const QString& block)
+{
+    return block.contains(QLatin1String("[latitude")) || block.contains(QLatin1String("FrameCnt"))
+        || block.contains(QLatin1String("SrtCnt"));
+}
+
+std::unique_ptr<BlockReader> MakeBracketFieldsReader(const InputPatterns&)
+{
+    return std::make_unique<BracketFieldsReader>();
+}

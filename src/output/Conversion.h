@@ -1,0 +1,48 @@
+#pragma once
+
+#include "input/InputPatterns.h"
+#include "input/LogReader.h"
+#include "output/OutputFiles.h"
+
+#include <QString>
+
+#include <vector>
+
+// What one conversion of one log is asked to do: the settings a press of a
+// write button (or one LOG of velloa-cli) takes.
+struct ConversionRequest {
+    QString InputName;
+    InputPatterns Patterns = InputPatterns::Defaults();
+    QString FormatId = AutomaticFormatId();  // see ParseLog
+    QString OutPattern;                       // the output pattern of the subtitle file
+    int SmoothingCount = 5;                   // "Smooth GPS, sec"
+    double WayBeforeM = 0.0;                  // "Way before, m"
+    bool UseHeight = false;                   // "Use height for speed and way"
+    struct Output {
+        const OutputKind* Kind;
+        QString Name;
+    };
+    std::vector<Output> Outputs;  // written in this order
+};
+
+struct ConversionResult {
+    ReadStatus Read = ReadStatus::Ok;
+    ::Flight Flight;  // the log as read and its track (when Read is Ok)
+    struct Output {
+        const OutputKind* Kind;
+        QString Name;
+        WriteStatus Status;
+    };
+    std::vector<Output> Outputs;  // one per requested output, same order
+    // The way at the last point when Read is Ok (NaN possible), else the way
+    // before: what the next file of the same flight continues from.
+    double WayAfterM = 0.0;
+
+    // Whether the output of `kind` was written.
+    bool Wrote(const OutputKind& kind) const;
+};
+
+// Reads the log, derives its track and writes every requested output
+// (each name checked first: empty, or the input itself). Nothing is written
+// when the read fails or the log holds no position. Never shows anything.
+ConversionResult Convert(const ConversionRequest& request);

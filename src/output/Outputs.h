@@ -1,0 +1,27 @@
+#pragma once
+
+#include "track/TrackPasses.h"
+
+#include <QString>
+
+#include <vector>
+
+class QIODevice;
+
+// One kind of file a conversion writes. Adding one takes three steps: a
+// writer file in src/output/, a row in OutputKinds() (src/output/Outputs.cpp)
+// and its expected file in the reference case folders of tests/data/. The
+// window's output rows, velloa-cli's options and the tests are built from
+// the table.
+struct OutputKind {
+    const char* Id;      // "srt": velloa-cli's --no-srt, expected.<Id> in the tests
+    const char* Suffix;  // appended to the log's name without ".SRT"
+    // Writes the whole file to an open device; false on any failed or short
+    // write. `pattern` is the output pattern (used by the subtitle writer).
+    bool (*Write)(const Flight& flight, const QString& pattern, QIODevice* device);
+};
+
+// The computed subtitle file first, then the GPX route.
+const std::vector<OutputKind>& OutputKinds();
+const OutputKind& SubtitleOutput();
+const OutputKind& RouteOutput();
