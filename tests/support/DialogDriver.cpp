@@ -1,149 +1,42 @@
 #include "support/DialogDriver.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QDesktopServices>
-#include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QMetaObject>
+#include <QMessageBox>
 
-DialogDriver::DialogDriver(QObject* parent)
-    : QObject(parent)
+DialogDriver::DialogDriver()
 {
-    // Native dialogs cannot be reached as widgets; the Qt one can.
-    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, true);
-    connect(&m_timer, &QTimer::timeout, this, &DialogDriver::poll);
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, true);  // native ones are no widgets
+    connect(&m_timer, &QTimer::timeout, this, &DialogDriver::Poll);
     m_timer.start(10);
 }
 
-DialogDriver::~DialogDriver() = default;
-
-void DialogDriver::answerFileDialog(const QString& path)
+void DialogDriver::Poll()
 {
-    m_fileAnswers.enqueue(path);
-}
-
-void DialogDriver::clear()
-{
-    m_boxes.clear();
-    m_fileDialogs.clear();
-    m_unexpected.clear();
-    m_fileAnswers.clear();
-}
-
-void DialogDriver::poll()
-{
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible())
+    QPointer<QWidget> modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible() || modal == m_answered)
         return;
-
-    // An answered dialog stays the active modal widget until its queued
-    // answer has run; it must not be recorded twice.
-    m_handled.removeAll(QPointer<QWidget>());
-    for (const QPointer<QWidget>& done : qAsConst(m_handled)) {
-        if (done == modal)
-            return;
-    }
-
+    m_answered = modal;
+    QString answer;
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-        m_handled.append(box);
-        m_boxes.append(SeenBox{box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
-        QPointer<QMessageBox> guard(box);
-        QMetaObject::invokeMethod(
-            this,
-            [guard] {
-                if (!guard)
-                    return;
-                if (QAbstractButton* ok = guard->button(QMessageBox::Ok))
-                    ok->click();
-                else
-                    guard->reject();
-            },
-            Qt::QueuedConnection);
-        return;
+        Seen << (box->icon() == QMessageBox::Warning ? QStringLiteral("warning ") : QStringLiteral("information "))
+                + box->windowTitle() + QStringLiteral(": ") + box->text()
+                + (box->standardButtons() == QMessageBox::Ok ? QString() : QStringLiteral(" [not OK alone]"));
+    } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+        Seen << QStringLiteral("file ") + dialog->windowTitle() + QStringLiteral(": ") + dialog->nameFilters().join(QLatin1Char(';'));
+        answer = FileAnswers.isEmpty() ? QString() : FileAnswers.takeFirst();
+    } else {
+        Seen << QStringLiteral("unexpected ") + QLatin1String(modal->metaObject()->className());
     }
-
-    if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-        const QString answer = m_fileAnswers.isEmpty() ? QString() : m_fileAnswers.dequeue();
-        m_handled.append(dialog);
-        m_fileDialogs.append(SeenFileDialog{dialog->windowTitle(), dialog->nameFilters(), answer});
-        QPointer<QFileDialog> guard(dialog);
-        QMetaObject::invokeMethod(
-            this,
-            [this, guard, answer] {
-                if (!guard)
-                    return;
-                if (answer.isEmpty()) {
-                    guard->reject();
-                    return;
-                }
-                guard->selectFile(answer);
-                // selectFile leaves the name field alone while it has the
-                // focus, as it has in a shown dialog: type the name instead.
-                if (auto* nameEdit = guard->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-                    nameEdit->setText(answer);
-                // QFileDialog::accept is protected; QDialog's is the public
-                // entry and reaches the same override.
-                static_cast<QDialog*>(guard.data())->accept();
-                // accept() refuses a missing file and keeps the dialog open
-                // (after a box of its own): let the next poll cancel it.
-                if (guard && guard->isVisible())
-                    m_handled.removeAll(QPointer<QWidget>(guard.data()));
-            },
-            Qt::QueuedConnection);
-        return;
-    }
-
-    m_handled.append(modal);
-    m_unexpected.append(QString::fromLatin1(modal->metaObject()->className()));
-    QPointer<QWidget> guard(modal);
-    QMetaObject::invokeMethod(
-        this,
-        [guard] {
-            if (!guard)
-                return;
-            if (auto* dialog = qobject_cast<QDialog*>(guard.data()))
-                dialog->reject();
-            else
-                guard->close();
-        },
-        Qt::QueuedConnection);
-}
-
-UrlCatcher::UrlCatcher(QObject* parent)
-    : QObject(parent)
-{
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "open");
-    QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "open");
-}
-
-UrlCatcher::~UrlCatcher()
-{
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-}
-
-void UrlCatcher::open(const QUrl& url)
-{
-    m_urls.append(url);
-}
-
-QString Describe(const SeenBox& box)
-{
-    const QString kind = box.icon == QMessageBox::Warning ? QStringLiteral("warning ")
-        : box.icon == QMessageBox::Information            ? QStringLiteral("information ")
-                                                          : QStringLiteral("other-icon ");
-    QString line = kind + box.title + QStringLiteral(": ") + box.text;
-    if (box.buttons != QMessageBox::StandardButtons(QMessageBox::Ok))
-        line += QStringLiteral(" [not a single OK button]");
-    return line;
-}
-
-QStringList Seen(const DialogDriver& driver)
-{
-    QStringList seen;
-    for (const SeenBox& box : driver.boxes())
-        seen << Describe(box);
-    return seen;
+    // Answered from the event queue: a dialog opened by the answer would
+    // otherwise run its loop inside this timer slot, which then never fires.
+    QMetaObject::invokeMethod(this, [modal, answer] {
+        if (auto* dialog = qobject_cast<QDialog*>(modal.data())) {
+            if (answer.isEmpty())
+                return dialog->reject();
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(answer);
+            dialog->accept();
+        }
+    }, Qt::QueuedConnection);
 }

@@ -2,20 +2,21 @@
 """Derives the expected outputs of the reference cases from their input logs.
 
 This is a second, independent implementation of Velloa's rules, written from
-the documented behaviour and not from the C++ code: reading a log (line ends, blocks,
-the six default patterns, filling unmatched Home/GPS/Barometer values from
-neighbouring records), the track passes as the subtitle conversion runs them
-with its start-up settings (five smoothing sweeps of the positions, plain
-step lengths as speeds, the way counting rule, way before 0), the subtitle
-expansion with the default pattern in its LF form, and the GPX route over the
-records as parsed with step 5.
+the documented behaviour and not from the C++ code: reading a log (line ends,
+blocks, the six patterns, filling unmatched Home/GPS/Barometer values from
+neighbouring records), the track passes (smoothing sweeps of the positions,
+or spread and averaged speeds without them, the way counting rule), the
+subtitle expansion, and the GPX route over the records as parsed with step 5.
+The options of the case's `args` file are honoured: --smooth, --way-before,
+--pattern, --out-pattern-file, --no-srt, --no-gpx (others are ignored).
 
 Numbers are rounded the way the program writes them: the exact binary value
 rounded to n decimals. A value that lies exactly half-way is refused, so no
 reference file depends on how ties are broken.
 
 Usage: derive_expected.py CASE_FOLDER...   (writes expected.sorned.srt and
-expected.gpx beside each folder's flight.SRT)
+expected.gpx beside each folder's flight.SRT; a log without records gets
+neither, its expected.stderr and expected.exit are written by hand)
 """
 
 import math
@@ -40,13 +41,8 @@ PATTERNS = {
     "Barometer": r"BAROMETER[:]([-]?[0-9]*[.][0-9]*)",
 }
 
-DEFAULT_PATTERN_LF = (
-    "{ID}\n"
-    "{SrtTime}\n"
-    "{FlyTime}   GPS:{GPS}   Hb:{Barometer}\n"
-    "Dst: {Distance}m   Spd: {SpeedMS}m/s  ({SpeedKMH}km/h)   Way: {Way}m\n"
-    "\n"
-)
+DEFAULT_PATTERN_LF = ("{ID}\n{SrtTime}\n{FlyTime}   GPS:{GPS}   Hb:{Barometer}\n"
+                      "Dst: {Distance}m   Spd: {SpeedMS}m/s  ({SpeedKMH}km/h)   Way: {Way}m\n\n")
 
 GPX_HEADER = (
     '<?xml version="1.0"?>\r\n'
@@ -61,13 +57,14 @@ GPX_FOOTER = "</rte>\r\n</gpx>\r\n"
 
 def compile_pattern(text):
     # The block is searched as a whole: "." takes line ends too, "^" and "$"
-    # stand only for the start and the very end of the block.
+    # stand only for the start and the very end of the block. An invalid
+    # pattern never matches.
     if text.endswith("$"):
         text = text[:-1] + r"\Z"
-    return re.compile(text, re.DOTALL)
-
-
-COMPILED = {name: compile_pattern(p) for name, p in PATTERNS.items()}
+    try:
+        return re.compile(text, re.DOTALL)
+    except re.error:
+        return re.compile(r"(?!)")
 
 
 def fixed(value, decimals):
@@ -91,59 +88,25 @@ def to_number(text):
 
 
 def split_blocks(data):
-    data = data.split(b"\0", 1)[0]
-    text = data.decode("utf-8", errors="replace")
-    if text.startswith("\ufeff"):
-        text = text[1:]
-    # Lines with the line end that follows each (CR LF, LF or a lone CR).
-    lines = re.findall(r"([^\r\n]*)(\r\n|\n|\r|$)", text)
-    blocks, current = [], []
-    for line, end in lines:
-        if line == "":
-            if current:
-                blocks.append(current)
-                current = []
-            continue
-        current.append((line, end))
-    if current:
-        blocks.append(current)
-    result = []
-    for block in blocks:
-        parts = []
-        for k, (line, end) in enumerate(block):
-            parts.append(line)
-            if k + 1 < len(block):
-                parts.append(end)
-        result.append("".join(parts))
-    return result
+    # The text ends at the first NUL, a leading mark is no text; a block is a
+    # maximal run of non-empty lines with the line ends between them.
+    text = data.split(b"\0", 1)[0].decode("utf-8", errors="replace").removeprefix("\ufeff")
+    return re.findall(r"[^\r\n]+(?:(?:\r\n|\n|\r)[^\r\n]+)*", text)
 
 
-def parse(data):
+def parse(data, patterns):
+    compiled = {name: compile_pattern(p) for name, p in patterns.items()}
     records, matched = [], []
     for block in split_blocks(data):
         r = dict(Id="", SrtTime="not found", HomeLat=0.0, HomeLon=0.0, Lat=0.0, Lon=0.0,
                  FlyTime="", Barometer=0.0, Speed=0.0, Way=0.0)
-        m = {}
-        found = COMPILED["ID"].search(block)
-        r["Id"] = found.group(1) if found else ""
-        found = COMPILED["SrtTime"].search(block)
-        if found:
-            r["SrtTime"] = found.group(1)
-        found = COMPILED["Home"].search(block)
-        m["Home"] = bool(found)
-        if found:
-            r["HomeLon"], r["HomeLat"] = to_number(found.group(1)), to_number(found.group(2))
-        found = COMPILED["GPS"].search(block)
-        m["GPS"] = bool(found)
-        if found:
-            r["Lon"], r["Lat"] = to_number(found.group(1)), to_number(found.group(2))
-        found = COMPILED["Barometer"].search(block)
-        m["Barometer"] = bool(found)
-        if found:
-            r["Barometer"] = to_number(found.group(1))
-        found = COMPILED["FlyTime"].search(block)
-        if found:
-            r["FlyTime"] = found.group(1)
+        m = {name: rx.search(block) for name, rx in compiled.items()}
+        r["Id"] = m["ID"].group(1) if m["ID"] else ""
+        for name, keys in (("SrtTime", ["SrtTime"]), ("FlyTime", ["FlyTime"]), ("Home", ["HomeLon", "HomeLat"]),
+                           ("GPS", ["Lon", "Lat"]), ("Barometer", ["Barometer"])):
+            for n, key in enumerate(keys if m[name] else []):
+                text = m[name].group(n + 1)
+                r[key] = text if name.endswith("Time") else to_number(text)
         records.append(r)
         matched.append(m)
 
@@ -175,18 +138,37 @@ def distance(lat1, lon1, lat2, lon2):
 
 
 
-def derive_track(records, smoothing=5, way_before=0.0):
+def sweep(records, key, skip_nan=False):
+    for j in range(len(records) - 1):
+        a, b = records[j][key], records[j + 1][key]
+        if skip_nan and math.isnan(b - a):
+            continue
+        h = (b - a) * 0.5
+        records[j][key] = a + h
+        records[j + 1][key] = b - h
+
+
+def derive_track(records, smoothing, way_before):
     for _ in range(smoothing):
-        for j in range(len(records) - 1):
-            for key in ("Lat", "Lon"):
-                a, b = records[j][key], records[j + 1][key]
-                h = (b - a) * 0.5
-                records[j][key] = a + h
-                records[j + 1][key] = b - h
-    # With smoothing on, the speeds are the plain step lengths.
+        sweep(records, "Lat")  # Lat and Lon are independent: one sweep each
+        sweep(records, "Lon")
     for i in range(len(records) - 1):
         a, b = records[i], records[i + 1]
         a["Speed"] = distance(a["Lat"], a["Lon"], b["Lat"], b["Lon"])
+    if smoothing < 1:
+        # Without smoothing each step is shared with the (up to four) exact
+        # zeros after it, then the speeds are averaged in three sweeps.
+        i = 0
+        while i < len(records):
+            n = 1
+            while n < 5 and i + n < len(records) and records[i + n]["Speed"] == 0.0:
+                n += 1
+            share = records[i]["Speed"] / n
+            for r in records[i:i + n]:
+                r["Speed"] = share
+            i += n
+        for _ in range(3):
+            sweep(records, "Speed", skip_nan=True)
     w, k = way_before, 0
     for i, r in enumerate(records):
         r["Way"] = w
@@ -240,13 +222,27 @@ def gpx(records, step=5):
 
 def main(folders):
     for folder in map(Path, folders):
-        data = (folder / "flight.SRT").read_bytes()
-        parsed = parse(data)
-        (folder / "expected.gpx").write_bytes(gpx(parsed).encode("utf-8"))
+        patterns, smoothing, way_before, pattern = dict(PATTERNS), 5, 0.0, DEFAULT_PATTERN_LF
+        args = (folder / "args").read_text().split("\n") if (folder / "args").exists() else []
+        for arg in args:
+            name, _, value = arg.partition("=")
+            if name == "--pattern":
+                label, _, text = value.partition("=")
+                patterns[label] = text
+            elif name == "--smooth":
+                smoothing = int(value) if re.fullmatch(r"[-+]?[0-9]+", value) else 0
+            elif name == "--way-before":
+                way_before = to_number(value)
+            elif name == "--out-pattern-file":
+                pattern = (folder / value).read_bytes().decode("utf-8")
+        parsed = parse((folder / "flight.SRT").read_bytes(), patterns)
+        if parsed and "--no-gpx" not in args:
+            (folder / "expected.gpx").write_bytes(gpx(parsed).encode("utf-8"))
         derived = [dict(r) for r in parsed]
-        derive_track(derived)
-        srt = "".join(expand(r, i, DEFAULT_PATTERN_LF) for i, r in enumerate(derived))
-        (folder / "expected.sorned.srt").write_bytes(srt.encode("utf-8"))
+        derive_track(derived, smoothing, way_before)
+        if parsed and "--no-srt" not in args:
+            srt = "".join(expand(r, i, pattern) for i, r in enumerate(derived))
+            (folder / "expected.sorned.srt").write_bytes(srt.encode("utf-8"))
         print(f"{folder}: {len(parsed)} records")
 
 

@@ -1,0 +1,197 @@
+// The core checks that no reference case can make: differential tests of the
+// fast paths against Qt, the distance mends and the writers' failures.
+#include "input/SrtParser.h"
+#include "output/FixedNumber.h"
+#include "output/GpxWriter.h"
+#include "output/SrtWriter.h"
+#include "track/GreatCircle.h"
+
+#include <QBuffer>
+#include <QtTest>
+#include <cmath>
+#include <cstring>
+#include <random>
+
+namespace {
+
+const char* const kTokens[] = {"HOME(", "GPS(", "BAROMETER:", "-->", " --> ", "HOME", "(", ")", ",", ".", "-", " ",
+    ":", "\r\n", "\n", "0", "7", "2019", "30.2345", "-58.4001", ".5", "12:34:56", "00:00:11,000", "-0.0", "2019.06.20 ",
+    "9007199254740993.5", "x", "gps(", "\xC3\xA9", "HOME(-3.5,4.)", "GPS(1.0,-2.,"};
+
+// A realistic block, damaged by a few random edits (every third is token soup).
+QString RandomBlock(std::mt19937& random, int b)
+{
+    const auto number = [&] { return QString::number(int(random() % 360) - 180) + QLatin1Char('.') + QString::number(random() % 99999); };
+    const auto token = [&] { return QString::fromUtf8(kTokens[random() % (sizeof kTokens / sizeof *kTokens)]); };
+    QString block;
+    if (b % 3 == 2) {
+        for (int i = random() % 40; i > 0; --i)
+            block += token();
+        return block;
+    }
+    block = QString::number(random() % 9999) + QStringLiteral("\r\n00:00:11,000 --> 00:00:12,000\r\nHOME(") + number()
+        + QLatin1Char(',') + number() + QStringLiteral(") 2019.06.20 12:34:56\r\nGPS(") + number() + QLatin1Char(',')
+        + number() + QStringLiteral(",17) BAROMETER:") + number();
+    for (int e = b % 3 ? random() % 4 + 1 : 0; e > 0; --e)
+        block.replace(random() % block.size(), random() % 3, token());
+    return block;
+}
+
+// A device that takes `room` bytes and then fails (-1) or writes short.
+struct FullDevice : QIODevice {
+    FullDevice(qint64 room, bool shortWrite) : room(room), shortWrite(shortWrite) { open(WriteOnly | Unbuffered); }
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        writesAfterFull += full;
+        const qint64 taken = std::min(size, room - written.size());
+        full = full || taken < size;
+        written.append(data, int(taken));
+        return taken < size && !shortWrite ? -1 : taken;
+    }
+    qint64 room;
+    bool shortWrite, full = false;
+    int writesAfterFull = 0;
+    QByteArray written;
+};
+
+} // namespace
+
+class TestCore : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The built-in matcher, and edited patterns starting with ".*" (run
+    // anchored), give exactly QRegExp's matches and captures.
+    void patternsAgreeWithQRegExp()
+    {
+        QStringList texts;
+        for (const QString& text : InputPatterns::Defaults().Texts)
+            texts << text;
+        texts << QStringLiteral(".*GPS[(]([-0-9.]+)[,]([-0-9.]+)") << QStringLiteral(".*HOME|BAROMETER:([0-9.]*)")
+              << QStringLiteral(".*\\r\\n([0-9]+)$") << QStringLiteral(".*(GPS|HOME)[(]");
+        std::mt19937 random(20190626);
+        for (int t = 0; t < texts.size(); ++t) {
+            const int index = t < InputPatterns::Count ? t : int(InputPatterns::GPS);
+            InputPatterns patterns = InputPatterns::Defaults();
+            patterns.Texts[index] = texts[t];
+            CompiledPatterns compiled(patterns);
+            QRegExp plain(texts[t]);
+            int matches = 0;
+            for (int b = 0; b < 6000; ++b) {
+                const QString block = RandomBlock(random, b);
+                const bool found = plain.indexIn(block, 0, QRegExp::CaretAtZero) >= 0;
+                QVERIFY2(compiled.Search(index, block) == found, qPrintable(texts[t] + QStringLiteral(" on ") + block));
+                for (int c = 0; found && c <= plain.captureCount(); ++c) {
+                    QCOMPARE(compiled.Cap(index, c), plain.cap(c));
+                    if (c > 0 && t < InputPatterns::Count && index != InputPatterns::ID && index != InputPatterns::SrtTime
+                        && index != InputPatterns::FlyTime)
+                        QCOMPARE(compiled.CapNumber(index, c), plain.cap(c).toDouble());
+                }
+                matches += found;
+            }
+            QVERIFY2(matches > 0 && matches < 6000, qPrintable(texts[t]));
+        }
+    }
+
+    // Unanchored, a leading ".*" on a block of one long line took hours.
+    void leadingDotStarOnALongLineEnds()
+    {
+        InputPatterns patterns = InputPatterns::Defaults();
+        patterns.Texts[InputPatterns::GPS] = QStringLiteral(".*GPSx([0-9]+)");
+        CompiledPatterns compiled(patterns);
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!compiled.Search(InputPatterns::GPS, QString(1000 * 1000, QLatin1Char('a'))));
+        QString block(4 * 1000 * 1000, QLatin1Char('H'));
+        for (int i = 0; i < block.size(); i += 7)
+            block[i] = QLatin1Char('(');
+        CompiledPatterns defaults(InputPatterns::Defaults());
+        for (int i = 0; i < InputPatterns::Count; ++i)
+            QVERIFY(!defaults.Search(i, block));
+        QVERIFY2(timer.elapsed() < 20000, "searches over a long line must not be quadratic");
+    }
+
+    void fixedNumbersAgreeWithQString()
+    {
+        std::mt19937_64 random(626);
+        QByteArray out;
+        for (int i = 0; i < 400000; ++i) {
+            double value = std::ldexp(double(random() % 3600000) - 1800000.0, -int(random() % 20));  // ties live here
+            if (i % 4 == 0) {
+                const quint64 bits = random();
+                std::memcpy(&value, &bits, sizeof value);
+            }
+            const int decimals = 1 + int(random() % 6);
+            out.clear();
+            AppendFixed(out, value, decimals);
+            QCOMPARE(out, QString::number(value, 'f', decimals).toLatin1());
+        }
+        for (double value : {0.125, -2.25, -0.04, -0.0, 1e20, 1e-320, double(NAN), -double(INFINITY)}) {
+            out.clear();
+            AppendFixed(out, value, 1);
+            QCOMPARE(out, QString::number(value, 'f', 1).toLatin1());
+        }
+    }
+
+    // D1: identical points give exactly 0 at every latitude, nearly identical
+    // ones never NaN; only a NaN or infinite input does.
+    void distanceOfIdenticalPoints()
+    {
+        for (int step = -900000; step <= 900000; step += 37) {
+            const double lat = step / 10000.0, lon = step % 3600 / 10.0;
+            QCOMPARE(GreatCircleDistance(lat, lon, lat, lon), 0.0);
+            QVERIFY(!std::isnan(GreatCircleDistance(lat, lon, lat + 1e-13, lon)));
+        }
+        QCOMPARE(GreatCircleDistance(0, 0, 0, 1), 6378200.0 * M_PI / 180);
+        QVERIFY(std::isnan(GreatCircleDistance(NAN, 0, NAN, 0)));
+        QVERIFY(std::isnan(GreatCircleDistance(0, INFINITY, 0, 0)));
+    }
+
+    // D2: the blocks, as "|"-separated texts with line ends shown as \r, \n.
+    void splitting_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("blocks");
+        QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n\r\nc\r\n\r\n") << "a\\r\\nb|c";
+        QTest::newRow("LF, no end") << QByteArray("a\nb\n\n\n\nc") << "a\\nb|c";
+        QTest::newRow("lone CR, mixed") << QByteArray("a\rb\n\r\nc\r\r") << "a\\rb|c";
+        QTest::newRow("blank line is not empty") << QByteArray("a\n \nb") << "a\\n \\nb";
+        QTest::newRow("mark, NUL") << QByteArray("\xEF\xBB\xBF" "a\n\nb\0\n\nc", 12) << "a|b";
+        QTest::newRow("bad UTF-8") << QByteArray("\xFF\n\n\xC3\xA9") << QString::fromUtf8("\xEF\xBF\xBD|\xC3\xA9");
+        QTest::newRow("nothing") << QByteArray("\r\n\n\r") << "";
+    }
+    void splitting()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, blocks);
+        QCOMPARE(SplitSrtBlocks(bytes).join(QLatin1Char('|')).replace(QLatin1Char('\r'), QStringLiteral("\\r"))
+                     .replace(QLatin1Char('\n'), QStringLiteral("\\n")), blocks);
+    }
+
+    // D5: whatever byte the device stops at, failed or short, both writers
+    // report it, write nothing after it, and what arrived is a prefix.
+    void writeFailuresAreReported()
+    {
+        FlightRecordList records(12);
+        for (int i = 0; i < 12; ++i)
+            records[i].Lat = records[i].Barometer = i;
+        QBuffer whole[2];
+        for (QBuffer& buffer : whole)
+            buffer.open(QIODevice::WriteOnly);
+        QVERIFY(WriteSrtBlocks(records, DefaultOutputPattern(), &whole[0]) && WriteGpxRoute(records, &whole[1], 1));
+        for (int kind = 0; kind < 4; ++kind) {
+            const QByteArray& expected = whole[kind / 2].data();
+            for (qint64 room = 0; room <= expected.size(); ++room) {
+                FullDevice device(room, kind % 2);
+                const bool ok = kind < 2 ? WriteSrtBlocks(records, DefaultOutputPattern(), &device)
+                                         : WriteGpxRoute(records, &device, 1);
+                QVERIFY2(ok == (room == expected.size()), qPrintable(QString::number(room)));
+                QVERIFY(expected.startsWith(device.written) && device.writesAfterFull == 0);
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCore)
+#include "test_core.moc"

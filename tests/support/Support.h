@@ -1,0 +1,89 @@
+#pragma once
+// File, process and GPX-consumer helpers shared by every test (header-only).
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+#include <unistd.h>
+
+inline QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArrayLiteral("<missing>");
+}
+
+inline bool WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Every file and folder in `dir` (hidden ones too), sorted.
+inline QStringList Entries(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+struct ProcessRun {
+    int exitCode = -1;  // -1: crashed or did not finish
+    QByteArray out, err;
+};
+
+inline ProcessRun RunProgram(const QStringList& command, const QString& workDir = QString())
+{
+    QProcess process;
+    process.setWorkingDirectory(workDir);
+    process.start(command.first(), command.mid(1));
+    process.closeWriteChannel();
+    ProcessRun run;
+    if (!process.waitForFinished(600000))
+        process.kill();
+    else if (process.exitStatus() == QProcess::NormalExit)
+        run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+// Root passes permission bits (CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH): as
+// root, `command` is run through setpriv without them. Empty when that does
+// not work here (reading `probe`, a file without permission bits, succeeds).
+inline QStringList Unprivileged(const QStringList& command, const QString& probe)
+{
+    if (geteuid() != 0)
+        return command;
+    const QStringList prefix{QStandardPaths::findExecutable(QStringLiteral("setpriv")),
+                             QStringLiteral("--bounding-set=-dac_override,-dac_read_search"), QStringLiteral("--")};
+    if (prefix[0].isEmpty() || RunProgram(prefix + QStringList{QStringLiteral("/bin/cat"), probe}).exitCode == 0)
+        return {};
+    return prefix + command;
+}
+
+// What two GPX consumers make of a route: xmllint validates it against the
+// GPX 1.1 schema and GPSBabel must read back as many route points as it has.
+// Returns the complaint, empty when both are content.
+inline QString GpxComplaint(const QString& path)
+{
+    ProcessRun lint = RunProgram({QStringLiteral("xmllint"), QStringLiteral("--noout"), QStringLiteral("--schema"),
+                                  QStringLiteral(GPX_SCHEMA_PATH), path});
+    if (lint.exitCode != 0)
+        return QStringLiteral("xmllint: ") + QString::fromUtf8(lint.err);
+    ProcessRun babel = RunProgram({QStringLiteral("gpsbabel"), QStringLiteral("-r"), QStringLiteral("-i"),
+        QStringLiteral("gpx"), QStringLiteral("-f"), path, QStringLiteral("-o"), QStringLiteral("unicsv"),
+        QStringLiteral("-F"), QStringLiteral("-")});
+    const int points = ReadFile(path).count("<rtept ");
+    if (babel.exitCode != 0 || babel.out.count('\n') - 1 != points)
+        return QStringLiteral("gpsbabel read %1 lines for %2 points: ").arg(babel.out.count('\n')).arg(points)
+            + QString::fromUtf8(babel.err);
+    return QString();
+}
+
+#define VERIFY_GPX(path)                                                                                     \
+    do {                                                                                                     \
+        if (QStandardPaths::findExecutable(QStringLiteral("xmllint")).isEmpty()                              \
+            || QStandardPaths::findExecutable(QStringLiteral("gpsbabel")).isEmpty())                         \
+            QSKIP("xmllint and gpsbabel are needed");                                                        \
+        const QString complaint_ = GpxComplaint(path);                                                       \
+        QVERIFY2(complaint_.isEmpty(), qPrintable(complaint_));                                              \
+    } while (false)
