@@ -1,7 +1,7 @@
 // The flight view after each press of either button: figures against the
 // flight's known path, the drawn track against the map's own scale bar.
 #include "app/SornLogic.h"
-#include "support/TestFiles.h"
+#include "support/Support.h"
 #include "support/DialogDriver.h"
 #include "ui/FlightView.h"
 #include "ui/MainWindowWidgets.h"
@@ -71,7 +71,7 @@ private slots:
         for (const auto& [button, records] : {std::pair{w->WriteSrtButton, 101}, {w->WriteGpxButton, 31}}) {
             const QVector<Point> path = KnownPath(records);
             w->InFileNameEdit->setText(dir.filePath(QStringLiteral("f%1.SRT").arg(records)));
-            WriteFile(w->InFileNameEdit->text(), Log(path));
+            QVERIFY(WriteFile(w->InFileNameEdit->text(), Log(path)));
             emit w->InFileNameEdit->editingFinished();
             QTest::mouseClick(button, Qt::LeftButton);
             QTRY_COMPARE(Figure(view, "RecordCountValue"), double(records));
