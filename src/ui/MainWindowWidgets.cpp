@@ -106,13 +106,17 @@ void MainWindowWidgets::BuildMainWindow()
     InPatternGroup->setHidden(true);
     InPatternGroup->setStyleSheet(StyleInput);
     auto* grid = new QGridLayout;
-    grid->setVerticalSpacing(2);
+    grid->setVerticalSpacing(1);
     grid->setContentsMargins(6, 4, 6, 4);
     LogFormatCombo = Named(new QComboBox, "LogFormatCombo");
     LogFormatCombo->addItem(QStringLiteral("Automatic"), AutomaticFormatId());
     for (const LogFamily& family : LogFamilies())
         LogFormatCombo->addItem(QLatin1String(family.Drones), QLatin1String(family.Id));
     LogFormatCombo->addItem(QStringLiteral("Input patterns below"), PatternsFormatId());
+    // The drones' names are long: the choice does not widen the window for
+    // them (the open list shows them whole).
+    LogFormatCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    LogFormatCombo->setMinimumContentsLength(16);
     grid->addWidget(new QLabel(QStringLiteral("Log format")), 0, 0);
     grid->addWidget(LogFormatCombo, 0, 1);
     InPatternEdits.clear();
@@ -147,7 +151,7 @@ void MainWindowWidgets::BuildMainWindow()
     OutPatternEdit = Named(new QTextEdit, "OutPatternEdit");
     // Tab moves on to the output fields; a pattern needs no literal tab.
     OutPatternEdit->setTabChangesFocus(true);
-    OutPatternEdit->setMinimumHeight(OutPatternEdit->fontMetrics().lineSpacing() * 3
+    OutPatternEdit->setMinimumHeight(OutPatternEdit->fontMetrics().lineSpacing() * 2
                                      + 2 * OutPatternEdit->frameWidth() + 4);
     splitter->addWidget(OutPatternEdit);
 

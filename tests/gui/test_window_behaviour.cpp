@@ -54,9 +54,11 @@ private slots:
     {
         for (bool view : {false, true}) {
             for (bool patterns : {false, true}) {
-                w->InPatternGroup->setHidden(!patterns);
+                if (w->AdjustInPatternsCheck->isChecked() != patterns)
+                    w->AdjustInPatternsCheck->click();
                 if (view)
                     m_logic->ShowFlight(TwoPoints());
+                QTest::qWait(20);  // the layout as the user would see it
                 const QSize least = w->Window->minimumSizeHint();
                 QVERIFY2(least.height() <= 700 && least.width() <= 1366,  // 768 px less title bar and panel
                          qPrintable(QStringLiteral("view %1, patterns %2: %3 x %4")
