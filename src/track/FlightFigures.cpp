@@ -27,7 +27,9 @@ QString FormatName(const FlightLog& log)
         return QStringLiteral("input patterns");
     QString name = QLatin1String(log.Family->Layout);
     if (log.BlocksPerSecond > 0)
-        name += QStringLiteral(", %1 per second").arg(log.BlocksPerSecond);
+        name += QStringLiteral(", %1 %2 per second")
+                    .arg(log.BlocksPerSecond)
+                    .arg(log.BlocksPerSecond == 1 ? QStringLiteral("block") : QStringLiteral("blocks"));
     return name;
 }
 

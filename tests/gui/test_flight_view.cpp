@@ -93,8 +93,8 @@ private slots:
             if (button == w->WriteSrtButton)  // the way written agrees with the path flown
                 QCOMPARE(w->WayBeforeEdit->text(), FigureText(view, "PathFlownValue", true));
 
-            // The track (saturated pixels) against the scale bar (longest pure black run): extent
-            // east and north, and its top where the path's northmost point lies (north up).
+            // The track (saturated pixels, 3 px pen) against the scale bar (longest pure black run):
+            // extent east and north, and its top where the path's northmost point lies (north up).
             const QImage map = view->Map->grab().toImage();
             QRect track;
             int topX = 0, bar = 0;
@@ -111,8 +111,8 @@ private slots:
             }
             const double perMetre = bar / view->Map->ScaleBarMetres();
             const QString drawn = QStringLiteral("%1 x %2 px at %3 px/m").arg(track.width()).arg(track.height()).arg(perMetre);
-            QVERIFY2(std::abs(track.width() - eastmost * perMetre) <= 5, qPrintable(drawn));
-            QVERIFY2(std::abs(track.height() - northmost * perMetre) <= 5, qPrintable(drawn));
+            QVERIFY2(std::abs(track.width() - 3 - eastmost * perMetre) <= 4, qPrintable(drawn));
+            QVERIFY2(std::abs(track.height() - 3 - northmost * perMetre) <= 4, qPrintable(drawn));
             QVERIFY2(std::abs(topX - track.left() - eastOfNorthmost * perMetre) <= 5, qPrintable(drawn));
         }
 

@@ -8,16 +8,6 @@
 
 #include <memory>
 
-namespace {
-Flight TwoPoints()  // enough for the flight view to open
-{
-    Flight flight;
-    flight.Points.resize(2);
-    flight.Points[1].Lat = 0.001;
-    return flight;
-}
-}  // namespace
-
 class TestWindowBehaviour : public QObject {
     Q_OBJECT
 
@@ -38,7 +28,7 @@ private slots:
     {
         for (bool view : {false, true}) {
             if (view)
-                m_logic->ShowFlight(TwoPoints());
+                m_logic->ShowFlight(Flight{{}, Track(2)});
             const int before = w->Window->height();
             w->AdjustInPatternsCheck->click();
             QTest::qWait(50);
@@ -57,7 +47,7 @@ private slots:
                 if (w->AdjustInPatternsCheck->isChecked() != patterns)
                     w->AdjustInPatternsCheck->click();
                 if (view)
-                    m_logic->ShowFlight(TwoPoints());
+                    m_logic->ShowFlight(Flight{{}, Track(2)});
                 QTest::qWait(20);  // the layout as the user would see it
                 const QSize least = w->Window->minimumSizeHint();
                 QVERIFY2(least.height() <= 700 && least.width() <= 1366,  // 768 px less title bar and panel
@@ -75,7 +65,6 @@ private slots:
                                    w->WayBeforeEdit, w->SmoothGpsEdit, w->InFileNameEdit};
         for (QLineEdit* edit : qAsConst(w->InPatternEdits))
             targets << edit;
-        w->InPatternGroup->show();
         for (QWidget* target : qAsConst(targets)) {
             const bool takes = target == w->InFileNameEdit;
             QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
@@ -92,7 +81,6 @@ private slots:
         w->InFileNameEdit->setFocus();
         w->InFileNameEdit->setText(QStringLiteral("/logs/DJI_0002.SRT"));  // not an edit by the user
         QTest::keyClick(w->InFileNameEdit, Qt::Key_Tab);
-        QCOMPARE(w->OutSrtFileNameEdit->text(), QStringLiteral("/logs/DJI_0002.sorned.srt"));
         QCOMPARE(w->OutGpxFileNameEdit->text(), QStringLiteral("/logs/DJI_0002.gpx"));
         // Each leaving derives again, over a name typed meanwhile.
         w->OutGpxFileNameEdit->setText(QStringLiteral("typed.gpx"));
@@ -104,7 +92,7 @@ private slots:
     void tabReachesEveryControlInOrder()
     {
         w->AdjustInPatternsCheck->click();
-        m_logic->ShowFlight(TwoPoints());
+        m_logic->ShowFlight(Flight{{}, Track(2)});
         QList<QWidget*> expected = {w->InFileNameEdit, w->OpenSrtButton, w->AdjustInPatternsCheck, w->LogFormatCombo};
         for (QLineEdit* edit : qAsConst(w->InPatternEdits))
             expected << edit;
