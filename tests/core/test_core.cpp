@@ -173,9 +173,11 @@ private slots:
     // report it, write nothing after it, and what arrived is a prefix.
     void writeFailuresAreReported()
     {
-        FlightRecordList records(12);
+        Flight records;
+        records.Log.Records.resize(12);
+        records.Points.resize(12);
         for (int i = 0; i < 12; ++i)
-            records[i].Lat = records[i].Barometer = i;
+            records.Points[i].FixLat = records.Points[i].Lat = records.Points[i].HeightM = i;
         QBuffer whole[2];
         for (QBuffer& buffer : whole)
             buffer.open(QIODevice::WriteOnly);

@@ -7,6 +7,7 @@
 // consumers. A differing output is kept in the build tree for `diff -u`.
 #include "input/ConversionSettings.h"
 #include "input/LogReader.h"
+#include "output/Conversion.h"
 #include "output/OutputFiles.h"
 #include "output/SrtWriter.h"
 #include "support/Support.h"
@@ -18,30 +19,38 @@ namespace {
 
 const QString kData = QStringLiteral(TEST_DATA_DIR "/reference/");
 
-// The conversion as velloa-cli runs it, from the core functions alone: the
-// route from the records as parsed, the subtitles after the track passes.
+// The conversion as velloa-cli runs it, through the core's conversion path
+// alone: the case's options into one request.
 void ConvertWithCore(const QString& folder, const QStringList& args, const QString& outDir)
 {
-    InputPatterns patterns = InputPatterns::Defaults();
+    ConversionRequest request;
+    request.InputName = folder + QStringLiteral("flight.SRT");
+    request.OutPattern = DefaultOutputPattern().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QString smooth = QStringLiteral("5"), way = QStringLiteral("0.0");
-    QString pattern = DefaultOutputPattern().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     for (const QString& arg : args) {
         const QString name = arg.section(QLatin1Char('='), 0, 0), value = arg.section(QLatin1Char('='), 1);
         if (name == QLatin1String("--smooth"))
             smooth = value;
         else if (name == QLatin1String("--way-before"))
             way = value;
+        else if (name == QLatin1String("--format"))
+            request.FormatId = value;
+        else if (name == QLatin1String("--use-height"))
+            request.UseHeight = true;
         else if (name == QLatin1String("--pattern"))
-            patterns.Texts[InputPatterns::IndexOfLabel(value.section(QLatin1Char('='), 0, 0))] = value.section(QLatin1Char('='), 1);
+            request.Patterns.Texts[InputPatterns::IndexOfLabel(value.section(QLatin1Char('='), 0, 0))] = value.section(QLatin1Char('='), 1);
         else if (name == QLatin1String("--out-pattern-file"))
-            pattern = QString::fromUtf8(ReadFile(folder + value));
+            request.OutPattern = QString::fromUtf8(ReadFile(folder + value));
     }
-    LogReadResult read = ReadFlightLog(folder + QStringLiteral("flight.SRT"), patterns);
-    if (!args.contains(QStringLiteral("--no-gpx")))
-        SaveGpxFile(read.Records, outDir + QStringLiteral("/flight.gpx"));
-    DeriveTrack(read.Records, ReadSmoothingCount(smooth), ReadWayBefore(way));
-    if (!args.contains(QStringLiteral("--no-srt")))
-        SaveSrtFile(read.Records, pattern, outDir + QStringLiteral("/flight.sorned.srt"));
+    if (request.Patterns != InputPatterns::Defaults() && !args.join(QLatin1Char(' ')).contains(QLatin1String("--format")))
+        request.FormatId = PatternsFormatId();
+    request.SmoothingCount = ReadSmoothingCount(smooth);
+    request.WayBeforeM = ReadWayBefore(way);
+    for (const OutputKind& kind : OutputKinds()) {
+        if (!args.contains(QStringLiteral("--no-") + QLatin1String(kind.Id)))
+            request.Outputs.push_back({&kind, outDir + QStringLiteral("/flight") + QLatin1String(kind.Suffix)});
+    }
+    Convert(request);
 }
 
 // `actual` must equal the case's expected.<suffix>, "<missing>" when it has none.
@@ -68,12 +77,40 @@ void CompareOutputs(const QString& folder, const QString& dir, const QStringList
             suffixes << name.section(QLatin1Char('.'), 1);
     suffixes.removeDuplicates();
     for (const QString& suffix : suffixes) {
-        if (suffix == QLatin1String("stdout") || suffix == QLatin1String("stderr") || suffix == QLatin1String("exit"))
+        if (suffix == QLatin1String("stdout") || suffix == QLatin1String("stderr") || suffix == QLatin1String("exit")
+            || suffix == QLatin1String("records.tsv"))
             continue;
         const QString output = dir + QStringLiteral("/flight.") + suffix;
         Compare(folder, suffix, ReadFile(output), half);
         if (suffix == QLatin1String("gpx"))
             VERIFY_GPX(output);
+    }
+}
+
+// The records read from the log against the generator's account of every
+// block (expected.records.tsv; "-": no value), number for number.
+void CompareRecords(const QString& folder)
+{
+    const QByteArray tsv = ReadFile(folder + QStringLiteral("expected.records.tsv"));
+    if (tsv == "<missing>")
+        return;
+    const FlightRecordList records = ReadFlightLog(folder + QStringLiteral("flight.SRT"), InputPatterns::Defaults(),
+                                                   AutomaticFormatId()).Log.Records;
+    const QList<QByteArray> rows = tsv.trimmed().split('\n').mid(1);
+    QCOMPARE(int(records.size()), rows.size());
+    for (int i = 0; i < rows.size(); ++i) {
+        const QList<QByteArray> f = rows[i].split('\t');
+        const FlightRecord& r = records[static_cast<std::size_t>(i)];
+        const auto same = [&](const QByteArray& text, bool has, double value) {
+            return text == "-" ? !has : has && value == text.toDouble();
+        };
+        const QDateTime local = QDateTime::fromString(QString::fromLatin1(f[2]), Qt::ISODateWithMs);
+        QVERIFY2(r.CueStartMs == f[0].toLongLong() && r.CueEndMs == f[1].toLongLong()
+                     && (f[2] == "-" ? r.LocalTimeMs == kNoTime : r.LocalTimeMs == local.toMSecsSinceEpoch() + local.offsetFromUtc() * 1000LL)
+                     && same(f[3], r.Gives(FlightRecord::HasPosition), r.Lat) && same(f[4], r.Gives(FlightRecord::HasPosition), r.Lon)
+                     && same(f[5], r.Gives(FlightRecord::HasHome), r.HomeLat) && same(f[6], r.Gives(FlightRecord::HasHome), r.HomeLon)
+                     && same(f[7], r.Gives(FlightRecord::HasHeight), r.HeightM) && same(f[8], r.Gives(FlightRecord::HasAltitude), r.AltitudeM),
+                 qPrintable(QStringLiteral("block %1: %2").arg(i + 1).arg(QString::fromLatin1(rows[i]))));
     }
 }
 
@@ -100,6 +137,7 @@ private slots:
         QFETCH(QString, folder);
         QFETCH(QStringList, args);
         QTemporaryDir core, cli;
+        CompareRecords(folder);
         ConvertWithCore(folder, args, core.path());
         CompareOutputs(folder, core.path(), {}, QStringLiteral("core"));
         if (QTest::currentTestFailed())

@@ -10,9 +10,16 @@ subtitle expansion, and the GPX route over the records as parsed with step 5.
 The options of the case's `args` file are honoured: --smooth, --way-before,
 --pattern, --out-pattern-file, --no-srt, --no-gpx (others are ignored).
 
-Numbers are rounded the way the program writes them: the exact binary value
-rounded to n decimals. A value that lies exactly half-way is refused, so no
-reference file depends on how ties are broken.
+A case of another log layout holds expected.records.tsv, written by the log
+generator with the log: what each block holds. The records are then taken
+from it instead of the patterns, and a log of several blocks per second runs
+the per-frame passes: smoothing on the positions nearest each whole second
+of cue time, interpolated back; speed over one second around each point;
+way in steps of at least a metre; haversine distances.
+
+Numbers are rounded the way the program writes them (as Qt writes them): the
+exact binary value rounded to n decimals, a value exactly half-way away from
+zero (heights such as -0.25 are exact in binary).
 
 Usage: derive_expected.py CASE_FOLDER...   (writes expected.sorned.srt and
 expected.gpx beside each folder's flight.SRT; a log without records gets
@@ -23,7 +30,7 @@ import math
 import re
 import sys
 import decimal
-from decimal import Decimal, ROUND_DOWN, ROUND_HALF_UP
+from decimal import Decimal, ROUND_HALF_UP
 from pathlib import Path
 
 decimal.getcontext().prec = 200  # every double's exact value fits
@@ -74,9 +81,6 @@ def fixed(value, decimals):
         value = 0.0  # a negative zero is written without its sign
     exact = Decimal(value)
     step = Decimal(1).scaleb(-decimals)
-    down = exact.quantize(step, rounding=ROUND_DOWN)
-    if abs(exact - down) * 2 == step:
-        raise ValueError(f"{value!r} lies half-way at {decimals} decimals")
     return str(exact.quantize(step, rounding=ROUND_HALF_UP))
 
 
@@ -102,6 +106,9 @@ def parse(data, patterns):
                  FlyTime="", Barometer=0.0, Speed=0.0, Way=0.0)
         m = {name: rx.search(block) for name, rx in compiled.items()}
         r["Id"] = m["ID"].group(1) if m["ID"] else ""
+        for name in ("Home", "GPS"):  # 0, 0 is no fix
+            if m[name] and to_number(m[name].group(1)) == 0.0 and to_number(m[name].group(2)) == 0.0:
+                m[name] = None
         for name, keys in (("SrtTime", ["SrtTime"]), ("FlyTime", ["FlyTime"]), ("Home", ["HomeLon", "HomeLat"]),
                            ("GPS", ["Lon", "Lat"]), ("Barometer", ["Barometer"])):
             for n, key in enumerate(keys if m[name] else []):
@@ -110,9 +117,25 @@ def parse(data, patterns):
         records.append(r)
         matched.append(m)
 
+        r["Cue"] = cue_ms(r["SrtTime"])
+    fill(records, matched)
+    return records
+
+
+def cue_ms(text):
+    m = re.search(r"(\d+):(\d\d):(\d\d)[,.](\d\d\d) *--> *(\d+):(\d\d):(\d\d)[,.](\d\d\d)", text)
+    if not m:
+        return None
+    v = [int(g) for g in m.groups()]
+    return ((v[0] * 60 + v[1]) * 60 + v[2]) * 1000 + v[3]
+
+
+def fill(records, matched):
     # Unmatched Home, GPS or Barometer: nearest earlier match, else nearest
-    # later one, else 0.
-    fields = {"Home": ("HomeLat", "HomeLon"), "GPS": ("Lat", "Lon"), "Barometer": ("Barometer",)}
+    # later one, else 0; a log without any home point takes the first fix.
+    fields = {"GPS": ("Lat", "Lon"), "Home": ("HomeLat", "HomeLon"), "Barometer": ("Barometer",), "Cue": ("Cue",)}
+    for r, m in zip(records, matched):
+        m["Cue"] = r["Cue"] is not None
     for name, keys in fields.items():
         sources = [i for i, m in enumerate(matched) if m[name]]
         for i, m in enumerate(matched):
@@ -122,7 +145,70 @@ def parse(data, patterns):
             j = earlier[-1] if earlier else min(j for j in sources if j > i)
             for key in keys:
                 records[i][key] = records[j][key]
+    if not any(m["Home"] for m in matched):
+        for r in records:
+            r["HomeLat"], r["HomeLon"] = records[0]["Lat"], records[0]["Lon"]
+
+
+def read_tsv(path):
+    # The generator's account of each block ("-": the block has no value).
+    records, matched = [], []
+    rows = [line.split("\t") for line in path.read_text().splitlines()[1:]]
+    value = lambda text: None if text == "-" else float(text)
+    for start, end, local, lat, lon, hlat, hlon, height, msl in rows:
+        c = f"{int(start) // 3600000:02}:{int(start) // 60000 % 60:02}:{int(start) // 1000 % 60:02},{int(start) % 1000:03}"
+        e = f"{int(end) // 3600000:02}:{int(end) // 60000 % 60:02}:{int(end) // 1000 % 60:02},{int(end) % 1000:03}"
+        records.append(dict(SrtTime=f"{c} --> {e}", Cue=int(start), FlyTime="" if local == "-" else
+                            local[:19].replace("-", ".").replace("T", " "), Lat=value(lat) or 0.0, Lon=value(lon) or 0.0,
+                            HomeLat=value(hlat) or 0.0, HomeLon=value(hlon) or 0.0, Barometer=value(height) or 0.0,
+                            Msl=value(msl), Speed=0.0, Way=0.0))
+        matched.append(dict(GPS=lat != "-", Home=hlat != "-", Barometer=height != "-"))
+    fill(records, matched)
+    if not any(m["Barometer"] for m in matched) and any(r["Msl"] is not None for r in records):
+        msl = [r["Msl"] for r in records]
+        for i in range(len(msl)):  # above sea level only: counted from the first
+            msl[i] = msl[i] if msl[i] is not None else next(
+                [v for v in msl[:i][::-1] if v is not None] + [v for v in msl[i:] if v is not None])
+        for r, m in zip(records, msl):
+            r["Barometer"] = m - msl[0]
     return records
+
+
+def haversine(lat1, lon1, lat2, lon2):
+    k = PI / 180.0
+    s, t = math.sin((lat2 - lat1) * k / 2), math.sin((lon2 - lon1) * k / 2)
+    a = s * s + math.cos(lat1 * k) * math.cos(lat2 * k) * t * t
+    return 2.0 * RADIUS_M * math.asin(min(1.0, math.sqrt(a)))
+
+
+def derive_per_frame(records, smoothing, way_before):
+    t = [r["Cue"] for r in records]
+    if smoothing > 0 and t[-1] > t[0]:
+        seconds, i = [], 0
+        for k in range((t[-1] - t[0]) // 1000 + 2):  # the record nearest each whole second
+            while i + 1 < len(t) and abs(t[i + 1] - t[0] - k * 1000) <= abs(t[i] - t[0] - k * 1000):
+                i += 1
+            seconds.append(dict(records[i]))
+        for _ in range(smoothing):
+            sweep(seconds, "Lat")
+            sweep(seconds, "Lon")
+        for r in records:
+            u = (r["Cue"] - t[0]) / 1000.0
+            k = min(max(0, math.floor(u)), len(seconds) - 2)
+            f = min(max(u - k, 0.0), 1.0)
+            for key in ("Lat", "Lon"):
+                r[key] = seconds[k][key] + (seconds[k + 1][key] - seconds[k][key]) * f
+    for i, r in enumerate(records):  # from half a second before to half a second after
+        a = max([j for j in range(i + 1) if t[j] <= t[i] - 500] or [0])
+        b = min([j for j in range(i, len(t)) if t[j] >= t[i] + 500] or [len(t) - 1])
+        d = haversine(records[a]["Lat"], records[a]["Lon"], records[b]["Lat"], records[b]["Lon"])
+        r["Speed"] = d / ((t[b] - t[a]) / 1000.0) if t[b] > t[a] else 0.0
+    w, k = way_before, 0
+    for i, r in enumerate(records):
+        step = haversine(records[k]["Lat"], records[k]["Lon"], r["Lat"], r["Lon"])
+        if step >= 1.0 or (i == len(records) - 1 and step > 0.0):
+            w, k = w + step, i
+        r["Way"] = w
 
 
 def distance(lat1, lon1, lat2, lon2):
@@ -155,6 +241,8 @@ def derive_track(records, smoothing, way_before):
     for i in range(len(records) - 1):
         a, b = records[i], records[i + 1]
         a["Speed"] = distance(a["Lat"], a["Lon"], b["Lat"], b["Lon"])
+        if a["Cue"] is not None and b["Cue"] is not None and b["Cue"] - a["Cue"] > 0 and b["Cue"] - a["Cue"] != 1000:
+            a["Speed"] /= (b["Cue"] - a["Cue"]) / 1000.0  # a gap in the cues is elapsed time
     if smoothing < 1:
         # Without smoothing each step is shared with the (up to four) exact
         # zeros after it, then the speeds are averaged in three sweeps.
@@ -180,7 +268,8 @@ def derive_track(records, smoothing, way_before):
             k = i
 
 
-def expand(record, index, pattern):
+def expand(record, index, pattern, per_frame=False):
+    far = haversine if per_frame else distance
     text = pattern
     values = [
         ("{ID}", lambda: str(index + 1)),
@@ -189,7 +278,7 @@ def expand(record, index, pattern):
         ("{Home}", lambda: fixed(record["HomeLon"], 4) + "," + fixed(record["HomeLat"], 4)),
         ("{Barometer}", lambda: fixed(record["Barometer"], 1)),
         ("{FlyTime}", lambda: record["FlyTime"]),
-        ("{Distance}", lambda: fixed(distance(record["HomeLat"], record["HomeLon"],
+        ("{Distance}", lambda: fixed(far(record["HomeLat"], record["HomeLon"],
                                               record["Lat"], record["Lon"]), 1)),
         ("{SpeedMS}", lambda: fixed(record["Speed"], 2)),
         ("{SpeedKMH}", lambda: fixed((record["Speed"] * 0.001) * 3600, 1)),
@@ -201,8 +290,14 @@ def expand(record, index, pattern):
     return text
 
 
-def gpx(records, step=5):
+def gpx(records, step=5, per_frame=False):
     sampled = records[::step]
+    if per_frame:  # the first record, then the first at or after every further 5 s of cue
+        sampled, due = [], None
+        for r in records:
+            if due is None or r["Cue"] >= due:
+                sampled.append(r)
+                due = r["Cue"] + 5000 if due is None else due + 5000 * ((r["Cue"] - due) // 5000 + 1)
     present = any(not (r["Barometer"] == 0.0) for r in sampled)
     offset = 0
     for r in sampled:
@@ -235,13 +330,16 @@ def main(folders):
                 way_before = to_number(value)
             elif name == "--out-pattern-file":
                 pattern = (folder / value).read_bytes().decode("utf-8")
-        parsed = parse((folder / "flight.SRT").read_bytes(), patterns)
+        tsv = folder / "expected.records.tsv"
+        parsed = read_tsv(tsv) if tsv.exists() else parse((folder / "flight.SRT").read_bytes(), patterns)
+        spans = sorted(b["Cue"] - a["Cue"] for a, b in zip(parsed, parsed[1:]) if a["Cue"] is not None and b["Cue"] is not None)
+        per_frame = bool(spans) and spans[len(spans) // 2] < 500
         if parsed and "--no-gpx" not in args:
-            (folder / "expected.gpx").write_bytes(gpx(parsed).encode("utf-8"))
+            (folder / "expected.gpx").write_bytes(gpx(parsed, per_frame=per_frame).encode("utf-8"))
         derived = [dict(r) for r in parsed]
-        derive_track(derived, smoothing, way_before)
+        (derive_per_frame if per_frame else derive_track)(derived, smoothing, way_before)
         if parsed and "--no-srt" not in args:
-            srt = "".join(expand(r, i, pattern) for i, r in enumerate(derived))
+            srt = "".join(expand(r, i, pattern, per_frame) for i, r in enumerate(derived))
             (folder / "expected.sorned.srt").write_bytes(srt.encode("utf-8"))
         print(f"{folder}: {len(parsed)} records")
 
