@@ -41,9 +41,9 @@ QLabel* Caption(const char* text)
 
 // One splitter pane holding a field and its button side by side, so that the
 // window stays low enough for a 768 px screen.
-QWidget* Row(QWidget* field, QWidget* button)
+QWidget* Row(const char* name, QWidget* field, QWidget* button)
 {
-    auto* row = new QWidget;
+    auto* row = Named(new QWidget, name);
     auto* layout = new QHBoxLayout;
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(field, 1);
@@ -94,7 +94,7 @@ void MainWindowWidgets::BuildMainWindow()
     InFileNameEdit = Named(new QLineEditDnD, "InFileNameEdit");
     InFileNameEdit->setStyleSheet(StyleInput);
     OpenSrtButton = Named(new QPushButton(QStringLiteral("Open .SRT ")), "OpenSrtButton");
-    splitter->addWidget(Row(InFileNameEdit, OpenSrtButton));
+    splitter->addWidget(Row("InFileRow", InFileNameEdit, OpenSrtButton));
 
     AdjustInPatternsCheck = Named(new QCheckBox(QStringLiteral("Adjust input patterns")), "AdjustInPatternsCheck");
     AdjustInPatternsCheck->setChecked(false);
@@ -158,12 +158,12 @@ void MainWindowWidgets::BuildMainWindow()
     splitter->addWidget(Caption("Output .SRT file:"));
     OutSrtFileNameEdit = Named(new QLineEdit, "OutSrtFileNameEdit");
     WriteSrtButton = Named(new QPushButton(QStringLiteral("Calc && Write .SRT file")), "WriteSrtButton");
-    splitter->addWidget(Row(OutSrtFileNameEdit, WriteSrtButton));
+    splitter->addWidget(Row("OutSrtRow", OutSrtFileNameEdit, WriteSrtButton));
 
     splitter->addWidget(Caption("Output .GPX file:"));
     OutGpxFileNameEdit = Named(new QLineEdit, "OutGpxFileNameEdit");
     WriteGpxButton = Named(new QPushButton(QStringLiteral("Write .GPX file")), "WriteGpxButton");
-    splitter->addWidget(Row(OutGpxFileNameEdit, WriteGpxButton));
+    splitter->addWidget(Row("OutGpxRow", OutGpxFileNameEdit, WriteGpxButton));
 
     AboutButton = Named(new QPushButton(QStringLiteral("About Velloa")), "AboutButton");
     splitter->addWidget(AboutButton);
