@@ -4,8 +4,9 @@
 set -euo pipefail
 
 # rsvg-convert (librsvg2-bin) renders the icon's PNG sizes during the build;
-# tzdata holds the zones of --time-zone and the window's log time zone.
-packages=(cmake make g++ qtbase5-dev qtbase5-dev-tools librsvg2-bin tzdata)
+# tzdata holds the zones of --time-zone and the window's log time zone; Qt
+# Charts draws the flight view's charts.
+packages=(cmake make g++ qtbase5-dev qtbase5-dev-tools librsvg2-bin tzdata libqt5charts5-dev)
 if [ "${1:-build}" = bench ]; then
   packages+=(python3 time)
 fi

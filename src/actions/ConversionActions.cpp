@@ -17,6 +17,7 @@ void SornLogic::Pressed_WriteSrt()
         Show(ConversionFailureMessage(result));
         return;
     }
+    ShowFlight(result.Flight);
     Show({UserMessage::Kind::Information, QStringLiteral("Read information"), BuildReadSummary(result.Flight)});
     const ConversionResult::Output& output = result.Outputs.front();
     Show(WriteOutcomeMessage(output.Status, output.Name));
@@ -41,6 +42,7 @@ void SornLogic::Pressed_WriteGpx()
         Show(ConversionFailureMessage(result));
         return;
     }
+    ShowFlight(result.Flight);
     const ConversionResult::Output& output = result.Outputs.front();
     Show(WriteOutcomeMessage(output.Status, output.Name));
 }

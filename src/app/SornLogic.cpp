@@ -2,16 +2,22 @@
 
 #include "output/Maker.h"
 #include "output/SrtWriter.h"
+#include "track/FlightFigures.h"
+#include "ui/FlightView.h"
 #include "ui/MainWindowWidgets.h"
 #include "ui/QLineEditDnD.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTextEdit>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -36,6 +42,9 @@ SornLogic::SornLogic()
     connect(Widgets->WriteGpxButton, &QPushButton::clicked, this, &SornLogic::Pressed_WriteGpx);
     connect(Widgets->InFileNameEdit, &QLineEdit::editingFinished, this, &SornLogic::Changed_InFileName);
     connect(Widgets->AboutButton, &QPushButton::clicked, this, &SornLogic::Pressed_About);
+    connect(Widgets->FlightPane->SavePictureButton, &QPushButton::clicked, this, [this] { SaveFlightPicture(); });
+    connect(Widgets->FlightPane->HideButton, &QPushButton::clicked, this,
+            [this] { Widgets->SetFlightViewShown(false); });
     // The user's own patterns always apply as written: editing one selects
     // "Input patterns below".
     for (QLineEdit* edit : Widgets->InPatternEdits) {
@@ -100,14 +109,40 @@ void SornLogic::Pressed_HideUnhide_InPattern()
 {
     // The group's own state decides, not the check box: the two only stay in
     // step because every click reaches this slot.
-    Widgets->InPatternGroup->setHidden(!Widgets->InPatternGroup->isHidden());
-    // Shrink the window towards its layout's minimum height so that it fits
-    // the shown or hidden group (the window never gets lower than that
-    // minimum, so 50 px just means "as low as possible"). Asked twice: the
-    // first request may still be measured against the layout as it was
-    // before the flip.
-    Widgets->Window->resize(Widgets->Window->width(), 50);
-    Widgets->Window->resize(Widgets->Window->width(), 50);
+    const bool show = Widgets->InPatternGroup->isHidden();
+    if (show)
+        HeightWithoutPatterns = Widgets->Window->height();
+    Widgets->InPatternGroup->setHidden(!show);
+    // The splitter and the layout measure their new minimum now rather than
+    // on the next pass of the event loop, so that the resize below is
+    // checked against the window as it now is. Shown, the
+    // window becomes as low as the layout allows (50 px just means "as low
+    // as possible"); hidden again, it returns to its height from before.
+    if (auto* splitter = qobject_cast<QSplitter*>(Widgets->InPatternGroup->parentWidget()))
+        splitter->refresh();
+    Widgets->Window->layout()->activate();
+    Widgets->Window->resize(Widgets->Window->width(), show ? 50 : HeightWithoutPatterns);
+}
+
+void SornLogic::ShowFlight(const Flight& flight)
+{
+    Widgets->FlightPane->ShowFigures(ComputeFlightFigures(flight));
+    Widgets->SetFlightViewShown(true);
+}
+
+void SornLogic::SaveFlightPicture()
+{
+    const QString input = Widgets->InFileNameEdit->text();
+    const QFileInfo log(input);
+    const QString suggestion = input.isEmpty() ? QString() : log.dir().filePath(log.completeBaseName() + QStringLiteral(".png"));
+    QString name = QFileDialog::getSaveFileName(nullptr, QStringLiteral("Save picture"), suggestion,
+                                                QStringLiteral("PNG image (*.png)"));
+    if (name.isEmpty())
+        return;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".png");
+    if (!Widgets->FlightPane->SavePicture(name))
+        Show({UserMessage::Kind::Warning, QStringLiteral("Fail"), name + QStringLiteral(" - something wrong during writing...")});
 }
 
 void SornLogic::Pressed_About()

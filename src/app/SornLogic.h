@@ -47,6 +47,16 @@ public:
     // OK button (nothing for an empty message).
     static void Show(const UserMessage& message);
 
+    // Shows a flight read by a conversion in the window's flight view,
+    // opening the view when it is hidden.
+    void ShowFlight(const Flight& flight);
+    // "Save picture": asks for a name and writes the flight view as PNG.
+    void SaveFlightPicture();
+
+    // The window's height before "Adjust input patterns" showed the group,
+    // given back when the group is hidden again.
+    int HeightWithoutPatterns = 0;
+
     // The slots, in this order: their indexes are part of the meta-object.
 public slots:
     void Pressed_GetSrtName();

@@ -1,43 +1,77 @@
 #include "track/FlightFigures.h"
 
-#include <algorithm>
+#include "track/GreatCircle.h"
+
 #include <cmath>
-#include <limits>
 
 namespace {
 
-// The larger of the two; a NaN value never wins.
-double Greater(double best, double value)
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kRadiansPerDegree = kPi / 180.0;
+
+// Longitude difference brought into [-180, 180], so that a flight across
+// the antimeridian stays in one piece.
+double LongitudeDelta(double lon, double lonOrigin)
 {
-    return value > best ? value : best;
+    double d = std::fmod(lon - lonOrigin, 360.0);
+    if (d > 180.0)
+        d -= 360.0;
+    else if (d < -180.0)
+        d += 360.0;
+    return d;
 }
 
-} // namespace
+QString FormatName(const FlightLog& log)
+{
+    if (!log.Family)
+        return QStringLiteral("input patterns");
+    QString name = QLatin1String(log.Family->Layout);
+    if (log.BlocksPerSecond > 0)
+        name += QStringLiteral(", %1 %2 per second")
+                    .arg(log.BlocksPerSecond)
+                    .arg(log.BlocksPerSecond == 1 ? QStringLiteral("block") : QStringLiteral("blocks"));
+    return name;
+}
+
+}  // namespace
 
 FlightFigures ComputeFlightFigures(const Flight& flight)
 {
     FlightFigures figures;
-    const FlightRecordList& records = flight.Log.Records;
-    figures.Records = static_cast<int>(records.size());
-    figures.FormatName = flight.Log.Family ? QLatin1String(flight.Log.Family->Layout) : QStringLiteral("input patterns");
+    figures.FormatName = FormatName(flight.Log);
     const Track& points = flight.Points;
+    figures.Records = static_cast<int>(points.size());
     if (points.empty())
         return figures;
 
-    // The last block lasts until its cue ends; without a cue end, until its
-    // start.
-    const qint64 lastEnd = records.back().CueEndMs != kNoTime ? records.back().CueEndMs : points.back().TimeMs;
-    figures.FlightTimeS = static_cast<double>(std::max<qint64>(0, lastEnd - points.front().TimeMs)) / 1000.0;
-    figures.PathM = points.back().WayM - points.front().WayM;
-    // A flight that stays below its take-off point has a negative greatest
-    // height.
-    figures.MaxHeightM = -std::numeric_limits<double>::infinity();
-    for (const TrackPoint& point : points) {
-        figures.MaxDistanceHomeM = Greater(figures.MaxDistanceHomeM, point.DistanceHomeM);
-        figures.MaxHeightM = Greater(figures.MaxHeightM, point.HeightM);
-        figures.TopSpeedMs = Greater(figures.TopSpeedMs, point.SpeedMs);
+    const TrackPoint& first = points.front();
+    const double metresPerDegree = kSphereRadiusMetres * kRadiansPerDegree;
+    const double eastScale = metresPerDegree * std::cos(first.HomeLat * kRadiansPerDegree);
+    figures.MaxHeightM = first.HeightM;
+    figures.Samples.reserve(points.size());
+    for (const TrackPoint& p : points) {
+        FlightSample s;
+        s.TimeS = (p.TimeMs - first.TimeMs) / 1000.0;
+        s.EastM = LongitudeDelta(p.Lon, first.HomeLon) * eastScale;
+        s.NorthM = (p.Lat - first.HomeLat) * metresPerDegree;
+        s.HeightM = p.HeightM;
+        s.SpeedMS = p.SpeedMs;
+        s.WayM = p.WayM;
+        figures.Samples.push_back(s);
+        // fmax skips a NaN argument.
+        figures.MaxDistanceHomeM = std::fmax(figures.MaxDistanceHomeM, p.DistanceHomeM);
+        figures.MaxHeightM = std::fmax(figures.MaxHeightM, p.HeightM);
+        figures.TopSpeedMs = std::fmax(figures.TopSpeedMs, p.SpeedMs);
     }
-    if (std::isinf(figures.MaxHeightM))
-        figures.MaxHeightM = 0.0;
+
+    const int rate = flight.Log.BlocksPerSecond > 0 ? flight.Log.BlocksPerSecond : 1;
+    double lastEndMs = points.back().TimeMs + 1000.0 / rate;
+    if (points.size() <= flight.Log.Records.size()) {
+        const FlightRecord& last = flight.Log.Records[points.size() - 1];
+        if (last.CueStartMs != kNoTime && last.CueEndMs != kNoTime)
+            lastEndMs = points.back().TimeMs + double(last.CueEndMs - last.CueStartMs);
+    }
+    figures.FlightTimeS = (lastEndMs - first.TimeMs) / 1000.0;
+    figures.PathM = points.back().WayM - first.WayM;
     return figures;
 }

@@ -4,19 +4,36 @@
 
 #include <QString>
 
-// The figures of a whole flight, from its derived track: what the GeoJSON
-// output carries as properties and the flight view shows.
-struct FlightFigures {
-    double FlightTimeS = 0.0;       // video time from the first cue start to the last cue end, seconds
-    double PathM = 0.0;             // way flown in this log (the way before not counted), metres
-    double MaxDistanceHomeM = 0.0;  // greatest distance from home, metres
-    double MaxHeightM = 0.0;        // greatest height above take-off, metres
-    double TopSpeedMs = 0.0;        // greatest speed, metres per second
-    int Records = 0;                // blocks read
-    QString FormatName;             // the layout's words (LogFamily::Layout), or "input patterns"
+#include <vector>
+
+// What the window's flight view shows of one flight, one sample per point,
+// and the figures a pilot asks first (also the GeoJSON output's
+// properties). Everything is taken from the derived track (TrackPoint) as
+// the conversion left it; nothing is computed anew but the plane position
+// and the greatest values.
+
+struct FlightSample {
+    double TimeS = 0.0;    // TimeMs from the first point's, seconds
+    double EastM = 0.0;    // smoothed position east of the first point's home, metres
+    double NorthM = 0.0;   // and north of it
+    double HeightM = 0.0;  // height above take-off
+    double SpeedMS = 0.0;  // SpeedMs (may be NaN)
+    double WayM = 0.0;     // WayM, the way before included
 };
 
-// The figures of `flight`; all 0 for a flight without records. Values that
-// are not numbers (a NaN speed) are passed over; a path whose way is NaN
-// stays NaN.
+struct FlightFigures {
+    std::vector<FlightSample> Samples;  // in point order
+    QString FormatName;                 // the layout read, as the read summary names it
+    int Records = 0;
+    double FlightTimeS = 0.0;           // first cue start to last cue end
+    double PathM = 0.0;            // WayM of the last point minus WayM of the first
+    double MaxDistanceHomeM = 0.0;  // greatest DistanceHomeM
+    double MaxHeightM = 0.0;            // greatest HeightM
+    double TopSpeedMs = 0.0;            // greatest SpeedMs (NaN speeds are skipped)
+};
+
+// The series and figures of `flight` (all zero without points). The last
+// point lasts to its record's cue end, or one block interval when it has
+// none. East and north are measured on the sphere of every distance, in a
+// plane through the home point (north up).
 FlightFigures ComputeFlightFigures(const Flight& flight);

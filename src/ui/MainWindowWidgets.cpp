@@ -2,19 +2,26 @@
 
 #include "app/SornLogic.h"
 #include "input/InputPatterns.h"
+#include "ui/FlightView.h"
 #include "input/LogFamily.h"
 #include "ui/QLineEditDnD.h"
 
 #include <QCheckBox>
+#include <QDropEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -32,6 +39,41 @@ QLabel* Caption(const char* text)
     return new QLabel(QLatin1String(text));
 }
 
+// One splitter pane holding a field and its button side by side, so that the
+// window stays low enough for a 768 px screen.
+QWidget* Row(const char* name, QWidget* field, QWidget* button)
+{
+    auto* row = Named(new QWidget, name);
+    auto* layout = new QHBoxLayout;
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(field, 1);
+    layout->addWidget(button);
+    row->setLayout(layout);
+    return row;
+}
+
+// Only the input field takes files: a text field that accepted a dropped
+// file would take its address as text (an output pattern that then stands
+// in every subtitle block, say). Drags of plain text keep working.
+class FileDropRefusal : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);  // the enter and move events derive from it
+            if (drop->mimeData() && drop->mimeData()->hasUrls()) {
+                drop->ignore();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 }  // namespace
 
 void MainWindowWidgets::BuildMainWindow()
@@ -44,16 +86,15 @@ void MainWindowWidgets::BuildMainWindow()
     Window->setWindowTitle(SornLogic::WindowTitle());
     Window->resize(500, Window->height());
 
-    auto* splitter = new QSplitter(Qt::Vertical);
+    auto* splitter = Named(new QSplitter(Qt::Vertical), "ControlsSplitter");
+    splitter->setChildrenCollapsible(false);
+    splitter->setHandleWidth(3);
 
     splitter->addWidget(Caption("Input .SRT file:"));
-
     InFileNameEdit = Named(new QLineEditDnD, "InFileNameEdit");
     InFileNameEdit->setStyleSheet(StyleInput);
-    splitter->addWidget(InFileNameEdit);
-
     OpenSrtButton = Named(new QPushButton(QStringLiteral("Open .SRT ")), "OpenSrtButton");
-    splitter->addWidget(OpenSrtButton);
+    splitter->addWidget(Row("InFileRow", InFileNameEdit, OpenSrtButton));
 
     AdjustInPatternsCheck = Named(new QCheckBox(QStringLiteral("Adjust input patterns")), "AdjustInPatternsCheck");
     AdjustInPatternsCheck->setChecked(false);
@@ -65,11 +106,17 @@ void MainWindowWidgets::BuildMainWindow()
     InPatternGroup->setHidden(true);
     InPatternGroup->setStyleSheet(StyleInput);
     auto* grid = new QGridLayout;
+    grid->setVerticalSpacing(1);
+    grid->setContentsMargins(6, 4, 6, 4);
     LogFormatCombo = Named(new QComboBox, "LogFormatCombo");
     LogFormatCombo->addItem(QStringLiteral("Automatic"), AutomaticFormatId());
     for (const LogFamily& family : LogFamilies())
         LogFormatCombo->addItem(QLatin1String(family.Drones), QLatin1String(family.Id));
     LogFormatCombo->addItem(QStringLiteral("Input patterns below"), PatternsFormatId());
+    // The drones' names are long: the choice does not widen the window for
+    // them (the open list shows them whole).
+    LogFormatCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    LogFormatCombo->setMinimumContentsLength(16);
     grid->addWidget(new QLabel(QStringLiteral("Log format")), 0, 0);
     grid->addWidget(LogFormatCombo, 0, 1);
     InPatternEdits.clear();
@@ -83,40 +130,85 @@ void MainWindowWidgets::BuildMainWindow()
     InPatternGroup->setLayout(grid);
     splitter->addWidget(InPatternGroup);
 
+    // Each caption stands left of its field.
     auto* settings = new QGroupBox(QStringLiteral("Conversion settings"));
-    auto* settingsLayout = new QVBoxLayout;
-    settingsLayout->addWidget(Caption("Way before, m"));
+    auto* settingsLayout = new QGridLayout;
+    settingsLayout->setVerticalSpacing(2);
+    settingsLayout->setContentsMargins(6, 4, 6, 4);
+    settingsLayout->addWidget(Caption("Way before, m"), 0, 0);
     WayBeforeEdit = Named(new QLineEdit, "WayBeforeEdit");
-    settingsLayout->addWidget(WayBeforeEdit);
-    settingsLayout->addWidget(Caption("Smooth GPS, sec"));
+    settingsLayout->addWidget(WayBeforeEdit, 0, 1);
+    settingsLayout->addWidget(Caption("Smooth GPS, sec"), 1, 0);
     SmoothGpsEdit = Named(new QLineEdit, "SmoothGpsEdit");
-    settingsLayout->addWidget(SmoothGpsEdit);
+    settingsLayout->addWidget(SmoothGpsEdit, 1, 1);
     UseHeightCheck = Named(new QCheckBox(QStringLiteral("Use height for speed and way")), "UseHeightCheck");
     UseHeightCheck->setChecked(false);
-    settingsLayout->addWidget(UseHeightCheck);
+    settingsLayout->addWidget(UseHeightCheck, 2, 0, 1, 2);
     settings->setLayout(settingsLayout);
     splitter->addWidget(settings);
 
     splitter->addWidget(Caption("Output Pattern"));
     OutPatternEdit = Named(new QTextEdit, "OutPatternEdit");
+    // Tab moves on to the output fields; a pattern needs no literal tab.
+    OutPatternEdit->setTabChangesFocus(true);
+    OutPatternEdit->setMinimumHeight(OutPatternEdit->fontMetrics().lineSpacing() * 2
+                                     + 2 * OutPatternEdit->frameWidth() + 4);
     splitter->addWidget(OutPatternEdit);
 
     splitter->addWidget(Caption("Output .SRT file:"));
     OutSrtFileNameEdit = Named(new QLineEdit, "OutSrtFileNameEdit");
-    splitter->addWidget(OutSrtFileNameEdit);
     WriteSrtButton = Named(new QPushButton(QStringLiteral("Calc && Write .SRT file")), "WriteSrtButton");
-    splitter->addWidget(WriteSrtButton);
+    splitter->addWidget(Row("OutSrtRow", OutSrtFileNameEdit, WriteSrtButton));
 
     splitter->addWidget(Caption("Output .GPX file:"));
     OutGpxFileNameEdit = Named(new QLineEdit, "OutGpxFileNameEdit");
-    splitter->addWidget(OutGpxFileNameEdit);
     WriteGpxButton = Named(new QPushButton(QStringLiteral("Write .GPX file")), "WriteGpxButton");
-    splitter->addWidget(WriteGpxButton);
+    splitter->addWidget(Row("OutGpxRow", OutGpxFileNameEdit, WriteGpxButton));
 
     AboutButton = Named(new QPushButton(QStringLiteral("About Velloa")), "AboutButton");
     splitter->addWidget(AboutButton);
 
-    auto* windowLayout = new QVBoxLayout;
-    windowLayout->addWidget(splitter);
+    auto* refusal = new FileDropRefusal(Window);
+    QList<QWidget*> noFileTargets = {OutSrtFileNameEdit, OutGpxFileNameEdit, OutPatternEdit->viewport(),
+                                     WayBeforeEdit, SmoothGpsEdit};
+    for (QLineEdit* edit : qAsConst(InPatternEdits))
+        noFileTargets.append(edit);
+    for (QWidget* target : qAsConst(noFileTargets))
+        target->installEventFilter(refusal);
+
+    // The flight view stands right of the controls, hidden until a log has
+    // been read; the controls keep their width, the view takes the rest.
+    FlightPane = Named(new FlightView, "FlightView");
+    FlightPane->setHidden(true);
+
+    auto* windowLayout = new QHBoxLayout;
+    windowLayout->setContentsMargins(4, 4, 4, 4);
+    windowLayout->addWidget(splitter, 0);
+    windowLayout->addWidget(FlightPane, 1);
     Window->setLayout(windowLayout);
+}
+
+void MainWindowWidgets::SetFlightViewShown(bool shown)
+{
+    if (shown != FlightPane->isHidden())
+        return;
+    if (shown) {
+        WidthWithoutView = Window->width();
+        FlightPane->setHidden(false);
+        Window->layout()->activate();
+        // Wider by the view, and as high as the window would like to be, both
+        // within the screen less the window's frame.
+        int width = WidthWithoutView + FlightPane->sizeHint().width() + Window->layout()->spacing();
+        int height = Window->sizeHint().height();
+        if (QScreen* screen = Window->screen()) {
+            const QSize frame = Window->frameGeometry().size() - Window->size();
+            width = std::min(width, screen->availableGeometry().width() - frame.width());
+            height = std::min(height, screen->availableGeometry().height() - frame.height());
+        }
+        Window->resize(std::max(width, Window->width()), std::max(height, Window->height()));
+    } else {
+        FlightPane->setHidden(true);
+        Window->layout()->activate();
+        Window->resize(std::max(WidthWithoutView, Window->minimumWidth()), Window->height());
+    }
 }

@@ -12,6 +12,8 @@
 #include <QVector>
 #include <QWidget>
 
+class FlightView;
+
 // The main window and the widgets the controller and the actions work with.
 // A plain record, not an object: it starts with every pointer null and is
 // filled once by BuildMainWindow. Each working widget carries its field name
@@ -36,6 +38,8 @@ struct MainWindowWidgets {
     QPushButton* WriteSrtButton = nullptr;
     QPushButton* WriteGpxButton = nullptr;
     QPushButton* AboutButton = nullptr;
+    FlightView* FlightPane = nullptr;  // right of the controls, hidden until a log is read
+    int WidthWithoutView = 0;          // the window's width before the view was shown
     QString StyleInput;    // an empty input name, and the pattern group
     QString StyleChanged;  // a field that holds a name (or a fresh way value)
     QString StyleNone;     // no style sheet at all
@@ -43,4 +47,9 @@ struct MainWindowWidgets {
     // Creates and lays out the window (top-level, 500 px wide, hidden).
     // Sets no field texts: the controller fills them right after.
     void BuildMainWindow();
+
+    // Shows or hides the flight view. Shown, the window widens by the view's
+    // width and grows to its preferred height, as far as the screen allows;
+    // hidden, it returns to its width from before.
+    void SetFlightViewShown(bool shown);
 };

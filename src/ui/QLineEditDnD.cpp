@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFocusEvent>
 #include <QMimeData>
 #include <QStringList>
 #include <QUrl>
@@ -52,4 +53,18 @@ void QLineEditDnD::dropEvent(QDropEvent* event)
     // is accepted.
     emit editingFinished();
     event->acceptProposedAction();
+}
+
+void QLineEditDnD::focusOutEvent(QFocusEvent* event)
+{
+    // The base emits editingFinished on leaving only after an edit; the
+    // field's contract is "leaving finishes the editing", so the signal is
+    // made up for here, once. Opening the field's own context menu is no
+    // leaving.
+    bool emitted = false;
+    const QMetaObject::Connection watch = connect(this, &QLineEdit::editingFinished, this, [&emitted] { emitted = true; });
+    QLineEdit::focusOutEvent(event);
+    disconnect(watch);
+    if (!emitted && event->reason() != Qt::PopupFocusReason)
+        emit editingFinished();
 }

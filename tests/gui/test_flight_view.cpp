@@ -1,0 +1,130 @@
+// The flight view after each press of either button: figures against the
+// flight's known path, the drawn track against the map's own scale bar.
+#include "app/SornLogic.h"
+#include "support/Support.h"
+#include "support/DialogDriver.h"
+#include "ui/FlightView.h"
+#include "ui/MainWindowWidgets.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+
+constexpr double kRadius = 6378200.0, kRad = 3.14159265358979323846 / 180.0, kHomeLat = -34.6;
+
+// The flight in metres east and north of home: 5 m/s on bearing 60 degrees
+// for 60 s, then on bearing 330; climbing 1 m/s to 30 m. Every step changes
+// both coordinates, so every step counts for the way.
+struct Point { double east, north, height; };
+QVector<Point> KnownPath(int records)
+{
+    QVector<Point> path = {{0.0, 0.0, 0.0}};
+    for (int s = 1; s < records; ++s) {
+        const double bearing = (s <= 60 ? 60.0 : 330.0) * kRad;
+        path.append({path.last().east + 5.0 * std::sin(bearing), path.last().north + 5.0 * std::cos(bearing),
+                     std::min(30.0, double(s))});
+    }
+    return path;
+}
+
+QByteArray Log(const QVector<Point>& path)
+{
+    QByteArray log;
+    for (int i = 0; i < path.size(); ++i) {
+        const QTime t = QTime(0, 0).addSecs(i);
+        log += QStringLiteral("%1\n%2,000 --> %3,000\nHOME(-58.3800,-34.6000) 2019.06.20 12:00:00\nGPS(%4,%5,17) "
+                              "BAROMETER:%6\n\n")
+                   .arg(i + 1).arg(t.toString(QStringLiteral("HH:mm:ss")), t.addSecs(1).toString(QStringLiteral("HH:mm:ss")))
+                   .arg(-58.38 + path[i].east / (kRadius * kRad * std::cos(kHomeLat * kRad)), 0, 'f', 7)
+                   .arg(kHomeLat + path[i].north / (kRadius * kRad), 0, 'f', 7).arg(path[i].height, 0, 'f', 1).toUtf8();
+    }
+    return log;
+}
+
+QString FigureText(const FlightView* view, const char* name, bool numberOnly = false)
+{
+    const QString text = view->findChild<QLabel*>(QLatin1String(name))->text();
+    return numberOnly ? text.section(QLatin1Char(' '), 0, 0) : text;
+}
+double Figure(const FlightView* view, const char* name) { return FigureText(view, name, true).toDouble(); }
+
+}  // namespace
+
+class TestFlightView : public QObject {
+    Q_OBJECT
+
+private slots:
+    void eachPressShowsItsFlight()
+    {
+        QTemporaryDir dir;
+        SornLogic logic;
+        MainWindowWidgets* w = logic.Widgets;
+        w->Window->resize(1300, 700);
+        w->Window->show();
+        DialogDriver driver;
+        w->SmoothGpsEdit->setText(QStringLiteral("0"));  // positions as flown
+        const FlightView* view = w->FlightPane;
+        QVERIFY(view->isHidden());
+        for (const auto& [button, records] : {std::pair{w->WriteSrtButton, 101}, {w->WriteGpxButton, 31}}) {
+            const QVector<Point> path = KnownPath(records);
+            w->InFileNameEdit->setText(dir.filePath(QStringLiteral("f%1.SRT").arg(records)));
+            QVERIFY(WriteFile(w->InFileNameEdit->text(), Log(path)));
+            emit w->InFileNameEdit->editingFinished();
+            QTest::mouseClick(button, Qt::LeftButton);
+            QTRY_COMPARE(Figure(view, "RecordCountValue"), double(records));
+            QVERIFY(view->isVisible());
+
+            // From the path: steps of 5 m, one cue second per record.
+            double farthest = 0, eastmost = 0, northmost = 0, eastOfNorthmost = 0;
+            for (const Point& p : path) {
+                farthest = std::max(farthest, std::hypot(p.east, p.north));
+                eastmost = std::max(eastmost, p.east);
+                if (p.north > northmost)
+                    northmost = p.north, eastOfNorthmost = p.east;
+            }
+            QCOMPARE(FigureText(view, "FlightTimeValue"),
+                     QStringLiteral("%1:%2 (%3 s)").arg(records / 60).arg(records % 60, 2, 10, QLatin1Char('0')).arg(records));
+            QVERIFY(std::abs(Figure(view, "PathFlownValue") - 5.0 * (records - 1)) < 0.5
+                    && std::abs(Figure(view, "MaxDistanceValue") - farthest) < 0.2);
+            QVERIFY(Figure(view, "MaxHeightValue") == 30.0 && Figure(view, "TopSpeedValue") == 5.0);
+            if (button == w->WriteSrtButton)  // the way written agrees with the path flown
+                QCOMPARE(w->WayBeforeEdit->text(), FigureText(view, "PathFlownValue", true));
+
+            // The track (saturated pixels, 3 px pen) against the scale bar (longest pure black run):
+            // extent east and north, and its top where the path's northmost point lies (north up).
+            const QImage map = view->Map->grab().toImage();
+            QRect track;
+            int topX = 0, bar = 0;
+            for (int y = 0; y < map.height(); ++y) {
+                for (int x = 0, run = 0; x < map.width(); ++x) {
+                    const QColor c = map.pixelColor(x, y);
+                    run = c == Qt::black ? run + 1 : 0;
+                    bar = std::max(bar, run);
+                    if (c.hsvSaturationF() > 0.5 && c.valueF() > 0.3) {
+                        topX = track.isNull() ? x : topX;
+                        track |= QRect(x, y, 1, 1);
+                    }
+                }
+            }
+            const double perMetre = bar / view->Map->ScaleBarMetres();
+            const QString drawn = QStringLiteral("%1 x %2 px at %3 px/m").arg(track.width()).arg(track.height()).arg(perMetre);
+            QVERIFY2(std::abs(track.width() - 3 - eastmost * perMetre) <= 4, qPrintable(drawn));
+            QVERIFY2(std::abs(track.height() - 3 - northmost * perMetre) <= 4, qPrintable(drawn));
+            QVERIFY2(std::abs(topX - track.left() - eastOfNorthmost * perMetre) <= 5, qPrintable(drawn));
+        }
+
+        // The picture: a PNG of map, figures and charts; an unwritable name is refused.
+        const QString png = dir.filePath(QStringLiteral("flight.png"));
+        QVERIFY(view->SavePicture(png));
+        QCOMPARE(QImage(png).size(), view->Picture->size());
+        QVERIFY(!view->SavePicture(dir.filePath(QStringLiteral("missing/flight.png"))));
+        QTest::mouseClick(view->HideButton, Qt::LeftButton);
+        QVERIFY(view->isHidden());
+    }
+};
+
+QTEST_MAIN(TestFlightView)
+#include "test_flight_view.moc"

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Takes screenshots of the window at 1366 x 768 under Xvfb, driving it from
+# the keyboard as a pilot would: a simulated flight is typed into the input
+# field, Tab moves on to "Calc & Write .SRT file", Space presses it, Return
+# closes the boxes. Writes into OUTDIR (default: screenshots/ in the build
+# directory):
+#   1-start.png           the window as it opens
+#   2-after-srt.png       the flight view after "Calc & Write .SRT file"
+#   3-patterns-shown.png  the same with "Adjust input patterns" checked
+#   4-after-gpx.png       the view after "Write .GPX file" on a second flight
+# The screen has a window manager with a task bar (IceWM), as a pilot's
+# desktop has: title bar and panel take their share of the 768 px. Needs a
+# built build/src/velloa and xvfb-run, icewm, xdotool, xwd and netpbm
+# (Debian: xvfb icewm xdotool x11-apps netpbm). Not part of the test suite.
+# Usage: tools/screenshots.sh [OUTDIR]
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=$(realpath -m "${1:-$root/build/screenshots}")
+velloa=${VELLOA:-$root/build/src/velloa}
+[ -x "$velloa" ] || { echo "no $velloa: build first" >&2; exit 1; }
+for tool in xvfb-run icewm xdotool xwd xwdtopnm pnmtopng python3; do
+  command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 1; }
+done
+
+if [ -z "${VELLOA_SCREENSHOT_DISPLAY:-}" ]; then
+  VELLOA_SCREENSHOT_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1366x768x24" "$0" "$out"
+fi
+
+mkdir -p "$out"
+work=$(mktemp -d)
+pid= wm=
+trap 'kill $pid $wm 2>/dev/null || true; rm -rf "$work"' EXIT
+python3 "$root/tools/make_flight_log.py" "$work/DJI_0001.SRT" --blocks 600 --seed 3
+python3 "$root/tools/make_flight_log.py" "$work/DJI_0002.SRT" --blocks 240 --seed 8 \
+  --start-lat 47.3769 --start-lon 8.5417 --line-ends lf
+
+shot() {
+  sleep 1
+  xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng > "$out/$1"
+  echo "$out/$1"
+}
+keys() { xdotool key --delay 60 "$@"; }
+
+icewm >/dev/null 2>&1 &
+wm=$!
+sleep 2
+QT_QPA_PLATFORM=xcb "$velloa" &
+pid=$!
+window=$(xdotool search --sync --onlyvisible --name '^Velloa' | head -n 1)
+xdotool windowactivate --sync "$window"
+shot 1-start.png
+
+# Input field (focused at start), then eight Tabs to "Calc & Write .SRT
+# file"; the read summary and the "OK" box are closed with Return.
+xdotool type --delay 5 "$work/DJI_0001.SRT"
+keys Tab Tab Tab Tab Tab Tab Tab Tab space
+sleep 1; keys Return; sleep 1; keys Return
+shot 2-after-srt.png
+
+# Six Shift+Tabs back to "Adjust input patterns".
+keys shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab space
+shot 3-patterns-shown.png
+keys space
+
+# A second flight: back to the input field, then to "Write .GPX file".
+keys shift+Tab shift+Tab ctrl+a
+xdotool type --delay 5 "$work/DJI_0002.SRT"
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
+sleep 1; keys Return
+shot 4-after-gpx.png
