@@ -34,7 +34,12 @@ void SornLogic::Pressed_WriteSrt()
 
 void SornLogic::Pressed_WriteGpx()
 {
-    std::optional<ConversionRequest> request = RequestFromWindow(RouteOutput(), Widgets->OutGpxFileNameEdit->text());
+    WriteOneOutput(RouteOutput(), Widgets->OutGpxFileNameEdit->text());
+}
+
+void SornLogic::WriteOneOutput(const OutputKind& kind, const QString& outputName)
+{
+    std::optional<ConversionRequest> request = RequestFromWindow(kind, outputName);
     if (!request)
         return;
     const ConversionResult result = Convert(*request);

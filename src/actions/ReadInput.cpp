@@ -21,6 +21,7 @@ std::optional<ConversionRequest> SornLogic::RequestFromWindow(const OutputKind& 
     request.SmoothingCount = ReadSmoothingCount(Widgets->SmoothGpsEdit->text());
     request.WayBeforeM = ReadWayBefore(Widgets->WayBeforeEdit->text());
     request.UseHeight = Widgets->UseHeightCheck->isChecked();
+    request.TimeZone = Widgets->TimeZoneEdit->text().trimmed();
     request.Outputs.push_back({&kind, outputName});
     return request;
 }

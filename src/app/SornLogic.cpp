@@ -42,6 +42,10 @@ SornLogic::SornLogic()
     connect(Widgets->WriteGpxButton, &QPushButton::clicked, this, &SornLogic::Pressed_WriteGpx);
     connect(Widgets->InFileNameEdit, &QLineEdit::editingFinished, this, &SornLogic::Changed_InFileName);
     connect(Widgets->AboutButton, &QPushButton::clicked, this, &SornLogic::Pressed_About);
+    connect(Widgets->OtherOutputsCheck, &QCheckBox::clicked, this,
+            [this] { ToggleGroup(Widgets->OtherOutputsGroup, HeightWithoutOtherOutputs); });
+    for (const MainWindowWidgets::OutputRow& row : qAsConst(Widgets->OtherOutputs))
+        connect(row.WriteButton, &QPushButton::clicked, this, [this, row] { WriteOneOutput(*row.Kind, row.NameEdit->text()); });
     connect(Widgets->FlightPane->SavePictureButton, &QPushButton::clicked, this, [this] { SaveFlightPicture(); });
     connect(Widgets->FlightPane->HideButton, &QPushButton::clicked, this,
             [this] { Widgets->SetFlightViewShown(false); });
@@ -107,21 +111,27 @@ void SornLogic::Show(const UserMessage& message)
 
 void SornLogic::Pressed_HideUnhide_InPattern()
 {
-    // The group's own state decides, not the check box: the two only stay in
-    // step because every click reaches this slot.
-    const bool show = Widgets->InPatternGroup->isHidden();
+    Widgets->LogFormatChoice->setHidden(!Widgets->InPatternGroup->isHidden());
+    ToggleGroup(Widgets->InPatternGroup, HeightWithoutPatterns);
+}
+
+void SornLogic::ToggleGroup(QWidget* group, int& heightBefore)
+{
+    // The group's own state decides, not its check box: the two only stay
+    // in step because every click reaches this function.
+    const bool show = group->isHidden();
     if (show)
-        HeightWithoutPatterns = Widgets->Window->height();
-    Widgets->InPatternGroup->setHidden(!show);
+        heightBefore = Widgets->Window->height();
+    group->setHidden(!show);
     // The splitter and the layout measure their new minimum now rather than
     // on the next pass of the event loop, so that the resize below is
     // checked against the window as it now is. Shown, the
     // window becomes as low as the layout allows (50 px just means "as low
     // as possible"); hidden again, it returns to its height from before.
-    if (auto* splitter = qobject_cast<QSplitter*>(Widgets->InPatternGroup->parentWidget()))
+    if (auto* splitter = qobject_cast<QSplitter*>(group->parentWidget()))
         splitter->refresh();
     Widgets->Window->layout()->activate();
-    Widgets->Window->resize(Widgets->Window->width(), show ? 50 : HeightWithoutPatterns);
+    Widgets->Window->resize(Widgets->Window->width(), show ? 50 : heightBefore);
 }
 
 void SornLogic::ShowFlight(const Flight& flight)

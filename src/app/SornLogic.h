@@ -56,6 +56,15 @@ public:
     // The window's height before "Adjust input patterns" showed the group,
     // given back when the group is hidden again.
     int HeightWithoutPatterns = 0;
+    int HeightWithoutOtherOutputs = 0;
+
+    // Shows or hides a group of the controls column; hidden again, the
+    // window returns to `heightBefore`, its height from before it was shown.
+    void ToggleGroup(QWidget* group, int& heightBefore);
+    // The write buttons: read, derive and write one output, telling the
+    // user the outcome (the subtitle button also shows the summary and moves
+    // the way on).
+    void WriteOneOutput(const OutputKind& kind, const QString& outputName);
 
     // The slots, in this order: their indexes are part of the meta-object.
 public slots:

@@ -40,4 +40,8 @@ void SornLogic::Changed_InFileName()
     const QString& outputStyle = names.Base.isEmpty() ? Widgets->StyleNone : Widgets->StyleChanged;
     Widgets->OutSrtFileNameEdit->setStyleSheet(outputStyle);
     Widgets->OutGpxFileNameEdit->setStyleSheet(outputStyle);
+    for (const MainWindowWidgets::OutputRow& row : qAsConst(Widgets->OtherOutputs)) {
+        row.NameEdit->setText(names.Base + QLatin1String(row.Kind->Suffix));
+        row.NameEdit->setStyleSheet(outputStyle);
+    }
 }

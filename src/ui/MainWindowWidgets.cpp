@@ -4,9 +4,12 @@
 #include "input/InputPatterns.h"
 #include "ui/FlightView.h"
 #include "input/LogFamily.h"
+#include "output/Outputs.h"
 #include "ui/QLineEditDnD.h"
 
 #include <QCheckBox>
+#include <QCompleter>
+#include <QTimeZone>
 #include <QDropEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -98,7 +101,6 @@ void MainWindowWidgets::BuildMainWindow()
 
     AdjustInPatternsCheck = Named(new QCheckBox(QStringLiteral("Adjust input patterns")), "AdjustInPatternsCheck");
     AdjustInPatternsCheck->setChecked(false);
-    splitter->addWidget(AdjustInPatternsCheck);
 
     // The group is hidden and styled before its rows exist, so the rows
     // inherit the ivory background and never flash up at start.
@@ -117,8 +119,16 @@ void MainWindowWidgets::BuildMainWindow()
     // them (the open list shows them whole).
     LogFormatCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     LogFormatCombo->setMinimumContentsLength(16);
-    grid->addWidget(new QLabel(QStringLiteral("Log format")), 0, 0);
-    grid->addWidget(LogFormatCombo, 0, 1);
+    // The choice heads the group on the check box's line, so that the
+    // window stays low; it is shown and hidden with the group.
+    LogFormatChoice = Named(new QWidget, "LogFormatChoice");
+    auto* choiceLayout = new QHBoxLayout;
+    choiceLayout->setContentsMargins(0, 0, 0, 0);
+    choiceLayout->addWidget(new QLabel(QStringLiteral("Log format")));
+    choiceLayout->addWidget(LogFormatCombo, 1);
+    LogFormatChoice->setLayout(choiceLayout);
+    LogFormatChoice->setHidden(true);
+    splitter->addWidget(Row("AdjustRow", AdjustInPatternsCheck, LogFormatChoice));
     InPatternEdits.clear();
     for (int i = 0; i < InputPatterns::Count; ++i) {
         auto* edit = new QLineEdit;
@@ -135,15 +145,29 @@ void MainWindowWidgets::BuildMainWindow()
     auto* settingsLayout = new QGridLayout;
     settingsLayout->setVerticalSpacing(2);
     settingsLayout->setContentsMargins(6, 4, 6, 4);
+    // Two settings a row, so that the window stays low.
     settingsLayout->addWidget(Caption("Way before, m"), 0, 0);
     WayBeforeEdit = Named(new QLineEdit, "WayBeforeEdit");
     settingsLayout->addWidget(WayBeforeEdit, 0, 1);
-    settingsLayout->addWidget(Caption("Smooth GPS, sec"), 1, 0);
+    settingsLayout->addWidget(Caption("Smooth GPS, sec"), 0, 2);
     SmoothGpsEdit = Named(new QLineEdit, "SmoothGpsEdit");
-    settingsLayout->addWidget(SmoothGpsEdit, 1, 1);
+    settingsLayout->addWidget(SmoothGpsEdit, 0, 3);
     UseHeightCheck = Named(new QCheckBox(QStringLiteral("Use height for speed and way")), "UseHeightCheck");
     UseHeightCheck->setChecked(false);
-    settingsLayout->addWidget(UseHeightCheck, 2, 0, 1, 2);
+    settingsLayout->addWidget(UseHeightCheck, 1, 0, 1, 2);
+    settingsLayout->addWidget(Caption("Log time zone"), 1, 2);
+    TimeZoneEdit = Named(new QLineEdit, "TimeZoneEdit");
+    TimeZoneEdit->setPlaceholderText(QStringLiteral("this computer's zone"));
+    TimeZoneEdit->setToolTip(QStringLiteral("The zone of the log's local times: a name such as Europe/Madrid, UTC, "
+                                            "or an offset such as +05:30. Empty: this computer's zone."));
+    QStringList zones;
+    for (const QByteArray& id : QTimeZone::availableTimeZoneIds())
+        zones << QString::fromLatin1(id);
+    auto* completer = new QCompleter(zones, TimeZoneEdit);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    completer->setFilterMode(Qt::MatchContains);
+    TimeZoneEdit->setCompleter(completer);
+    settingsLayout->addWidget(TimeZoneEdit, 1, 3);
     settings->setLayout(settingsLayout);
     splitter->addWidget(settings);
 
@@ -165,12 +189,43 @@ void MainWindowWidgets::BuildMainWindow()
     WriteGpxButton = Named(new QPushButton(QStringLiteral("Write .GPX file")), "WriteGpxButton");
     splitter->addWidget(Row("OutGpxRow", OutGpxFileNameEdit, WriteGpxButton));
 
+    // The outputs for other programs, shown on demand like the patterns,
+    // two a row.
+    OtherOutputsCheck = Named(new QCheckBox(QStringLiteral("Other outputs")), "OtherOutputsCheck");
+    OtherOutputsCheck->setToolTip(QStringLiteral("GPX track, KML, CSV and GeoJSON"));
+    OtherOutputsGroup = Named(new QWidget, "OtherOutputsGroup");
+    OtherOutputsGroup->setHidden(true);
+    auto* otherLayout = new QGridLayout;
+    otherLayout->setVerticalSpacing(2);
+    otherLayout->setContentsMargins(0, 0, 0, 0);
+    for (const OutputKind& kind : OutputKinds()) {
+        if (kind.ByDefault)
+            continue;
+        OutputRow row{&kind, new QLineEdit, new QPushButton(QStringLiteral("Write ") + QLatin1String(kind.Suffix).mid(1))};
+        row.NameEdit->setObjectName(QStringLiteral("Out_%1_FileNameEdit").arg(QLatin1String(kind.Id)));
+        row.NameEdit->setToolTip(QLatin1String(kind.Description));
+        row.WriteButton->setObjectName(QStringLiteral("Write_%1_Button").arg(QLatin1String(kind.Id)));
+        row.WriteButton->setToolTip(QLatin1String(kind.Description));
+        auto* line = new QWidget;
+        auto* lineLayout = new QHBoxLayout;
+        lineLayout->setContentsMargins(0, 0, 0, 0);
+        lineLayout->addWidget(row.NameEdit, 1);
+        lineLayout->addWidget(row.WriteButton);
+        line->setLayout(lineLayout);
+        otherLayout->addWidget(line, OtherOutputs.size() / 2, OtherOutputs.size() % 2);
+        OtherOutputs.append(row);
+    }
+    OtherOutputsGroup->setLayout(otherLayout);
+    splitter->addWidget(OtherOutputsGroup);
+
     AboutButton = Named(new QPushButton(QStringLiteral("About Velloa")), "AboutButton");
-    splitter->addWidget(AboutButton);
+    splitter->addWidget(Row("AboutRow", OtherOutputsCheck, AboutButton));
 
     auto* refusal = new FileDropRefusal(Window);
     QList<QWidget*> noFileTargets = {OutSrtFileNameEdit, OutGpxFileNameEdit, OutPatternEdit->viewport(),
-                                     WayBeforeEdit, SmoothGpsEdit};
+                                     WayBeforeEdit, SmoothGpsEdit, TimeZoneEdit};
+    for (const OutputRow& row : qAsConst(OtherOutputs))
+        noFileTargets.append(row.NameEdit);
     for (QLineEdit* edit : qAsConst(InPatternEdits))
         noFileTargets.append(edit);
     for (QWidget* target : qAsConst(noFileTargets))

@@ -13,6 +13,7 @@
 #include <QWidget>
 
 class FlightView;
+struct OutputKind;
 
 // The main window and the widgets the controller and the actions work with.
 // A plain record, not an object: it starts with every pointer null and is
@@ -26,12 +27,24 @@ struct MainWindowWidgets {
     // "Log format": "Automatic", each layout, "Input patterns below"; the
     // item data is the format id (see ParseLog).
     QComboBox* LogFormatCombo = nullptr;
+    QWidget* LogFormatChoice = nullptr;  // its caption and the choice, shown with the pattern group
     // One field per input pattern, in the order of InputPatterns::Index.
     QVector<QLineEdit*> InPatternEdits;
     QTextEdit* OutPatternEdit = nullptr;  // used as plain text only
     QLineEdit* WayBeforeEdit = nullptr;
     QLineEdit* SmoothGpsEdit = nullptr;
     QCheckBox* UseHeightCheck = nullptr;
+    QLineEdit* TimeZoneEdit = nullptr;  // "Log time zone": empty for this computer's zone
+    // "Other outputs": a name field and a write button for every output
+    // that is not written by the two buttons above, from the output table.
+    struct OutputRow {
+        const OutputKind* Kind = nullptr;
+        QLineEdit* NameEdit = nullptr;
+        QPushButton* WriteButton = nullptr;
+    };
+    QVector<OutputRow> OtherOutputs;
+    QCheckBox* OtherOutputsCheck = nullptr;
+    QWidget* OtherOutputsGroup = nullptr;
     QCheckBox* AdjustInPatternsCheck = nullptr;
     QGroupBox* InPatternGroup = nullptr;
     QPushButton* OpenSrtButton = nullptr;

@@ -1,9 +1,12 @@
 // What trips a pilot up: pattern group height, file drops, leaving the input, Tab, minimum size.
 #include "app/SornLogic.h"
+#include "support/DialogDriver.h"
+#include "support/Support.h"
 #include "ui/FlightView.h"
 #include "ui/MainWindowWidgets.h"
 
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -42,17 +45,43 @@ private slots:
 
     void minimumSizeFitsA1366x768Screen()
     {
-        for (bool view : {false, true}) {
-            for (bool patterns : {false, true}) {
-                if (w->AdjustInPatternsCheck->isChecked() != patterns)
-                    w->AdjustInPatternsCheck->click();
-                if (view)
-                    m_logic->ShowFlight(Flight{{}, Track(2)});
-                QTest::qWait(20);  // the layout as the user would see it
-                const QSize least = w->Window->minimumSizeHint();
-                QVERIFY2(least.height() <= 700 && least.width() <= 1366,  // 768 px less title bar and panel
-                         qPrintable(QStringLiteral("view %1, patterns %2: %3 x %4")
-                                        .arg(view).arg(patterns).arg(least.width()).arg(least.height())));
+        for (int state = 0; state < 8; ++state) {
+            const bool view = state & 1, patterns = state & 2, others = state & 4;
+            if (w->AdjustInPatternsCheck->isChecked() != patterns)
+                w->AdjustInPatternsCheck->click();
+            if (w->OtherOutputsCheck->isChecked() != others)
+                w->OtherOutputsCheck->click();
+            if (view)
+                m_logic->ShowFlight(Flight{{}, Track(2)});
+            QTest::qWait(20);  // the layout as the user would see it
+            const QSize least = w->Window->minimumSizeHint();
+            QVERIFY2(least.height() <= 700 && least.width() <= 1366,  // 768 px less title bar and panel
+                     qPrintable(QStringLiteral("view %1, patterns %2, other outputs %3: %4 x %5")
+                                    .arg(view).arg(patterns).arg(others).arg(least.width()).arg(least.height())));
+        }
+    }
+
+    // "Other outputs": a name each, derived from the input, one click each;
+    // a log time zone the window does not know writes nothing.
+    void otherOutputsAndTheLogTimeZone()
+    {
+        QTemporaryDir dir;
+        const QString log = dir.filePath(QStringLiteral("f.SRT"));
+        QVERIFY(QFile::copy(QStringLiteral(TEST_DATA_DIR "/reference/diagonal_heights/flight.SRT"), log));
+        m_logic->OpenInputFile(log);
+        w->OtherOutputsCheck->click();
+        QVERIFY(w->OtherOutputsGroup->isVisible() && w->OtherOutputs.size() == 4);
+        for (const QString& zone : {QString(), QStringLiteral("Mars/Olympus")}) {
+            w->TimeZoneEdit->setText(zone);
+            for (const MainWindowWidgets::OutputRow& row : qAsConst(w->OtherOutputs)) {
+                const QString name = dir.filePath(QStringLiteral("f") + QLatin1String(row.Kind->Suffix));
+                QCOMPARE(row.NameEdit->text(), name);
+                DialogDriver driver;
+                row.WriteButton->click();
+                QCOMPARE(driver.Seen, QStringList{zone.isEmpty() ? QStringLiteral("information OK: %1 has been writed!").arg(name)
+                                                                 : QStringLiteral("warning Info: Unknown time zone: Mars/Olympus.")});
+                QCOMPARE(QFile::exists(name), zone.isEmpty());
+                QFile::remove(name);
             }
         }
     }
@@ -62,7 +91,9 @@ private slots:
         QMimeData files;  // as a file manager offers a dragged file
         files.setUrls({QUrl::fromLocalFile(QStringLiteral("/home/pilot/DJI_0001.SRT"))});
         QList<QWidget*> targets = {w->OutSrtFileNameEdit, w->OutGpxFileNameEdit, w->OutPatternEdit->viewport(),
-                                   w->WayBeforeEdit, w->SmoothGpsEdit, w->InFileNameEdit};
+                                   w->WayBeforeEdit, w->SmoothGpsEdit, w->TimeZoneEdit, w->InFileNameEdit};
+        for (const MainWindowWidgets::OutputRow& row : qAsConst(w->OtherOutputs))
+            targets << row.NameEdit;
         for (QLineEdit* edit : qAsConst(w->InPatternEdits))
             targets << edit;
         for (QWidget* target : qAsConst(targets)) {
@@ -96,9 +127,9 @@ private slots:
         QList<QWidget*> expected = {w->InFileNameEdit, w->OpenSrtButton, w->AdjustInPatternsCheck, w->LogFormatCombo};
         for (QLineEdit* edit : qAsConst(w->InPatternEdits))
             expected << edit;
-        expected << w->WayBeforeEdit << w->SmoothGpsEdit << w->UseHeightCheck << w->OutPatternEdit
+        expected << w->WayBeforeEdit << w->SmoothGpsEdit << w->UseHeightCheck << w->TimeZoneEdit << w->OutPatternEdit
                  << w->OutSrtFileNameEdit << w->WriteSrtButton << w->OutGpxFileNameEdit << w->WriteGpxButton
-                 << w->AboutButton << w->FlightPane->SavePictureButton << w->FlightPane->HideButton << w->InFileNameEdit;
+                 << w->OtherOutputsCheck << w->AboutButton << w->FlightPane->SavePictureButton << w->FlightPane->HideButton << w->InFileNameEdit;
         const QString pattern = w->OutPatternEdit->toPlainText();
         w->InFileNameEdit->setFocus();
         QList<QWidget*> reached = {QApplication::focusWidget()};
