@@ -8,6 +8,9 @@
 #   2-after-srt.png       the flight view after "Calc & Write .SRT file"
 #   3-patterns-shown.png  the same with "Adjust input patterns" checked
 #   4-after-gpx.png       the view after "Write .GPX file" on a second flight
+#   5-layout-X.png        the view after "Calc & Write .SRT file" on a flight
+#                         logged in each layout X (A, B, C, D at 30 per second),
+#                         the window started with the log as its argument
 # The screen has a window manager with a task bar (IceWM), as a pilot's
 # desktop has: title bar and panel take their share of the 768 px. Needs a
 # built build/src/velloa and xvfb-run, icewm, xdotool, xwd and netpbm
@@ -51,21 +54,37 @@ window=$(xdotool search --sync --onlyvisible --name '^Velloa' | head -n 1)
 xdotool windowactivate --sync "$window"
 shot 1-start.png
 
-# Input field (focused at start), then eight Tabs to "Calc & Write .SRT
+# Input field (focused at start), then nine Tabs to "Calc & Write .SRT
 # file"; the read summary and the "OK" box are closed with Return.
 xdotool type --delay 5 "$work/DJI_0001.SRT"
-keys Tab Tab Tab Tab Tab Tab Tab Tab space
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab space
 sleep 1; keys Return; sleep 1; keys Return
 shot 2-after-srt.png
 
-# Six Shift+Tabs back to "Adjust input patterns".
-keys shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab space
+# Seven Shift+Tabs back to "Adjust input patterns".
+keys shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab space
 shot 3-patterns-shown.png
 keys space
 
 # A second flight: back to the input field, then to "Write .GPX file".
 keys shift+Tab shift+Tab ctrl+a
 xdotool type --delay 5 "$work/DJI_0002.SRT"
-keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
 sleep 1; keys Return
 shot 4-after-gpx.png
+kill $pid; wait $pid 2>/dev/null || true
+
+# One flight per log layout, given on the command line.
+for layout in A B C D; do
+  options=(--family "$layout" --path loop --length 1500 --speed 8 --duration 240 --no-fix 5)
+  [ "$layout" = D ] && options+=(--fps 30)
+  python3 "$root/tools/make_flight_log.py" "$work/layout-$layout.SRT" "${options[@]}"
+  QT_QPA_PLATFORM=xcb "$velloa" "$work/layout-$layout.SRT" &
+  pid=$!
+  window=$(xdotool search --sync --onlyvisible --name '^Velloa' | head -n 1)
+  xdotool windowactivate --sync "$window"
+  keys Tab Tab Tab Tab Tab Tab Tab Tab Tab space
+  sleep 2; keys Return; sleep 1; keys Return
+  shot "5-layout-$layout.png"
+  kill $pid; wait $pid 2>/dev/null || true
+done
