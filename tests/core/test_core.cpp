@@ -1,5 +1,6 @@
 // The core checks that no reference case can make: differential tests of the
 // fast paths against Qt, the distance mends and the writers' failures.
+#include "input/BlockSplitter.h"
 #include "input/SrtParser.h"
 #include "output/FixedNumber.h"
 #include "output/GpxWriter.h"
@@ -167,6 +168,32 @@ private slots:
         QFETCH(QString, blocks);
         QCOMPARE(SplitSrtBlocks(bytes).join(QLatin1Char('|')).replace(QLatin1Char('\r'), QStringLiteral("\\r"))
                      .replace(QLatin1Char('\n'), QStringLiteral("\\n")), blocks);
+    }
+
+    // A log read piece by piece (as files are read) is cut into the same
+    // blocks as the whole log at once, wherever the pieces end: inside a
+    // CR LF, a UTF-8 sequence, a mark or a long block.
+    void splittingPieceByPiece()
+    {
+        std::mt19937 random(7);
+        const char* parts[] = {"\r\n", "\n", "\r", "\r\n\r\n", "\n\n", "\xEF\xBB\xBF", "\xC3\xA9", "\xE2\x82", "GPS(1.5,2,", "x", "\0"};
+        for (int run = 0; run < 3000; ++run) {
+            QByteArray log;
+            for (int n = random() % 40; n > 0; --n)
+                log += parts[random() % (run % 2 ? 11 : 10)];
+            QStringList pieces;
+            BlockSplitter splitter([&](const QString& block) {
+                pieces << block;
+                return true;
+            });
+            for (int at = 0;;) {
+                const int size = std::min<int>(random() % 5, log.size() - at);
+                if (!splitter.Feed(log.constData() + at, size, at + size == log.size() && random() % 2))
+                    break;
+                at += size;
+            }
+            QCOMPARE(pieces, SplitSrtBlocks(log));
+        }
     }
 
     // D5: whatever byte the device stops at, failed or short, both writers
