@@ -56,13 +56,12 @@ void ReadCounterAndCue(const QString& block, FlightRecord& record)
 {
     // The cue as the default SrtTime pattern takes it: held as text only
     // when it is not the usual spelling of the cue times.
-    const bool cue = ScanCue(block, record.CueStartMs, record.CueEndMs);
-    const QStringView text = CueText(block);
-    char spelling[32];
-    if (cue && SpelledAs(text, spelling, FormatCue(record.CueStartMs, record.CueEndMs, spelling)))
+    bool usual = false;
+    ScanCue(block, record.CueStartMs, record.CueEndMs, &usual);
+    if (usual)
         record.Spelled |= FlightRecord::SrtTimeIsCue;
     else
-        record.SrtTime = text.toString();
+        record.SrtTime = CueText(block).toString();
 }
 
 void SetPosition(FlightRecord& record, double lat, double lon)

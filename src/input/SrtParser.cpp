@@ -91,9 +91,8 @@ MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, Compil
     if (patterns.Search(InputPatterns::SrtTime, block)) {
         // Held as text only when it is not the usual spelling of its times.
         const QStringView text = patterns.CapView(InputPatterns::SrtTime, 1);
-        char spelling[32];
-        if (ScanCue(text, record.CueStartMs, record.CueEndMs)
-            && SpelledAs(text, spelling, FormatCue(record.CueStartMs, record.CueEndMs, spelling)))
+        bool usual = false;
+        if (ScanCue(text, record.CueStartMs, record.CueEndMs, &usual) && usual && text.size() == 29)
             record.Spelled |= FlightRecord::SrtTimeIsCue;
         else
             record.SrtTime = text.toString();
@@ -134,9 +133,8 @@ MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, Compil
 
     if (patterns.Search(InputPatterns::FlyTime, block)) {
         const QStringView text = patterns.CapView(InputPatterns::FlyTime, 1);
-        char spelling[32];
-        if (ScanDateTime(text, QLatin1Char('.'), record.LocalTimeMs)
-            && SpelledAs(text, spelling, FormatLocalTime(record.LocalTimeMs, spelling)))
+        bool usual = false;
+        if (ScanDateTime(text, QLatin1Char('.'), record.LocalTimeMs, &usual) && usual)
             record.Spelled |= FlightRecord::FlyTimeIsLocalTime;
         else
             record.FlyTime = text.toString();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -160,38 +161,36 @@ bool NumberAfter(QStringView s, QLatin1String name, QChar separator, double& val
     return ScanNumber(s, p, value);
 }
 
-bool ScanCue(QStringView s, qint64& startMs, qint64& endMs)
+bool ScanCue(QStringView s, qint64& startMs, qint64& endMs, bool* usualSpelling)
 {
+    if (usualSpelling)
+        *usualSpelling = false;
     const int arrow = FindAscii(s, QLatin1String("-->"));
     if (arrow < 0)
         return false;
-    // The usual spelling, "hh:mm:ss,mmm --> hh:mm:ss,mmm", read directly.
+    // The usual spelling, "hh:mm:ss,mmm --> hh:mm:ss,mmm" (what FormatCue
+    // writes), read at its fixed places.
     if (arrow >= 13 && arrow + 16 <= s.size()) {
         const QChar* d = s.data() + arrow - 13;
         static const char kShape[] = "99:99:99,999 --> 99:99:99,999";
-        qint64 value[2] = {0, 0};
         bool fits = true;
         for (int i = 0; i < 29 && fits; ++i) {
             const ushort c = d[i].unicode();
-            if (kShape[i] == '9') {
-                fits = c >= '0' && c <= '9';
-                const int k = i < 13 ? 0 : 1;
-                const int field = (i % 17 < 3) ? 0 : (i % 17 < 6) ? 1 : (i % 17 < 9) ? 2 : 3;
-                static const qint64 kScale[4] = {3600000, 60000, 1000, 1};
-                const int pos = i % 17 - (field == 0 ? 0 : field == 1 ? 3 : field == 2 ? 6 : 9);
-                const qint64 digit = c - '0';
-                if (field < 3)
-                    value[k] += digit * (pos == 0 ? 10 : 1) * kScale[field];
-                else
-                    value[k] += digit * (pos == 0 ? 100 : pos == 1 ? 10 : 1);
-            } else {
-                fits = c == static_cast<uchar>(kShape[i]);
-            }
+            fits = kShape[i] == '9' ? (c >= '0' && c <= '9') : c == static_cast<uchar>(kShape[i]);
         }
         const bool clean = fits && (arrow == 13 || !s[arrow - 14].isDigit()) && (arrow + 16 == s.size() || !s[arrow + 16].isDigit());
         if (clean) {
-            startMs = value[0];
-            endMs = value[1];
+            const auto at = [d](int i, int n) {
+                qint64 v = 0;
+                for (int k = 0; k < n; ++k)
+                    v = v * 10 + (d[i + k].unicode() - '0');
+                return v;
+            };
+            startMs = ((at(0, 2) * 60 + at(3, 2)) * 60 + at(6, 2)) * 1000 + at(9, 3);
+            endMs = ((at(17, 2) * 60 + at(20, 2)) * 60 + at(23, 2)) * 1000 + at(26, 3);
+            // Minutes and seconds beyond 59 read right, but are not spelled so.
+            if (usualSpelling)
+                *usualSpelling = at(3, 2) < 60 && at(6, 2) < 60 && at(20, 2) < 60 && at(23, 2) < 60;
             return true;
         }
     }
@@ -214,8 +213,10 @@ bool ScanCue(QStringView s, qint64& startMs, qint64& endMs)
     return true;
 }
 
-bool ScanDateTime(QStringView s, QChar dateSeparator, qint64& localMs)
+bool ScanDateTime(QStringView s, QChar dateSeparator, qint64& localMs, bool* usualSpelling)
 {
+    if (usualSpelling)
+        *usualSpelling = false;
     for (int at = static_cast<int>(s.indexOf(dateSeparator)); at >= 0; at = static_cast<int>(s.indexOf(dateSeparator, at + 1))) {
         int p = at - 4;
         if (p < 0)
@@ -236,6 +237,9 @@ bool ScanDateTime(QStringView s, QChar dateSeparator, qint64& localMs)
             milli = 0;
         localMs = (date.toJulianDay() - kUnixEpochJulianDay) * kMsPerDay + ((qint64(h) * 60 + m) * 60 + sec) * 1000
             + milli;
+        // "YYYY.MM.DD hh:mm:ss" and nothing more is what FormatLocalTime writes.
+        if (usualSpelling)
+            *usualSpelling = dateSeparator == QLatin1Char('.') && at == 4 && p == 19 && s.size() == 19;
         return true;
     }
     return false;
@@ -256,8 +260,14 @@ int FormatLocalTime(qint64 localMs, char* out)
 {
     const qint64 days = localMs >= 0 ? localMs / kMsPerDay : -((-localMs + kMsPerDay - 1) / kMsPerDay);
     const qint64 ms = localMs - days * kMsPerDay;
-    int year = 0, month = 0, day = 0;
-    QDate::fromJulianDay(days + kUnixEpochJulianDay).getDate(&year, &month, &day);
+    // Records of one flight share their day: the calendar is worked out
+    // once per day.
+    thread_local qint64 lastDays = std::numeric_limits<qint64>::min();
+    thread_local int year = 0, month = 0, day = 0;
+    if (days != lastDays) {
+        QDate::fromJulianDay(days + kUnixEpochJulianDay).getDate(&year, &month, &day);
+        lastDays = days;
+    }
     if (year < 0 || year > 9999)
         return 0;
     std::memcpy(out, "YYYY.MM.DD hh:mm:ss", 19);
@@ -284,17 +294,6 @@ int FormatCue(qint64 startMs, qint64 endMs, char* out)
         PutDigits(at + 12, 3, times[k] % 1000);
     }
     return 29;
-}
-
-bool SpelledAs(QStringView text, const char* spelling, int length)
-{
-    if (length == 0 || text.size() != length)
-        return false;
-    for (int i = 0; i < length; ++i) {
-        if (text[i].unicode() != static_cast<uchar>(spelling[i]))
-            return false;
-    }
-    return true;
 }
 
 QStringView CueText(QStringView block)

@@ -20,12 +20,15 @@ bool NumberAfter(QStringView s, QLatin1String name, QChar separator, double& val
 
 // "hh:mm:ss,mmm --> hh:mm:ss,mmm" anywhere in `s` (blanks around the arrow
 // optional, '.' also taken for ','): both times in milliseconds.
-bool ScanCue(QStringView s, qint64& startMs, qint64& endMs);
+// `usualSpelling` tells whether the 13 characters either side of the arrow
+// are exactly what FormatCue writes for them.
+bool ScanCue(QStringView s, qint64& startMs, qint64& endMs, bool* usualSpelling = nullptr);
 
 // The first date-time "YYYY<sep>MM<sep>DD hh:mm:ss" in `s`, with optional
 // ",mmm[,uuu]" or ".mmm" after the seconds (the month and day may be written
 // with one digit): local wall-clock milliseconds since 1970-01-01 00:00.
-bool ScanDateTime(QStringView s, QChar dateSeparator, qint64& localMs);
+// `usualSpelling` tells whether `s` is exactly what FormatLocalTime writes.
+bool ScanDateTime(QStringView s, QChar dateSeparator, qint64& localMs, bool* usualSpelling = nullptr);
 
 // The spellings that {FlyTime} and {SrtTime} print for typed times:
 // "YYYY.MM.DD hh:mm:ss" (19 characters) and "hh:mm:ss,mmm --> hh:mm:ss,mmm"
@@ -33,8 +36,6 @@ bool ScanDateTime(QStringView s, QChar dateSeparator, qint64& localMs);
 // has no such spelling (a year beyond 9999, a cue of 100 hours or more).
 int FormatLocalTime(qint64 localMs, char* out);
 int FormatCue(qint64 startMs, qint64 endMs, char* out);
-// Whether `text` is exactly the `length` characters of `spelling`.
-bool SpelledAs(QStringView text, const char* spelling, int length);
 
 // The 13 characters either side of the first "-->" (the cue as {SrtTime}
 // prints it, as the default SrtTime pattern takes it), or "not found".
