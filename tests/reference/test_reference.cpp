@@ -37,13 +37,13 @@ void ConvertWithCore(const QString& folder, const QStringList& args, const QStri
             request.FormatId = value;
         else if (name == QLatin1String("--use-height"))
             request.UseHeight = true;
-        else if (name == QLatin1String("--pattern"))
+        else if (name == QLatin1String("--pattern") && request.FormatId == AutomaticFormatId())
+            request.FormatId = PatternsFormatId();  // as velloa-cli: a pattern given applies as written
+        if (name == QLatin1String("--pattern"))
             request.Patterns.Texts[InputPatterns::IndexOfLabel(value.section(QLatin1Char('='), 0, 0))] = value.section(QLatin1Char('='), 1);
         else if (name == QLatin1String("--out-pattern-file"))
             request.OutPattern = QString::fromUtf8(ReadFile(folder + value));
     }
-    if (request.Patterns != InputPatterns::Defaults() && !args.join(QLatin1Char(' ')).contains(QLatin1String("--format")))
-        request.FormatId = PatternsFormatId();
     request.SmoothingCount = ReadSmoothingCount(smooth);
     request.WayBeforeM = ReadWayBefore(way);
     for (const OutputKind& kind : OutputKinds()) {
