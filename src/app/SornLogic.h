@@ -62,9 +62,9 @@ public:
     // window returns to `heightBefore`, its height from before it was shown.
     void ToggleGroup(QWidget* group, int& heightBefore);
     // The write buttons: read, derive and write one output, telling the
-    // user the outcome (the subtitle button also shows the summary and moves
-    // the way on).
-    void WriteOneOutput(const OutputKind& kind, const QString& outputName);
+    // user the outcome (for the subtitle file the read summary first).
+    // Returns no result when nothing was read (the user has been told).
+    std::optional<ConversionResult> WriteOneOutput(const OutputKind& kind, const QString& outputName);
 
     // The slots, in this order: their indexes are part of the meta-object.
 public slots:
