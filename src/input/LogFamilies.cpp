@@ -32,17 +32,6 @@ const LogFamily* FindLogFamily(const QString& id)
     return nullptr;
 }
 
-const LogFamily* RecogniseLogFamily(const QList<QString>& firstBlocks)
-{
-    for (const QString& block : firstBlocks) {
-        for (const LogFamily& family : LogFamilies()) {
-            if (family.Recognise(block))
-                return &family;
-        }
-    }
-    return nullptr;
-}
-
 bool FlightLog::HasAnyPosition() const
 {
     for (const FlightRecord& record : Records) {

@@ -38,9 +38,6 @@ struct LogFamily {
 const std::vector<LogFamily>& LogFamilies();
 // The family of an id (exact), or nullptr.
 const LogFamily* FindLogFamily(const QString& id);
-// The first family that recognises one of the first blocks with text, or
-// nullptr when none does.
-const LogFamily* RecogniseLogFamily(const QList<QString>& firstBlocks);
 
 // The --format values and the window's choice besides the families.
 inline QString AutomaticFormatId() { return QStringLiteral("auto"); }

@@ -63,35 +63,14 @@ LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patter
 
 UserMessage ReadOutcomeMessage(ReadStatus status)
 {
-    UserMessage message;
+    const char* text = nullptr;
     switch (status) {
-    case ReadStatus::Missing:
-        message.Icon = UserMessage::Kind::Warning;
-        message.Title = QStringLiteral("Info");
-        message.Text = QStringLiteral("File not exists.");
-        break;
-    case ReadStatus::NotOpened:
-        message.Icon = UserMessage::Kind::Warning;
-        message.Title = QStringLiteral("Info");
-        message.Text = QStringLiteral("File not opened.");
-        break;
-    case ReadStatus::TooLarge:
-        message.Icon = UserMessage::Kind::Warning;
-        message.Title = QStringLiteral("Info");
-        message.Text = QStringLiteral("File too large.");
-        break;
-    case ReadStatus::NoPositions:
-        message.Icon = UserMessage::Kind::Warning;
-        message.Title = QStringLiteral("Info");
-        message.Text = QStringLiteral("No GPS positions found.");
-        break;
-    case ReadStatus::UnknownTimeZone:
-        message.Icon = UserMessage::Kind::Warning;
-        message.Title = QStringLiteral("Info");
-        message.Text = QStringLiteral("Unknown time zone.");
-        break;
-    case ReadStatus::Ok:
-        break;
+    case ReadStatus::Missing: text = "File not exists."; break;
+    case ReadStatus::NotOpened: text = "File not opened."; break;
+    case ReadStatus::TooLarge: text = "File too large."; break;
+    case ReadStatus::NoPositions: text = "No GPS positions found."; break;
+    case ReadStatus::UnknownTimeZone: text = "Unknown time zone."; break;
+    case ReadStatus::Ok: return {};
     }
-    return message;
+    return {UserMessage::Kind::Warning, QStringLiteral("Info"), QLatin1String(text)};
 }

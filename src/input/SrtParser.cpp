@@ -161,11 +161,6 @@ QStringList SplitSrtBlocks(const QByteArray& bytes)
     return blocks;
 }
 
-FlightRecordList ParseSrtText(const QByteArray& bytes, const InputPatterns& patterns)
-{
-    return ParseLog(bytes, patterns, PatternsFormatId()).Records;
-}
-
 void ForEachSrtBlock(const QByteArray& bytes, const std::function<bool(const QString&)>& f)
 {
     BlockSplitter(f).Feed(bytes.constData(), bytes.size(), true);

@@ -57,10 +57,6 @@ MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, const 
 // last block needs no empty line or line end after it.
 QStringList SplitSrtBlocks(const QByteArray& bytes);
 
-// One record per block, in file order, read with the six patterns (no
-// layout recognition, no gap filling), never failing.
-FlightRecordList ParseSrtText(const QByteArray& bytes, const InputPatterns& patterns);
-
 // Calls f with every block text of SplitSrtBlocks, in file order, without
 // holding them all, until f returns false.
 void ForEachSrtBlock(const QByteArray& bytes, const std::function<bool(const QString&)>& f);
