@@ -1,5 +1,7 @@
 #include "input/LogFamily.h"
 
+#include "input/LargePages.h"
+
 #include "input/SrtParser.h"
 #include "input/TextScan.h"
 #include "input/families/Families.h"
@@ -90,6 +92,7 @@ LogParser::LogParser(const InputPatterns& patterns, const QString& formatId, std
     : m_patterns(patterns)
 {
     m_log.Records.reserve(expectedBlocks);
+    AdviseLargePages(m_log.Records.data(), m_log.Records.capacity() * sizeof(FlightRecord));
     if (formatId == AutomaticFormatId())
         m_recognising = true;
     else

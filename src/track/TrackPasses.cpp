@@ -1,5 +1,6 @@
 #include "track/TrackPasses.h"
 
+#include "input/LargePages.h"
 #include "track/GreatCircle.h"
 
 #include <algorithm>
@@ -280,7 +281,10 @@ bool FillFromNearest(const FlightRecordList& records, Track& points, Has has, Co
 
 Track FillTrack(const FlightRecordList& records, bool* hasAltitude)
 {
-    Track points(records.size());
+    Track points;
+    points.reserve(records.size());
+    AdviseLargePages(points.data(), points.capacity() * sizeof(TrackPoint));
+    points.resize(records.size());
     const auto gives = [](FlightRecord::Value value) {
         return [value](const FlightRecord& r) { return r.Gives(value); };
     };
