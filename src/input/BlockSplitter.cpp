@@ -30,23 +30,41 @@ bool BlockSplitter::Feed(const char* data, int size, bool last)
 {
     if (m_ended)
         return false;
-    if (const void* nul = size > 0 ? std::memchr(data, '\0', static_cast<std::size_t>(size)) : nullptr) {
-        size = static_cast<int>(static_cast<const char*>(nul) - data);
-        last = true;
-    }
-    m_hasCr = m_hasCr || (size > 0 && std::memchr(data, '\r', static_cast<std::size_t>(size)) != nullptr);
-
     // A whole log given at once is read where it stands, without a copy.
     if (m_buffer.isEmpty() && last && !m_started) {
         m_started = true;
+        if (const void* nul = size > 0 ? std::memchr(data, '\0', static_cast<std::size_t>(size)) : nullptr)
+            size = static_cast<int>(static_cast<const char*>(nul) - data);
+        m_hasCr = size > 0 && std::memchr(data, '\r', static_cast<std::size_t>(size)) != nullptr;
         const bool mark = size >= 3 && std::memcmp(data, kByteOrderMark, 3) == 0;
         m_scan = mark ? 3 : 0;
         const bool going = Scan(data, size, true);
         m_ended = true;
         return going;
     }
+    if (size > 0)
+        std::memcpy(Space(size), data, static_cast<std::size_t>(size));
+    return Commit(size, last);
+}
 
-    m_buffer.append(data, size);
+char* BlockSplitter::Space(int size)
+{
+    m_held = m_buffer.size();
+    m_buffer.resize(m_held + size);
+    return m_buffer.data() + m_held;
+}
+
+bool BlockSplitter::Commit(int size, bool last)
+{
+    if (m_ended)
+        return false;
+    const char* data = m_buffer.constData() + m_held;
+    if (const void* nul = size > 0 ? std::memchr(data, '\0', static_cast<std::size_t>(size)) : nullptr) {
+        size = static_cast<int>(static_cast<const char*>(nul) - data);
+        last = true;
+    }
+    m_buffer.resize(m_held + size);
+    m_hasCr = m_hasCr || (size > 0 && std::memchr(data, '\r', static_cast<std::size_t>(size)) != nullptr);
     if (!m_started) {
         if (m_buffer.size() < 3 && !last)
             return true;

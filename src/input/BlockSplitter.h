@@ -25,12 +25,19 @@ public:
     // stopped the walk.
     bool Feed(const char* data, int size, bool last);
 
+    // The same without a copy: Space gives room for `size` more bytes after
+    // those held, Commit takes the `size` bytes written there (size <= the
+    // room asked for) and goes on as Feed does.
+    char* Space(int size);
+    bool Commit(int size, bool last);
+
 private:
     bool Scan(const char* d, int end, bool last);
     QString Decode(const char* d, int first, int last) const;
 
     BlockFunction m_block;
     QByteArray m_buffer;  // the bytes from the block (or line) being read on
+    int m_held = 0;       // how many of them were there before the last Space
     int m_scan = 0;       // where the next line starts, in m_buffer
     int m_blockBegin = 0;
     int m_blockEnd = 0;

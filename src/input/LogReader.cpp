@@ -40,17 +40,16 @@ LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patter
         parser.Add(block);
         return true;
     });
-    constexpr qint64 kPieceBytes = 1 << 20;
-    QByteArray piece(static_cast<int>(kPieceBytes), Qt::Uninitialized);
+    constexpr int kPieceBytes = 1 << 20;
     for (;;) {
-        const qint64 got = file.read(piece.data(), kPieceBytes);
+        const qint64 got = file.read(splitter.Space(kPieceBytes), kPieceBytes);
         // A read that fails after a successful open would otherwise hand back
         // a silently shortened flight.
         if (got < 0) {
             result.Status = ReadStatus::NotOpened;
             return result;
         }
-        if (!splitter.Feed(piece.constData(), static_cast<int>(got), got == 0))
+        if (!splitter.Commit(static_cast<int>(got), got == 0))
             break;
     }
     result.Log = parser.Finish();
