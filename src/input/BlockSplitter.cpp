@@ -42,8 +42,9 @@ bool BlockSplitter::Feed(const char* data, int size, bool last)
         m_ended = true;
         return going;
     }
+    char* room = Space(size);
     if (size > 0)
-        std::memcpy(Space(size), data, static_cast<std::size_t>(size));
+        std::memcpy(room, data, static_cast<std::size_t>(size));
     return Commit(size, last);
 }
 
