@@ -5,7 +5,9 @@
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -27,29 +29,94 @@ QString PlaceholderName(int slot)
     return names[static_cast<size_t>(slot)];
 }
 
-void AppendLonLat(QByteArray& out, double lonDeg, double latDeg)
+// The bytes of the computed subtitle file as they are made: a cursor into
+// a QByteArray sized ahead, so that most values are written in place
+// without a call to QByteArray per piece.
+class ByteSink {
+public:
+    explicit ByteSink(QByteArray& bytes, int capacity) : m_bytes(bytes)
+    {
+        m_bytes.resize(capacity);
+        m_at = m_bytes.data();
+        m_end = m_at + m_bytes.size();
+    }
+
+    // Room for `count` more bytes at Cursor().
+    char* Room(int count)
+    {
+        if (m_end - m_at < count)
+            Grow(count);
+        return m_at;
+    }
+    void MoveTo(char* at) { m_at = at; }
+
+    void Append(const char* bytes, int count)
+    {
+        std::memcpy(Room(count), bytes, static_cast<size_t>(count));
+        m_at += count;
+    }
+    void Append(const QByteArray& bytes) { Append(bytes.constData(), bytes.size()); }
+    void Append(char c)
+    {
+        *Room(1) = c;
+        ++m_at;
+    }
+
+    int Size() const { return static_cast<int>(m_at - m_bytes.constData()); }
+    const char* Data() const { return m_bytes.constData(); }
+    void Clear() { m_at = m_bytes.data(); }
+    // Cuts the QByteArray to what was written.
+    void Finish() { m_bytes.resize(Size()); }
+
+private:
+    void Grow(int count)
+    {
+        const int size = Size();
+        const qint64 wanted = std::max<qint64>(qint64(m_bytes.size()) * 2, qint64(size) + count);
+        m_bytes.resize(static_cast<int>(std::min<qint64>(wanted, std::numeric_limits<int>::max() - 64)));
+        m_at = m_bytes.data() + size;
+        m_end = m_bytes.data() + m_bytes.size();
+    }
+
+    QByteArray& m_bytes;
+    char* m_at = nullptr;
+    char* m_end = nullptr;
+};
+
+void PutFixed(ByteSink& out, double value, int decimals)
 {
-    AppendFixed(out, lonDeg, 4);
-    out += ',';
-    AppendFixed(out, latDeg, 4);
+    if (char* end = WriteFixed(out.Room(kWriteFixedRoom), value, decimals)) {
+        out.MoveTo(end);
+        return;
+    }
+    QByteArray text;
+    AppendFixed(text, value, decimals);
+    out.Append(text);
 }
 
-// Appends the text of a value placeholder (every one but {SrtTime} and
+void PutLonLat(ByteSink& out, double lonDeg, double latDeg)
+{
+    PutFixed(out, lonDeg, 4);
+    out.Append(',');
+    PutFixed(out, latDeg, 4);
+}
+
+// Writes the text of a value placeholder (every one but {SrtTime} and
 // {FlyTime}): plain ASCII, formatted as QString::number writes the numbers
 // (format 'f'), so the file reads the same on every locale.
-void AppendNumberSlot(QByteArray& out, int slot, const TrackPoint& point, int index)
+void PutNumberSlot(ByteSink& out, int slot, const TrackPoint& point, int index)
 {
     switch (slot) {
-    case SlotId: out += QByteArray::number(index + 1); break;
-    case SlotGps: AppendLonLat(out, point.Lon, point.Lat); break;
-    case SlotHome: AppendLonLat(out, point.HomeLon, point.HomeLat); break;
-    case SlotBarometer: AppendFixed(out, point.HeightM, 1); break;
-    case SlotDistance: AppendFixed(out, point.DistanceHomeM, 1); break;
-    case SlotSpeedMs: AppendFixed(out, point.SpeedMs, 2); break;
+    case SlotId: out.MoveTo(WriteDecimal(out.Room(kWriteFixedRoom), static_cast<std::uint64_t>(index) + 1)); break;
+    case SlotGps: PutLonLat(out, point.Lon, point.Lat); break;
+    case SlotHome: PutLonLat(out, point.HomeLon, point.HomeLat); break;
+    case SlotBarometer: PutFixed(out, point.HeightM, 1); break;
+    case SlotDistance: PutFixed(out, point.DistanceHomeM, 1); break;
+    case SlotSpeedMs: PutFixed(out, point.SpeedMs, 2); break;
     // Metres per second to kilometres per hour, in exactly this order of
     // operations so the rounding of the last digit never varies.
-    case SlotSpeedKmh: AppendFixed(out, (point.SpeedMs * 0.001) * 3600, 1); break;
-    case SlotWay: AppendFixed(out, point.WayM, 1); break;
+    case SlotSpeedKmh: PutFixed(out, (point.SpeedMs * 0.001) * 3600, 1); break;
+    case SlotWay: PutFixed(out, point.WayM, 1); break;
     default: break;
     }
 }
@@ -62,32 +129,34 @@ QString SlotText(int slot, const FlightRecord& record, const TrackPoint& point, 
     if (slot == SlotFlyTime)
         return record.FlyTimeText();
     QByteArray bytes;
-    AppendNumberSlot(bytes, slot, point, index);
+    ByteSink sink(bytes, 64);
+    PutNumberSlot(sink, slot, point, index);
+    sink.Finish();
     return QString::fromLatin1(bytes);
 }
 
 // UTF-8 of `text` appended to `out`; ASCII, the usual case, byte by byte.
-void AppendUtf8(QByteArray& out, const QString& text)
+void PutUtf8(ByteSink& out, const QString& text)
 {
     for (const QChar c : text) {
         if (c.unicode() >= 0x80) {
-            out += text.toUtf8();
+            out.Append(text.toUtf8());
             return;
         }
     }
-    const int start = out.size();
-    out.resize(start + text.size());
-    char* bytes = out.data() + start;
+    char* bytes = out.Room(text.size());
     for (const QChar c : text)
         *bytes++ = static_cast<char>(c.unicode());
+    out.MoveTo(bytes);
 }
 
-// Appends the spelling a Format function writes for the record's times.
+// Writes the spelling a Format function writes for the record's times
+// (at most 32 characters).
 template <typename Format, typename... Times>
-void AppendSpelling(QByteArray& out, Format format, Times... times)
+void PutSpelling(ByteSink& out, Format format, Times... times)
 {
-    char text[32];
-    out.append(text, format(times..., text));
+    char* text = out.Room(32);
+    out.MoveTo(text + format(times..., text));
 }
 
 bool IsAsciiLetter(QChar c)
@@ -185,7 +254,7 @@ public:
     }
 
     // True when the record's free texts cannot interact with the
-    // replacements, so AppendRecord gives the exact expansion.
+    // replacements, so PutRecord gives the exact expansion.
     bool Fits(const FlightRecord& record) const
     {
         // The usual spellings of the times hold digits and no braces.
@@ -193,23 +262,23 @@ public:
             && ((record.Spelled & FlightRecord::FlyTimeIsLocalTime) || TextFits(SlotFlyTime, record.FlyTime));
     }
 
-    void AppendRecord(const FlightRecord& record, const TrackPoint& point, int index, QByteArray& out) const
+    void PutRecord(const FlightRecord& record, const TrackPoint& point, int index, ByteSink& out) const
     {
         for (const Piece& piece : m_pieces) {
             if (piece.Slot < 0) {
-                out.append(piece.Bytes);
+                out.Append(piece.Bytes);
             } else if (piece.Slot == SlotSrtTime) {
                 if (record.Spelled & FlightRecord::SrtTimeIsCue)
-                    AppendSpelling(out, FormatCue, record.CueStartMs, record.CueEndMs);
+                    PutSpelling(out, FormatCue, record.CueStartMs, record.CueEndMs);
                 else
-                    AppendUtf8(out, record.SrtTime);
+                    PutUtf8(out, record.SrtTime);
             } else if (piece.Slot == SlotFlyTime) {
                 if (record.Spelled & FlightRecord::FlyTimeIsLocalTime)
-                    AppendSpelling(out, FormatLocalTime, record.LocalTimeMs);
+                    PutSpelling(out, FormatLocalTime, record.LocalTimeMs);
                 else
-                    AppendUtf8(out, record.FlyTime);
+                    PutUtf8(out, record.FlyTime);
             } else {
-                AppendNumberSlot(out, piece.Slot, point, index);
+                PutNumberSlot(out, piece.Slot, point, index);
             }
         }
     }
@@ -248,10 +317,10 @@ private:
     bool m_literalsSplit = false;
 };
 
-// Appends the expansion of every record to `out`; calls `flush` whenever
+// Writes the expansion of every record to `out`; calls `flush` whenever
 // `out` has grown past `flushBytes`. Stops early when flush returns false.
 template <typename Flush>
-bool RenderInto(const Flight& flight, const QString& pattern, QByteArray& out, int flushBytes, Flush flush)
+bool RenderInto(const Flight& flight, const QString& pattern, ByteSink& out, int flushBytes, Flush flush)
 {
     const SrtTemplate compiled(pattern);
     const FlightRecordList& records = flight.Log.Records;
@@ -259,21 +328,22 @@ bool RenderInto(const Flight& flight, const QString& pattern, QByteArray& out, i
         const FlightRecord& record = records[static_cast<size_t>(index)];
         const TrackPoint& point = flight.Points[static_cast<size_t>(index)];
         if (compiled.Fits(record))
-            compiled.AppendRecord(record, point, index, out);
+            compiled.PutRecord(record, point, index, out);
         else
-            out.append(ExpandSrtBlock(record, point, index, pattern).toUtf8());
-        if (out.size() >= flushBytes && !flush(out))
+            out.Append(ExpandSrtBlock(record, point, index, pattern).toUtf8());
+        if (out.Size() >= flushBytes && !flush(out))
             return false;
     }
     return true;
 }
 
-// Writes all of `bytes` in one call; a failed or short write is a failure.
-bool WriteAll(QIODevice* device, const QByteArray& bytes)
+// Writes all of `out` in one call and empties it; a failed or short write
+// is a failure.
+bool WriteAll(QIODevice* device, ByteSink& out)
 {
-    if (bytes.isEmpty())
-        return true;
-    return device->write(bytes) == bytes.size();
+    const int size = out.Size();
+    out.Clear();
+    return size == 0 || device->write(out.Data(), size) == size;
 }
 
 constexpr int kFlushBytes = 4 * 1024 * 1024;
@@ -306,21 +376,16 @@ QString ExpandSrtBlock(const FlightRecord& record, const TrackPoint& point, int 
 QByteArray RenderSrtBlocks(const Flight& flight, const QString& pattern)
 {
     QByteArray out;
-    RenderInto(flight, pattern, out, std::numeric_limits<int>::max(),
-               [](QByteArray&) { return true; });
+    ByteSink sink(out, 64 * 1024);
+    RenderInto(flight, pattern, sink, std::numeric_limits<int>::max(), [](ByteSink&) { return true; });
+    sink.Finish();
     return out;
 }
 
 bool WriteSrtBlocks(const Flight& flight, const QString& pattern, QIODevice* device)
 {
     QByteArray buffer;
-    buffer.reserve(kFlushBytes + 4096);
-    const auto flush = [device](QByteArray& bytes) {
-        const bool ok = WriteAll(device, bytes);
-        bytes.resize(0);  // keeps the reserved capacity
-        return ok;
-    };
-    if (!RenderInto(flight, pattern, buffer, kFlushBytes, flush))
-        return false;
-    return flush(buffer);
+    ByteSink sink(buffer, kFlushBytes + 64 * 1024);
+    const auto flush = [device](ByteSink& out) { return WriteAll(device, out); };
+    return RenderInto(flight, pattern, sink, kFlushBytes, flush) && flush(sink);
 }
