@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include <cmath>
 #include <cstring>
 
 namespace {
@@ -88,16 +87,18 @@ void AppendSlow(QByteArray& out, double value, int decimals)
 
 } // namespace
 
-char* WriteFixed(char* out, double value, int decimals)
+template <int Decimals>
+char* WriteFixed(char* out, double value)
 {
-    if (!std::isfinite(value) || decimals < 1 || decimals > kMaxFastDecimals)
-        return nullptr;
-    const bool negative = std::signbit(value) && value != 0.0;  // negative zero prints unsigned
+    static_assert(Decimals >= 1 && Decimals <= kMaxFastDecimals, "decimals out of range");
 
     // |value| = mantissa * 2^exponent exactly, read off the IEEE bits.
     std::uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    if (biased == 0x7FF)
+        return nullptr;  // not finite
+    const bool negative = (bits >> 63) != 0 && (bits << 1) != 0;  // negative zero prints unsigned
     std::uint64_t mantissa = bits & ((std::uint64_t(1) << 52) - 1);
     int exponent = -1074;  // subnormal
     if (biased != 0) {
@@ -105,20 +106,20 @@ char* WriteFixed(char* out, double value, int decimals)
         exponent = biased - 1075;
     }
 
-    // scaled = |value| * 10^decimals rounded half up
-    //        = mantissa * 5^decimals / 2^shift, shift = -exponent - decimals.
+    // scaled = |value| * 10^Decimals rounded half up
+    //        = mantissa * 5^Decimals / 2^shift, shift = -exponent - Decimals.
     // Rounding half up by a right shift: floor((floor(x / 2^(shift-1)) + 1) / 2).
     std::uint64_t scaled = 0;
-    const int shift = -exponent - decimals;
-    if (decimals <= 4 && shift >= 1) {
+    const int shift = -exponent - Decimals;
+    if (Decimals <= 4 && shift >= 1) {
         // The usual case: below 2^53 * 5^4 < 2^63, 64 bits hold it.
-        const std::uint64_t product = mantissa * kPowersOfFive[decimals];
+        const std::uint64_t product = mantissa * kPowersOfFive[Decimals];
         if (shift < 64)
             scaled = ((product >> (shift - 1)) + 1) >> 1;
         // else: below half a unit, rounds to 0
     } else {
         __extension__ typedef unsigned __int128 U128;  // GCC and Clang
-        const U128 product = static_cast<U128>(mantissa) * kPowersOfTen[decimals];  // below 2^73
+        const U128 product = static_cast<U128>(mantissa) * kPowersOfTen[Decimals];  // below 2^73
         U128 wide = 0;
         if (exponent >= 0) {
             if (exponent >= 64)
@@ -133,14 +134,26 @@ char* WriteFixed(char* out, double value, int decimals)
             return nullptr;
         scaled = static_cast<std::uint64_t>(wide);
     }
+    return WriteScaled<Decimals>(out, negative, scaled);
+}
 
+template char* WriteFixed<1>(char*, double);
+template char* WriteFixed<2>(char*, double);
+template char* WriteFixed<3>(char*, double);
+template char* WriteFixed<4>(char*, double);
+template char* WriteFixed<5>(char*, double);
+template char* WriteFixed<6>(char*, double);
+
+char* WriteFixed(char* out, double value, int decimals)
+{
     switch (decimals) {
-    case 1: return WriteScaled<1>(out, negative, scaled);
-    case 2: return WriteScaled<2>(out, negative, scaled);
-    case 3: return WriteScaled<3>(out, negative, scaled);
-    case 4: return WriteScaled<4>(out, negative, scaled);
-    case 5: return WriteScaled<5>(out, negative, scaled);
-    default: return WriteScaled<6>(out, negative, scaled);
+    case 1: return WriteFixed<1>(out, value);
+    case 2: return WriteFixed<2>(out, value);
+    case 3: return WriteFixed<3>(out, value);
+    case 4: return WriteFixed<4>(out, value);
+    case 5: return WriteFixed<5>(out, value);
+    case 6: return WriteFixed<6>(out, value);
+    default: return nullptr;
     }
 }
 

@@ -83,22 +83,28 @@ private:
     char* m_end = nullptr;
 };
 
-void PutFixed(ByteSink& out, double value, int decimals)
+// Numbers WriteFixed leaves out (not finite, too large).
+void PutUnusualFixed(ByteSink& out, double value, int decimals)
 {
-    if (char* end = WriteFixed(out.Room(kWriteFixedRoom), value, decimals)) {
-        out.MoveTo(end);
-        return;
-    }
     QByteArray text;
     AppendFixed(text, value, decimals);
     out.Append(text);
 }
 
+template <int Decimals>
+void PutFixed(ByteSink& out, double value)
+{
+    if (char* end = WriteFixed<Decimals>(out.Room(kWriteFixedRoom), value))
+        out.MoveTo(end);
+    else
+        PutUnusualFixed(out, value, Decimals);
+}
+
 void PutLonLat(ByteSink& out, double lonDeg, double latDeg)
 {
-    PutFixed(out, lonDeg, 4);
+    PutFixed<4>(out, lonDeg);
     out.Append(',');
-    PutFixed(out, latDeg, 4);
+    PutFixed<4>(out, latDeg);
 }
 
 // Writes the text of a value placeholder (every one but {SrtTime} and
@@ -110,13 +116,13 @@ void PutNumberSlot(ByteSink& out, int slot, const TrackPoint& point, int index)
     case SlotId: out.MoveTo(WriteDecimal(out.Room(kWriteFixedRoom), static_cast<std::uint64_t>(index) + 1)); break;
     case SlotGps: PutLonLat(out, point.Lon, point.Lat); break;
     case SlotHome: PutLonLat(out, point.HomeLon, point.HomeLat); break;
-    case SlotBarometer: PutFixed(out, point.HeightM, 1); break;
-    case SlotDistance: PutFixed(out, point.DistanceHomeM, 1); break;
-    case SlotSpeedMs: PutFixed(out, point.SpeedMs, 2); break;
+    case SlotBarometer: PutFixed<1>(out, point.HeightM); break;
+    case SlotDistance: PutFixed<1>(out, point.DistanceHomeM); break;
+    case SlotSpeedMs: PutFixed<2>(out, point.SpeedMs); break;
     // Metres per second to kilometres per hour, in exactly this order of
     // operations so the rounding of the last digit never varies.
-    case SlotSpeedKmh: PutFixed(out, (point.SpeedMs * 0.001) * 3600, 1); break;
-    case SlotWay: PutFixed(out, point.WayM, 1); break;
+    case SlotSpeedKmh: PutFixed<1>(out, (point.SpeedMs * 0.001) * 3600); break;
+    case SlotWay: PutFixed<1>(out, point.WayM); break;
     default: break;
     }
 }
