@@ -235,14 +235,16 @@ public:
         for (size_t i = 0; i < elements.size(); ++i) {
             const Element& element = elements[i];
             if (element.Slot < 0) {
-                m_pieces.push_back(Piece{-1, element.Text.toUtf8()});
+                Piece piece{-1, element.Text.toUtf8(), {}};
+                std::memcpy(piece.Head, piece.Bytes.constData(), std::min<size_t>(sizeof piece.Head, piece.Bytes.size()));
+                m_pieces.push_back(piece);
                 // A literal piece that begins or ends in half a surrogate
                 // pair might pair up with its neighbour in the whole text.
                 if (element.Text.front().isSurrogate() || element.Text.back().isSurrogate())
                     m_literalsSplit = true;
                 continue;
             }
-            m_pieces.push_back(Piece{element.Slot, QByteArray()});
+            m_pieces.push_back(Piece{element.Slot, QByteArray(), {}});
             m_used[static_cast<size_t>(element.Slot)] = true;
             // With an empty value the neighbours touch; they can only form a
             // new placeholder when the left one ends in '{' or a letter and
@@ -272,7 +274,14 @@ public:
     {
         for (const Piece& piece : m_pieces) {
             if (piece.Slot < 0) {
-                out.Append(piece.Bytes);
+                if (piece.Bytes.size() <= static_cast<int>(sizeof piece.Head)) {
+                    // A fixed-size copy is a few moves, not a call.
+                    char* at = out.Room(sizeof piece.Head);
+                    std::memcpy(at, piece.Head, sizeof piece.Head);
+                    out.MoveTo(at + piece.Bytes.size());
+                } else {
+                    out.Append(piece.Bytes);
+                }
             } else if (piece.Slot == SlotSrtTime) {
                 if (record.Spelled & FlightRecord::SrtTimeIsCue)
                     PutSpelling(out, FormatCue, record.CueStartMs, record.CueEndMs);
@@ -297,6 +306,7 @@ private:
     struct Piece {
         int Slot;
         QByteArray Bytes;
+        char Head[16];  // the first bytes of Bytes, padded with zeros
     };
 
     bool TextFits(int slot, const QString& text) const
