@@ -270,7 +270,7 @@ public:
             && ((record.Spelled & FlightRecord::FlyTimeIsLocalTime) || TextFits(SlotFlyTime, record.FlyTime));
     }
 
-    void PutRecord(const FlightRecord& record, const TrackPoint& point, int index, ByteSink& out) const
+    void PutRecord(const FlightRecord& record, const TrackPoint& point, int index, ByteSink& out)
     {
         for (const Piece& piece : m_pieces) {
             if (piece.Slot < 0) {
@@ -289,7 +289,7 @@ public:
                     PutUtf8(out, record.SrtTime);
             } else if (piece.Slot == SlotFlyTime) {
                 if (record.Spelled & FlightRecord::FlyTimeIsLocalTime)
-                    PutSpelling(out, FormatLocalTime, record.LocalTimeMs);
+                    PutLocalTime(out, record.LocalTimeMs);
                 else
                     PutUtf8(out, record.FlyTime);
             } else {
@@ -308,6 +308,21 @@ private:
         QByteArray Bytes;
         char Head[16];  // the first bytes of Bytes, padded with zeros
     };
+
+    // The local time is spelled to the second, and per-frame logs have
+    // many records in each second: the last spelling is kept.
+    void PutLocalTime(ByteSink& out, qint64 localMs)
+    {
+        if (quint64(localMs) - quint64(m_timeSecondMs) >= 1000 || !m_timeKept) {
+            m_timeLength = FormatLocalTime(localMs, m_timeText);
+            const qint64 intoSecond = localMs % 1000;
+            m_timeSecondMs = localMs - (intoSecond < 0 ? intoSecond + 1000 : intoSecond);
+            m_timeKept = true;
+        }
+        char* at = out.Room(sizeof m_timeText);
+        std::memcpy(at, m_timeText, sizeof m_timeText);
+        out.MoveTo(at + m_timeLength);
+    }
 
     bool TextFits(int slot, const QString& text) const
     {
@@ -331,6 +346,10 @@ private:
     std::array<bool, SlotCount> m_used{};
     std::array<bool, SlotCount> m_emptySafe{};
     bool m_literalsSplit = false;
+    bool m_timeKept = false;
+    qint64 m_timeSecondMs = 0;  // the start of the second m_timeText spells
+    char m_timeText[32] = {};
+    int m_timeLength = 0;
 };
 
 // Writes the expansion of every record to `out`; calls `flush` whenever
@@ -338,7 +357,7 @@ private:
 template <typename Flush>
 bool RenderInto(const Flight& flight, const QString& pattern, ByteSink& out, int flushBytes, Flush flush)
 {
-    const SrtTemplate compiled(pattern);
+    SrtTemplate compiled(pattern);
     const FlightRecordList& records = flight.Log.Records;
     for (int index = 0; index < static_cast<int>(records.size()); ++index) {
         const FlightRecord& record = records[static_cast<size_t>(index)];
