@@ -92,7 +92,7 @@ void PutUnusualFixed(ByteSink& out, double value, int decimals)
 }
 
 template <int Decimals>
-void PutFixed(ByteSink& out, double value)
+inline void PutFixed(ByteSink& out, double value)
 {
     if (char* end = WriteFixed<Decimals>(out.Room(kWriteFixedRoom), value))
         out.MoveTo(end);
@@ -110,7 +110,7 @@ void PutLonLat(ByteSink& out, double lonDeg, double latDeg)
 // Writes the text of a value placeholder (every one but {SrtTime} and
 // {FlyTime}): plain ASCII, formatted as QString::number writes the numbers
 // (format 'f'), so the file reads the same on every locale.
-void PutNumberSlot(ByteSink& out, int slot, const TrackPoint& point, int index)
+inline void PutNumberSlot(ByteSink& out, int slot, const TrackPoint& point, int index)
 {
     switch (slot) {
     case SlotId: out.MoveTo(WriteDecimal(out.Room(kWriteFixedRoom), static_cast<std::uint64_t>(index) + 1)); break;
