@@ -381,7 +381,7 @@ bool WriteAll(QIODevice* device, ByteSink& out)
     return size == 0 || device->write(out.Data(), size) == size;
 }
 
-constexpr int kFlushBytes = 4 * 1024 * 1024;
+constexpr int kFlushBytes = 256 * 1024;
 
 }  // namespace
 
