@@ -41,7 +41,8 @@ public:
         m_end = m_at + m_bytes.size();
     }
 
-    // Room for `count` more bytes at Cursor().
+    // Makes room for `count` more bytes and returns where they go; MoveTo
+    // then moves past what was written there.
     char* Room(int count)
     {
         if (m_end - m_at < count)
@@ -72,8 +73,11 @@ private:
     void Grow(int count)
     {
         const int size = Size();
+        constexpr qint64 kLargest = std::numeric_limits<int>::max() - 64;
+        if (qint64(size) + count > kLargest)
+            qBadAlloc();  // more than a QByteArray holds
         const qint64 wanted = std::max<qint64>(qint64(m_bytes.size()) * 2, qint64(size) + count);
-        m_bytes.resize(static_cast<int>(std::min<qint64>(wanted, std::numeric_limits<int>::max() - 64)));
+        m_bytes.resize(static_cast<int>(std::min(wanted, kLargest)));
         m_at = m_bytes.data() + size;
         m_end = m_bytes.data() + m_bytes.size();
     }
