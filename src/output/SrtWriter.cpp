@@ -236,19 +236,24 @@ public:
         }
 
         m_emptySafe.fill(true);
+        QByteArray literal;  // bytes before the next slot
+        const auto addPiece = [this, &literal](int slot) {
+            Piece piece{literal, {}, slot};
+            std::memcpy(piece.Head, literal.constData(), std::min<size_t>(sizeof piece.Head, literal.size()));
+            m_pieces.push_back(piece);
+            literal.clear();
+        };
         for (size_t i = 0; i < elements.size(); ++i) {
             const Element& element = elements[i];
             if (element.Slot < 0) {
-                Piece piece{-1, element.Text.toUtf8(), {}};
-                std::memcpy(piece.Head, piece.Bytes.constData(), std::min<size_t>(sizeof piece.Head, piece.Bytes.size()));
-                m_pieces.push_back(piece);
+                literal += element.Text.toUtf8();
                 // A literal piece that begins or ends in half a surrogate
                 // pair might pair up with its neighbour in the whole text.
                 if (element.Text.front().isSurrogate() || element.Text.back().isSurrogate())
                     m_literalsSplit = true;
                 continue;
             }
-            m_pieces.push_back(Piece{element.Slot, QByteArray(), {}});
+            addPiece(element.Slot);
             m_used[static_cast<size_t>(element.Slot)] = true;
             // With an empty value the neighbours touch; they can only form a
             // new placeholder when the left one ends in '{' or a letter and
@@ -263,6 +268,8 @@ public:
             if (!leftSafe && !rightSafe)
                 m_emptySafe[static_cast<size_t>(element.Slot)] = false;
         }
+        if (!literal.isEmpty())
+            addPiece(kNoSlot);
     }
 
     // True when the record's free texts cannot interact with the
@@ -277,27 +284,29 @@ public:
     void PutRecord(const FlightRecord& record, const TrackPoint& point, int index, ByteSink& out)
     {
         for (const Piece& piece : m_pieces) {
-            if (piece.Slot < 0) {
-                if (piece.Bytes.size() <= static_cast<int>(sizeof piece.Head)) {
-                    // A fixed-size copy is a few moves, not a call.
-                    char* at = out.Room(sizeof piece.Head);
-                    std::memcpy(at, piece.Head, sizeof piece.Head);
-                    out.MoveTo(at + piece.Bytes.size());
-                } else {
-                    out.Append(piece.Bytes);
-                }
-            } else if (piece.Slot == SlotSrtTime) {
+            if (piece.Literal.size() <= static_cast<int>(sizeof piece.Head)) {
+                // A fixed-size copy is a few moves, not a call.
+                char* at = out.Room(sizeof piece.Head);
+                std::memcpy(at, piece.Head, sizeof piece.Head);
+                out.MoveTo(at + piece.Literal.size());
+            } else {
+                out.Append(piece.Literal);
+            }
+            switch (piece.Slot) {
+            case kNoSlot: break;
+            case SlotSrtTime:
                 if (record.Spelled & FlightRecord::SrtTimeIsCue)
                     PutSpelling(out, FormatCue, record.CueStartMs, record.CueEndMs);
                 else
                     PutUtf8(out, record.SrtTime);
-            } else if (piece.Slot == SlotFlyTime) {
+                break;
+            case SlotFlyTime:
                 if (record.Spelled & FlightRecord::FlyTimeIsLocalTime)
                     PutLocalTime(out, record.LocalTimeMs);
                 else
                     PutUtf8(out, record.FlyTime);
-            } else {
-                PutNumberSlot(out, piece.Slot, point, index);
+                break;
+            default: PutNumberSlot(out, piece.Slot, point, index); break;
             }
         }
     }
@@ -307,11 +316,14 @@ private:
         int Slot;
         QString Text;
     };
+    // A literal text (may be empty) and the slot after it (or none, at
+    // the end of the pattern).
     struct Piece {
+        QByteArray Literal;
+        char Head[16];  // the first bytes of Literal, padded with zeros
         int Slot;
-        QByteArray Bytes;
-        char Head[16];  // the first bytes of Bytes, padded with zeros
     };
+    static constexpr int kNoSlot = -1;
 
     // The local time is spelled to the second, and per-frame logs have
     // many records in each second: the last spelling is kept.
