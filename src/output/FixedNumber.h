@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <cstdint>
+
 // Appends `value` with `decimals` digits after the point exactly as
 // QString::number(value, 'f', decimals) writes it: "." as decimal point, no
 // grouping, the last digit rounded half away from zero on the exact binary
@@ -10,3 +12,28 @@
 // formatted with integer arithmetic, which is several times faster than
 // QString::number; anything else is handed to QString::number itself.
 void AppendFixed(QByteArray& out, double value, int decimals);
+
+// The most characters WriteFixed and WriteDecimal write.
+constexpr int kWriteFixedRoom = 32;
+
+// Writes what AppendFixed appends into `out`, which has room for
+// kWriteFixedRoom characters, and returns the end of the text; or writes
+// nothing and returns nullptr when the number is not one of ordinary size
+// (not finite, |value| * 10^decimals of 2^64 or more, decimals outside 1..6),
+// which AppendFixed then formats.
+char* WriteFixed(char* out, double value, int decimals);
+
+// The same with the number of decimals (1..6) fixed when compiled, which
+// saves a few steps per number.
+template <int Decimals>
+char* WriteFixed(char* out, double value);
+extern template char* WriteFixed<1>(char*, double);
+extern template char* WriteFixed<2>(char*, double);
+extern template char* WriteFixed<3>(char*, double);
+extern template char* WriteFixed<4>(char*, double);
+extern template char* WriteFixed<5>(char*, double);
+extern template char* WriteFixed<6>(char*, double);
+
+// Writes `value` in decimal digits (what QByteArray::number writes) and
+// returns the end of the text.
+char* WriteDecimal(char* out, std::uint64_t value);

@@ -5,7 +5,9 @@
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -27,29 +29,104 @@ QString PlaceholderName(int slot)
     return names[static_cast<size_t>(slot)];
 }
 
-void AppendLonLat(QByteArray& out, double lonDeg, double latDeg)
+// The bytes of the computed subtitle file as they are made: a cursor into
+// a QByteArray sized ahead, so that most values are written in place
+// without a call to QByteArray per piece.
+class ByteSink {
+public:
+    explicit ByteSink(QByteArray& bytes, int capacity) : m_bytes(bytes)
+    {
+        m_bytes.resize(capacity);
+        m_at = m_bytes.data();
+        m_end = m_at + m_bytes.size();
+    }
+
+    // Makes room for `count` more bytes and returns where they go; MoveTo
+    // then moves past what was written there.
+    char* Room(int count)
+    {
+        if (m_end - m_at < count)
+            Grow(count);
+        return m_at;
+    }
+    void MoveTo(char* at) { m_at = at; }
+
+    void Append(const char* bytes, int count)
+    {
+        std::memcpy(Room(count), bytes, static_cast<size_t>(count));
+        m_at += count;
+    }
+    void Append(const QByteArray& bytes) { Append(bytes.constData(), bytes.size()); }
+    void Append(char c)
+    {
+        *Room(1) = c;
+        ++m_at;
+    }
+
+    int Size() const { return static_cast<int>(m_at - m_bytes.constData()); }
+    const char* Data() const { return m_bytes.constData(); }
+    void Clear() { m_at = m_bytes.data(); }
+    // Cuts the QByteArray to what was written.
+    void Finish() { m_bytes.resize(Size()); }
+
+private:
+    void Grow(int count)
+    {
+        const int size = Size();
+        constexpr qint64 kLargest = std::numeric_limits<int>::max() - 64;
+        if (qint64(size) + count > kLargest)
+            qBadAlloc();  // more than a QByteArray holds
+        const qint64 wanted = std::max<qint64>(qint64(m_bytes.size()) * 2, qint64(size) + count);
+        m_bytes.resize(static_cast<int>(std::min(wanted, kLargest)));
+        m_at = m_bytes.data() + size;
+        m_end = m_bytes.data() + m_bytes.size();
+    }
+
+    QByteArray& m_bytes;
+    char* m_at = nullptr;
+    char* m_end = nullptr;
+};
+
+// Numbers WriteFixed leaves out (not finite, too large).
+void PutUnusualFixed(ByteSink& out, double value, int decimals)
 {
-    AppendFixed(out, lonDeg, 4);
-    out += ',';
-    AppendFixed(out, latDeg, 4);
+    QByteArray text;
+    AppendFixed(text, value, decimals);
+    out.Append(text);
 }
 
-// Appends the text of a value placeholder (every one but {SrtTime} and
+template <int Decimals>
+inline void PutFixed(ByteSink& out, double value)
+{
+    if (char* end = WriteFixed<Decimals>(out.Room(kWriteFixedRoom), value))
+        out.MoveTo(end);
+    else
+        PutUnusualFixed(out, value, Decimals);
+}
+
+void PutLonLat(ByteSink& out, double lonDeg, double latDeg)
+{
+    PutFixed<4>(out, lonDeg);
+    out.Append(',');
+    PutFixed<4>(out, latDeg);
+}
+
+// Writes the text of a value placeholder (every one but {SrtTime} and
 // {FlyTime}): plain ASCII, formatted as QString::number writes the numbers
 // (format 'f'), so the file reads the same on every locale.
-void AppendNumberSlot(QByteArray& out, int slot, const TrackPoint& point, int index)
+inline void PutNumberSlot(ByteSink& out, int slot, const TrackPoint& point, int index)
 {
     switch (slot) {
-    case SlotId: out += QByteArray::number(index + 1); break;
-    case SlotGps: AppendLonLat(out, point.Lon, point.Lat); break;
-    case SlotHome: AppendLonLat(out, point.HomeLon, point.HomeLat); break;
-    case SlotBarometer: AppendFixed(out, point.HeightM, 1); break;
-    case SlotDistance: AppendFixed(out, point.DistanceHomeM, 1); break;
-    case SlotSpeedMs: AppendFixed(out, point.SpeedMs, 2); break;
+    case SlotId: out.MoveTo(WriteDecimal(out.Room(kWriteFixedRoom), static_cast<std::uint64_t>(index) + 1)); break;
+    case SlotGps: PutLonLat(out, point.Lon, point.Lat); break;
+    case SlotHome: PutLonLat(out, point.HomeLon, point.HomeLat); break;
+    case SlotBarometer: PutFixed<1>(out, point.HeightM); break;
+    case SlotDistance: PutFixed<1>(out, point.DistanceHomeM); break;
+    case SlotSpeedMs: PutFixed<2>(out, point.SpeedMs); break;
     // Metres per second to kilometres per hour, in exactly this order of
     // operations so the rounding of the last digit never varies.
-    case SlotSpeedKmh: AppendFixed(out, (point.SpeedMs * 0.001) * 3600, 1); break;
-    case SlotWay: AppendFixed(out, point.WayM, 1); break;
+    case SlotSpeedKmh: PutFixed<1>(out, (point.SpeedMs * 0.001) * 3600); break;
+    case SlotWay: PutFixed<1>(out, point.WayM); break;
     default: break;
     }
 }
@@ -62,32 +139,34 @@ QString SlotText(int slot, const FlightRecord& record, const TrackPoint& point, 
     if (slot == SlotFlyTime)
         return record.FlyTimeText();
     QByteArray bytes;
-    AppendNumberSlot(bytes, slot, point, index);
+    ByteSink sink(bytes, 64);
+    PutNumberSlot(sink, slot, point, index);
+    sink.Finish();
     return QString::fromLatin1(bytes);
 }
 
 // UTF-8 of `text` appended to `out`; ASCII, the usual case, byte by byte.
-void AppendUtf8(QByteArray& out, const QString& text)
+void PutUtf8(ByteSink& out, const QString& text)
 {
     for (const QChar c : text) {
         if (c.unicode() >= 0x80) {
-            out += text.toUtf8();
+            out.Append(text.toUtf8());
             return;
         }
     }
-    const int start = out.size();
-    out.resize(start + text.size());
-    char* bytes = out.data() + start;
+    char* bytes = out.Room(text.size());
     for (const QChar c : text)
         *bytes++ = static_cast<char>(c.unicode());
+    out.MoveTo(bytes);
 }
 
-// Appends the spelling a Format function writes for the record's times.
+// Writes the spelling a Format function writes for the record's times
+// (at most 32 characters).
 template <typename Format, typename... Times>
-void AppendSpelling(QByteArray& out, Format format, Times... times)
+void PutSpelling(ByteSink& out, Format format, Times... times)
 {
-    char text[32];
-    out.append(text, format(times..., text));
+    char* text = out.Room(32);
+    out.MoveTo(text + format(times..., text));
 }
 
 bool IsAsciiLetter(QChar c)
@@ -157,17 +236,24 @@ public:
         }
 
         m_emptySafe.fill(true);
+        QByteArray literal;  // bytes before the next slot
+        const auto addPiece = [this, &literal](int slot) {
+            Piece piece{literal, {}, slot};
+            std::memcpy(piece.Head, literal.constData(), std::min<size_t>(sizeof piece.Head, literal.size()));
+            m_pieces.push_back(piece);
+            literal.clear();
+        };
         for (size_t i = 0; i < elements.size(); ++i) {
             const Element& element = elements[i];
             if (element.Slot < 0) {
-                m_pieces.push_back(Piece{-1, element.Text.toUtf8()});
+                literal += element.Text.toUtf8();
                 // A literal piece that begins or ends in half a surrogate
                 // pair might pair up with its neighbour in the whole text.
                 if (element.Text.front().isSurrogate() || element.Text.back().isSurrogate())
                     m_literalsSplit = true;
                 continue;
             }
-            m_pieces.push_back(Piece{element.Slot, QByteArray()});
+            addPiece(element.Slot);
             m_used[static_cast<size_t>(element.Slot)] = true;
             // With an empty value the neighbours touch; they can only form a
             // new placeholder when the left one ends in '{' or a letter and
@@ -182,10 +268,12 @@ public:
             if (!leftSafe && !rightSafe)
                 m_emptySafe[static_cast<size_t>(element.Slot)] = false;
         }
+        if (!literal.isEmpty())
+            addPiece(kNoSlot);
     }
 
     // True when the record's free texts cannot interact with the
-    // replacements, so AppendRecord gives the exact expansion.
+    // replacements, so PutRecord gives the exact expansion.
     bool Fits(const FlightRecord& record) const
     {
         // The usual spellings of the times hold digits and no braces.
@@ -193,23 +281,32 @@ public:
             && ((record.Spelled & FlightRecord::FlyTimeIsLocalTime) || TextFits(SlotFlyTime, record.FlyTime));
     }
 
-    void AppendRecord(const FlightRecord& record, const TrackPoint& point, int index, QByteArray& out) const
+    void PutRecord(const FlightRecord& record, const TrackPoint& point, int index, ByteSink& out)
     {
         for (const Piece& piece : m_pieces) {
-            if (piece.Slot < 0) {
-                out.append(piece.Bytes);
-            } else if (piece.Slot == SlotSrtTime) {
-                if (record.Spelled & FlightRecord::SrtTimeIsCue)
-                    AppendSpelling(out, FormatCue, record.CueStartMs, record.CueEndMs);
-                else
-                    AppendUtf8(out, record.SrtTime);
-            } else if (piece.Slot == SlotFlyTime) {
-                if (record.Spelled & FlightRecord::FlyTimeIsLocalTime)
-                    AppendSpelling(out, FormatLocalTime, record.LocalTimeMs);
-                else
-                    AppendUtf8(out, record.FlyTime);
+            if (piece.Literal.size() <= static_cast<int>(sizeof piece.Head)) {
+                // A fixed-size copy is a few moves, not a call.
+                char* at = out.Room(sizeof piece.Head);
+                std::memcpy(at, piece.Head, sizeof piece.Head);
+                out.MoveTo(at + piece.Literal.size());
             } else {
-                AppendNumberSlot(out, piece.Slot, point, index);
+                out.Append(piece.Literal);
+            }
+            switch (piece.Slot) {
+            case kNoSlot: break;
+            case SlotSrtTime:
+                if (record.Spelled & FlightRecord::SrtTimeIsCue)
+                    PutSpelling(out, FormatCue, record.CueStartMs, record.CueEndMs);
+                else
+                    PutUtf8(out, record.SrtTime);
+                break;
+            case SlotFlyTime:
+                if (record.Spelled & FlightRecord::FlyTimeIsLocalTime)
+                    PutLocalTime(out, record.LocalTimeMs);
+                else
+                    PutUtf8(out, record.FlyTime);
+                break;
+            default: PutNumberSlot(out, piece.Slot, point, index); break;
             }
         }
     }
@@ -219,10 +316,29 @@ private:
         int Slot;
         QString Text;
     };
+    // A literal text (may be empty) and the slot after it (or none, at
+    // the end of the pattern).
     struct Piece {
+        QByteArray Literal;
+        char Head[16];  // the first bytes of Literal, padded with zeros
         int Slot;
-        QByteArray Bytes;
     };
+    static constexpr int kNoSlot = -1;
+
+    // The local time is spelled to the second, and per-frame logs have
+    // many records in each second: the last spelling is kept.
+    void PutLocalTime(ByteSink& out, qint64 localMs)
+    {
+        if (quint64(localMs) - quint64(m_timeSecondMs) >= 1000 || !m_timeKept) {
+            m_timeLength = FormatLocalTime(localMs, m_timeText);
+            const qint64 intoSecond = localMs % 1000;
+            m_timeSecondMs = localMs - (intoSecond < 0 ? intoSecond + 1000 : intoSecond);
+            m_timeKept = true;
+        }
+        char* at = out.Room(sizeof m_timeText);
+        std::memcpy(at, m_timeText, sizeof m_timeText);
+        out.MoveTo(at + m_timeLength);
+    }
 
     bool TextFits(int slot, const QString& text) const
     {
@@ -246,37 +362,42 @@ private:
     std::array<bool, SlotCount> m_used{};
     std::array<bool, SlotCount> m_emptySafe{};
     bool m_literalsSplit = false;
+    bool m_timeKept = false;
+    qint64 m_timeSecondMs = 0;  // the start of the second m_timeText spells
+    char m_timeText[32] = {};
+    int m_timeLength = 0;
 };
 
-// Appends the expansion of every record to `out`; calls `flush` whenever
+// Writes the expansion of every record to `out`; calls `flush` whenever
 // `out` has grown past `flushBytes`. Stops early when flush returns false.
 template <typename Flush>
-bool RenderInto(const Flight& flight, const QString& pattern, QByteArray& out, int flushBytes, Flush flush)
+bool RenderInto(const Flight& flight, const QString& pattern, ByteSink& out, int flushBytes, Flush flush)
 {
-    const SrtTemplate compiled(pattern);
+    SrtTemplate compiled(pattern);
     const FlightRecordList& records = flight.Log.Records;
     for (int index = 0; index < static_cast<int>(records.size()); ++index) {
         const FlightRecord& record = records[static_cast<size_t>(index)];
         const TrackPoint& point = flight.Points[static_cast<size_t>(index)];
         if (compiled.Fits(record))
-            compiled.AppendRecord(record, point, index, out);
+            compiled.PutRecord(record, point, index, out);
         else
-            out.append(ExpandSrtBlock(record, point, index, pattern).toUtf8());
-        if (out.size() >= flushBytes && !flush(out))
+            out.Append(ExpandSrtBlock(record, point, index, pattern).toUtf8());
+        if (out.Size() >= flushBytes && !flush(out))
             return false;
     }
     return true;
 }
 
-// Writes all of `bytes` in one call; a failed or short write is a failure.
-bool WriteAll(QIODevice* device, const QByteArray& bytes)
+// Writes all of `out` in one call and empties it; a failed or short write
+// is a failure.
+bool WriteAll(QIODevice* device, ByteSink& out)
 {
-    if (bytes.isEmpty())
-        return true;
-    return device->write(bytes) == bytes.size();
+    const int size = out.Size();
+    out.Clear();
+    return size == 0 || device->write(out.Data(), size) == size;
 }
 
-constexpr int kFlushBytes = 4 * 1024 * 1024;
+constexpr int kFlushBytes = 256 * 1024;
 
 }  // namespace
 
@@ -306,21 +427,16 @@ QString ExpandSrtBlock(const FlightRecord& record, const TrackPoint& point, int 
 QByteArray RenderSrtBlocks(const Flight& flight, const QString& pattern)
 {
     QByteArray out;
-    RenderInto(flight, pattern, out, std::numeric_limits<int>::max(),
-               [](QByteArray&) { return true; });
+    ByteSink sink(out, 64 * 1024);
+    RenderInto(flight, pattern, sink, std::numeric_limits<int>::max(), [](ByteSink&) { return true; });
+    sink.Finish();
     return out;
 }
 
 bool WriteSrtBlocks(const Flight& flight, const QString& pattern, QIODevice* device)
 {
     QByteArray buffer;
-    buffer.reserve(kFlushBytes + 4096);
-    const auto flush = [device](QByteArray& bytes) {
-        const bool ok = WriteAll(device, bytes);
-        bytes.resize(0);  // keeps the reserved capacity
-        return ok;
-    };
-    if (!RenderInto(flight, pattern, buffer, kFlushBytes, flush))
-        return false;
-    return flush(buffer);
+    ByteSink sink(buffer, kFlushBytes + 64 * 1024);
+    const auto flush = [device](ByteSink& out) { return WriteAll(device, out); };
+    return RenderInto(flight, pattern, sink, kFlushBytes, flush) && flush(sink);
 }
