@@ -314,6 +314,10 @@ def ev_text(ev):
     return ev or "0"
 
 
+def cue_line(sample):
+    return "%s --> %s" % (srt_time(sample.start_ms), srt_time(sample.end_ms))
+
+
 # --- One writer per family --------------------------------------------------------------
 # Each yields (lines, record) per block; a truncated block keeps only its first lines.
 
@@ -323,7 +327,7 @@ def family_a(args, stream):
     for sample in stream:
         s = sample.state
         stamp = START + datetime.timedelta(milliseconds=sample.start_ms)
-        cue = "%s --> %s" % (srt_time(sample.start_ms), srt_time(sample.end_ms))
+        cue = cue_line(sample)
         if sample.truncated:
             yield [str(sample.n), cue], record(sample)
             continue
@@ -350,7 +354,7 @@ def family_b(args, stream):
     for sample in stream:
         s = sample.state
         stamp = START + datetime.timedelta(milliseconds=sample.start_ms)
-        cue = "%s --> %s" % (srt_time(sample.start_ms), srt_time(sample.end_ms))
+        cue = cue_line(sample)
         if sample.truncated:
             yield [str(sample.n), cue], record(sample)
             continue
@@ -371,7 +375,7 @@ def family_c(args, stream):
     home = Home()
     for sample in stream:
         s = sample.state
-        cue = "%s --> %s" % (srt_time(sample.start_ms), srt_time(sample.end_ms))
+        cue = cue_line(sample)
         if sample.truncated:
             yield [str(sample.n), cue], record(sample)
             continue
@@ -417,7 +421,7 @@ def family_d(args, stream):
             date = stamp.strftime("%Y-%m-%d %H:%M:%S,") + "%03d,%03d" % divmod(stamp.microsecond, 1000)
         else:
             date = stamp.strftime("%Y-%m-%d %H:%M:%S.") + "%03d" % (stamp.microsecond // 1000)
-        lines = [str(sample.n), "%s --> %s" % (srt_time(sample.start_ms), srt_time(sample.end_ms)), head, date]
+        lines = [str(sample.n), cue_line(sample), head, date]
         if sample.truncated:
             yield lines, record(sample, iso_time(stamp))
             continue

@@ -43,6 +43,18 @@ bool FlightLog::HasAnyPosition() const
     return false;
 }
 
+QString FlightLog::FormatName() const
+{
+    if (!Family)
+        return QStringLiteral("input patterns");
+    QString name = QLatin1String(Family->Layout);
+    if (BlocksPerSecond > 0)
+        name += QStringLiteral(", %1 %2 per second")
+                    .arg(BlocksPerSecond)
+                    .arg(BlocksPerSecond == 1 ? QStringLiteral("block") : QStringLiteral("blocks"));
+    return name;
+}
+
 void ReadCounterAndCue(const QString& block, FlightRecord& record)
 {
     // The cue as the default SrtTime pattern takes it: held as text only

@@ -53,6 +53,9 @@ struct FlightLog {
     int BlocksPerSecond = 0;
 
     bool HasAnyPosition() const;
+    // How the log was read, as the read summary and the flight view name it:
+    // "bracketed fields, 30 blocks per second", or "input patterns".
+    QString FormatName() const;
 };
 
 // Reads block texts, given one at a time in file order, into the records of

@@ -23,11 +23,7 @@ QString BuildReadSummary(const Flight& flight)
     summary += QStringLiteral("Way: ") + SummaryNumber(flight.Points.back().WayM) + lineEnd;
     const LogFamily* family = flight.Log.Family;
     if (family && family != &LogFamilies().front()) {
-        const int rate = flight.Log.BlocksPerSecond;
-        summary += QStringLiteral("Log format: ") + QLatin1String(family->Layout);
-        if (rate > 0)
-            summary += QStringLiteral(", %1 %2 per second").arg(rate).arg(rate == 1 ? QStringLiteral("block") : QStringLiteral("blocks"));
-        summary += lineEnd;
+        summary += QStringLiteral("Log format: ") + flight.Log.FormatName() + lineEnd;
         if (!FlightHasDates(flight))
             summary += QStringLiteral("No dates in the log: the outputs carry no times") + lineEnd;
     }

@@ -21,24 +21,12 @@ double LongitudeDelta(double lon, double lonOrigin)
     return d;
 }
 
-QString FormatName(const FlightLog& log)
-{
-    if (!log.Family)
-        return QStringLiteral("input patterns");
-    QString name = QLatin1String(log.Family->Layout);
-    if (log.BlocksPerSecond > 0)
-        name += QStringLiteral(", %1 %2 per second")
-                    .arg(log.BlocksPerSecond)
-                    .arg(log.BlocksPerSecond == 1 ? QStringLiteral("block") : QStringLiteral("blocks"));
-    return name;
-}
-
 }  // namespace
 
 FlightFigures ComputeFlightFigures(const Flight& flight)
 {
     FlightFigures figures;
-    figures.FormatName = FormatName(flight.Log);
+    figures.FormatName = flight.Log.FormatName();
     const Track& points = flight.Points;
     figures.Records = static_cast<int>(points.size());
     if (points.empty())
