@@ -2,7 +2,6 @@
 
 #include "input/BlockSplitter.h"
 #include "input/SrtParser.h"
-#include "input/UserMessage.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -58,18 +57,4 @@ LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patter
     if (!result.Log.HasAnyPosition())
         result.Status = ReadStatus::NoPositions;
     return result;
-}
-
-UserMessage ReadOutcomeMessage(ReadStatus status)
-{
-    const char* text = nullptr;
-    switch (status) {
-    case ReadStatus::Missing: text = "File not exists."; break;
-    case ReadStatus::NotOpened: text = "File not opened."; break;
-    case ReadStatus::TooLarge: text = "File too large."; break;
-    case ReadStatus::NoPositions: text = "No GPS positions found."; break;
-    case ReadStatus::UnknownTimeZone: text = "Unknown time zone."; break;
-    case ReadStatus::Ok: return {};
-    }
-    return {UserMessage::Kind::Warning, QStringLiteral("Info"), QLatin1String(text)};
 }

@@ -3,7 +3,6 @@
 #include "input/FlightRecord.h"
 #include "input/LogFamily.h"
 #include "input/InputPatterns.h"
-#include "input/UserMessage.h"
 
 #include <QString>
 
@@ -31,10 +30,3 @@ struct LogReadResult {
 // Reads a whole flight log and parses it with ParseLog (`formatId` as there).
 // Never shows anything: the caller turns a failure into a message.
 LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patterns, const QString& formatId);
-
-// What the user is told about a failed read: a warning titled "Info" with
-// "File not exists." (Missing), "File not opened." (NotOpened), "File too
-// large." (TooLarge), "No GPS positions found." (NoPositions) or "Unknown
-// time zone." (UnknownTimeZone; ConversionFailureMessage names the zone);
-// nothing for Ok.
-UserMessage ReadOutcomeMessage(ReadStatus status);

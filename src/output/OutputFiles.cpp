@@ -1,12 +1,8 @@
 #include "output/OutputFiles.h"
 
-
-#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
-
-const QString kInputSuffix = QStringLiteral(".SRT");
 
 // Writes through a temporary file beside the target that replaces it only
 // once everything has been written and flushed: a failure at any point
@@ -29,59 +25,9 @@ WriteStatus SaveAtomically(const QString& fileName, Write&& write)
 
 } // namespace
 
-OutputNames DeriveOutputNames(const QString& inputName)
-{
-    OutputNames names;
-    names.Base = inputName;
-    if (names.Base.endsWith(kInputSuffix, Qt::CaseInsensitive))
-        names.Base.chop(kInputSuffix.size());
-    names.Srt = names.Base + QLatin1String(SubtitleOutput().Suffix);
-    names.Gpx = names.Base + QLatin1String(RouteOutput().Suffix);
-    return names;
-}
-
-bool NamesSameFile(const QString& a, const QString& b)
-{
-    if (a.isEmpty() || b.isEmpty())
-        return false;
-    // canonicalFilePath() is empty for a file that does not exist; a name
-    // that does not exist yet cannot be the existing input.
-    const QString canonicalA = QFileInfo(a).canonicalFilePath();
-    return !canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath();
-}
-
-WriteStatus CheckOutputName(const QString& outputName, const QString& inputName)
-{
-    if (outputName.isEmpty())
-        return WriteStatus::NameMissing;
-    if (NamesSameFile(outputName, inputName))
-        return WriteStatus::SameAsInput;
-    return WriteStatus::Written;
-}
-
 WriteStatus SaveOutput(const OutputKind& kind, const Flight& flight, const QString& pattern, const QString& outputName)
 {
     if (flight.Log.Records.empty())
         return WriteStatus::NothingToWrite;
     return SaveAtomically(outputName, [&](QIODevice* device) { return kind.Write(flight, pattern, device); });
-}
-
-UserMessage WriteOutcomeMessage(WriteStatus status, const QString& outputName)
-{
-    using Kind = UserMessage::Kind;
-    switch (status) {
-    case WriteStatus::Written:
-        return {Kind::Information, QStringLiteral("OK"), outputName + QStringLiteral(" has been writed!")};
-    case WriteStatus::NothingToWrite:
-        return {};
-    case WriteStatus::NameMissing:
-        return {Kind::Warning, QStringLiteral("Au..."), QStringLiteral("Please, specify output file name")};
-    case WriteStatus::SameAsInput:
-        return {Kind::Warning, QStringLiteral("Au..."), QStringLiteral("Output file must differ from input file")};
-    case WriteStatus::NotOpened:
-        return {Kind::Warning, QStringLiteral("Info"), QStringLiteral("File not opened for writing.")};
-    case WriteStatus::WriteFailed:
-        return {Kind::Warning, QStringLiteral("Fail"), outputName + QStringLiteral(" - something wrong during writing...")};
-    }
-    return {};
 }

@@ -1,7 +1,7 @@
 // Speed and way against simulated flights whose truth is known: per-frame
 // logs at the drones' frame rates, gaps in the cues, heights, the
 // antimeridian, and the way carried through a chain of logs.
-#include "output/Conversion.h"
+#include "conversion/Conversion.h"
 #include "output/GpxWriter.h"
 #include "support/Support.h"
 

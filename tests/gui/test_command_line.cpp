@@ -1,7 +1,7 @@
 // `velloa [FILE]`: FILE lands in the input field as a drop does; --version and bad usage open no window.
-#include "app/SornLogic.h"
-#include "app/WindowStart.h"
-#include "ui/MainWindowWidgets.h"
+#include "window/SornLogic.h"
+#include "window/WindowStart.h"
+#include "window/MainWindowWidgets.h"
 
 #include <QtTest>
 #include <memory>

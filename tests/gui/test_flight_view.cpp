@@ -1,10 +1,10 @@
 // The flight view after each press of either button: figures against the
 // flight's known path, the drawn track against the map's own scale bar.
-#include "app/SornLogic.h"
+#include "window/SornLogic.h"
 #include "support/Support.h"
 #include "support/DialogDriver.h"
-#include "ui/FlightView.h"
-#include "ui/MainWindowWidgets.h"
+#include "window/FlightView.h"
+#include "window/MainWindowWidgets.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

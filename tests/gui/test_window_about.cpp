@@ -1,9 +1,9 @@
 // "About Velloa": every press opens a new top-level window with the main
 // title, the description (data/window/about.txt, CR LF) and a button that
 // hands the maker's address to the browser; closing it only hides it.
-#include "app/SornLogic.h"
+#include "window/SornLogic.h"
 #include "support/Support.h"
-#include "ui/MainWindowWidgets.h"
+#include "window/MainWindowWidgets.h"
 
 #include <QDesktopServices>
 #include <QLabel>

@@ -3,10 +3,10 @@
 // writes what velloa-cli writes), that a file not to be written keeps its
 // earlier bytes, and the "Way before, m" field after the press. The rows are
 // the README's "What happens when..." rows where the window has logic of its own.
-#include "app/SornLogic.h"
+#include "window/SornLogic.h"
 #include "support/DialogDriver.h"
 #include "support/Support.h"
-#include "ui/MainWindowWidgets.h"
+#include "window/MainWindowWidgets.h"
 
 #include <QTemporaryDir>
 #include <csignal>

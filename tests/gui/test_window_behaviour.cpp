@@ -1,9 +1,9 @@
 // What trips a pilot up: pattern group height, file drops, leaving the input, Tab, minimum size.
-#include "app/SornLogic.h"
+#include "window/SornLogic.h"
 #include "support/DialogDriver.h"
 #include "support/Support.h"
-#include "ui/FlightView.h"
-#include "ui/MainWindowWidgets.h"
+#include "window/FlightView.h"
+#include "window/MainWindowWidgets.h"
 
 #include <QMimeData>
 #include <QTemporaryDir>

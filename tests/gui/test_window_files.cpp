@@ -1,10 +1,10 @@
 // The three file-name fields: however the input name arrives (typed and
 // confirmed, dropped, picked with "Open .SRT "), both output names follow it,
 // replacing whatever was typed there, and the fields are coloured.
-#include "app/SornLogic.h"
+#include "window/SornLogic.h"
 #include "support/DialogDriver.h"
 #include "support/Support.h"
-#include "ui/MainWindowWidgets.h"
+#include "window/MainWindowWidgets.h"
 
 #include <QMimeData>
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
 // The window as it starts (data/window/start.tsv: what each field shows) and
 // the one thing its layout does by itself: "Adjust input patterns" shows
 // and hides the pattern group.
-#include "app/SornLogic.h"
+#include "window/SornLogic.h"
 #include "support/Support.h"
-#include "ui/MainWindowWidgets.h"
+#include "window/MainWindowWidgets.h"
 
 #include <QGroupBox>
 #include <QLabel>

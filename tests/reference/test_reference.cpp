@@ -5,14 +5,10 @@
 // 0). Each case runs through the core functions and through velloa-cli; every
 // output is compared byte for byte and every route is handed to the GPX
 // consumers. A differing output is kept in the build tree for `diff -u`.
-#include "input/ConversionSettings.h"
-#include "input/LogReader.h"
-#include "output/Conversion.h"
-#include "output/OutputFiles.h"
-#include "output/SrtWriter.h"
+#include "conversion/CommandLineOptions.h"
 #include "support/Support.h"
-#include "track/TrackPasses.h"
 
+#include <QCommandLineParser>
 #include <QTemporaryDir>
 
 namespace {
@@ -20,37 +16,24 @@ namespace {
 const QString kData = QStringLiteral(TEST_DATA_DIR "/reference/");
 
 // The conversion as velloa-cli runs it, through the core's conversion path
-// alone: the case's options into one request.
+// alone: the case's options, read by velloa-cli's own option set, into one
+// request (a file an option names lies in the case's folder).
 void ConvertWithCore(const QString& folder, const QStringList& args, const QString& outDir)
 {
-    ConversionRequest request;
-    request.InputName = folder + QStringLiteral("flight.SRT");
-    request.OutPattern = DefaultOutputPattern().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QString smooth = QStringLiteral("5"), way = QStringLiteral("0.0");
-    for (const QString& arg : args) {
-        const QString name = arg.section(QLatin1Char('='), 0, 0), value = arg.section(QLatin1Char('='), 1);
-        if (name == QLatin1String("--smooth"))
-            smooth = value;
-        else if (name == QLatin1String("--way-before"))
-            way = value;
-        else if (name == QLatin1String("--format"))
-            request.FormatId = value;
-        else if (name == QLatin1String("--use-height"))
-            request.UseHeight = true;
-        else if (name == QLatin1String("--pattern") && request.FormatId == AutomaticFormatId())
-            request.FormatId = PatternsFormatId();  // as velloa-cli: a pattern given applies as written
-        if (name == QLatin1String("--pattern"))
-            request.Patterns.Texts[InputPatterns::IndexOfLabel(value.section(QLatin1Char('='), 0, 0))] = value.section(QLatin1Char('='), 1);
-        else if (name == QLatin1String("--out-pattern-file"))
-            request.OutPattern = QString::fromUtf8(ReadFile(folder + value));
-    }
-    request.SmoothingCount = ReadSmoothingCount(smooth);
-    request.WayBeforeM = ReadWayBefore(way);
-    for (const OutputKind& kind : OutputKinds()) {
-        if (kind.ByDefault && !args.contains(QStringLiteral("--no-") + QLatin1String(kind.Id)))
-            request.Outputs.push_back({&kind, outDir + QStringLiteral("/flight") + QLatin1String(kind.Suffix)});
-    }
-    Convert(request);
+    QCommandLineParser parser;
+    const ConversionOptionSet set;
+    set.AddTo(parser);
+    QVERIFY2(parser.parse(QStringList{QStringLiteral("velloa-cli")} + args), qPrintable(parser.errorText()));
+    ConversionOptions options;
+    ConversionOptionSet::Error error;
+    const QString here = QDir::currentPath();
+    QDir::setCurrent(folder);
+    const bool read = set.Read(parser, &options, &error);
+    QDir::setCurrent(here);
+    if (!read)
+        return;  // nothing to write: the case expects velloa-cli's failure
+    options.OutputDir = outDir;
+    Convert(RequestForLog(options, folder + QStringLiteral("flight.SRT"), options.Request.WayBeforeM));
 }
 
 // `actual` must equal the case's expected.<suffix>, "<missing>" when it has none.

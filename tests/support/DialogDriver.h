@@ -1,24 +1,20 @@
 #pragma once
-#include <QPointer>
+#include "window/Dialogs.h"
+
 #include <QStringList>
-#include <QTimer>
-#include <QWidget>
 
-// Answers the modal dialogs the window opens while a test drives it, from a
-// timer, so it also answers a box opened inside a clicked slot. Message boxes
-// are recorded as "warning TITLE: TEXT" (or "information ...") and closed
-// with OK; a file dialog takes the next of FileAnswers (a path, or nothing:
-// cancel). Any other dialog is recorded as "unexpected CLASS" and rejected.
-class DialogDriver : public QObject {
-    Q_OBJECT
-
+// Answers the window's message boxes and file dialogs while a test drives
+// it, through the window's dialog seam. Message boxes are recorded as
+// "warning TITLE: TEXT" (or "information ...") and closed with OK; a file
+// dialog is recorded as "file TITLE: FILTER" and takes the next of
+// FileAnswers (a path, or nothing: cancel).
+class DialogDriver : public DialogAnswerer {
 public:
-    DialogDriver();
-    QStringList Seen;         // message boxes and file dialogs ("file TITLE: FILTERS"), in order
+    DialogDriver() { Dialogs::SetAnswerer(this); }
+    ~DialogDriver() override { Dialogs::SetAnswerer(nullptr); }
+    QStringList Seen;  // message boxes and file dialogs, in order
     QStringList FileAnswers;
 
-private:
-    void Poll();
-    QTimer m_timer;
-    QPointer<QWidget> m_answered;  // answered, but maybe not yet closed
+    void MessageShown(const UserMessage& message) override;
+    QString FileChosen(const QString& title, const QString& filter) override;
 };

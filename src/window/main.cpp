@@ -1,4 +1,4 @@
-#include "app/WindowStart.h"
+#include "window/WindowStart.h"
 
 #include <QApplication>
 #include <QTextStream>

@@ -1,7 +1,7 @@
-#include "app/WindowStart.h"
+#include "window/WindowStart.h"
 
-#include "app/SornLogic.h"
-#include "ui/MainWindowWidgets.h"
+#include "window/SornLogic.h"
+#include "window/MainWindowWidgets.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

@@ -1,4 +1,4 @@
-#include "output/ReadSummary.h"
+#include "conversion/ReadSummary.h"
 
 #include "track/LogTime.h"
 

@@ -1,4 +1,4 @@
-#include "ui/FlightView.h"
+#include "window/FlightView.h"
 
 #include <QFormLayout>
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "ui/QLineEditDnD.h"
+#include "window/QLineEditDnD.h"
 
 #include <QByteArray>
 #include <QDragEnterEvent>

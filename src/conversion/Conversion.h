@@ -2,6 +2,7 @@
 
 #include "input/InputPatterns.h"
 #include "input/LogReader.h"
+#include "conversion/OutputNames.h"
 #include "output/OutputFiles.h"
 
 #include <QString>
@@ -35,7 +36,9 @@ struct ConversionResult {
     struct Output {
         const OutputKind* Kind;
         QString Name;
-        WriteStatus Status;
+        NameCheck Check = NameCheck::Ok;                    // when not Ok, nothing was written
+        WriteStatus Status = WriteStatus::NothingToWrite;  // when Check is Ok
+        bool Written() const { return Check == NameCheck::Ok && Status == WriteStatus::Written; }
     };
     std::vector<Output> Outputs;  // one per requested output, same order
     // The way at the last point when Read is Ok (NaN possible), else the way
@@ -54,8 +57,3 @@ struct ConversionResult {
 // (UnknownTimeZone), nothing written when the read fails or the log holds no
 // position. Never shows anything.
 ConversionResult Convert(const ConversionRequest& request);
-
-// What the user is told when Read is not Ok: ReadOutcomeMessage, except
-// "Unknown time zone: <zone>." (a warning titled "Info") for an unknown
-// zone.
-UserMessage ConversionFailureMessage(const ConversionResult& result);

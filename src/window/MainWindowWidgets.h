@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/QLineEditDnD.h"
+#include "window/QLineEditDnD.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "input/InputPatterns.h"
-#include "output/Conversion.h"
-#include "input/UserMessage.h"
+#include "conversion/Conversion.h"
+#include "conversion/Messages.h"
 
 #include <QObject>
 #include <QString>
@@ -41,7 +40,7 @@ public:
     // The window title, also the title of every About window.
     static QString WindowTitle();
     // The maker's web address behind the About window's button.
-    static QString MakerAddress();  // kMakerAddress
+    static QString MakerAddress();
 
     // Shows a message as a modal static box without parent and with a single
     // OK button (nothing for an empty message).

@@ -1,21 +1,21 @@
-#include "app/SornLogic.h"
+#include "window/SornLogic.h"
 
-#include "output/Maker.h"
-#include "output/SrtWriter.h"
+#include "conversion/OutputNames.h"
+#include "conversion/ConversionSettings.h"
 #include "track/FlightFigures.h"
-#include "ui/FlightView.h"
-#include "ui/MainWindowWidgets.h"
-#include "ui/QLineEditDnD.h"
+#include "window/Dialogs.h"
+#include "window/FlightView.h"
+#include "window/MainWindowWidgets.h"
+#include "window/QLineEditDnD.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
-#include <QFileDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTextEdit>
@@ -29,7 +29,7 @@ SornLogic::SornLogic()
     Widgets = new MainWindowWidgets;
     Patterns = new InputPatterns;
     *Patterns = InputPatterns::Defaults();
-    OutPattern = DefaultOutputPattern();
+    OutPattern = StartOutputPattern();
 
     Widgets->BuildMainWindow();
     SettingsToWidgets();
@@ -86,27 +86,17 @@ void SornLogic::WidgetsToSettings()
 
 QString SornLogic::WindowTitle()
 {
-    return QStringLiteral("Velloa (") + QLatin1String(kMakerSiteTag) + QStringLiteral(", ")
-        + QLatin1String(kTitleDate) + QStringLiteral(")");
+    return WindowTitleText();
 }
 
 QString SornLogic::MakerAddress()
 {
-    return QLatin1String(kMakerAddress);
+    return MakerAddressText();
 }
 
 void SornLogic::Show(const UserMessage& message)
 {
-    switch (message.Icon) {
-    case UserMessage::Kind::None:
-        return;
-    case UserMessage::Kind::Warning:
-        QMessageBox::warning(nullptr, message.Title, message.Text, QMessageBox::Ok);
-        return;
-    case UserMessage::Kind::Information:
-        QMessageBox::information(nullptr, message.Title, message.Text, QMessageBox::Ok);
-        return;
-    }
+    Dialogs::Show(message);
 }
 
 void SornLogic::Pressed_HideUnhide_InPattern()
@@ -145,14 +135,13 @@ void SornLogic::SaveFlightPicture()
     const QString input = Widgets->InFileNameEdit->text();
     const QFileInfo log(input);
     const QString suggestion = input.isEmpty() ? QString() : log.dir().filePath(log.completeBaseName() + QStringLiteral(".png"));
-    QString name = QFileDialog::getSaveFileName(nullptr, QStringLiteral("Save picture"), suggestion,
-                                                QStringLiteral("PNG image (*.png)"));
+    QString name = Dialogs::SaveFileName(QStringLiteral("Save picture"), suggestion, QStringLiteral("PNG image (*.png)"));
     if (name.isEmpty())
         return;
     if (QFileInfo(name).suffix().isEmpty())
         name += QStringLiteral(".png");
     if (!Widgets->FlightPane->SavePicture(name))
-        Show({UserMessage::Kind::Warning, QStringLiteral("Fail"), name + QStringLiteral(" - something wrong during writing...")});
+        Show(FileNotWrittenMessage(name));
 }
 
 void SornLogic::Pressed_About()
@@ -202,4 +191,41 @@ void SornLogic::Pressed_TolvName()
 {
     // Nothing to report when no browser takes the address.
     QDesktopServices::openUrl(QUrl(MakerAddress(), QUrl::TolerantMode));
+}
+
+// The three file-name fields: browsing for the input log and deriving the
+// output names from it; and the input name given on the command line.
+void SornLogic::Pressed_GetSrtName()
+{
+    const QString name = Dialogs::OpenFileName(QStringLiteral("Open .SRT file"), QStringLiteral("*.srt"));
+    // A cancelled dialog returns an empty name, which empties the field on
+    // purpose: the derivation then clears the output names' colouring too.
+    Widgets->InFileNameEdit->setText(name);
+    emit Widgets->InFileNameEdit->editingFinished();
+}
+
+void SornLogic::OpenInputFile(const QString& fileName)
+{
+    Widgets->InFileNameEdit->setText(fileName);
+    emit Widgets->InFileNameEdit->editingFinished();
+}
+
+void SornLogic::Changed_InFileName()
+{
+    const QString input = Widgets->InFileNameEdit->text();
+    Widgets->InFileNameEdit->setStyleSheet(input.isEmpty() ? Widgets->StyleInput : Widgets->StyleChanged);
+
+    // Both names are overwritten on every call, also names the user typed:
+    // they always follow the input name.
+    const OutputNames names = DeriveOutputNames(input);
+    Widgets->OutSrtFileNameEdit->setText(names.Srt);
+    Widgets->OutGpxFileNameEdit->setText(names.Gpx);
+
+    const QString& outputStyle = names.Base.isEmpty() ? Widgets->StyleNone : Widgets->StyleChanged;
+    Widgets->OutSrtFileNameEdit->setStyleSheet(outputStyle);
+    Widgets->OutGpxFileNameEdit->setStyleSheet(outputStyle);
+    for (const MainWindowWidgets::OutputRow& row : qAsConst(Widgets->OtherOutputs)) {
+        row.NameEdit->setText(names.Base + QLatin1String(row.Kind->Suffix));
+        row.NameEdit->setStyleSheet(outputStyle);
+    }
 }

@@ -1,11 +1,11 @@
-#include "output/Conversion.h"
+#include "conversion/Conversion.h"
 
 #include "track/LogTime.h"
 
 bool ConversionResult::Wrote(const OutputKind& kind) const
 {
     for (const Output& output : Outputs) {
-        if (output.Kind == &kind && output.Status == WriteStatus::Written)
+        if (output.Kind == &kind && output.Written())
             return true;
     }
     return false;
@@ -30,18 +30,11 @@ ConversionResult Convert(const ConversionRequest& request)
     SetUtcTimes(result.Flight, zone);
     result.WayAfterM = result.Flight.Points.back().WayM;
     for (const ConversionRequest::Output& output : request.Outputs) {
-        WriteStatus status = CheckOutputName(output.Name, request.InputName);
-        if (status == WriteStatus::Written)
-            status = SaveOutput(*output.Kind, result.Flight, request.OutPattern, output.Name);
-        result.Outputs.push_back({output.Kind, output.Name, status});
+        ConversionResult::Output written{output.Kind, output.Name};
+        written.Check = CheckOutputName(output.Name, request.InputName);
+        if (written.Check == NameCheck::Ok)
+            written.Status = SaveOutput(*output.Kind, result.Flight, request.OutPattern, output.Name);
+        result.Outputs.push_back(written);
     }
     return result;
-}
-
-UserMessage ConversionFailureMessage(const ConversionResult& result)
-{
-    UserMessage message = ReadOutcomeMessage(result.Read);
-    if (result.Read == ReadStatus::UnknownTimeZone)
-        message.Text = QStringLiteral("Unknown time zone: %1.").arg(result.UnknownTimeZone);
-    return message;
 }

@@ -1,9 +1,12 @@
-#include "app/SornLogic.h"
-#include "input/ConversionSettings.h"
-#include "output/Conversion.h"
-#include "output/ReadSummary.h"
-#include "ui/MainWindowWidgets.h"
+// The controller's write actions: the window's settings into a request,
+// one conversion, and the user told what came of it.
+#include "window/SornLogic.h"
 
+#include "conversion/ConversionSettings.h"
+#include "conversion/Messages.h"
+#include "window/MainWindowWidgets.h"
+
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -38,8 +41,27 @@ std::optional<ConversionResult> SornLogic::WriteOneOutput(const OutputKind& kind
     ShowFlight(result.Flight);
     // The subtitle file's button tells what was read before the outcome.
     if (&kind == &SubtitleOutput())
-        Show({UserMessage::Kind::Information, QStringLiteral("Read information"), BuildReadSummary(result.Flight)});
-    const ConversionResult::Output& output = result.Outputs.front();
-    Show(WriteOutcomeMessage(output.Status, output.Name));
+        Show(ReadInformationMessage(result.Flight));
+    Show(OutputOutcomeMessage(result.Outputs.front()));
     return result;
+}
+
+std::optional<ConversionRequest> SornLogic::RequestFromWindow(const OutputKind& kind, const QString& outputName)
+{
+    if (Widgets->InFileNameEdit->text().isEmpty()) {
+        Show(InputNameMissingMessage());
+        return std::nullopt;
+    }
+    WidgetsToSettings();
+    ConversionRequest request;
+    request.InputName = Widgets->InFileNameEdit->text();
+    request.Patterns = *Patterns;
+    request.FormatId = Widgets->LogFormatCombo->currentData().toString();
+    request.OutPattern = OutPattern;
+    request.SmoothingCount = ReadSmoothingCount(Widgets->SmoothGpsEdit->text());
+    request.WayBeforeM = ReadWayBefore(Widgets->WayBeforeEdit->text());
+    request.UseHeight = Widgets->UseHeightCheck->isChecked();
+    request.TimeZone = Widgets->TimeZoneEdit->text().trimmed();
+    request.Outputs.push_back({&kind, outputName});
+    return request;
 }

@@ -1,11 +1,9 @@
-#include "ui/MainWindowWidgets.h"
+#include "window/MainWindowWidgets.h"
 
-#include "app/SornLogic.h"
-#include "input/InputPatterns.h"
-#include "ui/FlightView.h"
-#include "input/LogFamily.h"
-#include "output/Outputs.h"
-#include "ui/QLineEditDnD.h"
+#include "conversion/ConversionSettings.h"
+#include "conversion/Messages.h"
+#include "window/FlightView.h"
+#include "window/QLineEditDnD.h"
 
 #include <QCheckBox>
 #include <QCompleter>
@@ -86,7 +84,7 @@ void MainWindowWidgets::BuildMainWindow()
     StyleNone = QString();
 
     Window = Named(new QWidget, "Window");
-    Window->setWindowTitle(SornLogic::WindowTitle());
+    Window->setWindowTitle(WindowTitleText());
     Window->resize(500, Window->height());
 
     auto* splitter = Named(new QSplitter(Qt::Vertical), "ControlsSplitter");
@@ -111,10 +109,8 @@ void MainWindowWidgets::BuildMainWindow()
     grid->setVerticalSpacing(1);
     grid->setContentsMargins(6, 4, 6, 4);
     LogFormatCombo = Named(new QComboBox, "LogFormatCombo");
-    LogFormatCombo->addItem(QStringLiteral("Automatic"), AutomaticFormatId());
-    for (const LogFamily& family : LogFamilies())
-        LogFormatCombo->addItem(QLatin1String(family.Drones), QLatin1String(family.Id));
-    LogFormatCombo->addItem(QStringLiteral("Input patterns below"), PatternsFormatId());
+    for (const LogFormatOption& choice : LogFormatOptions())
+        LogFormatCombo->addItem(choice.Label, choice.Id);
     // The drones' names are long: the choice does not widen the window for
     // them (the open list shows them whole).
     LogFormatCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "conversion/Conversion.h"
+
 #include <QString>
+
+#include <vector>
 
 // How the two numeric fields of a conversion are read, shared by the window
 // and velloa-cli so that both interpret the same text the same way.
@@ -16,3 +20,14 @@ double ReadWayBefore(const QString& text);
 // The text the window puts back into "Way before, m" after a run: the way
 // in metres with one decimal ("nan" for NaN).
 QString FormatWayBefore(double wayMetres);
+
+// The choices of "Log format", in the order shown: "Automatic", each layout
+// by the drones that write it, "Input patterns below".
+struct LogFormatOption {
+    QString Label;
+    QString Id;  // ConversionRequest::FormatId
+};
+std::vector<LogFormatOption> LogFormatOptions();
+
+// The output pattern the window starts with (the built-in one, CR LF).
+QString StartOutputPattern();

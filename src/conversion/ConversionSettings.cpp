@@ -1,4 +1,6 @@
-#include "input/ConversionSettings.h"
+#include "conversion/ConversionSettings.h"
+
+#include "output/SrtWriter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,4 +29,18 @@ double ReadWayBefore(const QString& text)
 QString FormatWayBefore(double wayMetres)
 {
     return QString::number(wayMetres, 'f', 1);
+}
+
+std::vector<LogFormatOption> LogFormatOptions()
+{
+    std::vector<LogFormatOption> choices{{QStringLiteral("Automatic"), AutomaticFormatId()}};
+    for (const LogFamily& family : LogFamilies())
+        choices.push_back({QLatin1String(family.Drones), QLatin1String(family.Id)});
+    choices.push_back({QStringLiteral("Input patterns below"), PatternsFormatId()});
+    return choices;
+}
+
+QString StartOutputPattern()
+{
+    return DefaultOutputPattern();
 }

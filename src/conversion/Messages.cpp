@@ -1,0 +1,91 @@
+#include "conversion/Messages.h"
+
+#include "conversion/ReadSummary.h"
+#include "output/Maker.h"
+
+namespace {
+using Kind = UserMessage::Kind;
+} // namespace
+
+UserMessage ReadOutcomeMessage(ReadStatus status)
+{
+    const char* text = nullptr;
+    switch (status) {
+    case ReadStatus::Missing: text = "File not exists."; break;
+    case ReadStatus::NotOpened: text = "File not opened."; break;
+    case ReadStatus::TooLarge: text = "File too large."; break;
+    case ReadStatus::NoPositions: text = "No GPS positions found."; break;
+    case ReadStatus::UnknownTimeZone: text = "Unknown time zone."; break;
+    case ReadStatus::Ok: return {};
+    }
+    return {Kind::Warning, QStringLiteral("Info"), QLatin1String(text)};
+}
+
+UserMessage ConversionFailureMessage(const ConversionResult& result)
+{
+    UserMessage message = ReadOutcomeMessage(result.Read);
+    if (result.Read == ReadStatus::UnknownTimeZone)
+        message.Text = QStringLiteral("Unknown time zone: %1.").arg(result.UnknownTimeZone);
+    return message;
+}
+
+QString CommandLineFailureText(const ConversionResult& result)
+{
+    if (result.Read == ReadStatus::NoPositions)
+        return QStringLiteral("no GPS positions found");
+    return ConversionFailureMessage(result).Text;
+}
+
+UserMessage OutputOutcomeMessage(const ConversionResult::Output& output)
+{
+    switch (output.Check) {
+    case NameCheck::Empty:
+        return {Kind::Warning, QStringLiteral("Au..."), QStringLiteral("Please, specify output file name")};
+    case NameCheck::SameAsInput:
+        return {Kind::Warning, QStringLiteral("Au..."), QStringLiteral("Output file must differ from input file")};
+    case NameCheck::Ok:
+        break;
+    }
+    switch (output.Status) {
+    case WriteStatus::Written:
+        return {Kind::Information, QStringLiteral("OK"), output.Name + QStringLiteral(" has been writed!")};
+    case WriteStatus::NothingToWrite:
+        return {};
+    case WriteStatus::NotOpened:
+        return {Kind::Warning, QStringLiteral("Info"), QStringLiteral("File not opened for writing.")};
+    case WriteStatus::WriteFailed:
+        return FileNotWrittenMessage(output.Name);
+    }
+    return {};
+}
+
+UserMessage ReadInformationMessage(const Flight& flight)
+{
+    return {Kind::Information, QStringLiteral("Read information"), BuildReadSummary(flight)};
+}
+
+UserMessage InputNameMissingMessage()
+{
+    return {Kind::Warning, QStringLiteral("Au..."), QStringLiteral("Please, specify input file name")};
+}
+
+UserMessage FileNotWrittenMessage(const QString& fileName)
+{
+    return {Kind::Warning, QStringLiteral("Fail"), fileName + QStringLiteral(" - something wrong during writing...")};
+}
+
+QString OutputFolderNotCreatedText()
+{
+    return QStringLiteral("Output folder cannot be created.");
+}
+
+QString WindowTitleText()
+{
+    return QStringLiteral("Velloa (") + QLatin1String(kMakerSiteTag) + QStringLiteral(", ")
+        + QLatin1String(kTitleDate) + QStringLiteral(")");
+}
+
+QString MakerAddressText()
+{
+    return QLatin1String(kMakerAddress);
+}
