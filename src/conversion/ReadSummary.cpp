@@ -22,7 +22,7 @@ QString BuildReadSummary(const Flight& flight)
         + QStringLiteral(" SrtTime: ") + records.front().SrtTimeText() + lineEnd;
     summary += QStringLiteral("Way: ") + SummaryNumber(flight.Points.back().WayM) + lineEnd;
     const LogFamily* family = flight.Log.Family;
-    if (family && family != &LogFamilies().front()) {
+    if (family && !family->ReadByPatterns()) {
         summary += QStringLiteral("Log format: ") + flight.Log.FormatName() + lineEnd;
         if (!FlightHasDates(flight))
             summary += QStringLiteral("No dates in the log: the outputs carry no times") + lineEnd;

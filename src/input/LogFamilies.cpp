@@ -34,6 +34,11 @@ const LogFamily* FindLogFamily(const QString& id)
     return nullptr;
 }
 
+bool LogFamily::ReadByPatterns() const
+{
+    return MakeReader == MakePatternReader;
+}
+
 bool FlightLog::HasAnyPosition() const
 {
     for (const FlightRecord& record : Records) {
@@ -116,7 +121,7 @@ void LogParser::Choose(const LogFamily* family)
     m_log.Family = family;
     // Family A is read by the six patterns as they stand in the window.
     m_reader = family ? family->MakeReader(m_patterns) : MakePatternReader(m_patterns);
-    m_mergeTails = family && family->PerFrame;
+    m_mergeTails = family && family->ContinuesTails;
     m_recognising = false;
     for (const QString& block : m_waiting)
         Read(block);
@@ -140,8 +145,8 @@ void LogParser::Add(const QString& block)
 
 void LogParser::Read(const QString& block)
 {
-    // A block without a cue inside a per-frame log is the tail of the block
-    // before it, cut off by an empty line the drone writes.
+    // A block without a cue is the tail of the block before it, cut off by
+    // an empty line the drone writes.
     if (m_mergeTails && !m_log.Records.empty() && FindAscii(block, QLatin1String("-->")) < 0) {
         m_reader->Read(block, m_log.Records.back());
         return;

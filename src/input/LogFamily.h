@@ -27,14 +27,23 @@ struct LogFamily {
     const char* Id;       // --format value
     const char* Drones;   // what the user reads in the window's choice
     const char* Layout;   // the summary's "Log format: ..." words
-    bool PerFrame;        // one block per video frame rather than per second
+    // Whether a block without a cue continues the block before: the drones
+    // of this layout wrap a block over an empty line (the H20's tails).
+    // Whether a log is per frame is measured, not given by its layout
+    // (Flight::PerFrame).
+    bool ContinuesTails;
     // Whether one block (with text) is written in this layout.
     bool (*Recognise)(const QString& block);
     // The reader for a whole file; `patterns` are the six input patterns.
     std::unique_ptr<BlockReader> (*MakeReader)(const InputPatterns& patterns);
+
+    // Whether the six input patterns read this layout (the Mavic Pro's):
+    // its logs read as they always have, and the summary names no layout.
+    bool ReadByPatterns() const;
 };
 
-// Every layout, the six input patterns' (family A, recognised last) first.
+// Every layout, in the order they are tried on a block (no two recognise
+// the same block).
 const std::vector<LogFamily>& LogFamilies();
 // The family of an id (exact), or nullptr.
 const LogFamily* FindLogFamily(const QString& id);

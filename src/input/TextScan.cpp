@@ -1,6 +1,7 @@
 #include "input/TextScan.h"
 
-#include <QDate>
+#include "input/CivilTime.h"
+
 
 #include <algorithm>
 #include <cstring>
@@ -56,9 +57,6 @@ bool ScanCueTime(QStringView s, int& pos, qint64& ms)
     pos = p;
     return true;
 }
-
-constexpr qint64 kMsPerDay = 86400000;
-constexpr qint64 kUnixEpochJulianDay = 2440588;
 
 } // namespace
 
@@ -228,14 +226,13 @@ bool ScanDateTime(QStringView s, QChar dateSeparator, qint64& localMs, bool* usu
             || !ScanChar(s, p, QLatin1Char(':')) || !ScanDigits(s, p, 2, 2, m)
             || !ScanChar(s, p, QLatin1Char(':')) || !ScanDigits(s, p, 2, 2, sec))
             continue;
-        const QDate date(year, month, day);
-        if (!date.isValid() || h > 23 || m > 59 || sec > 59)
+        if (!ValidDate(year, month, day) || h > 23 || m > 59 || sec > 59)
             continue;
         // Milliseconds after the seconds, where the log writes them.
         const bool fraction = ScanChar(s, p, QLatin1Char(',')) || ScanChar(s, p, QLatin1Char('.'));
         if (!fraction || !ScanDigits(s, p, 3, 3, milli))
             milli = 0;
-        localMs = (date.toJulianDay() - kUnixEpochJulianDay) * kMsPerDay + ((qint64(h) * 60 + m) * 60 + sec) * 1000
+        localMs = DaysFromCivil(year, month, day) * kMsPerDay + ((qint64(h) * 60 + m) * 60 + sec) * 1000
             + milli;
         // "YYYY.MM.DD hh:mm:ss" and nothing more is what FormatLocalTime writes.
         if (usualSpelling)
@@ -258,16 +255,18 @@ void PutDigits(char* end, int width, qint64 value)
 
 int FormatLocalTime(qint64 localMs, char* out)
 {
-    const qint64 days = localMs >= 0 ? localMs / kMsPerDay : -((-localMs + kMsPerDay - 1) / kMsPerDay);
+    const qint64 days = FloorDiv(localMs, kMsPerDay);
     const qint64 ms = localMs - days * kMsPerDay;
     // Records of one flight share their day: the calendar is worked out
     // once per day.
     thread_local qint64 lastDays = std::numeric_limits<qint64>::min();
-    thread_local int year = 0, month = 0, day = 0;
+    thread_local CivilDate date;
     if (days != lastDays) {
-        QDate::fromJulianDay(days + kUnixEpochJulianDay).getDate(&year, &month, &day);
+        date = CivilFromDays(days);
         lastDays = days;
     }
+    const qint64 year = date.Year;
+    const int month = date.Month, day = date.Day;
     if (year < 0 || year > 9999)
         return 0;
     std::memcpy(out, "YYYY.MM.DD hh:mm:ss", 19);

@@ -52,7 +52,7 @@ bool WriteCsv(const Flight& flight, QIODevice* device)
         AppendNumberIf(buffer, record.Gives(FlightRecord::HasHeight), record.HeightM, kMetreDecimals);
         AppendNumberIf(buffer, record.Gives(FlightRecord::HasAltitude), record.AltitudeM, kMetreDecimals);
         AppendNumber(buffer, point.SpeedMs, kMetreDecimals);
-        AppendNumber(buffer, point.SpeedMs * 3.6, kMetreDecimals);
+        AppendNumber(buffer, KmhFromMs(point.SpeedMs), kMetreDecimals);
         AppendNumber(buffer, point.DistanceHomeM, kMetreDecimals);
         AppendNumber(buffer, point.WayM, kMetreDecimals);
         buffer += "\r\n";

@@ -2,6 +2,7 @@
 
 #include "output/FixedNumber.h"
 #include "output/Maker.h"
+#include "output/PathPoints.h"
 
 #include <QIODevice>
 #include <QString>
@@ -54,17 +55,13 @@ void AppendPoint(QByteArray& out, double latDeg, double lonDeg, const double* he
     out += "</rtept>\r\n";
 }
 
-QByteArray PointBytes(double latDeg, double lonDeg, const double* heightMetres = nullptr)
+// One point's piece, in a buffer kept between calls (no allocation per point).
+const QByteArray& PointBytes(double latDeg, double lonDeg, const double* heightMetres = nullptr)
 {
-    QByteArray bytes;
+    thread_local QByteArray bytes;
+    bytes.resize(0);
     AppendPoint(bytes, latDeg, lonDeg, heightMetres);
     return bytes;
-}
-
-// One write of the whole piece; a failed or short write is a failure.
-bool WriteAll(QIODevice* device, const QByteArray& bytes)
-{
-    return device->write(bytes) == bytes.size();
 }
 
 // Truncation toward zero into the 32-bit HeightOffset. A barometer beyond the
@@ -79,28 +76,26 @@ int TruncateToInt(double metres)
     return static_cast<int>(metres);
 }
 
-constexpr int kFlushBytes = 4 * 1024 * 1024;
-
 }  // namespace
 
 bool WriteGpxHeader(QIODevice* device)
 {
-    return WriteAll(device, HeaderBytes());
+    return WriteAllBytes(device, HeaderBytes());
 }
 
 bool WriteGpxPoint(double latDeg, double lonDeg, QIODevice* device)
 {
-    return WriteAll(device, PointBytes(latDeg, lonDeg));
+    return WriteAllBytes(device, PointBytes(latDeg, lonDeg));
 }
 
 bool WriteGpxPointWithHeight(double latDeg, double lonDeg, double heightMetres, QIODevice* device)
 {
-    return WriteAll(device, PointBytes(latDeg, lonDeg, &heightMetres));
+    return WriteAllBytes(device, PointBytes(latDeg, lonDeg, &heightMetres));
 }
 
 bool WriteGpxFooter(QIODevice* device)
 {
-    return WriteAll(device, FooterBytes());
+    return WriteAllBytes(device, FooterBytes());
 }
 
 std::vector<size_t> RouteSamples(const Flight& flight, int step)
@@ -109,8 +104,7 @@ std::vector<size_t> RouteSamples(const Flight& flight, int step)
     const FlightRecordList& records = flight.Log.Records;
     if (step < 1)
         return samples;
-    const bool perFrame = flight.Log.Family && flight.Log.Family->PerFrame;
-    if (!perFrame) {
+    if (!flight.PerFrame) {
         for (size_t i = 0; i < records.size(); i += static_cast<size_t>(step))
             samples.push_back(i);
         return samples;
@@ -137,13 +131,8 @@ std::vector<size_t> RouteSamples(const Flight& flight, int step)
 bool WriteGpxRoute(const Flight& flight, QIODevice* device, int step)
 {
     // A step below 1 would sample the first record forever.
-    if (step < 1)
+    if (step < 1 || !WriteGpxHeader(device))
         return false;
-
-    // The pieces are collected and written in large chunks; the bytes are
-    // those of one write per piece, and a failed chunk ends the document just
-    // as a failed piece would (nothing after it is written).
-    QByteArray buffer = HeaderBytes();
     const Track& points = flight.Points;
     const std::vector<size_t> samples = RouteSamples(flight, step);
 
@@ -167,14 +156,11 @@ bool WriteGpxRoute(const Flight& flight, QIODevice* device, int step)
         // NaN position is always written.
         if (k > 0 && point.FixLat == points[samples[k - 1]].FixLat && point.FixLon == points[samples[k - 1]].FixLon)
             continue;
-        const double height = point.HeightM - static_cast<double>(heightOffset);
-        AppendPoint(buffer, point.FixLat, point.FixLon, heightsPresent ? &height : nullptr);
-        if (buffer.size() >= kFlushBytes) {
-            if (!WriteAll(device, buffer))
-                return false;
-            buffer.resize(0);
-        }
+        const bool written = heightsPresent
+            ? WriteGpxPointWithHeight(point.FixLat, point.FixLon, point.HeightM - static_cast<double>(heightOffset), device)
+            : WriteGpxPoint(point.FixLat, point.FixLon, device);
+        if (!written)
+            return false;
     }
-    buffer += FooterBytes();
-    return WriteAll(device, buffer);
+    return WriteGpxFooter(device);
 }

@@ -43,12 +43,14 @@ const std::vector<OutputKind>& OutputKinds()
 
 const OutputKind& SubtitleOutput()
 {
-    return OutputKinds()[0];
+    static const OutputKind& kind = *FindOutputKind(QStringLiteral("srt"));
+    return kind;
 }
 
 const OutputKind& RouteOutput()
 {
-    return OutputKinds()[1];
+    static const OutputKind& kind = *FindOutputKind(QStringLiteral("gpx"));
+    return kind;
 }
 
 const OutputKind* FindOutputKind(const QString& id)

@@ -25,8 +25,8 @@ struct OutputKind {
     bool ByDefault;
 };
 
-// The computed subtitle file first, then the GPX route, then the outputs for
-// other programs: GPX track, KML, CSV, GeoJSON.
+// Every output, in the order the window lists them and velloa-cli writes
+// those beyond the two default ones.
 const std::vector<OutputKind>& OutputKinds();
 const OutputKind& SubtitleOutput();
 const OutputKind& RouteOutput();

@@ -1,5 +1,6 @@
 #include "output/PathPoints.h"
 
+#include "input/CivilTime.h"
 #include "output/FixedNumber.h"
 
 #include <QIODevice>
@@ -8,13 +9,6 @@
 #include <cstdlib>
 
 namespace {
-
-constexpr qint64 kMsPerDay = 24 * 3600 * 1000;
-
-qint64 FloorDiv(qint64 value, qint64 divisor)
-{
-    return value / divisor - (value % divisor < 0 ? 1 : 0);
-}
 
 void AppendDigits(QByteArray& out, qint64 value, int width)
 {
@@ -88,24 +82,14 @@ bool TimesWithMilliseconds(const Flight& flight)
 
 void AppendIsoTime(QByteArray& out, qint64 ms, bool milliseconds, bool utc)
 {
-    // Days to a civil date (H. Hinnant's days_from_civil, inverted).
     const qint64 days = FloorDiv(ms, kMsPerDay);
     const qint64 inDay = ms - days * kMsPerDay;
-    const qint64 shifted = days + 719468;
-    const qint64 era = FloorDiv(shifted, 146097);
-    const qint64 dayOfEra = shifted - era * 146097;
-    const qint64 yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const qint64 dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const qint64 monthIndex = (5 * dayOfYear + 2) / 153;  // from March
-    const qint64 day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
-    const qint64 month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
-    const qint64 year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-
-    AppendDigits(out, year, 4);
+    const CivilDate date = CivilFromDays(days);
+    AppendDigits(out, date.Year, 4);
     out += '-';
-    AppendDigits(out, month, 2);
+    AppendDigits(out, date.Month, 2);
     out += '-';
-    AppendDigits(out, day, 2);
+    AppendDigits(out, date.Day, 2);
     out += 'T';
     AppendDigits(out, inDay / 3600000, 2);
     out += ':';
@@ -134,7 +118,7 @@ QString FixedText(double value, int decimals)
     return QString::fromLatin1(text);
 }
 
-bool WriteAllBytes(QIODevice* device, const QByteArray& bytes)
+bool WriteAllBytes(QIODevice* device, const char* data, qint64 size)
 {
-    return device->write(bytes) == bytes.size();
+    return size == 0 || device->write(data, size) == size;
 }

@@ -53,4 +53,8 @@ QString IsoTime(qint64 ms, bool milliseconds, bool utc);
 QString FixedText(double value, int decimals);
 
 // One write of all the bytes; false when it failed or was short.
-bool WriteAllBytes(QIODevice* device, const QByteArray& bytes);
+bool WriteAllBytes(QIODevice* device, const char* data, qint64 size);
+inline bool WriteAllBytes(QIODevice* device, const QByteArray& bytes)
+{
+    return WriteAllBytes(device, bytes.constData(), bytes.size());
+}

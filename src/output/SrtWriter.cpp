@@ -1,5 +1,7 @@
 #include "output/SrtWriter.h"
 
+#include "output/PathPoints.h"
+
 #include "input/TextScan.h"
 #include "output/FixedNumber.h"
 
@@ -125,7 +127,7 @@ inline void PutNumberSlot(ByteSink& out, int slot, const TrackPoint& point, int 
     case SlotSpeedMs: PutFixed<2>(out, point.SpeedMs); break;
     // Metres per second to kilometres per hour, in exactly this order of
     // operations so the rounding of the last digit never varies.
-    case SlotSpeedKmh: PutFixed<1>(out, (point.SpeedMs * 0.001) * 3600); break;
+    case SlotSpeedKmh: PutFixed<1>(out, KmhFromMs(point.SpeedMs)); break;
     case SlotWay: PutFixed<1>(out, point.WayM); break;
     default: break;
     }
@@ -394,7 +396,7 @@ bool WriteAll(QIODevice* device, ByteSink& out)
 {
     const int size = out.Size();
     out.Clear();
-    return size == 0 || device->write(out.Data(), size) == size;
+    return WriteAllBytes(device, out.Data(), size);
 }
 
 constexpr int kFlushBytes = 256 * 1024;

@@ -1,5 +1,6 @@
 #include "track/LogTime.h"
 
+#include "input/CivilTime.h"
 #include "track/TrackPasses.h"
 
 #include <QDateTime>
@@ -7,8 +8,6 @@
 
 namespace {
 
-constexpr qint64 kMsPerHour = 3600 * 1000;
-constexpr qint64 kMsPerDay = 24 * kMsPerHour;
 constexpr int kMaxOffsetSeconds = 14 * 3600;  // the widest offsets in use (Kiribati)
 
 // "+05:30", "-03:00", "+0530", "-3": a sign, one or two digits of hours and
@@ -28,11 +27,6 @@ bool ParseOffset(const QString& text, int* seconds)
         return false;
     *seconds = match.captured(1) == QLatin1String("-") ? -magnitude : magnitude;
     return true;
-}
-
-qint64 FloorDiv(qint64 value, qint64 divisor)
-{
-    return value / divisor - (value % divisor < 0 ? 1 : 0);
 }
 
 } // namespace

@@ -28,6 +28,13 @@ struct TrackPoint {
 };
 using Track = std::vector<TrackPoint>;
 
+// A speed in km/h from m/s, as every output and the view write it (one
+// formula, so the last digit agrees everywhere).
+inline double KmhFromMs(double speedMs)
+{
+    return (speedMs * 0.001) * 3600;
+}
+
 // What a conversion derives the track with.
 struct TrackSettings {
     int SmoothingCount = 5;   // "Smooth GPS, sec" (at most 3600 count)

@@ -324,7 +324,7 @@ void FlightView::ShowFigures(const FlightFigures& figures)
     m_maxDistance->setText(Metres(figures.MaxDistanceHomeM));
     m_maxHeight->setText(Metres(figures.MaxHeightM));
     m_topSpeed->setText(QString::number(figures.TopSpeedMs, 'f', 1) + QStringLiteral(" m/s (")
-                        + QString::number(figures.TopSpeedMs * 3.6, 'f', 1) + QStringLiteral(" km/h)"));
+                        + QString::number(KmhFromMs(figures.TopSpeedMs), 'f', 1) + QStringLiteral(" km/h)"));
     m_records->setText(QString::number(figures.Records));
     m_format->setText(figures.FormatName.isEmpty() ? QStringLiteral("-") : figures.FormatName);
     m_speedKeyTop->setText(QString::number(figures.TopSpeedMs, 'f', 1) + QStringLiteral(" m/s"));
