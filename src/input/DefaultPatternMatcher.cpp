@@ -4,23 +4,6 @@
 
 namespace {
 
-bool IsDigit(QChar c)
-{
-    return c.unicode() >= '0' && c.unicode() <= '9';
-}
-
-// Whether s[at..] begins with the ASCII text `word`.
-inline bool HasWordAt(const QChar* s, int n, int at, const char* word, int wordLength)
-{
-    if (at < 0 || at + wordLength > n || s[at].unicode() != static_cast<uchar>(word[0]))
-        return false;
-    for (int i = 0; i < wordLength; ++i) {
-        if (s[at + i].unicode() != static_cast<uchar>(word[i]))
-            return false;
-    }
-    return true;
-}
-
 // [-]?[0-9]+[.][0-9]* from `at`; returns the end, or -1. Every part is
 // deterministic: the optional sign must be taken when present (a digit
 // cannot match it), and no digit run can swallow the point after it.
@@ -30,12 +13,12 @@ int SignedDecimal(const QChar* s, int n, int at)
     if (i < n && s[i].unicode() == '-')
         ++i;
     const int digits = i;
-    while (i < n && IsDigit(s[i]))
+    while (i < n && IsAsciiDigit(s[i]))
         ++i;
     if (i == digits || i >= n || s[i].unicode() != '.')
         return -1;
     ++i;
-    while (i < n && IsDigit(s[i]))
+    while (i < n && IsAsciiDigit(s[i]))
         ++i;
     return i;
 }
@@ -100,12 +83,12 @@ int BarometerTail(const QChar* s, int n, int from)
     int i = from;
     if (i < n && s[i].unicode() == '-')
         ++i;
-    while (i < n && IsDigit(s[i]))
+    while (i < n && IsAsciiDigit(s[i]))
         ++i;
     if (i >= n || s[i].unicode() != '.')
         return -1;
     ++i;
-    while (i < n && IsDigit(s[i]))
+    while (i < n && IsAsciiDigit(s[i]))
         ++i;
     return i;
 }
@@ -179,7 +162,7 @@ void DefaultPatternMatcher::Scan(const QString& block)
         int secondEnd = 0;
         switch (c) {
         case 'H':
-            if (HasWordAt(s, n, i, "HOME(", 5)) {
+            if (AsciiAt(s, n, i, QLatin1String("HOME("))) {
                 const int end = CoordinatesTail(s, n, i + 5, ')', firstEnd, secondEnd);
                 if (end >= 0)
                     home = Match{true, 3, {0, i + 5, firstEnd + 1}, {end, firstEnd - (i + 5), secondEnd - (firstEnd + 1)}};
@@ -191,21 +174,21 @@ void DefaultPatternMatcher::Scan(const QString& block)
             }
             break;
         case 'G':
-            if (HasWordAt(s, n, i, "GPS(", 4)) {
+            if (AsciiAt(s, n, i, QLatin1String("GPS("))) {
                 const int end = CoordinatesTail(s, n, i + 4, ',', firstEnd, secondEnd);
                 if (end >= 0)
                     gps = Match{true, 3, {0, i + 4, firstEnd + 1}, {end, firstEnd - (i + 4), secondEnd - (firstEnd + 1)}};
             }
             break;
         case 'B':
-            if (!barometer.Found && HasWordAt(s, n, i, "BAROMETER:", 10)) {
+            if (!barometer.Found && AsciiAt(s, n, i, QLatin1String("BAROMETER:"))) {
                 const int end = BarometerTail(s, n, i + 10);
                 if (end >= 0)
                     barometer = Match{true, 2, {i, i + 10, 0}, {end - i, end - (i + 10), 0}};
             }
             break;
         case '-':
-            if (!time.Found && i >= 13 && i + 3 + 13 <= n && HasWordAt(s, n, i, "-->", 3))
+            if (!time.Found && i >= 13 && i + 3 + 13 <= n && AsciiAt(s, n, i, QLatin1String("-->")))
                 time = Match{true, 2, {i - 13, i - 13, 0}, {29, 29, 0}};
             break;
         default:

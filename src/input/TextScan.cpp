@@ -2,17 +2,11 @@
 
 #include "input/CivilTime.h"
 
-
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
 namespace {
-
-bool IsDigit(QChar c)
-{
-    return c.unicode() >= '0' && c.unicode() <= '9';
-}
 
 bool IsBlank(QChar c)
 {
@@ -24,7 +18,7 @@ bool ScanDigits(QStringView s, int& pos, int minDigits, int maxDigits, int& valu
 {
     int i = pos;
     value = 0;
-    while (i < s.size() && i - pos < maxDigits && IsDigit(s[i]))
+    while (i < s.size() && i - pos < maxDigits && IsAsciiDigit(s[i]))
         value = value * 10 + (s[i++].unicode() - '0');
     if (i - pos < minDigits)
         return false;
@@ -66,15 +60,9 @@ int FindAscii(QStringView s, QLatin1String needle, int from)
     if (n == 0)
         return from <= s.size() ? from : -1;
     const QChar* d = s.data();
-    const char* t = needle.data();
-    const ushort first = static_cast<uchar>(t[0]);
+    const ushort first = static_cast<uchar>(needle.data()[0]);
     for (int i = std::max(0, from), last = s.size() - n; i <= last; ++i) {
-        if (d[i].unicode() != first)
-            continue;
-        int k = 1;
-        while (k < n && d[i + k].unicode() == static_cast<uchar>(t[k]))
-            ++k;
-        if (k == n)
+        if (d[i].unicode() == first && AsciiAt(d, s.size(), i, needle))
             return i;
     }
     return -1;
@@ -127,15 +115,15 @@ bool ScanNumber(QStringView s, int& pos, double& value)
     if (i < s.size() && (s[i] == QLatin1Char('-') || s[i] == QLatin1Char('+')))
         ++i;
     const int digitsStart = i;
-    while (i < s.size() && IsDigit(s[i]))
+    while (i < s.size() && IsAsciiDigit(s[i]))
         ++i;
     if (i < s.size() && s[i] == QLatin1Char('.'))
         ++i;
-    while (i < s.size() && IsDigit(s[i]))
+    while (i < s.size() && IsAsciiDigit(s[i]))
         ++i;
     int digits = 0;
     for (int k = digitsStart; k < i; ++k)
-        digits += IsDigit(s[k]);
+        digits += IsAsciiDigit(s[k]);
     if (digits == 0)
         return false;
     const int start = s[pos] == QLatin1Char('+') ? pos + 1 : pos;
@@ -197,7 +185,7 @@ bool ScanCue(QStringView s, qint64& startMs, qint64& endMs, bool* usualSpelling)
     while (startEnd > 0 && IsBlank(s[startEnd - 1]))
         --startEnd;
     int startPos = startEnd;
-    while (startPos > 0 && (IsDigit(s[startPos - 1]) || s[startPos - 1] == QLatin1Char(':')
+    while (startPos > 0 && (IsAsciiDigit(s[startPos - 1]) || s[startPos - 1] == QLatin1Char(':')
                             || s[startPos - 1] == QLatin1Char(',') || s[startPos - 1] == QLatin1Char('.')))
         --startPos;
     int endPos = arrow + 3;

@@ -5,6 +5,25 @@
 // Small scanners shared by the log readers. Each that takes `pos` looks at
 // `s` from there and, on success, moves `pos` past what it read.
 
+inline bool IsAsciiDigit(QChar c)
+{
+    return c.unicode() >= '0' && c.unicode() <= '9';
+}
+
+// Whether `s` holds the ASCII text `word` at `at` (false out of range).
+inline bool AsciiAt(const QChar* s, int n, int at, QLatin1String word)
+{
+    const int length = word.size();
+    if (at < 0 || at + length > n)
+        return false;
+    const char* w = word.data();
+    for (int i = 0; i < length; ++i) {
+        if (s[at + i].unicode() != static_cast<uchar>(w[i]))
+            return false;
+    }
+    return true;
+}
+
 // The index of the first `needle` (ASCII) in `s` at or after `from`, or -1.
 // Unlike QString::indexOf(QLatin1String) it allocates nothing.
 int FindAscii(QStringView s, QLatin1String needle, int from = 0);
