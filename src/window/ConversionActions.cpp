@@ -30,7 +30,7 @@ void SornLogic::Pressed_WriteGpx()
 
 std::optional<ConversionResult> SornLogic::WriteOneOutput(const OutputKind& kind, const QString& outputName)
 {
-    std::optional<ConversionRequest> request = RequestFromWindow(kind, outputName);
+    std::optional<ConversionRequest> request = ReadInput(kind, outputName);
     if (!request)
         return std::nullopt;
     ConversionResult result = Convert(*request);
@@ -46,7 +46,7 @@ std::optional<ConversionResult> SornLogic::WriteOneOutput(const OutputKind& kind
     return result;
 }
 
-std::optional<ConversionRequest> SornLogic::RequestFromWindow(const OutputKind& kind, const QString& outputName)
+std::optional<ConversionRequest> SornLogic::ReadInput(const OutputKind& kind, const QString& outputName)
 {
     if (Widgets->InFileNameEdit->text().isEmpty()) {
         Show(InputNameMissingMessage());

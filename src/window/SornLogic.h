@@ -29,9 +29,11 @@ public:
     // Controller copies <- fields (at the start of each conversion).
     void WidgetsToSettings();
 
-    // Checks the input name (telling the user when it is empty) and takes
-    // the settings from the window into a request for one output.
-    std::optional<ConversionRequest> RequestFromWindow(const OutputKind& kind, const QString& outputName);
+    // The reading step both write actions take first: checks the input name
+    // (telling the user when it is empty), copies the fields into the
+    // controller (WidgetsToSettings) and takes them into the request that
+    // reads the log and writes one output.
+    std::optional<ConversionRequest> ReadInput(const OutputKind& kind, const QString& outputName);
 
     // Puts a file name into the input field and derives both output names
     // from it, as a drop on the field does (the window's FILE argument).
