@@ -1,5 +1,7 @@
 #include "app/SornLogic.h"
 
+#include "app/FlightPreview.h"
+
 #include "output/Maker.h"
 #include "output/SrtWriter.h"
 #include "track/FlightFigures.h"
@@ -46,6 +48,7 @@ SornLogic::SornLogic()
             [this] { ToggleGroup(Widgets->OtherOutputsGroup, HeightWithoutOtherOutputs); });
     for (const MainWindowWidgets::OutputRow& row : qAsConst(Widgets->OtherOutputs))
         connect(row.WriteButton, &QPushButton::clicked, this, [this, row] { WriteOneOutput(*row.Kind, row.NameEdit->text()); });
+    Preview = new FlightPreview(Widgets, this);
     connect(Widgets->FlightPane->SavePictureButton, &QPushButton::clicked, this, [this] { SaveFlightPicture(); });
     connect(Widgets->FlightPane->HideButton, &QPushButton::clicked, this,
             [this] { Widgets->SetFlightViewShown(false); });
@@ -136,13 +139,13 @@ void SornLogic::ToggleGroup(QWidget* group, int& heightBefore)
 
 void SornLogic::ShowFlight(const Flight& flight)
 {
-    Widgets->FlightPane->ShowFigures(ComputeFlightFigures(flight));
+    Widgets->FlightPane->ShowFlight(flight, Widgets->InFileNameEdit->text());
     Widgets->SetFlightViewShown(true);
 }
 
 void SornLogic::SaveFlightPicture()
 {
-    const QString input = Widgets->InFileNameEdit->text();
+    const QString input = Widgets->FlightPane->FileName();  // the flight shown, not the field
     const QFileInfo log(input);
     const QString suggestion = input.isEmpty() ? QString() : log.dir().filePath(log.completeBaseName() + QStringLiteral(".png"));
     QString name = QFileDialog::getSaveFileName(nullptr, QStringLiteral("Save picture"), suggestion,

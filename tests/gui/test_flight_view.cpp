@@ -4,6 +4,7 @@
 #include "support/Support.h"
 #include "support/DialogDriver.h"
 #include "ui/FlightView.h"
+#include "ui/MapView.h"
 #include "ui/MainWindowWidgets.h"
 
 #include <QTemporaryDir>
