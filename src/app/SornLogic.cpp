@@ -133,6 +133,7 @@ void SornLogic::ToggleGroup(QWidget* group, int& heightBefore)
     // as possible"); hidden again, it returns to its height from before.
     if (auto* splitter = qobject_cast<QSplitter*>(group->parentWidget()))
         splitter->refresh();
+    Widgets->Window->findChild<QWidget*>(QStringLiteral("ControlsScroll"))->updateGeometry();  // the column's own size
     Widgets->Window->layout()->activate();
     Widgets->Window->resize(Widgets->Window->width(), show ? 50 : heightBefore);
 }

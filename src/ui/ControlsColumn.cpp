@@ -26,6 +26,7 @@ ControlsScroll::ControlsScroll(QWidget* parent)
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setFocusPolicy(Qt::NoFocus);  // Tab goes from the last control to the first
 }
 
 int ControlsScroll::HeightCap() const
@@ -40,12 +41,15 @@ int ControlsScroll::HeightCap() const
     return screen->availableGeometry().height() - std::max(frame, 30) - 8;
 }
 
+// The scroll bar's width is asked for only when the column cannot but
+// scroll: higher than the cap even at its least.
 QSize ControlsScroll::sizeHint() const
 {
     if (!widget())
         return QScrollArea::sizeHint();
     const QSize inner = widget()->sizeHint();
-    return {inner.width() + verticalScrollBar()->sizeHint().width(), std::min(inner.height(), HeightCap())};
+    const int bar = widget()->minimumSizeHint().height() > HeightCap() ? verticalScrollBar()->sizeHint().width() : 0;
+    return {inner.width() + bar, std::min(inner.height(), HeightCap())};
 }
 
 QSize ControlsScroll::minimumSizeHint() const
@@ -53,7 +57,8 @@ QSize ControlsScroll::minimumSizeHint() const
     if (!widget())
         return QScrollArea::minimumSizeHint();
     const QSize inner = widget()->minimumSizeHint();
-    return {inner.width() + verticalScrollBar()->sizeHint().width(), std::min(inner.height(), HeightCap())};
+    const int bar = inner.height() > HeightCap() ? verticalScrollBar()->sizeHint().width() : 0;
+    return {inner.width() + bar, std::min(inner.height(), HeightCap())};
 }
 
 void ElidingLineEdit::paintEvent(QPaintEvent* event)
@@ -127,11 +132,15 @@ void MainWindowWidgets::SetControlsNarrow(bool narrow)
     const QList<QLineEdit*> edits = Window->findChild<QWidget*>(QStringLiteral("ControlsSplitter"))->findChildren<QLineEdit*>();
     for (QLineEdit* edit : edits)
         edit->setMinimumWidth(narrow ? 40 : 0);
+    // The pattern group's title is the one text wider than the narrow
+    // column: it is cut there (its tooltip holds it whole).
+    InPatternGroup->setMinimumWidth(narrow ? 1 : 0);
+    InPatternGroup->setToolTip(narrow ? InPatternGroup->title() : QString());
     // The one caption wider than the narrow column breaks in two.
     UseHeightCheck->setText(narrow ? QStringLiteral("Use height for\nspeed and way") : QStringLiteral("Use height for speed and way"));
 
     // Conversion settings: two a row, or one a row.
-    auto* settings = qobject_cast<QGridLayout*>(Window->findChild<QWidget*>(QStringLiteral("SettingsGroup"))->layout());
+    auto* settings = qobject_cast<QGridLayout*>(WayBeforeEdit->parentWidget()->layout());
     const QList<QWidget*> captions = {WayBeforeEdit->property("caption").value<QWidget*>(),
                                       SmoothGpsEdit->property("caption").value<QWidget*>(),
                                       TimeZoneEdit->property("caption").value<QWidget*>()};
@@ -149,8 +158,9 @@ void MainWindowWidgets::SetControlsNarrow(bool narrow)
         const OutputRow& row = OtherOutputs[i];
         Place(others, row.NameEdit->property("caption").value<QWidget*>(), narrow ? 2 * i : i, 0);
         Place(others, row.NameEdit, narrow ? 2 * i : i, 1);
-        Place(others, row.WriteButton, narrow ? 2 * i + 1 : i, narrow ? 1 : 2);
+        Place(others, row.WriteButton, narrow ? 2 * i + 1 : i, narrow ? 0 : 2, narrow ? 2 : 1);
     }
     if (auto* splitter = Window->findChild<QSplitter*>(QStringLiteral("ControlsSplitter")))
         splitter->refresh();
+    Window->findChild<QWidget*>(QStringLiteral("ControlsScroll"))->updateGeometry();
 }

@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QSlider>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
@@ -79,13 +81,13 @@ QChartView* MakeChart(const QString& title, const QString& unit, QLineSeries* se
     view->setObjectName(QLatin1String(name));
     view->setRenderHint(QPainter::Antialiasing);
     view->setFocusPolicy(Qt::NoFocus);
-    view->setMinimumSize(180, 160);
+    view->setMinimumSize(180, 140);
     return view;
 }
 
 void SetAxis(QValueAxis* axis, double low, double high)
 {
-    const AxisTicks ticks = RoundTicks(low, high, axis->orientation() == Qt::Horizontal ? 4 : 6);
+    const AxisTicks ticks = RoundTicks(low, high, 4);
     axis->setTickType(QValueAxis::TicksFixed);
     axis->setRange(ticks.Min, ticks.Max);
     axis->setTickCount(int(std::lround((ticks.Max - ticks.Min) / ticks.Step)) + 1);
@@ -208,7 +210,9 @@ FlightView::FlightView(QWidget* parent)
     m_momentDistance = value("MomentDistanceValue");
     m_momentWay = value("MomentWayValue");
     QFormLayout* moment = compactForm();
-    moment->addRow(QStringLiteral("Time:"), m_momentTime);
+    auto* momentTitle = new QLabel(QStringLiteral("This moment:"));
+    momentTitle->setFont(bold);
+    moment->addRow(momentTitle, m_momentTime);
     moment->addRow(QStringLiteral("Speed:"), m_momentSpeed);
     moment->addRow(QStringLiteral("Height:"), m_momentHeight);
     moment->addRow(QStringLiteral("From home:"), m_momentDistance);
@@ -218,16 +222,13 @@ FlightView::FlightView(QWidget* parent)
     SubtitlePreview->setReadOnly(true);
     SubtitlePreview->setToolTip(QStringLiteral("The subtitle of this moment, from the output pattern"));
     SubtitlePreview->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    SubtitlePreview->setMinimumHeight(SubtitlePreview->fontMetrics().lineSpacing() * 4 + 8);
+    SubtitlePreview->setMinimumHeight(SubtitlePreview->fontMetrics().lineSpacing() * 3 + 8);
 
     auto* side = new QVBoxLayout;
     side->setContentsMargins(0, 0, 0, 0);
     side->addLayout(form);
     side->addLayout(colourRow);
     side->addWidget(new QLabel(QStringLiteral("H home   \u25EF start   \u25CF end   \u25C9 now")));
-    auto* momentTitle = new QLabel(QStringLiteral("This moment"));
-    momentTitle->setFont(bold);
-    side->addWidget(momentTitle);
     side->addLayout(moment);
     side->addWidget(SubtitlePreview, 1);
 
@@ -286,6 +287,16 @@ FlightView::FlightView(QWidget* parent)
     layout->addWidget(Picture, 1);
     layout->addLayout(buttons);
     setLayout(layout);
+
+    // Tab goes round the map's buttons, the colour choice, playback, the
+    // tiles' address and the two buttons; the preview takes the focus on a
+    // click only (to copy from it).
+    SubtitlePreview->setFocusPolicy(Qt::ClickFocus);
+    const QList<QWidget*> order = {Map->ZoomInButton, Map->ZoomOutButton, Map->FitButton, ColourCombo,
+                                   Playback->PlayButton, Playback->RateCombo, Playback->Slider, TileUrlEdit,
+                                   SavePictureButton, HideButton};
+    for (int i = 0; i + 1 < order.size(); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
 
     connect(TileUrlEdit, &QLineEdit::editingFinished, this, [this] {
         if (TileUrlEdit->text().trimmed() != (Tiles->Enabled() ? Tiles->UrlTemplate() : QStringLiteral("none"))) {

@@ -161,7 +161,7 @@ void MainWindowWidgets::BuildMainWindow()
     splitter->addWidget(InPatternGroup);
 
     // Each caption stands left of its field.
-    auto* settings = Named(new QGroupBox(QStringLiteral("Conversion settings")), "SettingsGroup");
+    auto* settings = new QGroupBox(QStringLiteral("Conversion settings"));
     auto* settingsLayout = new QGridLayout;
     settingsLayout->setVerticalSpacing(2);
     settingsLayout->setContentsMargins(6, 4, 6, 4);

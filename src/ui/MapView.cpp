@@ -283,11 +283,14 @@ void MapView::paintEvent(QPaintEvent*)
         painter.drawLine(at(i), at(i + 1));
     }
 
-    // The playback marker: a white disc ringed in black, over the track.
+    // The playback marker: a black ring round a white one, over the track
+    // but leaving the point itself in sight.
     if (m_marker >= 0 && m_marker < int(m_unit.size())) {
-        painter.setPen(QPen(Qt::black, 2.0));
-        painter.setBrush(Qt::white);
-        painter.drawEllipse(at(m_marker), 7.0, 7.0);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(Qt::white, 2.0));
+        painter.drawEllipse(at(m_marker), 6.0, 6.0);
+        painter.setPen(QPen(Qt::black, 2.5));
+        painter.drawEllipse(at(m_marker), 8.5, 8.5);
     }
 
     // North arrow, top right.
