@@ -49,7 +49,8 @@ QSize ControlsScroll::sizeHint() const
         return QScrollArea::sizeHint();
     const QSize inner = widget()->sizeHint();
     const int bar = widget()->minimumSizeHint().height() > HeightCap() ? verticalScrollBar()->sizeHint().width() : 0;
-    return {inner.width() + bar, std::min(inner.height(), HeightCap())};
+    const int width = Narrow ? widget()->minimumSizeHint().width() : inner.width();
+    return {width + bar, std::min(inner.height(), HeightCap())};
 }
 
 QSize ControlsScroll::minimumSizeHint() const
@@ -162,5 +163,7 @@ void MainWindowWidgets::SetControlsNarrow(bool narrow)
     }
     if (auto* splitter = Window->findChild<QSplitter*>(QStringLiteral("ControlsSplitter")))
         splitter->refresh();
-    Window->findChild<QWidget*>(QStringLiteral("ControlsScroll"))->updateGeometry();
+    auto* column = Window->findChild<ControlsScroll*>(QStringLiteral("ControlsScroll"));
+    column->Narrow = narrow;
+    column->updateGeometry();
 }

@@ -12,6 +12,8 @@ public:
     explicit ControlsScroll(QWidget* parent = nullptr);
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+    // Narrow beside the view: the column asks for no more width than its least.
+    bool Narrow = false;
 
 private:
     int HeightCap() const;

@@ -290,7 +290,6 @@ void MainWindowWidgets::SetFlightViewShown(bool shown)
         // controls narrow and the view takes the rest.
         const int viewWidth = FlightPane->sizeHint().width() + Window->layout()->spacing();
         SetControlsNarrow(controls->sizeHint().width() + viewWidth + margins > room.width());
-        controls->setMaximumWidth(ControlsNarrow ? controls->minimumSizeHint().width() : QWIDGETSIZE_MAX);
         Window->layout()->activate();
         const int width = std::min(controls->sizeHint().width() + viewWidth + margins, room.width());
         const int height = std::min(Window->sizeHint().height(), room.height());
@@ -299,7 +298,6 @@ void MainWindowWidgets::SetFlightViewShown(bool shown)
     } else {
         FlightPane->setHidden(true);
         SetControlsNarrow(false);
-        controls->setMaximumWidth(QWIDGETSIZE_MAX);
         Window->layout()->activate();
         Window->resize(std::min(std::max(WidthWithoutView, Window->minimumWidth()), room.width()), Window->height());
     }
