@@ -167,6 +167,18 @@ private slots:
             for (QWidget* top : QApplication::topLevelWidgets())
                 QVERIFY(!qobject_cast<QMessageBox*>(top) || !top->isVisible());
         }
+        // Shown, not written; a log that cannot be read is said so in the view, no box either.
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("DJI_0001.sorned.srt"))) && !QFile::exists(m_dir.filePath(QStringLiteral("DJI_0001.gpx"))));
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        const QString missing = m_dir.filePath(QStringLiteral("missing.SRT"));
+        std::unique_ptr<SornLogic> logic(StartWindow({QStringLiteral("velloa"), missing}, o, e).Logic);
+        FlightView* view = logic->Widgets->FlightPane;
+        QTRY_COMPARE(view->FileName(), missing);
+        QVERIFY(view->isVisible() && view->FileLabel->text() == QLatin1String("missing.SRT"));
+        QCOMPARE(view->findChild<QLabel*>(QStringLiteral("RecordCountValue"))->text(), QStringLiteral("-"));
+        for (QWidget* top : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<QMessageBox*>(top) || !top->isVisible());
     }
 };
 

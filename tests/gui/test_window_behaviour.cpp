@@ -139,6 +139,25 @@ private slots:
         QCOMPARE(w->OutGpxFileNameEdit->text(), QStringLiteral("/logs/DJI_0002.gpx"));
     }
 
+    // Captions like the two buttons above; Return and Enter press a focused button.
+    void otherOutputCaptionsAndEnterOnButtons()
+    {
+        const QStringList captions = QString::fromLatin1("GPX track:|Write .GPX track file,KML:|Write .KML file,"
+                                                         "CSV:|Write .CSV file,GeoJSON:|Write .GeoJSON file").split(QLatin1Char(','));
+        QCOMPARE(w->OtherOutputs.size(), captions.size());
+        for (int i = 0; i < captions.size(); ++i) {
+            auto* label = w->OtherOutputs[i].NameEdit->property("caption").value<QWidget*>();
+            QCOMPARE(qobject_cast<QLabel*>(label)->text() + QLatin1Char('|') + w->OtherOutputs[i].WriteButton->text(), captions[i]);
+        }
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            m_logic->ShowFlight(Flight{{}, Track(2)});
+            QVERIFY(w->FlightPane->isVisible());
+            w->FlightPane->HideButton->setFocus();
+            QTest::keyClick(w->FlightPane->HideButton, key);
+            QTRY_VERIFY(w->FlightPane->isHidden());
+        }
+    }
+
     void tabReachesEveryControlInOrder()
     {
         w->AdjustInPatternsCheck->click();
