@@ -8,6 +8,8 @@
 // less the window's frame and margins: on a low screen with every group
 // shown, the column scrolls instead of pushing the window off the screen.
 class ControlsScroll : public QScrollArea {
+    Q_OBJECT
+
 public:
     explicit ControlsScroll(QWidget* parent = nullptr);
     QSize sizeHint() const override;
