@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Takes screenshots of the window at 1366 x 768 under Xvfb, driving it from
-# the keyboard as a pilot would: a simulated flight is typed into the input
-# field, Tab moves on to "Calc & Write .SRT file", Space presses it, Return
-# closes the boxes. Writes into OUTDIR (default: screenshots/ in the build
-# directory):
+# Takes screenshots of the window at 1024 x 768 (SIZE=WxH for another
+# screen) under Xvfb, driving it from the keyboard as a pilot would: a
+# simulated flight is typed into the input field, Tab moves on to "Calc &
+# Write .SRT file", Space presses it, Return closes the boxes. The map tiles
+# come from a tile server on the loopback started here (plain squares with a
+# grid, drawn by this script), never from the internet. Writes into OUTDIR
+# (default: screenshots/ in the build directory):
 #   1-start.png           the window as it opens
 #   2-after-srt.png       the flight view after "Calc & Write .SRT file"
 #   3-patterns-shown.png  the same with "Adjust input patterns" checked
@@ -11,6 +13,10 @@
 #   5-layout-X.png        the view after "Calc & Write .SRT file" on a flight
 #                         logged in each layout X (A, B, C, D at 30 per second),
 #                         the window started with the log as its argument
+#   6-opened.png          a log given on the command line, shown at once
+#   7-playback.png        the same played back to a moment (slider, marker,
+#                         cursor lines, the moment's figures and subtitle)
+#   8-all-groups.png      patterns, other outputs and the view at once
 # The screen has a window manager with a task bar (IceWM), as a pilot's
 # desktop has: title bar and panel take their share of the 768 px. Needs a
 # built build/src/velloa and xvfb-run, icewm, xdotool, xwd and netpbm
@@ -27,13 +33,42 @@ for tool in xvfb-run icewm xdotool xwd xwdtopnm pnmtopng python3; do
 done
 
 if [ -z "${VELLOA_SCREENSHOT_DISPLAY:-}" ]; then
-  VELLOA_SCREENSHOT_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1366x768x24" "$0" "$out"
+  VELLOA_SCREENSHOT_DISPLAY=1 exec xvfb-run -a -s "-screen 0 ${SIZE:-1024x768}x24" "$0" "$out"
 fi
 
 mkdir -p "$out"
 work=$(mktemp -d)
-pid= wm=
-trap 'kill $pid $wm 2>/dev/null || true; rm -rf "$work"' EXIT
+pid= wm= tiles=
+trap 'kill $pid $wm $tiles 2>/dev/null || true; rm -rf "$work"' EXIT
+
+# The loopback tile server: every tile a light square with a grid line on
+# two edges, so the tiles' seams show. The port is picked by the system.
+python3 - "$work/port" <<'PY' &
+import http.server, struct, sys, zlib
+def png(size=256):
+    rows = b"".join(b"\0" + b"".join(b"\xb4\xbe\xb4" if x == 0 or y == 0 or (x % 64 == 0 and y % 2) or (y % 64 == 0 and x % 2)
+                                    else b"\xe8\xef\xe2" for x in range(size)) for y in range(size))
+    chunk = lambda kind, data: struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 2, 0, 0, 0)) \
+        + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b"")
+TILE = png()
+class Tiles(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        self.send_response(200)
+        self.send_header("Content-Type", "image/png")
+        self.send_header("Content-Length", str(len(TILE)))
+        self.end_headers()
+        self.wfile.write(TILE)
+    def log_message(self, *args):
+        pass
+server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Tiles)
+open(sys.argv[1], "w").write(str(server.server_port))
+server.serve_forever()
+PY
+tiles=$!
+for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
+export VELLOA_TILE_URL="http://127.0.0.1:$(cat "$work/port")/{z}/{x}/{y}.png"
+export XDG_CACHE_HOME="$work/cache"
 python3 "$root/tools/make_flight_log.py" "$work/DJI_0001.SRT" --blocks 600 --seed 3
 python3 "$root/tools/make_flight_log.py" "$work/DJI_0002.SRT" --blocks 240 --seed 8 \
   --start-lat 47.3769 --start-lon 8.5417 --line-ends lf
@@ -88,3 +123,28 @@ for layout in A B C D; do
   shot "5-layout-$layout.png"
   kill $pid; wait $pid 2>/dev/null || true
 done
+
+# A log given on the command line is shown at once, nothing written; then
+# played back: twenty Tabs from the input field round the map's buttons, the colour
+# choice, "Play" and the rate to the slider, which End and Left move.
+QT_QPA_PLATFORM=xcb "$velloa" "$work/DJI_0001.SRT" &
+pid=$!
+window=$(xdotool search --sync --onlyvisible --name '^Velloa' | head -n 1)
+xdotool windowactivate --sync "$window"
+sleep 2
+shot 6-opened.png
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab
+keys End Page_Down Page_Down Page_Down Page_Down Page_Down Page_Down Page_Down Page_Down Page_Down Page_Down Page_Down Page_Down Page_Down Page_Down
+shot 7-playback.png
+kill $pid; wait $pid 2>/dev/null || true
+
+# Every group at once: patterns and other outputs beside the view.
+QT_QPA_PLATFORM=xcb "$velloa" "$work/DJI_0002.SRT" &
+pid=$!
+window=$(xdotool search --sync --onlyvisible --name '^Velloa' | head -n 1)
+xdotool windowactivate --sync "$window"
+sleep 2
+keys Tab Tab space
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
+shot 8-all-groups.png
+kill $pid; wait $pid 2>/dev/null || true

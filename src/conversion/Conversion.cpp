@@ -1,5 +1,6 @@
 #include "conversion/Conversion.h"
 
+#include "output/SrtWriter.h"
 #include "track/LogTime.h"
 
 bool ConversionResult::Wrote(const OutputKind& kind) const
@@ -37,4 +38,9 @@ ConversionResult Convert(const ConversionRequest& request)
         result.Outputs.push_back(written);
     }
     return result;
+}
+
+QString SubtitlePreview(const Flight& flight, std::size_t index, const QString& pattern)
+{
+    return ExpandSrtBlock(flight.Log.Records[index], flight.Points[index], static_cast<int>(index), pattern);
 }

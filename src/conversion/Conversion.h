@@ -57,3 +57,8 @@ struct ConversionResult {
 // (UnknownTimeZone), nothing written when the read fails or the log holds no
 // position. Never shows anything.
 ConversionResult Convert(const ConversionRequest& request);
+
+// The subtitle text of one record of `flight` (index into its records), as
+// the subtitle file writes it with `pattern`: the preview of what is burned
+// into the video at that moment.
+QString SubtitlePreview(const Flight& flight, std::size_t index, const QString& pattern);

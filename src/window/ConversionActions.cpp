@@ -4,6 +4,7 @@
 
 #include "conversion/ConversionSettings.h"
 #include "conversion/Messages.h"
+#include "window/FlightPreview.h"
 #include "window/MainWindowWidgets.h"
 
 #include <QCheckBox>
@@ -53,15 +54,9 @@ std::optional<ConversionRequest> SornLogic::ReadInput(const OutputKind& kind, co
         return std::nullopt;
     }
     WidgetsToSettings();
-    ConversionRequest request;
-    request.InputName = Widgets->InFileNameEdit->text();
+    ConversionRequest request = RequestFromFields(*Widgets);
     request.Patterns = *Patterns;
-    request.FormatId = Widgets->LogFormatCombo->currentData().toString();
     request.OutPattern = OutPattern;
-    request.SmoothingCount = ReadSmoothingCount(Widgets->SmoothGpsEdit->text());
-    request.WayBeforeM = ReadWayBefore(Widgets->WayBeforeEdit->text());
-    request.UseHeight = Widgets->UseHeightCheck->isChecked();
-    request.TimeZone = Widgets->TimeZoneEdit->text().trimmed();
     request.Outputs.push_back({&kind, outputName});
     return request;
 }

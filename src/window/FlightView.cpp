@@ -1,11 +1,22 @@
 #include "window/FlightView.h"
 
+#include "conversion/Conversion.h"
+#include "conversion/ConversionSettings.h"
+#include "window/MapView.h"
+#include "window/Playback.h"
+#include "window/TileSource.h"
+
+#include <QComboBox>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImageWriter>
+#include <QLineEdit>
 #include <QPainter>
-#include <QPainterPath>
+#include <QPlainTextEdit>
+#include <QSlider>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
@@ -19,28 +30,9 @@ using namespace QtCharts;
 
 namespace {
 
-const QColor kMapBackground(0xF4, 0xF3, 0xEA);
-
-// The largest 1, 2 or 5 times a power of ten not above `metres`.
-double RoundScaleLength(double metres)
-{
-    const double power = std::pow(10.0, std::floor(std::log10(metres)));
-    for (double step : {5.0, 2.0, 1.0}) {
-        if (step * power <= metres)
-            return step * power;
-    }
-    return power;
-}
-
 QString Metres(double metres)
 {
     return QString::number(metres, 'f', 1) + QStringLiteral(" m");
-}
-
-QString ScaleLabel(double metres)
-{
-    return metres >= 1000.0 ? QString::number(metres / 1000.0) + QStringLiteral(" km")
-                            : QString::number(metres) + QStringLiteral(" m");
 }
 
 QString Duration(double seconds)
@@ -52,181 +44,105 @@ QString Duration(double seconds)
     return clock + QStringLiteral(" (") + QString::number(s) + QStringLiteral(" s)");
 }
 
-QChartView* MakeChart(const QString& title, const QString& unit, QLineSeries* series, const QColor& colour)
+QString Speed(double ms)
 {
+    return std::isfinite(ms) ? QString::number(ms, 'f', 1) + QStringLiteral(" m/s (") + QString::number(ms * 3.6, 'f', 1)
+            + QStringLiteral(" km/h)")
+                             : QStringLiteral("-");
+}
+
+QChartView* MakeChart(const QString& title, const QString& unit, QLineSeries* series, QLineSeries* cursor,
+                      const QColor& colour, const char* name)
+{
+    // Small type and no axis titles (the unit is in the chart's title), so
+    // that labels keep their room in a low chart and are never elided.
     auto* chart = new QChart;
-    chart->setTitle(title);
+    chart->setTitle(title + QStringLiteral(", ") + unit);
+    QFont small = chart->titleFont();
+    small.setPointSizeF(8.0);
+    chart->setTitleFont(small);
     chart->legend()->hide();
-    chart->setMargins(QMargins(2, 2, 2, 2));
+    chart->setMargins(QMargins(0, 0, 4, 0));
     chart->setBackgroundRoundness(0);
     series->setPen(QPen(colour, 2));
+    cursor->setPen(QPen(QColor(0x40, 0x40, 0x40), 1, Qt::DashLine));
     chart->addSeries(series);
+    chart->addSeries(cursor);
     auto* x = new QValueAxis;
-    x->setTitleText(QStringLiteral("flight time, s"));
-    x->setLabelFormat(QStringLiteral("%.0f"));
     auto* y = new QValueAxis;
-    y->setTitleText(unit);
-    y->setLabelFormat(QStringLiteral("%.0f"));
+    for (QValueAxis* axis : {x, y})
+        axis->setLabelsFont(small);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
-    series->attachAxis(x);
-    series->attachAxis(y);
+    for (QLineSeries* s : {series, cursor}) {
+        s->attachAxis(x);
+        s->attachAxis(y);
+    }
     auto* view = new QChartView(chart);
+    view->setObjectName(QLatin1String(name));
     view->setRenderHint(QPainter::Antialiasing);
     view->setFocusPolicy(Qt::NoFocus);
-    view->setMinimumSize(200, 180);
+    view->setMinimumSize(180, 140);
     return view;
 }
 
-// Sets a chart's series and fits both axes to it (with a little room above).
-void Plot(QLineSeries* series, const QVector<QPointF>& points)
+void SetAxis(QValueAxis* axis, double low, double high)
+{
+    const AxisTicks ticks = RoundTicks(low, high, 4);
+    axis->setTickType(QValueAxis::TicksFixed);
+    axis->setRange(ticks.Min, ticks.Max);
+    axis->setTickCount(int(std::lround((ticks.Max - ticks.Min) / ticks.Step)) + 1);
+    axis->setLabelFormat(QStringLiteral("%.") + QString::number(ticks.Decimals) + QStringLiteral("f"));
+}
+
+// Sets a chart's series and fits both axes to it.
+void Plot(QLineSeries* series, const QVector<QPointF>& points, double end)
 {
     series->replace(points);
-    double top = 1.0, bottom = 0.0, end = 1.0;
+    double top = 0.0, bottom = 0.0;
     for (const QPointF& p : points) {
         top = std::max(top, p.y());
         bottom = std::min(bottom, p.y());
-        end = std::max(end, p.x());
     }
-    // Ticks at round steps counted from 0, whatever the ends of the range.
     const QList<QAbstractAxis*> axes = series->attachedAxes();
     for (QAbstractAxis* axis : axes) {
-        auto* value = qobject_cast<QValueAxis*>(axis);
-        if (!value)
-            continue;
-        if (axis->orientation() == Qt::Horizontal)
-            value->setRange(0.0, end);
-        else
-            value->setRange(std::floor(bottom), top + (top - bottom) * 0.1);
-        value->setTickType(QValueAxis::TicksDynamic);
-        value->setTickAnchor(0.0);
-        value->setTickInterval(RoundScaleLength((value->max() - value->min()) / 4.0));
+        if (auto* value = qobject_cast<QValueAxis*>(axis))
+            axis->orientation() == Qt::Horizontal ? SetAxis(value, 0.0, end) : SetAxis(value, bottom, top);
     }
 }
 
-// A bar from blue to red with the speeds it stands for.
-class SpeedKey : public QWidget {
+// A bar from blue to red beside the range it stands for.
+class ColourKey : public QWidget {
 public:
     using QWidget::QWidget;
-    QSize sizeHint() const override { return {160, 12}; }
+    QSize sizeHint() const override { return {120, 12}; }
 
 protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
         for (int x = 0; x < width(); ++x)
-            painter.fillRect(x, 0, 1, height(), SpeedColour(x, std::max(1, width() - 1)));
+            painter.fillRect(x, 0, 1, height(), ScaleColour(x, std::max(1, width() - 1)));
     }
 };
 
 }  // namespace
 
-QColor SpeedColour(double speed, double topSpeed)
+AxisTicks RoundTicks(double low, double high, int most)
 {
-    if (std::isnan(speed))
-        return QColor(0x90, 0x90, 0x90);
-    const double share = topSpeed > 0.0 ? std::clamp(speed / topSpeed, 0.0, 1.0) : 0.0;
-    return QColor::fromHsvF((1.0 - share) * 240.0 / 360.0, 1.0, 0.85);
-}
-
-TrackMap::TrackMap(QWidget* parent)
-    : QWidget(parent)
-{
-    setMinimumSize(minimumSizeHint());
-}
-
-void TrackMap::SetFigures(const FlightFigures& figures)
-{
-    m_samples = figures.Samples;
-    m_topSpeed = figures.TopSpeedMs;
-    update();
-}
-
-void TrackMap::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.fillRect(rect(), kMapBackground);
-    painter.setPen(QColor(0xC8, 0xC8, 0xC0));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    m_scaleBarMetres = 0.0;
-    if (m_samples.empty()) {
-        painter.setPen(Qt::black);
-        painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("No positions"));
-        return;
+    if (!(high > low))
+        high = low + 1.0;
+    const double power = std::pow(10.0, std::floor(std::log10((high - low) / most)));
+    AxisTicks ticks;
+    for (double multiple : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0}) {
+        ticks.Step = multiple * power;
+        ticks.Min = std::floor(low / ticks.Step + 1e-9) * ticks.Step;
+        ticks.Max = std::ceil(high / ticks.Step - 1e-9) * ticks.Step;
+        if (std::lround((ticks.Max - ticks.Min) / ticks.Step) <= most)
+            break;
     }
-
-    // The extent of the track and the home point, and one scale for both
-    // axes: the map is to scale.
-    double west = 0.0, east = 0.0, south = 0.0, north = 0.0;
-    for (const FlightSample& s : m_samples) {
-        west = std::min(west, s.EastM);
-        east = std::max(east, s.EastM);
-        south = std::min(south, s.NorthM);
-        north = std::max(north, s.NorthM);
-    }
-    constexpr int kMargin = 22;
-    constexpr int kBarRoom = 34;  // below the track, for the scale bar
-    const double spanE = std::max(east - west, 1.0);
-    const double spanN = std::max(north - south, 1.0);
-    const double scale = std::min((width() - 2.0 * kMargin) / spanE, (height() - 2.0 * kMargin - kBarRoom) / spanN);
-    const double cx = width() / 2.0;
-    const double cy = kMargin + (height() - 2.0 * kMargin - kBarRoom) / 2.0;
-    const double midE = (west + east) / 2.0;
-    const double midN = (south + north) / 2.0;
-    auto at = [&](double e, double n) { return QPointF(cx + (e - midE) * scale, cy - (n - midN) * scale); };
-
-    // Markers in black and white only, under the track so that they hide
-    // none of it. The start is a ring wide enough to show round the home
-    // square, where most flights start.
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(QPen(Qt::black, 2.0));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawEllipse(at(m_samples.front().EastM, m_samples.front().NorthM), 12.0, 12.0);
-    painter.setPen(QPen(Qt::black, 1.0));
-    painter.setBrush(Qt::black);
-    painter.drawEllipse(at(m_samples.back().EastM, m_samples.back().NorthM), 5.0, 5.0);
-    const QPointF home = at(0.0, 0.0);
-    const QRectF homeBox(home.x() - 7, home.y() - 7, 14, 14);
-    painter.setBrush(Qt::white);
-    painter.drawRect(homeBox);
-    QFont small = font();
-    small.setBold(true);
-    small.setPixelSize(10);
-    painter.setFont(small);
-    painter.drawText(homeBox, Qt::AlignCenter, QStringLiteral("H"));
-
-    for (std::size_t i = 0; i + 1 < m_samples.size(); ++i) {
-        const FlightSample& a = m_samples[i];
-        const FlightSample& b = m_samples[i + 1];
-        painter.setPen(QPen(SpeedColour(a.SpeedMS, m_topSpeed), 3.0, Qt::SolidLine, Qt::RoundCap));
-        painter.drawLine(at(a.EastM, a.NorthM), at(b.EastM, b.NorthM));
-    }
-
-    // North arrow, top right.
-    const QPointF tip(width() - 18.0, 10.0);
-    QPainterPath arrow;
-    arrow.moveTo(tip);
-    arrow.lineTo(tip + QPointF(6, 16));
-    arrow.lineTo(tip + QPointF(0, 12));
-    arrow.lineTo(tip + QPointF(-6, 16));
-    arrow.closeSubpath();
-    painter.fillPath(arrow, Qt::black);
-    painter.setPen(Qt::black);
-    painter.drawText(QRectF(tip.x() - 10, tip.y() + 16, 20, 16), Qt::AlignCenter, QStringLiteral("N"));
-
-    // Scale bar, bottom left: a round length of at most a quarter of the
-    // width, drawn crisp in pure black.
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    m_scaleBarMetres = RoundScaleLength(width() / 4.0 / scale);
-    const int barPixels = qRound(m_scaleBarMetres * scale);
-    const int x0 = kMargin;
-    const int y0 = height() - 14;
-    painter.fillRect(x0, y0, barPixels, 3, Qt::black);
-    painter.fillRect(x0, y0 - 5, 2, 8, Qt::black);
-    painter.fillRect(x0 + barPixels - 2, y0 - 5, 2, 8, Qt::black);
-    painter.setFont(font());
-    painter.drawText(QRect(x0, y0 - 22, barPixels + 80, 16), Qt::AlignLeft | Qt::AlignVCenter,
-                     ScaleLabel(m_scaleBarMetres));
+    ticks.Decimals = std::max(0, -int(std::floor(std::log10(ticks.Step) + 1e-9)));
+    return ticks;
 }
 
 FlightView::FlightView(QWidget* parent)
@@ -235,14 +151,28 @@ FlightView::FlightView(QWidget* parent)
     Picture = new QWidget;
     Picture->setObjectName(QStringLiteral("FlightPicture"));
     Picture->setAutoFillBackground(true);
-    Map = new TrackMap;
+    Tiles = new TileSource(this);
+    Tiles->SetUrlTemplate(TileSource::StartUrl());
+    Map = new MapView(Tiles);
     Map->setObjectName(QStringLiteral("TrackMap"));
+    FileLabel = new QLabel;
+    FileLabel->setObjectName(QStringLiteral("FlightFileLabel"));
+    QFont bold = FileLabel->font();
+    bold.setBold(true);
+    FileLabel->setFont(bold);
+    FileLabel->setMinimumWidth(100);
 
     auto value = [](const char* name) {
         auto* label = new QLabel;
         label->setObjectName(QLatin1String(name));
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
         return label;
+    };
+    auto compactForm = [] {
+        auto* form = new QFormLayout;
+        form->setVerticalSpacing(0);
+        form->setContentsMargins(0, 0, 0, 0);
+        return form;
     };
     m_flightTime = value("FlightTimeValue");
     m_pathFlown = value("PathFlownValue");
@@ -251,61 +181,105 @@ FlightView::FlightView(QWidget* parent)
     m_topSpeed = value("TopSpeedValue");
     m_records = value("RecordCountValue");
     m_format = value("LogFormatValue");
-    auto* form = new QFormLayout;
+    m_format->setWordWrap(true);
+    QFormLayout* form = compactForm();
     form->addRow(QStringLiteral("Flight time:"), m_flightTime);
     form->addRow(QStringLiteral("Path flown:"), m_pathFlown);
-    form->addRow(QStringLiteral("Greatest distance from home:"), m_maxDistance);
+    form->addRow(QStringLiteral("Farthest from home:"), m_maxDistance);
     form->addRow(QStringLiteral("Greatest height:"), m_maxHeight);
     form->addRow(QStringLiteral("Top speed:"), m_topSpeed);
     form->addRow(QStringLiteral("Records:"), m_records);
     form->addRow(QStringLiteral("Log format:"), m_format);
 
-    auto* keyRow = new QHBoxLayout;
-    keyRow->addWidget(new QLabel(QStringLiteral("0 m/s")));
-    keyRow->addWidget(new SpeedKey, 1);
-    m_speedKeyTop = new QLabel;
-    keyRow->addWidget(m_speedKeyTop);
+    ColourCombo = new QComboBox;
+    ColourCombo->setObjectName(QStringLiteral("PathColourCombo"));
+    ColourCombo->addItem(QStringLiteral("speed"), 0);
+    ColourCombo->addItem(QStringLiteral("height"), 1);
+    auto* colourRow = new QHBoxLayout;
+    auto* colourCaption = new QLabel(QStringLiteral("Path colour:"));
+    colourCaption->setBuddy(ColourCombo);
+    colourRow->addWidget(colourCaption);
+    colourRow->addWidget(ColourCombo);
+    colourRow->addWidget(new QLabel(QStringLiteral("0")));
+    colourRow->addWidget(new ColourKey, 1);
+    m_keyTop = value("ColourKeyTop");
+    colourRow->addWidget(m_keyTop);
+
+    m_momentTime = value("MomentTimeValue");
+    m_momentSpeed = value("MomentSpeedValue");
+    m_momentHeight = value("MomentHeightValue");
+    m_momentDistance = value("MomentDistanceValue");
+    m_momentWay = value("MomentWayValue");
+    QFormLayout* moment = compactForm();
+    auto* momentTitle = new QLabel(QStringLiteral("This moment:"));
+    momentTitle->setFont(bold);
+    moment->addRow(momentTitle, m_momentTime);
+    moment->addRow(QStringLiteral("Speed:"), m_momentSpeed);
+    moment->addRow(QStringLiteral("Height:"), m_momentHeight);
+    moment->addRow(QStringLiteral("From home:"), m_momentDistance);
+    moment->addRow(QStringLiteral("Way:"), m_momentWay);
+    SubtitlePreview = new QPlainTextEdit;
+    SubtitlePreview->setObjectName(QStringLiteral("SubtitlePreview"));
+    SubtitlePreview->setReadOnly(true);
+    SubtitlePreview->setToolTip(QStringLiteral("The subtitle of this moment, from the output pattern"));
+    SubtitlePreview->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    SubtitlePreview->setMinimumHeight(SubtitlePreview->fontMetrics().lineSpacing() * 3 + 8);
 
     auto* side = new QVBoxLayout;
-    auto* title = new QLabel(QStringLiteral("Flight"));
-    QFont titleFont = title->font();
-    titleFont.setBold(true);
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
-    title->setFont(titleFont);
-    side->addWidget(title);
+    side->setContentsMargins(0, 0, 0, 0);
     side->addLayout(form);
-    side->addSpacing(8);
-    side->addWidget(new QLabel(QStringLiteral("Track colour: speed")));
-    side->addLayout(keyRow);
-    side->addWidget(new QLabel(QStringLiteral("H home   \u25EF start   \u25CF end")));
-    side->addStretch(1);
+    side->addLayout(colourRow);
+    side->addWidget(new QLabel(QStringLiteral("H home   \u25EF start   \u25CF end   \u25C9 now")));
+    side->addLayout(moment);
+    side->addWidget(SubtitlePreview, 1);
 
-    m_heightSeries = new QLineSeries;
-    m_speedSeries = new QLineSeries;
-    HeightChart = MakeChart(QStringLiteral("Height above take-off"), QStringLiteral("m"), m_heightSeries,
-                            QColor(0x20, 0x60, 0xB0));
-    HeightChart->setObjectName(QStringLiteral("HeightChart"));
-    SpeedChart = MakeChart(QStringLiteral("Speed"), QStringLiteral("m/s"), m_speedSeries, QColor(0xC0, 0x40, 0x20));
-    SpeedChart->setObjectName(QStringLiteral("SpeedChart"));
+    Playback = new PlaybackBar;
+    Playback->setObjectName(QStringLiteral("PlaybackBar"));
+
+    const std::vector<std::tuple<QString, QString, QColor, const char*>> charts = {
+        {QStringLiteral("Height above take-off"), QStringLiteral("m"), QColor(0x20, 0x60, 0xB0), "HeightChart"},
+        {QStringLiteral("Speed"), QStringLiteral("m/s"), QColor(0xC0, 0x40, 0x20), "SpeedChart"},
+        {QStringLiteral("Distance from home"), QStringLiteral("m"), QColor(0x20, 0x90, 0x40), "DistanceChart"}};
+    auto* chartRow = new QHBoxLayout;
+    std::vector<QChartView*> views;
+    for (const auto& [title, unit, colour, name] : charts) {
+        m_series.push_back(new QLineSeries);
+        m_cursors.push_back(new QLineSeries);
+        views.push_back(MakeChart(title, unit, m_series.back(), m_cursors.back(), colour, name));
+        chartRow->addWidget(views.back());
+    }
+    auto* timeCaption = new QLabel(QStringLiteral("Charts over flight time, s"));
+    timeCaption->setAlignment(Qt::AlignCenter);
+    HeightChart = views[0];
+    SpeedChart = views[1];
+    DistanceChart = views[2];
 
     auto* grid = new QGridLayout;
     grid->setContentsMargins(4, 4, 4, 4);
-    grid->addWidget(Map, 0, 0);
-    grid->addLayout(side, 0, 1);
-    grid->addWidget(HeightChart, 1, 0);
-    grid->addWidget(SpeedChart, 1, 1);
-    grid->setRowStretch(0, 3);
-    grid->setRowStretch(1, 2);
+    grid->setVerticalSpacing(4);
+    grid->addWidget(FileLabel, 0, 0, 1, 2);
+    grid->addWidget(Map, 1, 0);
+    grid->addLayout(side, 1, 1);
+    grid->addWidget(Playback, 2, 0, 1, 2);
+    grid->addLayout(chartRow, 3, 0, 1, 2);
+    grid->addWidget(timeCaption, 4, 0, 1, 2);
+    grid->setRowStretch(1, 5);
+    grid->setRowStretch(3, 3);
     grid->setColumnStretch(0, 1);
-    grid->setColumnStretch(1, 1);
     Picture->setLayout(grid);
 
+    TileUrlEdit = new QLineEdit(Tiles->Enabled() ? Tiles->UrlTemplate() : QStringLiteral("none"));
+    TileUrlEdit->setObjectName(QStringLiteral("TileUrlEdit"));
+    TileUrlEdit->setToolTip(QStringLiteral("Address of the map tiles with {z}, {x} and {y}; none: no map"));
+    auto* tileCaption = new QLabel(QStringLiteral("Map tiles:"));
+    tileCaption->setBuddy(TileUrlEdit);
     SavePictureButton = new QPushButton(QStringLiteral("Save picture"));
     SavePictureButton->setObjectName(QStringLiteral("SavePictureButton"));
     HideButton = new QPushButton(QStringLiteral("Hide flight"));
     HideButton->setObjectName(QStringLiteral("HideFlightButton"));
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
+    buttons->addWidget(tileCaption);
+    buttons->addWidget(TileUrlEdit, 1);
     buttons->addWidget(SavePictureButton);
     buttons->addWidget(HideButton);
 
@@ -314,30 +288,152 @@ FlightView::FlightView(QWidget* parent)
     layout->addWidget(Picture, 1);
     layout->addLayout(buttons);
     setLayout(layout);
+
+    // Tab goes round the map's buttons, the colour choice, playback, the
+    // tiles' address and the two buttons; the preview takes the focus on a
+    // click only (to copy from it).
+    SubtitlePreview->setFocusPolicy(Qt::ClickFocus);
+    const QList<QWidget*> order = {Map->ZoomInButton, Map->ZoomOutButton, Map->FitButton, ColourCombo,
+                                   Playback->PlayButton, Playback->RateCombo, Playback->Slider, TileUrlEdit,
+                                   SavePictureButton, HideButton};
+    for (int i = 0; i + 1 < order.size(); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
+
+    connect(TileUrlEdit, &QLineEdit::editingFinished, this, [this] {
+        if (TileUrlEdit->text().trimmed() != (Tiles->Enabled() ? Tiles->UrlTemplate() : QStringLiteral("none"))) {
+            Tiles->SetUrlTemplate(TileUrlEdit->text());
+            Map->update();
+        }
+    });
+    connect(Playback, &PlaybackBar::IndexChanged, this, &FlightView::ShowMoment);
+    connect(ColourCombo, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] { ColourTrack(); });
 }
 
-void FlightView::ShowFigures(const FlightFigures& figures)
+QSize FlightView::sizeHint() const
 {
-    Map->SetFigures(figures);
+    return {820, QWidget::sizeHint().height()};
+}
+
+void FlightView::SetPatternSource(std::function<QString()> source)
+{
+    m_patternSource = std::move(source);
+    RefreshSubtitle();
+}
+
+void FlightView::ShowFlight(const Flight& flight, const QString& fileName)
+{
+    m_flight = flight;
+    m_figures = ComputeFlightFigures(flight);
+    m_fileName = fileName;
+    const FlightFigures& figures = m_figures;
+    FileLabel->setText(QFileInfo(fileName).fileName());
+    FileLabel->setToolTip(fileName);
     m_flightTime->setText(Duration(figures.FlightTimeS));
     m_pathFlown->setText(Metres(figures.PathM));
     m_maxDistance->setText(Metres(figures.MaxDistanceHomeM));
     m_maxHeight->setText(Metres(figures.MaxHeightM));
-    m_topSpeed->setText(QString::number(figures.TopSpeedMs, 'f', 1) + QStringLiteral(" m/s (")
-                        + QString::number(KmhFromMs(figures.TopSpeedMs), 'f', 1) + QStringLiteral(" km/h)"));
+    m_topSpeed->setText(Speed(figures.TopSpeedMs));
     m_records->setText(QString::number(figures.Records));
     m_format->setText(figures.FormatName.isEmpty() ? QStringLiteral("-") : figures.FormatName);
-    m_speedKeyTop->setText(QString::number(figures.TopSpeedMs, 'f', 1) + QStringLiteral(" m/s"));
 
-    QVector<QPointF> heights, speeds;
-    for (const FlightSample& s : figures.Samples) {
+    QVector<QPointF> heights, speeds, distances;
+    std::vector<double> times;
+    for (std::size_t i = 0; i < figures.Samples.size(); ++i) {
+        const FlightSample& s = figures.Samples[i];
+        times.push_back(s.TimeS);
         if (std::isfinite(s.HeightM))
             heights.append(QPointF(s.TimeS, s.HeightM));
         if (std::isfinite(s.SpeedMS))
             speeds.append(QPointF(s.TimeS, s.SpeedMS));
+        if (i < flight.Points.size() && std::isfinite(flight.Points[i].DistanceHomeM))
+            distances.append(QPointF(s.TimeS, flight.Points[i].DistanceHomeM));
     }
-    Plot(m_heightSeries, heights);
-    Plot(m_speedSeries, speeds);
+    const double end = std::max(figures.FlightTimeS, times.empty() ? 0.0 : times.back());
+    Plot(m_series[0], heights, end);
+    Plot(m_series[1], speeds, end);
+    Plot(m_series[2], distances, end);
+    ColourTrack();
+    Playback->SetTimes(times);
+    ShowMoment(Playback->Index());
+}
+
+void FlightView::ShowReadFailure(const QString& fileName, const QString& why)
+{
+    m_flight = Flight();
+    m_figures = FlightFigures();
+    m_fileName = fileName;
+    FileLabel->setText(QFileInfo(fileName).fileName());
+    FileLabel->setToolTip(fileName);
+    for (QLabel* label : {m_flightTime, m_pathFlown, m_maxDistance, m_maxHeight, m_topSpeed, m_records, m_format})
+        label->setText(QStringLiteral("-"));
+    for (QLineSeries* series : m_series)
+        series->clear();
+    Playback->SetTimes({});
+    ShowMoment(-1);
+    Map->SetMessage(QFileInfo(fileName).fileName() + QStringLiteral(" could not be read.\n") + why);
+}
+
+void FlightView::ColourTrack()
+{
+    const bool byHeight = ColourCombo->currentData().toInt() == 1;
+    std::vector<MapPoint> points;
+    points.reserve(m_flight.Points.size());
+    for (std::size_t i = 0; i < m_flight.Points.size(); ++i) {
+        const TrackPoint& p = m_flight.Points[i];
+        points.push_back({p.Lat, p.Lon, byHeight ? p.HeightM : p.SpeedMs});
+    }
+    const double top = byHeight ? m_figures.MaxHeightM : m_figures.TopSpeedMs;
+    m_keyTop->setText(QString::number(top, 'f', 1) + (byHeight ? QStringLiteral(" m") : QStringLiteral(" m/s")));
+    const int marker = Playback->Index();
+    if (m_flight.Points.empty())
+        Map->SetTrack({}, 0.0, 0.0, top);
+    else
+        Map->SetTrack(std::move(points), m_flight.Points.front().HomeLat, m_flight.Points.front().HomeLon, top);
+    Map->SetMarker(m_flight.Points.empty() ? -1 : marker);
+}
+
+void FlightView::ShowMoment(int index)
+{
+    const bool valid = index >= 0 && index < int(m_figures.Samples.size()) && index < int(m_flight.Points.size());
+    for (std::size_t c = 0; c < m_cursors.size(); ++c) {
+        QVector<QPointF> line;
+        if (valid) {
+            const auto* y = qobject_cast<QValueAxis*>(m_series[c]->attachedAxes().value(1));
+            const double t = m_figures.Samples[index].TimeS;
+            if (y)
+                line = {QPointF(t, y->min()), QPointF(t, y->max())};
+        }
+        m_cursors[c]->replace(line);
+    }
+    if (!valid) {
+        for (QLabel* label : {m_momentTime, m_momentSpeed, m_momentHeight, m_momentDistance, m_momentWay})
+            label->setText(QStringLiteral("-"));
+        SubtitlePreview->clear();
+        return;
+    }
+    const FlightSample& s = m_figures.Samples[index];
+    const TrackPoint& p = m_flight.Points[index];
+    Map->SetMarker(index);
+    m_momentTime->setText(Duration(s.TimeS));
+    m_momentSpeed->setText(Speed(p.SpeedMs));
+    m_momentHeight->setText(Metres(p.HeightM));
+    m_momentDistance->setText(Metres(p.DistanceHomeM));
+    m_momentWay->setText(Metres(p.WayM));
+    RefreshSubtitle();
+}
+
+void FlightView::RefreshSubtitle()
+{
+    const int index = Playback->Index();
+    if (index < 0 || index >= int(m_flight.Points.size()) || index >= int(m_flight.Log.Records.size())) {
+        SubtitlePreview->clear();
+        return;
+    }
+    const QString pattern = m_patternSource ? m_patternSource() : StartOutputPattern();
+    // The block as the subtitle file would hold it, without its line ends' CR.
+    QString text = ::SubtitlePreview(m_flight, static_cast<std::size_t>(index), pattern);
+    text.remove(QLatin1Char('\r'));
+    SubtitlePreview->setPlainText(text.trimmed());
 }
 
 bool FlightView::SavePicture(const QString& fileName) const

@@ -6,63 +6,70 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
+class MapView;
+class PlaybackBar;
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+class TileSource;
 namespace QtCharts {
 class QChartView;
 class QLineSeries;
 }
 
-// The track seen from above, to scale and north up: a scale bar, the home
-// point (a square marked H), the start (an open circle) and the end (a black
-// dot), each step coloured by its speed from blue (slow) to red (the top
-// speed). Only the track is drawn in saturated colours.
-class TrackMap : public QWidget {
-    Q_OBJECT
-
-public:
-    explicit TrackMap(QWidget* parent = nullptr);
-
-    void SetFigures(const FlightFigures& figures);
-    // The length in metres the scale bar stood for when last painted (0
-    // before the first paint or without positions).
-    double ScaleBarMetres() const { return m_scaleBarMetres; }
-
-    QSize sizeHint() const override { return {440, 380}; }
-    QSize minimumSizeHint() const override { return {220, 180}; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    std::vector<FlightSample> m_samples;
-    double m_topSpeed = 0.0;
-    double m_scaleBarMetres = 0.0;
-};
-
-// The flight view beside the controls: the track map, the figures, height
-// above take-off and speed over flight time, and "Save picture". It shows
-// what it is given and computes nothing of its own.
+// The flight view beside the controls: the log's name, the track on a map,
+// the figures, playback with the moment's figures and its subtitle text,
+// height, speed and distance from home over flight time, the map tiles'
+// address and "Save picture". It shows what it is given and computes
+// nothing of its own but the picture's layout.
 class FlightView : public QWidget {
     Q_OBJECT
 
 public:
     explicit FlightView(QWidget* parent = nullptr);
 
-    void ShowFigures(const FlightFigures& figures);
+    // Shows `flight`, read from `fileName`.
+    void ShowFlight(const Flight& flight, const QString& fileName);
+    // Shows that `fileName` could not be read, and why.
+    void ShowReadFailure(const QString& fileName, const QString& why);
+    // The log the view shows (or failed to read).
+    QString FileName() const { return m_fileName; }
     // Writes Picture as a PNG image; false when that failed.
     bool SavePicture(const QString& fileName) const;
+    // Where the subtitle preview takes its output pattern from.
+    void SetPatternSource(std::function<QString()> source);
+    // Renders the subtitle text of the moment shown again (the pattern changed).
+    void RefreshSubtitle();
 
-    QWidget* Picture = nullptr;  // map, figures and charts: what a picture holds
-    TrackMap* Map = nullptr;
+    QWidget* Picture = nullptr;  // name, map, figures, playback and charts: what a picture holds
+    QLabel* FileLabel = nullptr;
+    MapView* Map = nullptr;
+    TileSource* Tiles = nullptr;
+    PlaybackBar* Playback = nullptr;
+    QComboBox* ColourCombo = nullptr;    // item data: 0 speed, 1 height
+    QPlainTextEdit* SubtitlePreview = nullptr;
     QtCharts::QChartView* HeightChart = nullptr;
     QtCharts::QChartView* SpeedChart = nullptr;
+    QtCharts::QChartView* DistanceChart = nullptr;
+    QLineEdit* TileUrlEdit = nullptr;
     QPushButton* SavePictureButton = nullptr;
     QPushButton* HideButton = nullptr;
 
+    QSize sizeHint() const override;
+
 private:
-    QtCharts::QLineSeries* m_heightSeries = nullptr;
-    QtCharts::QLineSeries* m_speedSeries = nullptr;
+    void ShowMoment(int index);
+    void ColourTrack();
+
+    Flight m_flight;
+    FlightFigures m_figures;
+    QString m_fileName;
+    std::function<QString()> m_patternSource;
+    std::vector<QtCharts::QLineSeries*> m_series;   // height, speed, distance
+    std::vector<QtCharts::QLineSeries*> m_cursors;  // one line a chart
     QLabel* m_flightTime = nullptr;
     QLabel* m_pathFlown = nullptr;
     QLabel* m_maxDistance = nullptr;
@@ -70,9 +77,21 @@ private:
     QLabel* m_topSpeed = nullptr;
     QLabel* m_records = nullptr;
     QLabel* m_format = nullptr;
-    QLabel* m_speedKeyTop = nullptr;
+    QLabel* m_keyTop = nullptr;
+    QLabel* m_momentTime = nullptr;
+    QLabel* m_momentSpeed = nullptr;
+    QLabel* m_momentHeight = nullptr;
+    QLabel* m_momentDistance = nullptr;
+    QLabel* m_momentWay = nullptr;
 };
 
-// The colour of a step at `speed` on a scale up to `topSpeed`: hue from blue
-// (0) to red (top); grey for a speed that is NaN.
-QColor SpeedColour(double speed, double topSpeed);
+// The ticks of a chart axis over [low, high]: a round step (1, 2 or 5 times
+// a power of ten) giving at most `most` intervals, the ends on multiples of
+// it, and the decimals that step needs to be printed exactly.
+struct AxisTicks {
+    double Min = 0.0;
+    double Max = 1.0;
+    double Step = 1.0;
+    int Decimals = 0;
+};
+AxisTicks RoundTicks(double low, double high, int most = 5);

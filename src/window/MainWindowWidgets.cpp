@@ -2,6 +2,7 @@
 
 #include "conversion/ConversionSettings.h"
 #include "conversion/Messages.h"
+#include "window/ControlsColumn.h"
 #include "window/FlightView.h"
 #include "window/QLineEditDnD.h"
 
@@ -38,6 +39,25 @@ W* Named(W* widget, const char* name)
 QLabel* Caption(const char* text)
 {
     return new QLabel(QLatin1String(text));
+}
+
+// A caption that names `field` (its buddy), found again as the field's
+// "caption" property when the controls are arranged anew.
+QLabel* Captioned(QWidget* field, const char* text)
+{
+    QLabel* caption = Caption(text);
+    caption->setBuddy(field);
+    field->setProperty("caption", QVariant::fromValue<QWidget*>(caption));
+    return caption;
+}
+
+// "Write .KML file", "Write .GPX track file": as the two buttons above.
+QString WriteCaption(const OutputKind& kind)
+{
+    const QStringList parts = QString::fromLatin1(kind.Suffix).mid(1).split(QLatin1Char('.'));
+    const QString type = parts.last() == QLatin1String("geojson") ? QStringLiteral("GeoJSON") : parts.last().toUpper();
+    return QStringLiteral("Write .") + type + (parts.size() > 1 ? QLatin1Char(' ') + parts.first() : QString())
+        + QStringLiteral(" file");
 }
 
 // One splitter pane holding a field and its button side by side, so that the
@@ -142,17 +162,17 @@ void MainWindowWidgets::BuildMainWindow()
     settingsLayout->setVerticalSpacing(2);
     settingsLayout->setContentsMargins(6, 4, 6, 4);
     // Two settings a row, so that the window stays low.
-    settingsLayout->addWidget(Caption("Way before, m"), 0, 0);
     WayBeforeEdit = Named(new QLineEdit, "WayBeforeEdit");
+    settingsLayout->addWidget(Captioned(WayBeforeEdit, "Way before, m"), 0, 0);
     settingsLayout->addWidget(WayBeforeEdit, 0, 1);
-    settingsLayout->addWidget(Caption("Smooth GPS, sec"), 0, 2);
     SmoothGpsEdit = Named(new QLineEdit, "SmoothGpsEdit");
+    settingsLayout->addWidget(Captioned(SmoothGpsEdit, "Smooth GPS, sec"), 0, 2);
     settingsLayout->addWidget(SmoothGpsEdit, 0, 3);
     UseHeightCheck = Named(new QCheckBox(QStringLiteral("Use height for speed and way")), "UseHeightCheck");
     UseHeightCheck->setChecked(false);
     settingsLayout->addWidget(UseHeightCheck, 1, 0, 1, 2);
-    settingsLayout->addWidget(Caption("Log time zone"), 1, 2);
     TimeZoneEdit = Named(new QLineEdit, "TimeZoneEdit");
+    settingsLayout->addWidget(Captioned(TimeZoneEdit, "Log time zone"), 1, 2);
     TimeZoneEdit->setPlaceholderText(QStringLiteral("this computer's zone"));
     TimeZoneEdit->setToolTip(QStringLiteral("The zone of the log's local times: a name such as Europe/Madrid, UTC, "
                                             "or an offset such as +05:30. Empty: this computer's zone."));
@@ -186,7 +206,7 @@ void MainWindowWidgets::BuildMainWindow()
     splitter->addWidget(Row("OutGpxRow", OutGpxFileNameEdit, WriteGpxButton));
 
     // The outputs for other programs, shown on demand like the patterns,
-    // two a row.
+    // one a row: what it is, its name, its button.
     OtherOutputsCheck = Named(new QCheckBox(QStringLiteral("Other outputs")), "OtherOutputsCheck");
     OtherOutputsCheck->setToolTip(QStringLiteral("GPX track, KML, CSV and GeoJSON"));
     OtherOutputsGroup = Named(new QWidget, "OtherOutputsGroup");
@@ -194,21 +214,22 @@ void MainWindowWidgets::BuildMainWindow()
     auto* otherLayout = new QGridLayout;
     otherLayout->setVerticalSpacing(2);
     otherLayout->setContentsMargins(0, 0, 0, 0);
+    otherLayout->setColumnStretch(1, 1);
     for (const OutputKind& kind : OutputKinds()) {
         if (kind.ByDefault)
             continue;
-        OutputRow row{&kind, new QLineEdit, new QPushButton(QStringLiteral("Write ") + QLatin1String(kind.Suffix).mid(1))};
+        OutputRow row{&kind, new ElidingLineEdit, new QPushButton(WriteCaption(kind))};
         row.NameEdit->setObjectName(QStringLiteral("Out_%1_FileNameEdit").arg(QLatin1String(kind.Id)));
         row.NameEdit->setToolTip(QLatin1String(kind.Description));
         row.WriteButton->setObjectName(QStringLiteral("Write_%1_Button").arg(QLatin1String(kind.Id)));
         row.WriteButton->setToolTip(QLatin1String(kind.Description));
-        auto* line = new QWidget;
-        auto* lineLayout = new QHBoxLayout;
-        lineLayout->setContentsMargins(0, 0, 0, 0);
-        lineLayout->addWidget(row.NameEdit, 1);
-        lineLayout->addWidget(row.WriteButton);
-        line->setLayout(lineLayout);
-        otherLayout->addWidget(line, OtherOutputs.size() / 2, OtherOutputs.size() % 2);
+        const QString type = WriteCaption(kind).mid(7).chopped(5);  // ".KML", ".GPX track"
+        auto* caption = new QLabel(type + QLatin1Char(':'));
+        caption->setBuddy(row.NameEdit);
+        row.NameEdit->setProperty("caption", QVariant::fromValue<QWidget*>(caption));
+        otherLayout->addWidget(caption, OtherOutputs.size(), 0);
+        otherLayout->addWidget(row.NameEdit, OtherOutputs.size(), 1);
+        otherLayout->addWidget(row.WriteButton, OtherOutputs.size(), 2);
         OtherOutputs.append(row);
     }
     OtherOutputsGroup->setLayout(otherLayout);
@@ -232,34 +253,48 @@ void MainWindowWidgets::BuildMainWindow()
     FlightPane = Named(new FlightView, "FlightView");
     FlightPane->setHidden(true);
 
+    // The column scrolls rather than outgrow a low screen.
+    auto* controls = Named(new ControlsScroll, "ControlsScroll");
+    controls->setWidget(splitter);
     auto* windowLayout = new QHBoxLayout;
     windowLayout->setContentsMargins(4, 4, 4, 4);
-    windowLayout->addWidget(splitter, 0);
+    windowLayout->addWidget(controls, 0);
     windowLayout->addWidget(FlightPane, 1);
     Window->setLayout(windowLayout);
+    PressButtonsOnEnter(Window);
+    // The pattern's frame shows where the focus is, as the fields' do.
+    OutPatternEdit->setStyleSheet(QStringLiteral("QTextEdit { border: 1px solid palette(mid); }"
+                                                 "QTextEdit:focus { border: 2px solid palette(highlight); }"));
 }
 
 void MainWindowWidgets::SetFlightViewShown(bool shown)
 {
     if (shown != FlightPane->isHidden())
         return;
+    // The room on the screen less the window's frame.
+    QSize room(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (QScreen* screen = Window->screen()) {
+        const QSize frame = Window->frameGeometry().size() - Window->size();
+        room = screen->availableGeometry().size() - QSize(std::max(frame.width(), 0), std::max(frame.height(), 30));
+    }
+    const int margins = Window->layout()->contentsMargins().left() + Window->layout()->contentsMargins().right();
+    QWidget* controls = Window->findChild<QWidget*>(QStringLiteral("ControlsScroll"));
     if (shown) {
         WidthWithoutView = Window->width();
         FlightPane->setHidden(false);
+        // Side by side as they are when the screen holds both, else the
+        // controls narrow and the view takes the rest.
+        const int viewWidth = FlightPane->sizeHint().width() + Window->layout()->spacing();
+        SetControlsNarrow(controls->sizeHint().width() + viewWidth + margins > room.width());
         Window->layout()->activate();
-        // Wider by the view, and as high as the window would like to be, both
-        // within the screen less the window's frame.
-        int width = WidthWithoutView + FlightPane->sizeHint().width() + Window->layout()->spacing();
-        int height = Window->sizeHint().height();
-        if (QScreen* screen = Window->screen()) {
-            const QSize frame = Window->frameGeometry().size() - Window->size();
-            width = std::min(width, screen->availableGeometry().width() - frame.width());
-            height = std::min(height, screen->availableGeometry().height() - frame.height());
-        }
-        Window->resize(std::max(width, Window->width()), std::max(height, Window->height()));
+        const int width = std::min(controls->sizeHint().width() + viewWidth + margins, room.width());
+        const int height = std::min(Window->sizeHint().height(), room.height());
+        Window->resize(std::min(std::max(width, Window->width()), room.width()),
+                       std::min(std::max(height, Window->height()), room.height()));
     } else {
         FlightPane->setHidden(true);
+        SetControlsNarrow(false);
         Window->layout()->activate();
-        Window->resize(std::max(WidthWithoutView, Window->minimumWidth()), Window->height());
+        Window->resize(std::min(std::max(WidthWithoutView, Window->minimumWidth()), room.width()), Window->height());
     }
 }

@@ -52,6 +52,7 @@ struct MainWindowWidgets {
     QPushButton* WriteGpxButton = nullptr;
     QPushButton* AboutButton = nullptr;
     FlightView* FlightPane = nullptr;  // right of the controls, hidden until a log is read
+    bool ControlsNarrow = false;       // the controls column stacked narrow beside the view
     int WidthWithoutView = 0;          // the window's width before the view was shown
     QString StyleInput;    // an empty input name, and the pattern group
     QString StyleChanged;  // a field that holds a name (or a fresh way value)
@@ -62,7 +63,13 @@ struct MainWindowWidgets {
     void BuildMainWindow();
 
     // Shows or hides the flight view. Shown, the window widens by the view's
-    // width and grows to its preferred height, as far as the screen allows;
+    // width and grows to its preferred height, as far as the screen allows
+    // (the controls narrow when the screen cannot hold both side by side);
     // hidden, it returns to its width from before.
     void SetFlightViewShown(bool shown);
+
+    // Stacks each button under its field and the settings one a row, so
+    // that the view keeps its width beside the controls on a small screen
+    // (ControlsColumn.cpp); false puts them side by side again.
+    void SetControlsNarrow(bool narrow);
 };

@@ -2,6 +2,8 @@
 
 #include "conversion/OutputNames.h"
 #include "conversion/ConversionSettings.h"
+#include "window/FlightPreview.h"
+
 #include "track/FlightFigures.h"
 #include "window/Dialogs.h"
 #include "window/FlightView.h"
@@ -46,6 +48,7 @@ SornLogic::SornLogic()
             [this] { ToggleGroup(Widgets->OtherOutputsGroup, HeightWithoutOtherOutputs); });
     for (const MainWindowWidgets::OutputRow& row : qAsConst(Widgets->OtherOutputs))
         connect(row.WriteButton, &QPushButton::clicked, this, [this, row] { WriteOneOutput(*row.Kind, row.NameEdit->text()); });
+    Preview = new FlightPreview(Widgets, this);
     connect(Widgets->FlightPane->SavePictureButton, &QPushButton::clicked, this, [this] { SaveFlightPicture(); });
     connect(Widgets->FlightPane->HideButton, &QPushButton::clicked, this,
             [this] { Widgets->SetFlightViewShown(false); });
@@ -120,19 +123,20 @@ void SornLogic::ToggleGroup(QWidget* group, int& heightBefore)
     // as possible"); hidden again, it returns to its height from before.
     if (auto* splitter = qobject_cast<QSplitter*>(group->parentWidget()))
         splitter->refresh();
+    Widgets->Window->findChild<QWidget*>(QStringLiteral("ControlsScroll"))->updateGeometry();  // the column's own size
     Widgets->Window->layout()->activate();
     Widgets->Window->resize(Widgets->Window->width(), show ? 50 : heightBefore);
 }
 
 void SornLogic::ShowFlight(const Flight& flight)
 {
-    Widgets->FlightPane->ShowFigures(ComputeFlightFigures(flight));
+    Widgets->FlightPane->ShowFlight(flight, Widgets->InFileNameEdit->text());
     Widgets->SetFlightViewShown(true);
 }
 
 void SornLogic::SaveFlightPicture()
 {
-    const QString input = Widgets->InFileNameEdit->text();
+    const QString input = Widgets->FlightPane->FileName();  // the flight shown, not the field
     const QFileInfo log(input);
     const QString suggestion = input.isEmpty() ? QString() : log.dir().filePath(log.completeBaseName() + QStringLiteral(".png"));
     QString name = Dialogs::SaveFileName(QStringLiteral("Save picture"), suggestion, QStringLiteral("PNG image (*.png)"));

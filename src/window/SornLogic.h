@@ -9,6 +9,7 @@
 #include <optional>
 
 struct MainWindowWidgets;
+class FlightPreview;
 
 // The controller: owns the main window record, the input patterns and the
 // output pattern, and reaches every user action through its seven slots.
@@ -23,6 +24,7 @@ public:
     MainWindowWidgets* Widgets = nullptr;
     InputPatterns* Patterns = nullptr;
     QString OutPattern;
+    FlightPreview* Preview = nullptr;  // shows a log in the flight view as soon as it is named
 
     // Fields <- controller copies (start-up only).
     void SettingsToWidgets();

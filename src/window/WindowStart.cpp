@@ -2,6 +2,10 @@
 
 #include "window/SornLogic.h"
 #include "window/MainWindowWidgets.h"
+#include "window/SornLogic.h"
+#include "window/FlightView.h"
+#include "window/MainWindowWidgets.h"
+#include "window/TileSource.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -16,7 +20,11 @@ WindowStart StartWindow(const QStringList& arguments, QTextStream& out, QTextStr
         "and a GPX 1.1 route (.gpx)."));
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version."));
-    parser.addOptions({helpOption, versionOption});
+    const QCommandLineOption tileOption(QStringLiteral("tile-url"),
+        QStringLiteral("Address of the map tiles under the flight, with {z}, {x} and {y}; none: no map. Default: "
+                       "the environment variable VELLOA_TILE_URL, else ") + TileSource::DefaultUrl() + QStringLiteral("."),
+        QStringLiteral("URL"));
+    parser.addOptions({helpOption, versionOption, tileOption});
     parser.addPositionalArgument(QStringLiteral("FILE"),
         QStringLiteral("Flight log to put into the input field, as if dropped there."), QStringLiteral("[FILE]"));
 
@@ -43,6 +51,11 @@ WindowStart StartWindow(const QStringList& arguments, QTextStream& out, QTextStr
     // The controller and its windows live until the process ends; the loop
     // stops when the last visible top-level window (main or About) closes.
     start.Logic = new SornLogic;
+    if (parser.isSet(tileOption)) {
+        FlightView* view = start.Logic->Widgets->FlightPane;
+        view->Tiles->SetUrlTemplate(parser.value(tileOption));
+        view->TileUrlEdit->setText(view->Tiles->Enabled() ? view->Tiles->UrlTemplate() : QStringLiteral("none"));
+    }
     if (!parser.positionalArguments().isEmpty())
         start.Logic->OpenInputFile(parser.positionalArguments().constFirst());
     start.Logic->Widgets->Window->show();

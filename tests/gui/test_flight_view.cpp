@@ -4,6 +4,14 @@
 #include "support/Support.h"
 #include "support/DialogDriver.h"
 #include "window/FlightView.h"
+#include "window/MapView.h"
+#include "window/Playback.h"
+
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QSlider>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
 #include "window/MainWindowWidgets.h"
 
 #include <QTemporaryDir>
@@ -115,6 +123,34 @@ private slots:
             QVERIFY2(std::abs(track.height() - 3 - northmost * perMetre) <= 4, qPrintable(drawn));
             QVERIFY2(std::abs(topX - track.left() - eastOfNorthmost * perMetre) <= 5, qPrintable(drawn));
         }
+
+        // Playback over the last flight (31 records, one a second): the slider, 16x for a
+        // second of wall time, the arrow keys; the figures, the subtitle from the pattern as
+        // it stands, the marker on the map and the cursor on the charts follow.
+        w->OutPatternEdit->setPlainText(QStringLiteral("#{ID} {Way} m"));
+        const QVector<Point> path = KnownPath(31);
+        PlaybackBar* play = view->Playback;
+        const double before = w->WayBeforeEdit->text().toDouble();  // the first flight's path
+        play->RateCombo->setCurrentIndex(play->RateCombo->findData(16));
+        const std::vector<std::pair<std::function<void()>, int>> steps = {
+            {[&] { play->SetIndex(10); }, 10}, {[&] { play->Advance(1000); }, 26},
+            {[&] { QTest::keyClick(play->Slider, Qt::Key_Left); }, 25}, {[&] { QTest::keyClick(play->Slider, Qt::Key_Right); }, 26},
+            {[&] { play->SetPlaying(true); play->Advance(5000); }, 30}};
+        for (const auto& [step, index] : steps) {
+            step();
+            QCOMPARE(play->Index(), index);
+            QCOMPARE(FigureText(view, "MomentTimeValue"), QStringLiteral("0:%1 (%2 s)").arg(index, 2, 10, QLatin1Char('0')).arg(index));
+            QCOMPARE(Figure(view, "MomentHeightValue"), path[index].height);
+            QVERIFY(std::abs(Figure(view, "MomentDistanceValue") - std::hypot(path[index].east, path[index].north)) < 0.2);
+            QCOMPARE(view->SubtitlePreview->toPlainText(), QStringLiteral("#%1 %2 m").arg(index + 1).arg(before + 5 * index, 0, 'f', 1));
+            const QPointF at = view->Map->PointAt(index);
+            const QImage map = view->Map->grab().toImage();
+            const int ring = std::min(map.pixelColor(int(at.x() + 8), int(at.y())).value(), map.pixelColor(int(at.x() + 9), int(at.y())).value());
+            QVERIFY2(ring < 40, qPrintable(QString::number(ring)));  // the marker's black ring
+            auto* cursor = qobject_cast<QtCharts::QLineSeries*>(view->SpeedChart->chart()->series().value(1));
+            QVERIFY(cursor && cursor->count() == 2 && cursor->at(0).x() == index);
+        }
+        QVERIFY(!play->Playing());  // stopped at the end
 
         // The picture: a PNG of map, figures and charts; an unwritable name is refused.
         const QString png = dir.filePath(QStringLiteral("flight.png"));

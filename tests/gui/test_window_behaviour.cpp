@@ -4,8 +4,13 @@
 #include "support/Support.h"
 #include "window/FlightView.h"
 #include "window/MainWindowWidgets.h"
+#include "window/MapView.h"
+#include "window/Playback.h"
 
+#include <QComboBox>
 #include <QMimeData>
+#include <QSlider>
+#include <QToolButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -35,7 +40,7 @@ private slots:
             const int before = w->Window->height();
             w->AdjustInPatternsCheck->click();
             QTest::qWait(50);
-            QVERIFY(w->InPatternGroup->isVisible() && w->Window->height() > before);
+            QVERIFY(w->InPatternGroup->isVisible() && (view || w->Window->height() > before));
             QCOMPARE(w->Window->height(), w->Window->minimumSizeHint().height());
             w->AdjustInPatternsCheck->click();
             QTest::qWait(50);  // nothing put off to the event loop changes it
@@ -43,8 +48,12 @@ private slots:
         }
     }
 
-    void minimumSizeFitsA1366x768Screen()
+    void everyStateFitsA1024x768Screen()
     {
+        // The type of a plain X desktop (Qt's default there), not the larger one of the offscreen platform.
+        m_logic.reset();
+        QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+        init();
         for (int state = 0; state < 8; ++state) {
             const bool view = state & 1, patterns = state & 2, others = state & 4;
             if (w->AdjustInPatternsCheck->isChecked() != patterns)
@@ -53,11 +62,21 @@ private slots:
                 w->OtherOutputsCheck->click();
             if (view)
                 m_logic->ShowFlight(Flight{{}, Track(2)});
+            w->SetFlightViewShown(view);
+            w->Window->resize(1016, 700);  // 1024 x 768 less frame, title bar and panel
             QTest::qWait(20);  // the layout as the user would see it
             const QSize least = w->Window->minimumSizeHint();
-            QVERIFY2(least.height() <= 700 && least.width() <= 1366,  // 768 px less title bar and panel
-                     qPrintable(QStringLiteral("view %1, patterns %2, other outputs %3: %4 x %5")
-                                    .arg(view).arg(patterns).arg(others).arg(least.width()).arg(least.height())));
+            const QString where = QStringLiteral("view %1, patterns %2, other outputs %3: %4 x %5, view %6 px")
+                                      .arg(view).arg(patterns).arg(others).arg(least.width()).arg(least.height())
+                                      .arg(w->FlightPane->width());
+            QVERIFY2(least.height() <= 700 && least.width() <= 1016, qPrintable(where));
+            QVERIFY2(!view || w->FlightPane->width() > 800, qPrintable(where));
+            // Nothing cut off: the view's last button and the controls column (which scrolls).
+            for (const char* name : {"HideFlightButton", "ControlsScroll"}) {
+                auto* widget = w->Window->findChild<QWidget*>(QLatin1String(name));
+                const QRect box(widget->mapTo(w->Window, QPoint()), widget->size());
+                QVERIFY2(!widget->isVisible() || w->Window->rect().contains(box), qPrintable(where));
+            }
         }
     }
 
@@ -120,6 +139,25 @@ private slots:
         QCOMPARE(w->OutGpxFileNameEdit->text(), QStringLiteral("/logs/DJI_0002.gpx"));
     }
 
+    // Captions like the two buttons above; Return and Enter press a focused button.
+    void otherOutputCaptionsAndEnterOnButtons()
+    {
+        const QStringList captions = QString::fromLatin1("GPX track:|Write .GPX track file,KML:|Write .KML file,"
+                                                         "CSV:|Write .CSV file,GeoJSON:|Write .GeoJSON file").split(QLatin1Char(','));
+        QCOMPARE(w->OtherOutputs.size(), captions.size());
+        for (int i = 0; i < captions.size(); ++i) {
+            auto* label = w->OtherOutputs[i].NameEdit->property("caption").value<QWidget*>();
+            QCOMPARE(qobject_cast<QLabel*>(label)->text() + QLatin1Char('|') + w->OtherOutputs[i].WriteButton->text(), captions[i]);
+        }
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            m_logic->ShowFlight(Flight{{}, Track(2)});
+            QVERIFY(w->FlightPane->isVisible());
+            w->FlightPane->HideButton->setFocus();
+            QTest::keyClick(w->FlightPane->HideButton, key);
+            QTRY_VERIFY(w->FlightPane->isHidden());
+        }
+    }
+
     void tabReachesEveryControlInOrder()
     {
         w->AdjustInPatternsCheck->click();
@@ -129,7 +167,11 @@ private slots:
             expected << edit;
         expected << w->WayBeforeEdit << w->SmoothGpsEdit << w->UseHeightCheck << w->TimeZoneEdit << w->OutPatternEdit
                  << w->OutSrtFileNameEdit << w->WriteSrtButton << w->OutGpxFileNameEdit << w->WriteGpxButton
-                 << w->OtherOutputsCheck << w->AboutButton << w->FlightPane->SavePictureButton << w->FlightPane->HideButton << w->InFileNameEdit;
+                 << w->OtherOutputsCheck << w->AboutButton;
+        const FlightView* v = w->FlightPane;
+        expected << v->Map->ZoomInButton << v->Map->ZoomOutButton << v->Map->FitButton << v->ColourCombo
+                 << v->Playback->PlayButton << v->Playback->RateCombo << v->Playback->Slider << v->TileUrlEdit
+                 << v->SavePictureButton << v->HideButton << w->InFileNameEdit;
         const QString pattern = w->OutPatternEdit->toPlainText();
         w->InFileNameEdit->setFocus();
         QList<QWidget*> reached = {QApplication::focusWidget()};

@@ -1,0 +1,61 @@
+#include "window/FlightPreview.h"
+
+#include "conversion/ConversionSettings.h"
+#include "conversion/Conversion.h"
+#include "conversion/Messages.h"
+#include "window/FlightView.h"
+#include "window/MainWindowWidgets.h"
+
+#include <QComboBox>
+#include <QFutureWatcher>
+#include <QLineEdit>
+#include <QTextEdit>
+#include <QtConcurrent/QtConcurrentRun>
+
+ConversionRequest RequestFromFields(const MainWindowWidgets& w)
+{
+    ConversionRequest request;
+    request.InputName = w.InFileNameEdit->text();
+    for (int i = 0; i < InputPatterns::Count; ++i)
+        request.Patterns.Texts[i] = w.InPatternEdits[i]->text();
+    request.FormatId = w.LogFormatCombo->currentData().toString();
+    request.SmoothingCount = ReadSmoothingCount(w.SmoothGpsEdit->text());
+    request.WayBeforeM = ReadWayBefore(w.WayBeforeEdit->text());
+    request.UseHeight = w.UseHeightCheck->isChecked();
+    request.TimeZone = w.TimeZoneEdit->text().trimmed();
+    return request;
+}
+
+FlightPreview::FlightPreview(MainWindowWidgets* widgets, QObject* parent)
+    : QObject(parent)
+    , m_widgets(widgets)
+{
+    connect(m_widgets->InFileNameEdit, &QLineEdit::editingFinished, this, [this] { Read(); });
+    m_widgets->FlightPane->SetPatternSource([this] { return m_widgets->OutPatternEdit->toPlainText(); });
+    connect(m_widgets->OutPatternEdit, &QTextEdit::textChanged, m_widgets->FlightPane, &FlightView::RefreshSubtitle);
+}
+
+void FlightPreview::Read(bool again)
+{
+    const ConversionRequest request = RequestFromFields(*m_widgets);
+    if (request.InputName.isEmpty() || (!again && request.InputName == m_lastName))
+        return;
+    m_lastName = request.InputName;
+    const int generation = ++m_generation;
+    ++m_running;
+    auto* watcher = new QFutureWatcher<ConversionResult>(this);
+    connect(watcher, &QFutureWatcher<ConversionResult>::finished, this, [this, watcher, generation, request] {
+        watcher->deleteLater();
+        --m_running;
+        if (generation != m_generation)
+            return;  // a newer name was given meanwhile
+        const ConversionResult result = watcher->result();
+        if (result.Read == ReadStatus::Ok)
+            m_widgets->FlightPane->ShowFlight(result.Flight, request.InputName);
+        else
+            m_widgets->FlightPane->ShowReadFailure(request.InputName, ConversionFailureMessage(result).Text);
+        m_widgets->SetFlightViewShown(true);
+        emit Shown();
+    });
+    watcher->setFuture(QtConcurrent::run([request] { return Convert(request); }));
+}
