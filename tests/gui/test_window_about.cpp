@@ -1,12 +1,11 @@
 // "About Velloa": every press opens a new top-level window with the main
-// title, the description (data/window/about.txt, CR LF) and a button that
-// hands the maker's address to the browser; closing it only hides it.
+// title and a button that hands the maker's address to the browser; closing
+// it only hides it.
 #include "app/SornLogic.h"
 #include "support/Support.h"
 #include "ui/MainWindowWidgets.h"
 
 #include <QDesktopServices>
-#include <QLabel>
 #include <QPushButton>
 
 class TestWindowAbout : public QObject {
@@ -30,7 +29,6 @@ private slots:
             QWidget* about = windows.last();
             QVERIFY(!about->parent());
             QCOMPARE(about->windowTitle(), QStringLiteral("Velloa (velloa.example, 2019.06.26)"));
-            QCOMPARE(about->findChild<QLabel*>()->text().toUtf8(), ReadFile(QStringLiteral(TEST_DATA_DIR "/window/about.txt")));
             auto* link = about->findChild<QPushButton*>();
             QCOMPARE(link->text(), QStringLiteral("Go to https://velloa.example/"));
             QTest::mouseClick(link, Qt::LeftButton);

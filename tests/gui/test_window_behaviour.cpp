@@ -1,5 +1,6 @@
 // What trips a pilot up: pattern group height, file drops, leaving the input, Tab, minimum size.
 #include "app/SornLogic.h"
+#include "output/Outputs.h"
 #include "support/DialogDriver.h"
 #include "support/Support.h"
 #include "ui/FlightView.h"
@@ -70,7 +71,8 @@ private slots:
         QVERIFY(QFile::copy(QStringLiteral(TEST_DATA_DIR "/reference/diagonal_heights/flight.SRT"), log));
         m_logic->OpenInputFile(log);
         w->OtherOutputsCheck->click();
-        QVERIFY(w->OtherOutputsGroup->isVisible() && w->OtherOutputs.size() == 4);
+        const auto others = std::count_if(OutputKinds().begin(), OutputKinds().end(), [](const OutputKind& k) { return !k.ByDefault; });
+        QVERIFY(w->OtherOutputsGroup->isVisible() && w->OtherOutputs.size() == others);
         for (const QString& zone : {QString(), QStringLiteral("Mars/Olympus")}) {
             w->TimeZoneEdit->setText(zone);
             for (const MainWindowWidgets::OutputRow& row : qAsConst(w->OtherOutputs)) {

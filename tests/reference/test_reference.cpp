@@ -3,7 +3,8 @@
 // must be written (flight.<suffix>), and where messages matter expected.stdout,
 // expected.stderr (none: nothing on standard error) and expected.exit (none:
 // 0). Each case runs through the core functions and through velloa-cli; every
-// output is compared byte for byte and every route is handed to the GPX
+// kind of output (OutputKinds()) is compared byte for byte, so a kind without
+// an expected file must not be written, and every route is handed to the GPX
 // consumers. A differing output is kept in the build tree for `diff -u`.
 #include "input/ConversionSettings.h"
 #include "input/LogReader.h"
@@ -37,6 +38,8 @@ void ConvertWithCore(const QString& folder, const QStringList& args, const QStri
             request.FormatId = value;
         else if (name == QLatin1String("--use-height"))
             request.UseHeight = true;
+        else if (name == QLatin1String("--time-zone"))
+            request.TimeZone = value;
         else if (name == QLatin1String("--pattern") && request.FormatId == AutomaticFormatId())
             request.FormatId = PatternsFormatId();  // as velloa-cli: a pattern given applies as written
         if (name == QLatin1String("--pattern"))
@@ -47,7 +50,8 @@ void ConvertWithCore(const QString& folder, const QStringList& args, const QStri
     request.SmoothingCount = ReadSmoothingCount(smooth);
     request.WayBeforeM = ReadWayBefore(way);
     for (const OutputKind& kind : OutputKinds()) {
-        if (kind.ByDefault && !args.contains(QStringLiteral("--no-") + QLatin1String(kind.Id)))
+        const bool asked = kind.ByDefault || args.contains(QStringLiteral("--all")) || args.contains(QStringLiteral("--") + QLatin1String(kind.Id));
+        if (asked && !args.contains(QStringLiteral("--no-") + QLatin1String(kind.Id)))
             request.Outputs.push_back({&kind, outDir + QStringLiteral("/flight") + QLatin1String(kind.Suffix)});
     }
     Convert(request);
@@ -66,23 +70,14 @@ void Compare(const QString& folder, const QString& suffix, const QByteArray& act
     QFAIL(qPrintable(QStringLiteral("%1 differs: diff -u %2 %3").arg(half, expectedPath, keep)));
 }
 
-// The outputs that appeared in `dir` against the expected ones, both ways.
-void CompareOutputs(const QString& folder, const QString& dir, const QStringList& before, const QString& half)
+// Every kind of output in `dir` against the expected one ("<missing>" for
+// both when the case has none and none was written).
+void CompareOutputs(const QString& folder, const QString& dir, const QString& half)
 {
-    QStringList suffixes;
-    for (const QString& name : QDir(folder).entryList({QStringLiteral("expected.*")}))
-        suffixes << name.mid(9);
-    for (const QString& name : Entries(dir))
-        if (!before.contains(name))
-            suffixes << name.section(QLatin1Char('.'), 1);
-    suffixes.removeDuplicates();
-    for (const QString& suffix : suffixes) {
-        if (suffix == QLatin1String("stdout") || suffix == QLatin1String("stderr") || suffix == QLatin1String("exit")
-            || suffix == QLatin1String("records.tsv"))
-            continue;
-        const QString output = dir + QStringLiteral("/flight.") + suffix;
+    for (const OutputKind& kind : OutputKinds()) {
+        const QString suffix = QLatin1String(kind.Suffix + 1), output = dir + QStringLiteral("/flight.") + suffix;
         Compare(folder, suffix, ReadFile(output), half);
-        if (suffix == QLatin1String("gpx"))
+        if (&kind == &RouteOutput() && QFile::exists(output))
             VERIFY_GPX(output);
     }
 }
@@ -139,16 +134,15 @@ private slots:
         QTemporaryDir core, cli;
         CompareRecords(folder);
         ConvertWithCore(folder, args, core.path());
-        CompareOutputs(folder, core.path(), {}, QStringLiteral("core"));
+        CompareOutputs(folder, core.path(), QStringLiteral("core"));
         if (QTest::currentTestFailed())
             return;
 
         for (const QString& name : Entries(folder))
             QVERIFY(QFile::copy(folder + name, cli.filePath(name)));
-        const QStringList before = Entries(cli.path());
         const ProcessRun run = RunProgram(QStringList{QStringLiteral(VELLOA_CLI_PATH)} + args
                                           + QStringList{QStringLiteral("flight.SRT")}, cli.path());
-        CompareOutputs(folder, cli.path(), before, QStringLiteral("cli"));
+        CompareOutputs(folder, cli.path(), QStringLiteral("cli"));
         if (QFile::exists(folder + QStringLiteral("expected.stdout")))
             Compare(folder, QStringLiteral("stdout"), run.out, QStringLiteral("cli"));
         Compare(folder, QStringLiteral("stderr"), run.err.isEmpty() ? QByteArray("<missing>") : run.err, QStringLiteral("cli"));
