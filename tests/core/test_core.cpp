@@ -3,7 +3,7 @@
 #include "input/BlockSplitter.h"
 #include "input/SrtParser.h"
 #include "output/FixedNumber.h"
-#include "output/GpxWriter.h"
+#include "output/Outputs.h"
 #include "output/SrtWriter.h"
 #include "track/GreatCircle.h"
 
@@ -196,27 +196,31 @@ private slots:
         }
     }
 
-    // D5: whatever byte the device stops at, failed or short, both writers
-    // report it, write nothing after it, and what arrived is a prefix.
+    // D5: whatever byte the device stops at, failed or short, every writer
+    // reports it, writes nothing after it, and what arrived is a prefix.
     void writeFailuresAreReported()
     {
-        Flight records;
-        records.Log.Records.resize(12);
-        records.Points.resize(12);
-        for (int i = 0; i < 12; ++i)
-            records.Points[i].FixLat = records.Points[i].Lat = records.Points[i].HeightM = i;
-        QBuffer whole[2];
-        for (QBuffer& buffer : whole)
-            buffer.open(QIODevice::WriteOnly);
-        QVERIFY(WriteSrtBlocks(records, DefaultOutputPattern(), &whole[0]) && WriteGpxRoute(records, &whole[1], 1));
-        for (int kind = 0; kind < 4; ++kind) {
-            const QByteArray& expected = whole[kind / 2].data();
+        Flight flight;
+        flight.Log.Records.resize(12);
+        flight.Points.resize(12);
+        for (int i = 0; i < 12; ++i) {
+            FlightRecord& r = flight.Log.Records[i];
+            r.Lat = r.Lon = flight.Points[i].FixLat = flight.Points[i].Lat = flight.Points[i].HeightM = i + 1;
+            r.Has = FlightRecord::HasPosition | FlightRecord::HasHeight;
+            flight.Points[i].UtcMs = 1561034096000 + 1000 * i;
+        }
+        for (const OutputKind& kind : OutputKinds()) {
+            QBuffer whole;
+            whole.open(QIODevice::WriteOnly);
+            QVERIFY(kind.Write(flight, DefaultOutputPattern(), &whole));
+            const QByteArray& expected = whole.data();
             for (qint64 room = 0; room <= expected.size(); ++room) {
-                FullDevice device(room, kind % 2);
-                const bool ok = kind < 2 ? WriteSrtBlocks(records, DefaultOutputPattern(), &device)
-                                         : WriteGpxRoute(records, &device, 1);
-                QVERIFY2(ok == (room == expected.size()), qPrintable(QString::number(room)));
-                QVERIFY(expected.startsWith(device.written) && device.writesAfterFull == 0);
+                for (const bool shortWrite : {false, true}) {
+                    FullDevice device(room, shortWrite);
+                    QVERIFY2(kind.Write(flight, DefaultOutputPattern(), &device) == (room == expected.size()),
+                             qPrintable(QStringLiteral("%1 at %2").arg(QLatin1String(kind.Id)).arg(room)));
+                    QVERIFY(expected.startsWith(device.written) && device.writesAfterFull == 0);
+                }
             }
         }
     }
