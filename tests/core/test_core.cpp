@@ -1,13 +1,17 @@
 // The core checks that no reference case can make: differential tests of the
-// fast paths against Qt, the distance mends and the writers' failures.
+// fast paths against Qt, the distance mends, the writers' failures and log
+// times at the changes of the clocks.
 #include "input/BlockSplitter.h"
 #include "input/SrtParser.h"
 #include "output/FixedNumber.h"
 #include "output/Outputs.h"
 #include "output/SrtWriter.h"
+#include "support/Support.h"
 #include "track/GreatCircle.h"
+#include "track/LogTime.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QtTest>
 #include <cmath>
 #include <cstring>
@@ -223,6 +227,38 @@ private slots:
                 }
             }
         }
+    }
+
+    // Log times to UTC (data/utc_times.tsv: name, zone, local time, UTC; empty:
+    // the zone is refused), worked out from the zones' rules.
+    void utcTimes_data()
+    {
+        QTest::addColumn<QString>("zone");
+        QTest::addColumn<QString>("local");
+        QTest::addColumn<QString>("utc");
+        for (const QByteArray& line : ReadFile(QStringLiteral(TEST_DATA_DIR "/utc_times.tsv")).split('\n')) {
+            const QStringList row = QString::fromUtf8(line).split(QLatin1Char('\t'));
+            if (row.size() == 4)
+                QTest::newRow(qPrintable(row[0])) << row[1] << row[2] << row[3];
+        }
+    }
+
+    void utcTimes()
+    {
+        QFETCH(QString, zone);
+        QFETCH(QString, local);
+        QFETCH(QString, utc);
+        QTimeZone parsed;
+        QCOMPARE(ParseTimeZone(zone, &parsed), !utc.isEmpty());
+        if (utc.isEmpty())
+            return;
+        const qint64 localMs = QDateTime::fromString(local + QLatin1Char('Z'), Qt::ISODate).toMSecsSinceEpoch();
+        LocalToUtc toUtc(parsed);
+        // A day before (another offset for some rows), then the same hour: the
+        // offset kept from an earlier call must be the right one.
+        for (const qint64 earlier : {localMs - 86400000, localMs - localMs % 3600000})
+            toUtc.ToUtcMs(earlier);
+        QCOMPARE(QDateTime::fromMSecsSinceEpoch(toUtc.ToUtcMs(localMs), Qt::UTC).toString(Qt::ISODate), utc);
     }
 };
 

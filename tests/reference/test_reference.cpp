@@ -4,8 +4,8 @@
 // expected.stderr (none: nothing on standard error) and expected.exit (none:
 // 0). Each case runs through the core functions and through velloa-cli; every
 // kind of output (OutputKinds()) is compared byte for byte, so a kind without
-// an expected file must not be written, and every route is handed to the GPX
-// consumers. A differing output is kept in the build tree for `diff -u`.
+// an expected file must not be written; every route, GPX track, KML, CSV and
+// GeoJSON is handed to the programs that read them. A differing output is kept in the build tree for `diff -u`.
 #include "input/ConversionSettings.h"
 #include "input/LogReader.h"
 #include "output/Conversion.h"
@@ -82,6 +82,86 @@ void CompareOutputs(const QString& folder, const QString& dir, const QString& ha
     }
 }
 
+// A tool's standard output; a complaint added to `error` unless it exits 0.
+QByteArray RunTool(const QStringList& command, QString* error)
+{
+    const ProcessRun run = RunProgram(command);
+    if (run.exitCode != 0)
+        *error += command.first() + QStringLiteral(": ") + QString::fromUtf8(run.err);
+    return run.out;
+}
+
+// GPSBabel's reading of the tracks of a file: "lat lon[ date time]" per point.
+QStringList GpsBabelPoints(const QString& format, const QString& file, QString* error)
+{
+    const QStringList lines = QString::fromUtf8(RunTool({QStringLiteral("gpsbabel"), QStringLiteral("-t"), QStringLiteral("-i"),
+        format, QStringLiteral("-f"), file, QStringLiteral("-o"), QStringLiteral("unicsv,utc=0"), QStringLiteral("-F"),
+        QStringLiteral("-")}, error)).remove(QLatin1Char('"')).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList header = lines.value(0).trimmed().split(QLatin1Char(','));
+    QStringList points;
+    for (const QString& line : lines.mid(1)) {
+        QStringList point;
+        for (const char* column : {"Latitude", "Longitude", "Date", "Time"})
+            point << line.trimmed().split(QLatin1Char(',')).value(header.indexOf(QLatin1String(column)));
+        points << point.join(QLatin1Char(' ')).trimmed();
+    }
+    return points;
+}
+
+// The geometries GDAL's ogrinfo reads from a file, each as its "lat lon"
+// pairs (six decimals, as GPSBabel writes them).
+QList<QStringList> OgrGeometries(const QStringList& options, QString* error)
+{
+    QList<QStringList> geometries;
+    for (const QString& text : QString::fromUtf8(RunTool(QStringList{QStringLiteral("ogrinfo"), QStringLiteral("-ro"),
+             QStringLiteral("-al"), QStringLiteral("-q")} + options, error)).split(QLatin1Char('\n'))) {
+        const QString wkt = text.trimmed();
+        if (!(wkt.startsWith(QLatin1String("POINT")) || wkt.startsWith(QLatin1String("LINESTRING"))) || wkt.endsWith(QLatin1String("EMPTY")))
+            continue;
+        QStringList pairs;
+        for (const QString& tuple : wkt.section(QLatin1Char('('), 1).section(QLatin1Char(')'), 0, 0).split(QLatin1Char(','))) {
+            const QStringList n = tuple.simplified().split(QLatin1Char(' '));
+            pairs << QString::number(n.value(1).toDouble(), 'f', 6) + QLatin1Char(' ') + QString::number(n.value(0).toDouble(), 'f', 6);
+        }
+        geometries << pairs;
+    }
+    return geometries;
+}
+
+// What outside programs read from the outputs for other programs, where a
+// case writes them: xmllint finds the GPX track valid GPX 1.1; GPSBabel
+// reads the same points, with the same times, from the track and from the
+// KML's path and replay; ogrinfo reads the same path from the GeoJSON and a
+// point from every CSV row with a position.
+void ReadBack(const QString& dir)
+{
+    const QString base = dir + QStringLiteral("/flight.");
+    if (!QFile::exists(base + QStringLiteral("track.gpx")))
+        return;
+    for (const char* tool : {"xmllint", "gpsbabel", "ogrinfo"})
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            QSKIP("xmllint, gpsbabel or ogrinfo is not installed");
+    QString error;
+    RunTool({QStringLiteral("xmllint"), QStringLiteral("--noout"), QStringLiteral("--schema"), QStringLiteral(GPX_SCHEMA_PATH),
+             base + QStringLiteral("track.gpx")}, &error);
+    const QStringList track = GpsBabelPoints(QStringLiteral("gpx"), base + QStringLiteral("track.gpx"), &error);
+    const QStringList kml = GpsBabelPoints(QStringLiteral("kml"), base + QStringLiteral("kml"), &error);
+    const QList<QStringList> geojson = OgrGeometries({base + QStringLiteral("geojson")}, &error);
+    const QList<QStringList> csv = OgrGeometries({QStringLiteral("-oo"), QStringLiteral("X_POSSIBLE_NAMES=longitude"),
+        QStringLiteral("-oo"), QStringLiteral("Y_POSSIBLE_NAMES=latitude"), base + QStringLiteral("csv")}, &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QStringList places;
+    for (const QString& point : track)
+        places << point.section(QLatin1Char(' '), 0, 1);
+    QVERIFY(!track.isEmpty());
+    QCOMPARE(kml, track.first() == places.first() ? places : places + track);
+    QCOMPARE(geojson.value(0), places);
+    int fixes = 0;
+    for (const QByteArray& row : ReadFile(base + QStringLiteral("csv")).split('\n').mid(1))
+        fixes += !row.split(',').value(3).isEmpty();
+    QCOMPARE(csv.size(), fixes);
+}
+
 // The records read from the log against the generator's account of every
 // block (expected.records.tsv; "-": no value), number for number.
 void CompareRecords(const QString& folder)
@@ -148,6 +228,7 @@ private slots:
         Compare(folder, QStringLiteral("stderr"), run.err.isEmpty() ? QByteArray("<missing>") : run.err, QStringLiteral("cli"));
         const QByteArray exit = ReadFile(folder + QStringLiteral("expected.exit"));
         QCOMPARE(run.exitCode, exit == "<missing>" ? 0 : exit.trimmed().toInt());
+        ReadBack(core.path());
     }
 };
 
