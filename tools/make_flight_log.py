@@ -398,37 +398,32 @@ def write(out, blocks, eol, family):
 
 
 def main(argv=None):
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0],
-                                     formatter_class=argparse.RawDescriptionHelpFormatter,
-                                     epilog="\n".join(__doc__.splitlines()[2:]))
-    parser.add_argument("output", nargs="?", default="-",
-                        help="file to write (default: standard output)")
-    parser.add_argument("--family", choices=FAMILIES, default="A")
-    parser.add_argument("--variant", help="C: p4p (default), mini2, rtk; D: mini3 (default), mavic2, air2, "
-                                          "mavic3, h20")
-    parser.add_argument("--blocks", type=positive_int, default=600, help="number of blocks")
-    parser.add_argument("--duration", type=float, help="seconds of flight (instead of --blocks)")
-    parser.add_argument("--fps", type=int, choices=FRAME_RATES, help="family D: blocks per second (default 30)")
-    parser.add_argument("--decimals", type=int, help="decimals of latitude and longitude (A, B, C: 4; D: 6)")
-    parser.add_argument("--line-ends", choices=("lf", "crlf"), default="crlf")
-    parser.add_argument("--path", choices=("walk", "line", "hover", "loop", "antimeridian"), default="walk")
-    parser.add_argument("--speed", type=float, default=12.0, help="m/s (line, loop, antimeridian)")
-    parser.add_argument("--heading", type=float, default=60.0, help="degrees from north (line, loop)")
-    parser.add_argument("--length", type=float, default=2000.0, help="metres of the loop")
-    parser.add_argument("--height", type=float, default=40.0, help="level height above take-off, metres")
-    parser.add_argument("--climb", type=float, default=1.0, help="m/s up to --height (line, loop, antimeridian)")
-    parser.add_argument("--take-off-msl", type=float, default=25.0,
-                        help="height of the take-off point above sea level (D altitude, C RTK home)")
-    parser.add_argument("--start-lat", type=float, help="take-off latitude (default -34.6037; antimeridian -16.8)")
-    parser.add_argument("--start-lon", type=float, help="take-off longitude (default -58.3816; antimeridian: "
-                                                        "half the flight west of 180)")
-    parser.add_argument("--no-fix", type=positive_int, default=0, help="seconds without a fix at the start")
-    parser.add_argument("--no-fix-style", choices=("na", "zero"), default="na",
-                        help="family A without a fix: GPS(N/A,N/A,n) or GPS(0.0000,0.0000,n)")
-    parser.add_argument("--truncate", action="store_true", help="cut the last block short")
-    parser.add_argument("--records-out", help="TSV of what each block holds")
-    parser.add_argument("--truth-out", help="TSV of the true position, height and speed of each block")
-    parser.add_argument("--seed", type=int, default=1)
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0], epilog="\n".join(__doc__.splitlines()[2:]),
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    add = parser.add_argument
+    add("output", nargs="?", default="-", help="file to write (default: standard output)")
+    add("--family", choices=FAMILIES, default="A")
+    add("--variant", help="C: p4p (default), mini2, rtk; D: mini3 (default), mavic2, air2, mavic3, h20")
+    add("--blocks", type=positive_int, default=600, help="number of blocks")
+    add("--duration", type=float, help="seconds of flight (instead of --blocks)")
+    add("--fps", type=int, choices=FRAME_RATES, help="family D: blocks per second (default 30)")
+    add("--decimals", type=int, help="decimals of latitude and longitude (A, B, C: 4; D: 6)")
+    add("--line-ends", choices=("lf", "crlf"), default="crlf")
+    add("--path", choices=("walk", "line", "hover", "loop", "antimeridian"), default="walk")
+    add("--speed", type=float, default=12.0, help="m/s (line, loop, antimeridian)")
+    add("--heading", type=float, default=60.0, help="degrees from north (line, loop)")
+    add("--length", type=float, default=2000.0, help="metres of the loop")
+    add("--height", type=float, default=40.0, help="level height above take-off, metres")
+    add("--climb", type=float, default=1.0, help="m/s up to --height (line, loop, antimeridian)")
+    add("--take-off-msl", type=float, default=25.0, help="take-off height above sea level (D altitude, C RTK home)")
+    add("--start-lat", type=float, help="take-off latitude (default -34.6037; antimeridian -16.8)")
+    add("--start-lon", type=float, help="take-off longitude (default -58.3816; antimeridian: half the flight west of 180)")
+    add("--no-fix", type=positive_int, default=0, help="seconds without a fix at the start")
+    add("--no-fix-style", choices=("na", "zero"), default="na", help="family A without a fix: GPS(N/A,N/A,n) or zeros")
+    add("--truncate", action="store_true", help="cut the last block short")
+    add("--records-out", help="TSV of what each block holds")
+    add("--truth-out", help="TSV of the true position, height and speed of each block")
+    add("--seed", type=int, default=1)
     args = parser.parse_args(argv)
 
     variants = VARIANTS[args.family]
@@ -436,14 +431,12 @@ def main(argv=None):
         args.variant = variants[0]
     elif args.variant not in variants:
         parser.error("family %s has the variants %s" % (args.family, ", ".join(variants)))
-    if args.decimals is None:
-        args.decimals = DEFAULT_DECIMALS[args.family]
+    args.decimals = DEFAULT_DECIMALS[args.family] if args.decimals is None else args.decimals
     if not 1 <= args.decimals <= 9:
         parser.error("--decimals must be between 1 and 9")
     if args.fps is not None and args.family != "D":
         parser.error("--fps is for family D; the others write one block per second")
-    if args.fps is None:
-        args.fps = 30
+    args.fps = args.fps or 30
     rate = args.fps if args.family == "D" else 1
     count = args.blocks if args.duration is None else int(round(args.duration * rate))
     if args.start_lat is None:

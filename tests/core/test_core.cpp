@@ -2,6 +2,7 @@
 // fast paths against Qt, the distance mends, the writers' failures and log
 // times at the changes of the clocks.
 #include "input/BlockSplitter.h"
+#include "input/ConversionSettings.h"
 #include "input/SrtParser.h"
 #include "output/FixedNumber.h"
 #include "output/Outputs.h"
@@ -151,6 +152,19 @@ private slots:
         QCOMPARE(GreatCircleDistance(0, 0, 0, 1), 6378200.0 * M_PI / 180);
         QVERIFY(std::isnan(GreatCircleDistance(NAN, 0, NAN, 0)));
         QVERIFY(std::isnan(GreatCircleDistance(0, INFINITY, 0, 0)));
+    }
+
+    // The settings fields as both programs read them; D13: a huge "Smooth
+    // GPS, sec" counts as an hour, not a billion sweeps.
+    void settingsFields()
+    {
+        const std::pair<const char*, int> smooth[] = {{"5", 5}, {"3600", 3600}, {"3601", 3600}, {"1000000000", 3600},
+                                                       {"99999999999", 0}, {"-2", -2}, {"2.5", 0}, {"", 0}};
+        for (const auto& [text, count] : smooth)
+            QCOMPARE(ReadSmoothingCount(QLatin1String(text)), count);
+        const std::pair<const char*, double> way[] = {{"12.5", 12.5}, {"1,5", 0.0}, {"nan", 0.0}, {"-3", -3.0}, {"x", 0.0}};
+        for (const auto& [text, metres] : way)
+            QCOMPARE(ReadWayBefore(QLatin1String(text)), metres);
     }
 
     // D2: the blocks, as "|"-separated texts with line ends shown as \r, \n.

@@ -31,6 +31,7 @@ neither, its expected.stderr and expected.exit are written by hand)
 
 import datetime
 import decimal
+import json
 import math
 import re
 import sys
@@ -368,9 +369,8 @@ def flight_points(folder, parsed, derived, per_frame, zone):
         points.append(dict(Start=int(row[0]), End=int(row[1]), Local=None if row[2] == "-" else row[2],
                            Lat=value(row[3]), Lon=value(row[4]), Height=value(row[7]), Msl=value(row[8]),
                            FilledHeight=p["Barometer"], FilledMsl=alt, HomeLat=p["HomeLat"], HomeLon=p["HomeLon"],
-                           Speed=d["Speed"], Way=d["Way"], Far=far(p["HomeLat"], p["HomeLon"], d["Lat"], d["Lon"])))
-    for p in points:
-        p["Utc"] = None if p["Local"] is None else utc_ms(p["Local"], zone)
+                           Speed=d["Speed"], Way=d["Way"], Far=far(p["HomeLat"], p["HomeLon"], d["Lat"], d["Lon"]),
+                           Utc=None if row[2] == "-" else utc_ms(row[2], zone)))
     samples = [i for i, p in enumerate(points) if p["Lat"] is not None]
     if per_frame:
         second = lambda i: (points[i]["Start"] + 500) // 1000
@@ -458,15 +458,10 @@ def geojson(f):
         r = float(Decimal(v * 10.0 ** n).quantize(Decimal(1), rounding=ROUND_HALF_UP)) / 10.0 ** n
         return 0.0 if r == 0.0 else r
 
-    def text(v):
-        if isinstance(v, dict):
-            return "{" + ",".join(f'"{k}":{text(v[k])}' for k in sorted(v)) + "}"
-        if isinstance(v, list):
-            return "[" + ",".join(map(text, v)) + "]"
-        if isinstance(v, float):
-            assert "e" not in repr(v)
-            return str(int(v)) if v == int(v) else repr(v)
-        return "null" if v is None else str(v) if isinstance(v, int) else '"' + v + '"'
+    def whole(v):  # whole numbers without a point
+        if isinstance(v, (dict, list)):
+            return {k: whole(x) for k, x in v.items()} if isinstance(v, dict) else [whole(x) for x in v]
+        return int(v) if isinstance(v, float) and v == int(v) else v
 
     pts, samples = f["points"], f["samples"]
     path = [[rounded(pts[i]["Lon"], 6), rounded(pts[i]["Lat"], 6)] + (
@@ -488,7 +483,7 @@ def geojson(f):
                                                "properties": properties}
     features = [feature("LineString", path, props) if len(path) > 1 else feature("Point", path[0], props)] if path else []
     features.append(feature("Point", [rounded(pts[0]["HomeLon"], 6), rounded(pts[0]["HomeLat"], 6)], {"name": "Home"}))
-    return text({"type": "FeatureCollection", "features": features}) + "\n"
+    return json.dumps(whole({"type": "FeatureCollection", "features": features}), sort_keys=True, separators=(",", ":")) + "\n"
 
 
 def other_outputs(folder, args, parsed, derived, per_frame):
