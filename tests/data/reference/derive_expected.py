@@ -443,7 +443,7 @@ def csv(f):
         local = p["Local"] and p["Local"][:23 if f["ms"] else 19]
         out.append(",".join([fixed(p["Start"] / 1000.0, 3), "" if p["Utc"] is None else iso(p["Utc"], f["ms"], True),
                              local or "", number(p["Lat"], 6), number(p["Lon"], 6), number(p["Height"], 2),
-                             number(p["Msl"], 2), number(p["Speed"], 2), number(p["Speed"] * 3.6, 2),
+                             number(p["Msl"], 2), number(p["Speed"], 2), number((p["Speed"] * 0.001) * 3600, 2),
                              number(p["Far"], 2), number(p["Way"], 2)]) + "\r\n")
     return "".join(out)
 
