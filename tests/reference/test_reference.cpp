@@ -82,32 +82,6 @@ void CompareOutputs(const QString& folder, const QString& dir, const QString& ha
     }
 }
 
-// A tool's standard output; a complaint added to `error` unless it exits 0.
-QByteArray RunTool(const QStringList& command, QString* error)
-{
-    const ProcessRun run = RunProgram(command);
-    if (run.exitCode != 0)
-        *error += command.first() + QStringLiteral(": ") + QString::fromUtf8(run.err);
-    return run.out;
-}
-
-// GPSBabel's reading of the tracks of a file: "lat lon[ date time]" per point.
-QStringList GpsBabelPoints(const QString& format, const QString& file, QString* error)
-{
-    const QStringList lines = QString::fromUtf8(RunTool({QStringLiteral("gpsbabel"), QStringLiteral("-t"), QStringLiteral("-i"),
-        format, QStringLiteral("-f"), file, QStringLiteral("-o"), QStringLiteral("unicsv,utc=0"), QStringLiteral("-F"),
-        QStringLiteral("-")}, error)).remove(QLatin1Char('"')).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    const QStringList header = lines.value(0).trimmed().split(QLatin1Char(','));
-    QStringList points;
-    for (const QString& line : lines.mid(1)) {
-        QStringList point;
-        for (const char* column : {"Latitude", "Longitude", "Date", "Time"})
-            point << line.trimmed().split(QLatin1Char(',')).value(header.indexOf(QLatin1String(column)));
-        points << point.join(QLatin1Char(' ')).trimmed();
-    }
-    return points;
-}
-
 // The geometries GDAL's ogrinfo reads from a file, each as its "lat lon"
 // pairs (six decimals, as GPSBabel writes them).
 QList<QStringList> OgrGeometries(const QStringList& options, QString* error)
