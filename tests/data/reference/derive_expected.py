@@ -328,7 +328,6 @@ def gpx(records, step=5, per_frame=False):
 # nearest that second), at the positions as read; times are the local dates
 # turned into UTC in the zone of --time-zone by Python's zoneinfo.
 
-OTHER_OUTPUTS = {"gpx-track": "track.gpx", "kml": "kml", "csv": "csv", "geojson": "geojson"}
 LAYOUT_NAMES = (("[latitude", "bracketed fields"), ("HOME(", "HOME and GPS fields"),
                 ("GPS (", "comma-separated fields"), ("RTK (", "comma-separated fields"), ("GPS(", "GPS latitude first"))
 
@@ -487,15 +486,15 @@ def geojson(f):
 
 
 def other_outputs(folder, args, parsed, derived, per_frame):
-    wanted = [kind for kind in OTHER_OUTPUTS if ("--all" in args or "--" + kind in args) and "--no-" + kind not in args]
+    outputs = {"gpx-track": ("track.gpx", track_gpx), "kml": ("kml", kml), "csv": ("csv", csv), "geojson": ("geojson", geojson)}
+    wanted = [kind for kind in outputs if ("--all" in args or "--" + kind in args) and "--no-" + kind not in args]
     if not wanted:
         return
     zone = next((a.partition("=")[2] for a in args if a.startswith("--time-zone=")), None)
     assert zone, "a case with these outputs names its --time-zone"
     f = flight_points(folder, parsed, derived, per_frame, zone)
-    for kind in wanted:
-        text = {"gpx-track": track_gpx, "kml": kml, "csv": csv, "geojson": geojson}[kind](f)
-        (folder / ("expected." + OTHER_OUTPUTS[kind])).write_bytes(text.encode("utf-8"))
+    for suffix, write in (outputs[kind] for kind in wanted):
+        (folder / ("expected." + suffix)).write_bytes(write(f).encode("utf-8"))
 
 
 def main(folders):
