@@ -1,10 +1,10 @@
 // Any bytes as a flight log, through the whole path of a conversion: decode,
 // split, recognise the layout and read it (and read it as every layout), fill gaps, derive the track with
-// and without smoothing, and write both outputs to memory.
+// and without smoothing, and write every output to memory.
 #include "input/InputPatterns.h"
 #include "input/LogFamily.h"
 #include "input/SrtParser.h"
-#include "output/GpxWriter.h"
+#include "output/Outputs.h"
 #include "output/SrtWriter.h"
 #include "track/TrackPasses.h"
 
@@ -26,18 +26,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const LogFamily& family : LogFamilies())
         DeriveFlight(ParseLog(bytes, patterns, QLatin1String(family.Id)), {0, 12.5, true});
 
-    QBuffer gpx;
-    gpx.open(QIODevice::WriteOnly);
-    if (!WriteGpxRoute(flight, &gpx, GpxRecordStep))
-        abort();  // a buffer never refuses a write
-
-    // The writer renders into a 4 MiB chunk buffer that it reserves on every
-    // call; the written bytes must be exactly the one-piece rendering.
-    QBuffer srt;
-    srt.open(QIODevice::WriteOnly);
-    if (!WriteSrtBlocks(flight, pattern, &srt))
-        abort();
-    if (srt.data() != RenderSrtBlocks(flight, pattern))
-        abort();
+    for (const OutputKind& kind : OutputKinds()) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        if (!kind.Write(flight, pattern, &buffer))
+            abort();  // a buffer never refuses a write
+        // The subtitle writer renders into a 4 MiB chunk buffer that it
+        // reserves on every call; the written bytes must be exactly the
+        // one-piece rendering.
+        if (&kind == &SubtitleOutput() && buffer.data() != RenderSrtBlocks(flight, pattern))
+            abort();
+    }
     return 0;
 }

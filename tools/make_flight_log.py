@@ -1,63 +1,30 @@
 #!/usr/bin/env python3
 """Writes a synthetic DJI flight log (.SRT) for tests and benchmarks.
 
-One simulated flight, written in the layout of a DJI drone family:
+One simulated flight (--path), written in the layout of a DJI drone family (--family,
+--variant; the layouts are described in the README): A, B and C one block per second with
+cues from 0, D one block per video frame at --fps. Coordinates carry --decimals decimals,
+so positions move in steps of the last decimal (1e-4 degree of latitude is about 11 m).
+Before a fix A writes GPS(N/A,N/A,n) or zeros (--no-fix-style), the others zeros.
 
-  A  Mavic Pro, Phantom 4 (the default; one block per second, cues from 0):
-       HOME(<home lon>,<home lat>) YYYY.MM.DD hh:mm:ss
-       GPS(<lon>,<lat>,<satellites>) BAROMETER:<height>
-       ISO:<iso> Shutter:<1/s> EV:<ev> Fnum:F2.2 
-     Before a fix: GPS(N/A,N/A,<sats>) (--no-fix-style na) or GPS(0.0000,0.0000,<sats>)
-     (zero), with HOME(0.0000,0.0000).
-  B  Matrice 300 (one block per second, cues from 0, no home point):
-       YYYY.MM.DD hh:mm:ss
-       GPS(<lat>,<lon>,0.0M) BAROMETER:<height>M
-  C  Phantom 4 Pro and Minis (one line, no date; blocks separated by two empty lines,
-     no line end at the end of the file). --variant p4p (default), mini2 (adds
-     ", DZOOM 1.000"), rtk (RTK (...) for GPS (...), HOME (lon, lat, alt m), F.PRY and
-     G.PRY angle triples with degree signs).
-  D  bracketed fields, one block per video frame at --fps (24, 25, 30, 50, 60), the cue
-     spanning one frame and DiffTime its length. --variant mavic2 (FrameCnt : n,
-     [latitude : x] [longtitude : y] [altitude: z], date hh:mm:ss,mmm,uuu, font size 36),
-     air2 (SrtCnt : n, [latitude: x] [longitude: y] [altitude: z], comma date),
-     mini3 (default; FrameCnt: n, date hh:mm:ss.mmm, font size 28,
-     [dzoom_ratio: 10000, delta:0],[latitude: ...] and [rel_alt: r abs_alt: a]),
-     mavic3 (as mini3 without the comma, with [gb_yaw: ...] after the heights),
-     h20 (Matrice 300 with an H20 camera: extra [drone_speedx: ...] and [gb_yaw: ...]
-     lines, then inside the block an empty line, a line "0" and [dzoom_ratio: ...]).
-     Before a fix latitude and longitude are 0.000000.
+The paths: walk (heading and speed follow a random walk simulated once a second, with GPS
+noise of about a metre; the barometer starts a little below zero, climbs to --height and
+wanders), line (--speed along --heading), hover (stands still, the last decimal of each
+coordinate jittering), loop (one lap of two straights joined by half circles, --length
+metres, then standing still), antimeridian (a line east across longitude 180 from latitude
+-16.8, crossing it half-way). Except for walk and hover the height climbs at --climb to
+--height. Per-frame blocks interpolate between the walk's seconds; the other paths are exact
+at every cue start. Distances are on a sphere of 111,320 m per degree (radius 6378.2 km).
 
-Coordinates carry --decimals decimals (A, B, C: 4; D: 6, or 5), so positions move in
-steps of the last decimal (1e-4 degree of latitude is about 11 m, 1e-6 about 0.11 m).
-
-The flight (--path):
-  walk          (default) heading and speed follow a random walk, with GPS noise of
-                about a metre; the barometer starts a little below zero and climbs at a
-                random rate to --height, then wanders.
-  line          a straight line at a constant --speed m/s along --heading degrees.
-  hover         stands at the start at --height; the last decimal of each coordinate
-                jitters by one step from block to block.
-  loop          one lap of a closed path (two straights joined by half circles) of
-                --length metres at --speed, then stands still where it started.
-  antimeridian  the straight line across longitude 180 (--heading must point east), from
-                latitude -16.8, crossing 180 half-way through the flight (unless
-                --start-lon is given); longitudes are written from -180 to 180.
-Except for walk and hover, the height climbs from 0 at --climb m/s to --height, then stays
-level. The walk is simulated once a second; per-frame blocks (family D) interpolate
-between its seconds. The other paths are exact at every block's cue start. Distances are
-on a sphere of 111,320 m per degree (radius 6378.2 km).
-
---no-fix N writes no position for the first N seconds, --truncate cuts the last block
-after its cue line (family D: after its date line). --records-out writes one TSV row per
-block in file order with what the block holds (cue times, local time, latitude and
-longitude as printed, home, height above take-off, height above sea level; "-" where
-absent); --truth-out the true, unrounded position, height and speeds at each cue start.
-The output depends only on the options; the same --seed gives the same bytes.
+--records-out writes one TSV row per block with what the block holds ("-" where absent),
+--truth-out the true position, height and speeds at each cue start. The same options and
+--seed give the same bytes.
 """
 
 import argparse
 import collections
 import datetime
+import itertools
 import math
 import random
 import sys
@@ -85,10 +52,7 @@ def positive_int(text):
 
 
 def srt_time(ms):
-    hours, rest = divmod(ms, 3600000)
-    minutes, rest = divmod(rest, 60000)
-    seconds, millis = divmod(rest, 1000)
-    return "%02d:%02d:%02d,%03d" % (hours, minutes, seconds, millis)
+    return "%02d:%02d:%02d,%03d" % (ms // 3600000, ms // 60000 % 60, ms // 1000 % 60, ms % 1000)
 
 
 def fmt(value, decimals):
@@ -117,19 +81,14 @@ def distance(lat1, lon1, lat2, lon2):
 # receiver reports (fix_lat, fix_lon: with noise, before rounding), the height above
 # take-off, horizontal and vertical speed (m/s), heading (degrees from north), and the
 # receiver's and camera's state of that second.
-State = collections.namedtuple(
-    "State", "lat lon fix_lat fix_lon height speed vspeed heading sats iso shutter ev")
-Second = collections.namedtuple(
-    "Second", "lat lon fix_lat fix_lon height sats iso shutter ev")
+State = collections.namedtuple("State", "lat lon fix_lat fix_lon height speed vspeed heading sats iso shutter ev")
+Second = collections.namedtuple("Second", "lat lon fix_lat fix_lon height sats iso shutter ev")
 
 
 def draw_camera(rng):
-    """Satellites and exposure of one second."""
-    sats = rng.randint(14, 19)
-    iso = rng.choice((100, 100, 100, 200))
-    shutter = rng.choice((60, 120, 240, 320, 500))
-    ev = rng.choice(("", "", "0.3", "-0.3", "0.7"))
-    return sats, iso, shutter, ev
+    """Satellites and exposure of one second (drawn in this order)."""
+    return (rng.randint(14, 19), rng.choice((100, 100, 100, 200)), rng.choice((60, 120, 240, 320, 500)),
+            rng.choice(("", "", "0.3", "-0.3", "0.7")))
 
 
 class RandomWalk:
@@ -155,10 +114,7 @@ class RandomWalk:
             self.speed = min(8.0, max(0.5, self.speed + rng.gauss(0.0, 0.3)))
             self.lat += self.speed * math.cos(self.heading) / METRES_PER_DEGREE
             self.lon += self.speed * math.sin(self.heading) / (METRES_PER_DEGREE * math.cos(math.radians(self.lat)))
-            if self.height < self.level:
-                self.height += self.climb
-            else:
-                self.height += rng.gauss(0.0, 0.2)
+            self.height += self.climb if self.height < self.level else rng.gauss(0.0, 0.2)
         # GPS noise of about a metre around the true position.
         noisy_lat = self.lat + rng.gauss(0.0, 0.8) / METRES_PER_DEGREE
         noisy_lon = self.lon + rng.gauss(0.0, 0.8) / (METRES_PER_DEGREE * math.cos(math.radians(self.lat)))
@@ -193,17 +149,12 @@ class PlannedPath:
         self.args = args
         self.lat0, self.lon0 = args.start_lat, args.start_lon
         self.camera_second, self.camera_state = -1, None
-        path = args.path
-        if path in ("line", "antimeridian"):
-            self.legs = [(math.inf, "line", args.heading)]
-        elif path == "hover":
-            self.legs = []
-        else:  # loop: straight, half circle, straight back, half circle
-            radius = args.length / (4.0 + 2.0 * math.pi)
-            straight = 2.0 * radius
-            self.radius = radius
-            self.legs = [(straight, "line", args.heading), (math.pi * radius, "turn", args.heading),
-                         (straight, "line", args.heading + 180.0), (math.pi * radius, "turn", args.heading + 180.0)]
+        # loop: straight, half circle, straight back, half circle
+        self.radius = radius = args.length / (4.0 + 2.0 * math.pi)
+        self.legs = {"hover": [], "loop": [(2.0 * radius, "line", args.heading), (math.pi * radius, "turn", args.heading),
+                                           (2.0 * radius, "line", args.heading + 180.0),
+                                           (math.pi * radius, "turn", args.heading + 180.0)]
+                     }.get(args.path, [(math.inf, "line", args.heading)])
         self.lap = sum(leg[0] for leg in self.legs)
 
     def camera(self, k):
@@ -280,10 +231,8 @@ def coord(value, steps, decimals):
 
 def position(sample, decimals):
     """(lat, lon) text as printed, or None without a fix."""
-    if not sample.fix:
-        return None
     s = sample.state
-    return coord(s.fix_lat, sample.jitter[0], decimals), coord(s.fix_lon, sample.jitter[1], decimals)
+    return (coord(s.fix_lat, sample.jitter[0], decimals), coord(s.fix_lon, sample.jitter[1], decimals)) if sample.fix else None
 
 
 class Home:
@@ -310,16 +259,12 @@ def iso_time(stamp):
     return stamp.strftime("%Y-%m-%dT%H:%M:%S.") + "%03d" % (stamp.microsecond // 1000)
 
 
-def ev_text(ev):
-    return ev or "0"
-
-
 def cue_line(sample):
     return "%s --> %s" % (srt_time(sample.start_ms), srt_time(sample.end_ms))
 
 
 # --- One writer per family --------------------------------------------------------------
-# Each yields (lines, record) per block; a truncated block keeps only its first lines.
+# Each yields (lines, record) per block.
 
 def family_a(args, stream):
     d = args.decimals
@@ -328,9 +273,6 @@ def family_a(args, stream):
         s = sample.state
         stamp = START + datetime.timedelta(milliseconds=sample.start_ms)
         cue = cue_line(sample)
-        if sample.truncated:
-            yield [str(sample.n), cue], record(sample)
-            continue
         home_text = (fmt(home.lat, d), fmt(home.lon, d)) if home.update(sample) else (fmt(0.0, d), fmt(0.0, d))
         pos = position(sample, d)
         if pos:
@@ -340,13 +282,9 @@ def family_a(args, stream):
         else:
             gps = "GPS(%s,%s,%d)" % (fmt(0.0, d), fmt(0.0, d), s.sats - 12)
         height = fmt(s.height, 1)
-        yield [
-            str(sample.n),
-            cue,
-            "HOME(%s,%s) %s" % (home_text[1], home_text[0], stamp.strftime("%Y.%m.%d %H:%M:%S")),
-            "%s BAROMETER:%s" % (gps, height),
-            "ISO:%d Shutter:%d EV:%s Fnum:F2.2 " % (s.iso, s.shutter, s.ev),
-        ], record(sample, iso_time(stamp), pos, home_text if home.lat is not None else None, height)
+        yield [str(sample.n), cue, "HOME(%s,%s) %s" % (home_text[1], home_text[0], stamp.strftime("%Y.%m.%d %H:%M:%S")),
+               "%s BAROMETER:%s" % (gps, height), "ISO:%d Shutter:%d EV:%s Fnum:F2.2 " % (s.iso, s.shutter, s.ev)], \
+            record(sample, iso_time(stamp), pos, home_text if home.lat is not None else None, height)
 
 
 def family_b(args, stream):
@@ -354,19 +292,12 @@ def family_b(args, stream):
     for sample in stream:
         s = sample.state
         stamp = START + datetime.timedelta(milliseconds=sample.start_ms)
-        cue = cue_line(sample)
-        if sample.truncated:
-            yield [str(sample.n), cue], record(sample)
-            continue
         pos = position(sample, d)
         printed = pos or (fmt(0.0, d), fmt(0.0, d))
         height = fmt(s.height, 1)
-        yield [
-            str(sample.n),
-            cue,
-            stamp.strftime("%Y.%m.%d %H:%M:%S"),
-            "GPS(%s,%s,0.0M) BAROMETER:%sM" % (printed[0], printed[1], height),
-        ], record(sample, iso_time(stamp), pos, None, height)
+        yield [str(sample.n), cue_line(sample), stamp.strftime("%Y.%m.%d %H:%M:%S"),
+               "GPS(%s,%s,0.0M) BAROMETER:%sM" % (printed[0], printed[1], height)], \
+            record(sample, iso_time(stamp), pos, None, height)
 
 
 def family_c(args, stream):
@@ -376,16 +307,13 @@ def family_c(args, stream):
     for sample in stream:
         s = sample.state
         cue = cue_line(sample)
-        if sample.truncated:
-            yield [str(sample.n), cue], record(sample)
-            continue
         pos = position(sample, d)
         printed = pos or (fmt(0.0, d), fmt(0.0, d))
         fixed = home.update(sample)
         from_home = distance(home.lat, home.lon, s.lat, s.lon) if fixed and pos else 0.0
         height = fmt(s.height, 2)
         fields = ["F/%s" % ("5.6" if variant == "rtk" else "2.8"), "SS %d" % s.shutter, "ISO %d" % s.iso,
-                  "EV %s" % ev_text(s.ev)]
+                  "EV %s" % (s.ev or "0")]
         if variant == "mini2":
             fields.append("DZOOM 1.000")
         fields.append("%s (%s, %s, %d)" % ("RTK" if variant == "rtk" else "GPS", printed[1], printed[0],
@@ -411,36 +339,25 @@ def family_d(args, stream):
         s = sample.state
         stamp = START + datetime.timedelta(microseconds=D_CLOCK_OFFSET_US + 1000 * sample.start_ms)
         diff = sample.end_ms - sample.start_ms
-        if v == "air2":
-            head = '<font size="36">SrtCnt : %d, DiffTime : %dms' % (sample.n, diff)
-        elif v == "mavic2":
-            head = '<font size="36">FrameCnt : %d, DiffTime : %dms' % (sample.n, diff)
-        else:
-            head = '<font size="28">FrameCnt: %d, DiffTime: %dms' % (sample.n, diff)
-        if old:
-            date = stamp.strftime("%Y-%m-%d %H:%M:%S,") + "%03d,%03d" % divmod(stamp.microsecond, 1000)
-        else:
-            date = stamp.strftime("%Y-%m-%d %H:%M:%S.") + "%03d" % (stamp.microsecond // 1000)
+        head = ('<font size="36">%s : %d, DiffTime : %dms' % ("SrtCnt" if v == "air2" else "FrameCnt", sample.n, diff)
+                if old else '<font size="28">FrameCnt: %d, DiffTime: %dms' % (sample.n, diff))
+        date = (stamp.strftime("%Y-%m-%d %H:%M:%S,") + "%03d,%03d" % divmod(stamp.microsecond, 1000) if old
+                else stamp.strftime("%Y-%m-%d %H:%M:%S.") + "%03d" % (stamp.microsecond // 1000))
         lines = [str(sample.n), cue_line(sample), head, date]
-        if sample.truncated:
-            yield lines, record(sample, iso_time(stamp))
-            continue
         pos = position(sample, d)
         printed = pos or (fmt(0.0, d), fmt(0.0, d))
         height = msl = None
         if old:
             msl = fmt(args.take_off_msl + s.height, 6)
             camera = ("[iso : %d] [shutter : 1/%d.0] [fnum : 280] [ev : %s] [ct : 5600] [color_md : default] "
-                      "[focal_len : 240] " % (s.iso, s.shutter, ev_text(s.ev)))
-            if v == "mavic2":
-                where = "[latitude : %s] [longtitude : %s] [altitude: %s] " % (printed[0], printed[1], msl)
-            else:
-                where = "[latitude: %s] [longitude: %s] [altitude: %s] " % (printed[0], printed[1], msl)
+                      "[focal_len : 240] " % (s.iso, s.shutter, (s.ev or "0")))
+            where = ("[latitude : %s] [longtitude : %s] [altitude: %s] " if v == "mavic2"
+                     else "[latitude: %s] [longitude: %s] [altitude: %s] ") % (printed[0], printed[1], msl)
         else:
             height = fmt(s.height, 3)
             msl = fmt(args.take_off_msl + s.height + ABS_ALT_ERROR, 3)
             camera = ("[iso: %d] [shutter: 1/%d.0] [fnum: %s] [ev: %s] [ct: 5300] [color_md : default] "
-                      "[focal_len: %s] " % (s.iso, s.shutter, "1.7" if v == "mini3" else "2.8", ev_text(s.ev),
+                      "[focal_len: %s] " % (s.iso, s.shutter, "1.7" if v == "mini3" else "2.8", (s.ev or "0"),
                                             "4.50" if v == "h20" else "24.00"))
             if v == "mini3":
                 camera += "[dzoom_ratio: 10000, delta:0],"
@@ -481,37 +398,32 @@ def write(out, blocks, eol, family):
 
 
 def main(argv=None):
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0],
-                                     formatter_class=argparse.RawDescriptionHelpFormatter,
-                                     epilog="\n".join(__doc__.splitlines()[2:]))
-    parser.add_argument("output", nargs="?", default="-",
-                        help="file to write (default: standard output)")
-    parser.add_argument("--family", choices=FAMILIES, default="A")
-    parser.add_argument("--variant", help="C: p4p (default), mini2, rtk; D: mini3 (default), mavic2, air2, "
-                                          "mavic3, h20")
-    parser.add_argument("--blocks", type=positive_int, default=600, help="number of blocks")
-    parser.add_argument("--duration", type=float, help="seconds of flight (instead of --blocks)")
-    parser.add_argument("--fps", type=int, choices=FRAME_RATES, help="family D: blocks per second (default 30)")
-    parser.add_argument("--decimals", type=int, help="decimals of latitude and longitude (A, B, C: 4; D: 6)")
-    parser.add_argument("--line-ends", choices=("lf", "crlf"), default="crlf")
-    parser.add_argument("--path", choices=("walk", "line", "hover", "loop", "antimeridian"), default="walk")
-    parser.add_argument("--speed", type=float, default=12.0, help="m/s (line, loop, antimeridian)")
-    parser.add_argument("--heading", type=float, default=60.0, help="degrees from north (line, loop)")
-    parser.add_argument("--length", type=float, default=2000.0, help="metres of the loop")
-    parser.add_argument("--height", type=float, default=40.0, help="level height above take-off, metres")
-    parser.add_argument("--climb", type=float, default=1.0, help="m/s up to --height (line, loop, antimeridian)")
-    parser.add_argument("--take-off-msl", type=float, default=25.0,
-                        help="height of the take-off point above sea level (D altitude, C RTK home)")
-    parser.add_argument("--start-lat", type=float, help="take-off latitude (default -34.6037; antimeridian -16.8)")
-    parser.add_argument("--start-lon", type=float, help="take-off longitude (default -58.3816; antimeridian: "
-                                                        "half the flight west of 180)")
-    parser.add_argument("--no-fix", type=positive_int, default=0, help="seconds without a fix at the start")
-    parser.add_argument("--no-fix-style", choices=("na", "zero"), default="na",
-                        help="family A without a fix: GPS(N/A,N/A,n) or GPS(0.0000,0.0000,n)")
-    parser.add_argument("--truncate", action="store_true", help="cut the last block short")
-    parser.add_argument("--records-out", help="TSV of what each block holds")
-    parser.add_argument("--truth-out", help="TSV of the true position, height and speed of each block")
-    parser.add_argument("--seed", type=int, default=1)
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0], epilog="\n".join(__doc__.splitlines()[2:]),
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    add = parser.add_argument
+    add("output", nargs="?", default="-", help="file to write (default: standard output)")
+    add("--family", choices=FAMILIES, default="A")
+    add("--variant", help="C: p4p (default), mini2, rtk; D: mini3 (default), mavic2, air2, mavic3, h20")
+    add("--blocks", type=positive_int, default=600, help="number of blocks")
+    add("--duration", type=float, help="seconds of flight (instead of --blocks)")
+    add("--fps", type=int, choices=FRAME_RATES, help="family D: blocks per second (default 30)")
+    add("--decimals", type=int, help="decimals of latitude and longitude (A, B, C: 4; D: 6)")
+    add("--line-ends", choices=("lf", "crlf"), default="crlf")
+    add("--path", choices=("walk", "line", "hover", "loop", "antimeridian"), default="walk")
+    add("--speed", type=float, default=12.0, help="m/s (line, loop, antimeridian)")
+    add("--heading", type=float, default=60.0, help="degrees from north (line, loop)")
+    add("--length", type=float, default=2000.0, help="metres of the loop")
+    add("--height", type=float, default=40.0, help="level height above take-off, metres")
+    add("--climb", type=float, default=1.0, help="m/s up to --height (line, loop, antimeridian)")
+    add("--take-off-msl", type=float, default=25.0, help="take-off height above sea level (D altitude, C RTK home)")
+    add("--start-lat", type=float, help="take-off latitude (default -34.6037; antimeridian -16.8)")
+    add("--start-lon", type=float, help="take-off longitude (default -58.3816; antimeridian: half the flight west of 180)")
+    add("--no-fix", type=positive_int, default=0, help="seconds without a fix at the start")
+    add("--no-fix-style", choices=("na", "zero"), default="na", help="family A without a fix: GPS(N/A,N/A,n) or zeros")
+    add("--truncate", action="store_true", help="cut the last block short")
+    add("--records-out", help="TSV of what each block holds")
+    add("--truth-out", help="TSV of the true position, height and speed of each block")
+    add("--seed", type=int, default=1)
     args = parser.parse_args(argv)
 
     variants = VARIANTS[args.family]
@@ -519,14 +431,12 @@ def main(argv=None):
         args.variant = variants[0]
     elif args.variant not in variants:
         parser.error("family %s has the variants %s" % (args.family, ", ".join(variants)))
-    if args.decimals is None:
-        args.decimals = DEFAULT_DECIMALS[args.family]
+    args.decimals = DEFAULT_DECIMALS[args.family] if args.decimals is None else args.decimals
     if not 1 <= args.decimals <= 9:
         parser.error("--decimals must be between 1 and 9")
     if args.fps is not None and args.family != "D":
         parser.error("--fps is for family D; the others write one block per second")
-    if args.fps is None:
-        args.fps = 30
+    args.fps = args.fps or 30
     rate = args.fps if args.family == "D" else 1
     count = args.blocks if args.duration is None else int(round(args.duration * rate))
     if args.start_lat is None:
@@ -542,46 +452,29 @@ def main(argv=None):
             args.start_lon = -58.3816
 
     rng = random.Random(args.seed)
-    if args.path == "walk":
-        flight = RandomWalk(rng, args.start_lat, args.start_lon, args.height)
-    else:
-        flight = PlannedPath(rng, args)
-
-    eol = "\r\n" if args.line_ends == "crlf" else "\n"
-    out = sys.stdout.buffer if args.output == "-" else open(args.output, "wb")
-    records = open(args.records_out, "w", encoding="utf-8", newline="\n") if args.records_out else None
-    truth = open(args.truth_out, "w", encoding="utf-8", newline="\n") if args.truth_out else None
-    if records:
-        records.write("\t".join(RECORD_COLUMNS) + "\n")
-    if truth:
-        truth.write("\t".join(TRUTH_COLUMNS) + "\n")
-    last = []  # the sample of the block being written
-
-    def tee(stream):
-        for sample in stream:
-            last[:] = [sample]
-            if truth:
-                s = sample.state
-                truth.write("%d\t%.9f\t%.9f\t%.4f\t%.4f\t%.4f\n" % (sample.start_ms, s.lat, s.lon, s.height,
-                                                                       s.speed, s.vspeed))
-            yield sample
+    flight = RandomWalk(rng, args.start_lat, args.start_lon, args.height) if args.path == "walk" else PlannedPath(rng, args)
+    records, truth = ["\t".join(RECORD_COLUMNS)], ["\t".join(TRUTH_COLUMNS)]
+    stream, copy = itertools.tee(samples(args, flight, rate, count))
 
     def produced():
-        for lines, row in WRITERS[args.family](args, tee(samples(args, flight, rate, count))):
-            if records:
-                records.write("\t".join(row) + "\n")
-            yield lines, last[0].truncated
+        for sample, (lines, row) in zip(stream, WRITERS[args.family](args, copy)):
+            if sample.truncated:  # cut after the cue line (family D: after the date line)
+                keep, held = (4, 3) if args.family == "D" else (2, 2)
+                lines, row = lines[:keep], row[:held] + ["-"] * (9 - held)
+            s = sample.state
+            if args.records_out:
+                records.append("\t".join(row))
+            if args.truth_out:
+                truth.append("%d\t%.9f\t%.9f\t%.4f\t%.4f\t%.4f" % (sample.start_ms, s.lat, s.lon, s.height, s.speed, s.vspeed))
+            yield lines, sample.truncated
 
-    try:
-        write(out, produced(), eol, args.family)
-    finally:
-        for f in (records, truth):
-            if f:
-                f.close()
-        if out is not sys.stdout.buffer:
-            out.close()
-        else:
-            out.flush()
+    out = sys.stdout.buffer if args.output == "-" else open(args.output, "wb")
+    write(out, produced(), "\r\n" if args.line_ends == "crlf" else "\n", args.family)
+    out.flush()
+    for name, rows in ((args.records_out, records), (args.truth_out, truth)):
+        if name:
+            with open(name, "w", encoding="utf-8", newline="\n") as f:
+                f.write("\n".join(rows) + "\n")
     return 0
 
 

@@ -1,13 +1,18 @@
 // The core checks that no reference case can make: differential tests of the
-// fast paths against Qt, the distance mends and the writers' failures.
+// fast paths against Qt, the distance mends, the writers' failures and log
+// times at the changes of the clocks.
 #include "input/BlockSplitter.h"
+#include "conversion/ConversionSettings.h"
 #include "input/SrtParser.h"
 #include "output/FixedNumber.h"
-#include "output/GpxWriter.h"
+#include "output/Outputs.h"
 #include "output/SrtWriter.h"
+#include "support/Support.h"
 #include "track/GreatCircle.h"
+#include "track/LogTime.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QtTest>
 #include <cmath>
 #include <cstring>
@@ -149,6 +154,19 @@ private slots:
         QVERIFY(std::isnan(GreatCircleDistance(0, INFINITY, 0, 0)));
     }
 
+    // The settings fields as both programs read them; D13: a huge "Smooth
+    // GPS, sec" counts as an hour, not a billion sweeps.
+    void settingsFields()
+    {
+        const std::pair<const char*, int> smooth[] = {{"5", 5}, {"3600", 3600}, {"3601", 3600}, {"1000000000", 3600},
+                                                       {"99999999999", 0}, {"-2", -2}, {"2.5", 0}, {"", 0}};
+        for (const auto& [text, count] : smooth)
+            QCOMPARE(ReadSmoothingCount(QLatin1String(text)), count);
+        const std::pair<const char*, double> way[] = {{"12.5", 12.5}, {"1,5", 0.0}, {"nan", 0.0}, {"-3", -3.0}, {"x", 0.0}};
+        for (const auto& [text, metres] : way)
+            QCOMPARE(ReadWayBefore(QLatin1String(text)), metres);
+    }
+
     // D2: the blocks, as "|"-separated texts with line ends shown as \r, \n.
     void splitting_data()
     {
@@ -196,29 +214,65 @@ private slots:
         }
     }
 
-    // D5: whatever byte the device stops at, failed or short, both writers
-    // report it, write nothing after it, and what arrived is a prefix.
+    // D5: whatever byte the device stops at, failed or short, every writer
+    // reports it, writes nothing after it, and what arrived is a prefix.
     void writeFailuresAreReported()
     {
-        Flight records;
-        records.Log.Records.resize(12);
-        records.Points.resize(12);
-        for (int i = 0; i < 12; ++i)
-            records.Points[i].FixLat = records.Points[i].Lat = records.Points[i].HeightM = i;
-        QBuffer whole[2];
-        for (QBuffer& buffer : whole)
-            buffer.open(QIODevice::WriteOnly);
-        QVERIFY(WriteSrtBlocks(records, DefaultOutputPattern(), &whole[0]) && WriteGpxRoute(records, &whole[1], 1));
-        for (int kind = 0; kind < 4; ++kind) {
-            const QByteArray& expected = whole[kind / 2].data();
+        Flight flight;
+        flight.Log.Records.resize(12);
+        flight.Points.resize(12);
+        for (int i = 0; i < 12; ++i) {
+            FlightRecord& r = flight.Log.Records[i];
+            r.Lat = r.Lon = flight.Points[i].FixLat = flight.Points[i].Lat = flight.Points[i].HeightM = i + 1;
+            r.Has = FlightRecord::HasPosition | FlightRecord::HasHeight;
+            flight.Points[i].UtcMs = 1561034096000 + 1000 * i;
+        }
+        for (const OutputKind& kind : OutputKinds()) {
+            QBuffer whole;
+            whole.open(QIODevice::WriteOnly);
+            QVERIFY(kind.Write(flight, DefaultOutputPattern(), &whole));
+            const QByteArray& expected = whole.data();
             for (qint64 room = 0; room <= expected.size(); ++room) {
-                FullDevice device(room, kind % 2);
-                const bool ok = kind < 2 ? WriteSrtBlocks(records, DefaultOutputPattern(), &device)
-                                         : WriteGpxRoute(records, &device, 1);
-                QVERIFY2(ok == (room == expected.size()), qPrintable(QString::number(room)));
-                QVERIFY(expected.startsWith(device.written) && device.writesAfterFull == 0);
+                for (const bool shortWrite : {false, true}) {
+                    FullDevice device(room, shortWrite);
+                    QVERIFY2(kind.Write(flight, DefaultOutputPattern(), &device) == (room == expected.size()),
+                             qPrintable(QStringLiteral("%1 at %2").arg(QLatin1String(kind.Id)).arg(room)));
+                    QVERIFY(expected.startsWith(device.written) && device.writesAfterFull == 0);
+                }
             }
         }
+    }
+
+    // Log times to UTC (data/utc_times.tsv: name, zone, local time, UTC; empty:
+    // the zone is refused), worked out from the zones' rules.
+    void utcTimes_data()
+    {
+        QTest::addColumn<QString>("zone");
+        QTest::addColumn<QString>("local");
+        QTest::addColumn<QString>("utc");
+        for (const QByteArray& line : ReadFile(QStringLiteral(TEST_DATA_DIR "/utc_times.tsv")).split('\n')) {
+            const QStringList row = QString::fromUtf8(line).split(QLatin1Char('\t'));
+            if (row.size() == 4)
+                QTest::newRow(qPrintable(row[0])) << row[1] << row[2] << row[3];
+        }
+    }
+
+    void utcTimes()
+    {
+        QFETCH(QString, zone);
+        QFETCH(QString, local);
+        QFETCH(QString, utc);
+        QTimeZone parsed;
+        QCOMPARE(ParseTimeZone(zone, &parsed), !utc.isEmpty());
+        if (utc.isEmpty())
+            return;
+        const qint64 localMs = QDateTime::fromString(local + QLatin1Char('Z'), Qt::ISODate).toMSecsSinceEpoch();
+        LocalToUtc toUtc(parsed);
+        // A day before (another offset for some rows), then the same hour: the
+        // offset kept from an earlier call must be the right one.
+        for (const qint64 earlier : {localMs - 86400000, localMs - localMs % 3600000})
+            toUtc.ToUtcMs(earlier);
+        QCOMPARE(QDateTime::fromMSecsSinceEpoch(toUtc.ToUtcMs(localMs), Qt::UTC).toString(Qt::ISODate), utc);
     }
 };
 

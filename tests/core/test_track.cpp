@@ -1,6 +1,6 @@
 // Speed and way against simulated flights whose truth is known: per-frame
-// logs at the drones' frame rates, gaps in the cues, heights, the
-// antimeridian, and the way carried through a chain of logs.
+// logs at the drones' frame rates, gaps in the cues, heights and the
+// antimeridian.
 #include "conversion/Conversion.h"
 #include "output/GpxWriter.h"
 #include "support/Support.h"
@@ -164,22 +164,6 @@ private slots:
         flight.Points.resize(1);
         flight.Points[0].FixLon = 179.999999;
         QVERIFY(WriteGpxRoute(flight, &route, 5) && route.data().contains("lon=\"-180.00000\""));
-    }
-
-    // D9: velloa-cli carries the way of a chain whatever is written.
-    void wayThroughAChain()
-    {
-        QTemporaryDir dir;
-        for (const char* name : {"a.SRT", "b.SRT"})
-            RunProgram({QStringLiteral("python3"), QStringLiteral(GENERATOR_PATH), QStringLiteral("--blocks"),
-                        QStringLiteral("120"), dir.filePath(QLatin1String(name))});
-        const auto lastWay = [&](const QString& option) {
-            const QByteArray out = RunProgram({QStringLiteral(VELLOA_CLI_PATH), option, QStringLiteral("a.SRT"), QStringLiteral("b.SRT")}, dir.path()).out;
-            return out.mid(out.lastIndexOf("Way: ")).split('\n').first();
-        };
-        const QByteArray way = lastWay(QStringLiteral("--no-gpx"));
-        QCOMPARE(lastWay(QStringLiteral("--no-srt")), way);
-        QVERIFY(way.startsWith("Way: ") && way.mid(5).toDouble() > 100);
     }
 };
 

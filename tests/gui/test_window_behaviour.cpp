@@ -1,5 +1,6 @@
-// What trips a pilot up: pattern group height, file drops, leaving the input, Tab, minimum size.
+// What trips a pilot up: pattern group height, file drops, leaving the input, Tab, minimum size, About.
 #include "window/SornLogic.h"
+#include "output/Outputs.h"
 #include "support/DialogDriver.h"
 #include "support/Support.h"
 #include "window/FlightView.h"
@@ -11,6 +12,8 @@
 #include <QMimeData>
 #include <QSlider>
 #include <QToolButton>
+#include <QDesktopServices>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -21,6 +24,10 @@ class TestWindowBehaviour : public QObject {
 
     std::unique_ptr<SornLogic> m_logic;
     MainWindowWidgets* w = nullptr;
+    QStringList m_opened;
+
+public slots:
+    void open(const QUrl& url) { m_opened << url.toString(); }  // instead of a browser
 
 private slots:
     void init()
@@ -89,7 +96,8 @@ private slots:
         QVERIFY(QFile::copy(QStringLiteral(TEST_DATA_DIR "/reference/diagonal_heights/flight.SRT"), log));
         m_logic->OpenInputFile(log);
         w->OtherOutputsCheck->click();
-        QVERIFY(w->OtherOutputsGroup->isVisible() && w->OtherOutputs.size() == 4);
+        const auto others = std::count_if(OutputKinds().begin(), OutputKinds().end(), [](const OutputKind& k) { return !k.ByDefault; });
+        QVERIFY(w->OtherOutputsGroup->isVisible() && w->OtherOutputs.size() == others);
         for (const QString& zone : {QString(), QStringLiteral("Mars/Olympus")}) {
             w->TimeZoneEdit->setText(zone);
             for (const MainWindowWidgets::OutputRow& row : qAsConst(w->OtherOutputs)) {
@@ -181,6 +189,40 @@ private slots:
         }
         QCOMPARE(reached, expected);
         QCOMPARE(w->OutPatternEdit->toPlainText(), pattern);  // Tab typed nothing into it
+    }
+
+    // "About Velloa": every press opens a new top-level window with the main
+    // title and a button that hands the maker's address to the browser;
+    // closing it only hides it.
+    void aboutWindows()
+    {
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "open");
+        for (int press = 1; press <= 2; ++press) {
+            QTest::mouseClick(w->AboutButton, Qt::LeftButton);
+            QList<QWidget*> windows;
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (top->objectName() == QLatin1String("AboutWindow") && top->isVisible())
+                    windows << top;
+            QCOMPARE(windows.size(), press);
+            QWidget* about = windows.last();
+            QVERIFY(!about->parent());
+            QCOMPARE(about->windowTitle(), QStringLiteral("Velloa (velloa.example, 2019.06.26)"));
+            auto* link = about->findChild<QPushButton*>();
+            QCOMPARE(link->text(), QStringLiteral("Go to https://velloa.example/"));
+            QTest::mouseClick(link, Qt::LeftButton);
+            QCOMPARE(m_opened.size(), press);
+            QCOMPARE(m_opened.last(), QStringLiteral("https://velloa.example/"));
+        }
+        QList<QPointer<QWidget>> abouts;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == QLatin1String("AboutWindow") && top->close())
+                abouts << top;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(abouts.size(), 2);
+        for (const QPointer<QWidget>& about : abouts) {
+            QVERIFY(about && about->isHidden());  // hidden, not deleted
+            delete about;  // the program never does; the leak checker would
+        }
     }
 };
 

@@ -3,8 +3,10 @@
 // must be written (flight.<suffix>), and where messages matter expected.stdout,
 // expected.stderr (none: nothing on standard error) and expected.exit (none:
 // 0). Each case runs through the core functions and through velloa-cli; every
-// output is compared byte for byte and every route is handed to the GPX
-// consumers. A differing output is kept in the build tree for `diff -u`.
+// kind of output (OutputKinds()) is compared byte for byte, so a kind without
+// an expected file must not be written; every route, GPX track, KML, CSV and
+// GeoJSON is handed to the programs that read them. A differing output is kept
+// in the build tree for `diff -u`.
 #include "conversion/CommandLineOptions.h"
 #include "support/Support.h"
 
@@ -49,25 +51,70 @@ void Compare(const QString& folder, const QString& suffix, const QByteArray& act
     QFAIL(qPrintable(QStringLiteral("%1 differs: diff -u %2 %3").arg(half, expectedPath, keep)));
 }
 
-// The outputs that appeared in `dir` against the expected ones, both ways.
-void CompareOutputs(const QString& folder, const QString& dir, const QStringList& before, const QString& half)
+// Every kind of output in `dir` against the expected one ("<missing>" for
+// both when the case has none and none was written).
+void CompareOutputs(const QString& folder, const QString& dir, const QString& half)
 {
-    QStringList suffixes;
-    for (const QString& name : QDir(folder).entryList({QStringLiteral("expected.*")}))
-        suffixes << name.mid(9);
-    for (const QString& name : Entries(dir))
-        if (!before.contains(name))
-            suffixes << name.section(QLatin1Char('.'), 1);
-    suffixes.removeDuplicates();
-    for (const QString& suffix : suffixes) {
-        if (suffix == QLatin1String("stdout") || suffix == QLatin1String("stderr") || suffix == QLatin1String("exit")
-            || suffix == QLatin1String("records.tsv"))
-            continue;
-        const QString output = dir + QStringLiteral("/flight.") + suffix;
+    for (const OutputKind& kind : OutputKinds()) {
+        const QString suffix = QLatin1String(kind.Suffix + 1), output = dir + QStringLiteral("/flight.") + suffix;
         Compare(folder, suffix, ReadFile(output), half);
-        if (suffix == QLatin1String("gpx"))
+        if (&kind == &RouteOutput() && QFile::exists(output))
             VERIFY_GPX(output);
     }
+}
+
+// The geometries GDAL's ogrinfo reads from a file, each as its "lat lon"
+// pairs (six decimals, as GPSBabel writes them).
+QList<QStringList> OgrGeometries(const QStringList& options, QString* error)
+{
+    QList<QStringList> geometries;
+    for (const QString& text : QString::fromUtf8(RunTool(QStringList{QStringLiteral("ogrinfo"), QStringLiteral("-ro"),
+             QStringLiteral("-al"), QStringLiteral("-q")} + options, error)).split(QLatin1Char('\n'))) {
+        const QString wkt = text.trimmed();
+        if (!(wkt.startsWith(QLatin1String("POINT")) || wkt.startsWith(QLatin1String("LINESTRING"))) || wkt.endsWith(QLatin1String("EMPTY")))
+            continue;
+        QStringList pairs;
+        for (const QString& tuple : wkt.section(QLatin1Char('('), 1).section(QLatin1Char(')'), 0, 0).split(QLatin1Char(','))) {
+            const QStringList n = tuple.simplified().split(QLatin1Char(' '));
+            pairs << QString::number(n.value(1).toDouble(), 'f', 6) + QLatin1Char(' ') + QString::number(n.value(0).toDouble(), 'f', 6);
+        }
+        geometries << pairs;
+    }
+    return geometries;
+}
+
+// What outside programs read from the outputs for other programs, where a
+// case writes them: xmllint finds the GPX track valid GPX 1.1; GPSBabel
+// reads the same points, with the same times, from the track and from the
+// KML's path and replay; ogrinfo reads the same path from the GeoJSON and a
+// point from every CSV row with a position.
+void ReadBack(const QString& dir)
+{
+    const QString base = dir + QStringLiteral("/flight.");
+    if (!QFile::exists(base + QStringLiteral("track.gpx")))
+        return;
+    for (const char* tool : {"xmllint", "gpsbabel", "ogrinfo"})
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            QSKIP("xmllint, gpsbabel or ogrinfo is not installed");
+    QString error;
+    RunTool({QStringLiteral("xmllint"), QStringLiteral("--noout"), QStringLiteral("--schema"), QStringLiteral(GPX_SCHEMA_PATH),
+             base + QStringLiteral("track.gpx")}, &error);
+    const QStringList track = GpsBabelPoints(QStringLiteral("gpx"), base + QStringLiteral("track.gpx"), &error);
+    const QStringList kml = GpsBabelPoints(QStringLiteral("kml"), base + QStringLiteral("kml"), &error);
+    const QList<QStringList> geojson = OgrGeometries({base + QStringLiteral("geojson")}, &error);
+    const QList<QStringList> csv = OgrGeometries({QStringLiteral("-oo"), QStringLiteral("X_POSSIBLE_NAMES=longitude"),
+        QStringLiteral("-oo"), QStringLiteral("Y_POSSIBLE_NAMES=latitude"), base + QStringLiteral("csv")}, &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QStringList places;
+    for (const QString& point : track)
+        places << point.section(QLatin1Char(' '), 0, 1);
+    QVERIFY(!track.isEmpty());
+    QCOMPARE(kml, track.first() == places.first() ? places : places + track);
+    QCOMPARE(geojson.value(0), places);
+    int fixes = 0;
+    for (const QByteArray& row : ReadFile(base + QStringLiteral("csv")).split('\n').mid(1))
+        fixes += !row.split(',').value(3).isEmpty();
+    QCOMPARE(csv.size(), fixes);
 }
 
 // The records read from the log against the generator's account of every
@@ -122,21 +169,21 @@ private slots:
         QTemporaryDir core, cli;
         CompareRecords(folder);
         ConvertWithCore(folder, args, core.path());
-        CompareOutputs(folder, core.path(), {}, QStringLiteral("core"));
+        CompareOutputs(folder, core.path(), QStringLiteral("core"));
         if (QTest::currentTestFailed())
             return;
 
         for (const QString& name : Entries(folder))
             QVERIFY(QFile::copy(folder + name, cli.filePath(name)));
-        const QStringList before = Entries(cli.path());
         const ProcessRun run = RunProgram(QStringList{QStringLiteral(VELLOA_CLI_PATH)} + args
                                           + QStringList{QStringLiteral("flight.SRT")}, cli.path());
-        CompareOutputs(folder, cli.path(), before, QStringLiteral("cli"));
+        CompareOutputs(folder, cli.path(), QStringLiteral("cli"));
         if (QFile::exists(folder + QStringLiteral("expected.stdout")))
             Compare(folder, QStringLiteral("stdout"), run.out, QStringLiteral("cli"));
         Compare(folder, QStringLiteral("stderr"), run.err.isEmpty() ? QByteArray("<missing>") : run.err, QStringLiteral("cli"));
         const QByteArray exit = ReadFile(folder + QStringLiteral("expected.exit"));
         QCOMPARE(run.exitCode, exit == "<missing>" ? 0 : exit.trimmed().toInt());
+        ReadBack(core.path());
     }
 };
 

@@ -60,23 +60,42 @@ inline QStringList Unprivileged(const QStringList& command, const QString& probe
     return prefix + command;
 }
 
+// A tool's standard output; a complaint added to `error` unless it exits 0.
+inline QByteArray RunTool(const QStringList& command, QString* error)
+{
+    const ProcessRun run = RunProgram(command);
+    if (run.exitCode != 0)
+        *error += command.first() + QStringLiteral(": ") + QString::fromUtf8(run.err);
+    return run.out;
+}
+
+// GPSBabel's reading of the tracks (or with "-r" the routes) of a file:
+// "lat lon[ date time]" per point.
+inline QStringList GpsBabelPoints(const QString& format, const QString& file, QString* error, const char* kind = "-t")
+{
+    const QStringList lines = QString::fromUtf8(RunTool({QStringLiteral("gpsbabel"), QLatin1String(kind), QStringLiteral("-i"),
+        format, QStringLiteral("-f"), file, QStringLiteral("-o"), QStringLiteral("unicsv,utc=0"), QStringLiteral("-F"),
+        QStringLiteral("-")}, error)).remove(QLatin1Char('"')).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList header = lines.value(0).trimmed().split(QLatin1Char(','));
+    QStringList points;
+    for (const QString& line : lines.mid(1)) {
+        QStringList point;
+        for (const char* column : {"Latitude", "Longitude", "Date", "Time"})
+            point << line.trimmed().split(QLatin1Char(',')).value(header.indexOf(QLatin1String(column)));
+        points << point.join(QLatin1Char(' ')).trimmed();
+    }
+    return points;
+}
+
 // What two GPX consumers make of a route: xmllint validates it against the
 // GPX 1.1 schema and GPSBabel must read back as many route points as it has.
 // Returns the complaint, empty when both are content.
 inline QString GpxComplaint(const QString& path)
 {
-    ProcessRun lint = RunProgram({QStringLiteral("xmllint"), QStringLiteral("--noout"), QStringLiteral("--schema"),
-                                  QStringLiteral(GPX_SCHEMA_PATH), path});
-    if (lint.exitCode != 0)
-        return QStringLiteral("xmllint: ") + QString::fromUtf8(lint.err);
-    ProcessRun babel = RunProgram({QStringLiteral("gpsbabel"), QStringLiteral("-r"), QStringLiteral("-i"),
-        QStringLiteral("gpx"), QStringLiteral("-f"), path, QStringLiteral("-o"), QStringLiteral("unicsv"),
-        QStringLiteral("-F"), QStringLiteral("-")});
-    const int points = ReadFile(path).count("<rtept ");
-    if (babel.exitCode != 0 || babel.out.count('\n') - 1 != points)
-        return QStringLiteral("gpsbabel read %1 lines for %2 points: ").arg(babel.out.count('\n')).arg(points)
-            + QString::fromUtf8(babel.err);
-    return QString();
+    QString error;
+    RunTool({QStringLiteral("xmllint"), QStringLiteral("--noout"), QStringLiteral("--schema"), QStringLiteral(GPX_SCHEMA_PATH), path}, &error);
+    const int read = GpsBabelPoints(QStringLiteral("gpx"), path, &error, "-r").size(), points = ReadFile(path).count("<rtept ");
+    return error.isEmpty() && read != points ? QStringLiteral("gpsbabel read %1 of %2 points").arg(read).arg(points) : error;
 }
 
 #define VERIFY_GPX(path)                                                                                     \

@@ -21,15 +21,21 @@ Numbers are rounded the way the program writes them (as Qt writes them): the
 exact binary value rounded to n decimals, a value exactly half-way away from
 zero (heights such as -0.25 are exact in binary).
 
+A case whose args ask for the outputs for other programs (--all, --kml, ...)
+also gets expected.track.gpx, .kml, .csv and .geojson (see other_outputs).
+
 Usage: derive_expected.py CASE_FOLDER...   (writes expected.sorned.srt and
 expected.gpx beside each folder's flight.SRT; a log without records gets
 neither, its expected.stderr and expected.exit are written by hand)
 """
 
+import datetime
+import decimal
+import json
 import math
 import re
 import sys
-import decimal
+import zoneinfo
 from decimal import Decimal, ROUND_HALF_UP
 from pathlib import Path
 
@@ -315,6 +321,182 @@ def gpx(records, step=5, per_frame=False):
     return "".join(out)
 
 
+# --- The outputs for other programs (GPX track, KML, CSV, GeoJSON) ------------------
+# Written for a case whose args ask for them (--all, --gpx-track, --kml, --csv,
+# --geojson) from its expected.records.tsv: the path is the records with a fix
+# (per frame: of the records whose cue rounds to the same second, the fix
+# nearest that second), at the positions as read; times are the local dates
+# turned into UTC in the zone of --time-zone by Python's zoneinfo.
+
+LAYOUT_NAMES = (("[latitude", "bracketed fields"), ("HOME(", "HOME and GPS fields"),
+                ("GPS (", "comma-separated fields"), ("RTK (", "comma-separated fields"), ("GPS(", "GPS latitude first"))
+
+
+def utc_ms(local, zone):
+    # A skipped local time takes the offset before the change, a repeated one
+    # the first reading (fold=0 gives both).
+    naive = datetime.datetime.fromisoformat(local)
+    sign = re.fullmatch(r"([+-])(\d\d):(\d\d)", zone)
+    if sign:
+        offset = datetime.timedelta(hours=int(sign[2]), minutes=int(sign[3])) * (1 if sign[1] == "+" else -1)
+        aware = naive.replace(tzinfo=datetime.timezone(offset))
+    else:
+        aware = naive.replace(tzinfo=zoneinfo.ZoneInfo(zone), fold=0)
+    return round(aware.timestamp() * 1000)
+
+
+def iso(ms, milliseconds, utc):
+    t = datetime.datetime(1970, 1, 1) + datetime.timedelta(milliseconds=ms)
+    return t.strftime("%Y-%m-%dT%H:%M:%S") + (".%03d" % (t.microsecond // 1000) if milliseconds else "") + ("Z" if utc else "")
+
+
+def nearest_filled(values):
+    # The nearest earlier value that is not None, else the nearest later one.
+    given = [i for i, v in enumerate(values) if v is not None]
+    return [values[max([j for j in given if j <= i] or [min(given)])] for i in range(len(values))] if given else values
+
+
+def flight_points(folder, parsed, derived, per_frame, zone):
+    """Every record as the outputs see it: the values as read (None: absent),
+    the filled and derived ones, and the samples of the path."""
+    rows = [line.split("\t") for line in (folder / "expected.records.tsv").read_text().splitlines()[1:]]
+    value = lambda text: None if text == "-" else float(text)
+    msl = nearest_filled([value(r[8]) for r in rows])
+    far = haversine if per_frame else distance
+    points = []
+    for row, p, d, alt in zip(rows, parsed, derived, msl):
+        points.append(dict(Start=int(row[0]), End=int(row[1]), Local=None if row[2] == "-" else row[2],
+                           Lat=value(row[3]), Lon=value(row[4]), Height=value(row[7]), Msl=value(row[8]),
+                           FilledHeight=p["Barometer"], FilledMsl=alt, HomeLat=p["HomeLat"], HomeLon=p["HomeLon"],
+                           Speed=d["Speed"], Way=d["Way"], Far=far(p["HomeLat"], p["HomeLon"], d["Lat"], d["Lon"]),
+                           Utc=None if row[2] == "-" else utc_ms(row[2], zone)))
+    samples = [i for i, p in enumerate(points) if p["Lat"] is not None]
+    if per_frame:
+        second = lambda i: (points[i]["Start"] + 500) // 1000
+        runs = {}
+        for i in samples:
+            best = runs.get(second(i))
+            if best is None or abs(points[i]["Start"] - 1000 * second(i)) < abs(points[best]["Start"] - 1000 * second(i)):
+                runs[second(i)] = i
+        samples = sorted(runs.values())
+    has_msl = any(p["Msl"] is not None for p in points)
+    elevations = has_msl or any(p["Height"] is not None for p in points)
+    for p in points:
+        e = p["FilledMsl"] if has_msl else p["FilledHeight"]
+        p["Ele"] = e if elevations and math.isfinite(e) else None
+    spans = [p["End"] - p["Start"] for p in points if p["End"] > p["Start"]][:60]
+    rate = round(1000 * len(spans) / sum(spans))
+    text = (folder / "flight.SRT").read_bytes().decode("utf-8", "replace")
+    layout = next(name for mark, name in LAYOUT_NAMES if mark in text)
+    milliseconds = per_frame or any(p["Local"] and not p["Local"].endswith(".000") for p in points)
+    return dict(points=points, samples=samples, has_msl=has_msl, elevations=elevations, rate=rate,
+                format=f"{layout}, {rate} block{'s' if rate > 1 else ''} per second", ms=milliseconds)
+
+
+def track_gpx(f):
+    out = ['<?xml version="1.0" encoding="UTF-8"?>\n<gpx xmlns="http://www.topografix.com/GPX/1/1"'
+           ' xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance" version="1.1" creator="velloa.example"'
+           ' xsi:schemaLocation="http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd">\n'
+           '  <trk>\n    <trkseg>\n']
+    for i in f["samples"]:
+        p = f["points"][i]
+        inner = ([f"        <ele>{fixed(p['Ele'], 2)}</ele>\n"] if p["Ele"] is not None else []) + (
+            [f"        <time>{iso(p['Utc'], f['ms'], True)}</time>\n"] if p["Utc"] is not None else [])
+        start = f'      <trkpt lat="{fixed(p["Lat"], 6)}" lon="{fixed(p["Lon"], 6)}"'
+        out.append(start + (">\n" + "".join(inner) + "      </trkpt>\n" if inner else "/>\n"))
+    return "".join(out) + "    </trkseg>\n  </trk>\n</gpx>\n"
+
+
+def kml(f):
+    pts, samples = f["points"], f["samples"]
+    mode = "absolute" if f["has_msl"] else "relativeToGround" if f["elevations"] else "clampToGround"
+    where = lambda p, sep, zero: sep.join([fixed(p["Lon"], 6), fixed(p["Lat"], 6)] + (
+        [fixed(p["Ele"] if p["Ele"] is not None else 0.0, 2)] if p["Ele"] is not None or zero else []))
+    out = ['<?xml version="1.0" encoding="UTF-8"?>\n<kml xmlns="http://www.opengis.net/kml/2.2"'
+           ' xmlns:gx="http://www.google.com/kml/ext/2.2">\n  <Document>\n    <name>Flight</name>\n'
+           '    <Style id="path">\n      <LineStyle>\n        <color>ff00a5ff</color>\n        <width>3</width>\n'
+           '      </LineStyle>\n    </Style>\n'
+           f'    <Placemark>\n      <name>Home</name>\n      <Point>\n        <coordinates>{fixed(pts[0]["HomeLon"], 6)},'
+           f'{fixed(pts[0]["HomeLat"], 6)}</coordinates>\n      </Point>\n    </Placemark>\n']
+    if samples:
+        shape = "LineString" if len(samples) > 1 else "Point"
+        out.append(f"    <Placemark>\n      <name>Path</name>\n      <styleUrl>#path</styleUrl>\n      <{shape}>\n"
+                   f"        <altitudeMode>{mode}</altitudeMode>\n        <coordinates>"
+                   + "\n".join(where(pts[i], ",", False) for i in samples)
+                   + f"</coordinates>\n      </{shape}>\n    </Placemark>\n")
+    timed = [i for i in samples if pts[i]["Utc"] is not None]
+    if timed:
+        out.append("    <Placemark>\n      <name>Replay</name>\n      <styleUrl>#path</styleUrl>\n      <gx:Track>\n"
+                   f"        <altitudeMode>{mode}</altitudeMode>\n"
+                   + "".join(f"        <when>{iso(pts[i]['Utc'], f['ms'], True)}</when>\n" for i in timed)
+                   + "".join(f"        <gx:coord>{where(pts[i], ' ', True)}</gx:coord>\n" for i in timed)
+                   + "      </gx:Track>\n    </Placemark>\n")
+    return "".join(out) + "  </Document>\n</kml>\n"
+
+
+def csv(f):
+    out = ["cue_start_s,time_utc,time_local,latitude,longitude,height_m,altitude_m,"
+           "speed_ms,speed_kmh,distance_home_m,way_m\r\n"]
+    number = lambda v, n: "" if v is None or not math.isfinite(v) else fixed(v, n)
+    for p in f["points"]:
+        local = p["Local"] and p["Local"][:23 if f["ms"] else 19]
+        out.append(",".join([fixed(p["Start"] / 1000.0, 3), "" if p["Utc"] is None else iso(p["Utc"], f["ms"], True),
+                             local or "", number(p["Lat"], 6), number(p["Lon"], 6), number(p["Height"], 2),
+                             number(p["Msl"], 2), number(p["Speed"], 2), number((p["Speed"] * 0.001) * 3600, 2),
+                             number(p["Far"], 2), number(p["Way"], 2)]) + "\r\n")
+    return "".join(out)
+
+
+def geojson(f):
+    # Numbers rounded half away from zero on value * 10^n, written as the
+    # shortest text that reads back (whole numbers without a point); keys in
+    # alphabetical order, no blanks.
+    def rounded(v, n):
+        if not math.isfinite(v):
+            return None
+        r = float(Decimal(v * 10.0 ** n).quantize(Decimal(1), rounding=ROUND_HALF_UP)) / 10.0 ** n
+        return 0.0 if r == 0.0 else r
+
+    def whole(v):  # whole numbers without a point
+        if isinstance(v, (dict, list)):
+            return {k: whole(x) for k, x in v.items()} if isinstance(v, dict) else [whole(x) for x in v]
+        return int(v) if isinstance(v, float) and v == int(v) else v
+
+    pts, samples = f["points"], f["samples"]
+    path = [[rounded(pts[i]["Lon"], 6), rounded(pts[i]["Lat"], 6)] + (
+        [rounded(pts[i]["Ele"], 2) if pts[i]["Ele"] is not None else 0.0] if f["elevations"] else []) for i in samples]
+    last = pts[-1]
+    end = last["Start"] + float(last["End"] - last["Start"])
+    props = {"name": "Path", "flight_time_s": rounded((end - pts[0]["Start"]) / 1000.0, 2),
+             "path_m": rounded(last["Way"] - pts[0]["Way"], 2),
+             "max_distance_home_m": rounded(max([0.0] + [p["Far"] for p in pts if not math.isnan(p["Far"])]), 2),
+             "max_height_m": rounded(max(p["FilledHeight"] for p in pts), 2),
+             "top_speed_ms": rounded(max([0.0] + [p["Speed"] for p in pts if not math.isnan(p["Speed"])]), 2),
+             "records": len(pts), "log_format": f["format"]}
+    if f["elevations"]:
+        props["elevation"] = "above sea level" if f["has_msl"] else "above take-off"
+    for key, i in (("start_utc", samples[0]), ("end_utc", samples[-1])):
+        if samples and pts[i]["Utc"] is not None:
+            props[key] = iso(pts[i]["Utc"], f["ms"], True)
+    feature = lambda kind, where, properties: {"type": "Feature", "geometry": {"type": kind, "coordinates": where},
+                                               "properties": properties}
+    features = [feature("LineString", path, props) if len(path) > 1 else feature("Point", path[0], props)] if path else []
+    features.append(feature("Point", [rounded(pts[0]["HomeLon"], 6), rounded(pts[0]["HomeLat"], 6)], {"name": "Home"}))
+    return json.dumps(whole({"type": "FeatureCollection", "features": features}), sort_keys=True, separators=(",", ":")) + "\n"
+
+
+def other_outputs(folder, args, parsed, derived, per_frame):
+    outputs = {"gpx-track": ("track.gpx", track_gpx), "kml": ("kml", kml), "csv": ("csv", csv), "geojson": ("geojson", geojson)}
+    wanted = [kind for kind in outputs if ("--all" in args or "--" + kind in args) and "--no-" + kind not in args]
+    if not wanted:
+        return
+    zone = next((a.partition("=")[2] for a in args if a.startswith("--time-zone=")), None)
+    assert zone, "a case with these outputs names its --time-zone"
+    f = flight_points(folder, parsed, derived, per_frame, zone)
+    for suffix, write in (outputs[kind] for kind in wanted):
+        (folder / ("expected." + suffix)).write_bytes(write(f).encode("utf-8"))
+
+
 def main(folders):
     for folder in map(Path, folders):
         patterns, smoothing, way_before, pattern = dict(PATTERNS), 5, 0.0, DEFAULT_PATTERN_LF
@@ -341,6 +523,8 @@ def main(folders):
         if parsed and "--no-srt" not in args:
             srt = "".join(expand(r, i, pattern, per_frame) for i, r in enumerate(derived))
             (folder / "expected.sorned.srt").write_bytes(srt.encode("utf-8"))
+        if parsed and tsv.exists():
+            other_outputs(folder, args, parsed, derived, per_frame)
         print(f"{folder}: {len(parsed)} records")
 
 
