@@ -77,8 +77,10 @@ bool ConvertOneLog(const QString& log, const CliOptions& options, double& wayBef
 
     const ConversionResult result = Convert(request);
     if (result.Read != ReadStatus::Ok) {
-        Fail(err, log, result.Read == ReadStatus::NoPositions ? QStringLiteral("no GPS positions found")
-                                                              : ConversionFailureMessage(result).Text);
+        Fail(err, log, result.Read == ReadStatus::NoPositions       ? QStringLiteral("no GPS positions found")
+                       : result.Read == ReadStatus::NoFlightInVideo ? QStringLiteral("no flight record in the video")
+                       : result.Read == ReadStatus::VideoUnreadable ? QStringLiteral("the video cannot be read")
+                                                                    : ConversionFailureMessage(result).Text);
         return false;
     }
     // As the window's field carries it: the way with one decimal, read back.
@@ -120,7 +122,8 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Converts DJI flight-log subtitle files (.SRT) into a computed subtitle file (.sorned.srt)\n"
+        "Converts DJI flight-log subtitle files (.SRT), or the subtitle track of a video (.MP4, .MOV)\n"
+        "when no .SRT of the same name lies beside it, into a computed subtitle file (.sorned.srt)\n"
         "and a GPX 1.1 route (.gpx), as Velloa's two buttons do, and on request into a GPX track,\n"
         "KML, CSV and GeoJSON. Several LOGs are one flight: each continues the way reached by the\n"
         "one before."));
@@ -164,7 +167,7 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         parser.addOption({QStringLiteral("no-") + QLatin1String(kind.Id),
             QStringLiteral("Do not write the %1 (%2).").arg(QLatin1String(kind.Description), QLatin1String(kind.Suffix))});
     }
-    parser.addPositionalArgument(QStringLiteral("LOG"), QStringLiteral("Flight log(s) to convert, in flight order."),
+    parser.addPositionalArgument(QStringLiteral("LOG"), QStringLiteral("Flight log(s) or video(s) to convert, in flight order."),
         QStringLiteral("LOG..."));
 
     auto usageError = [&](const QString& message) {

@@ -14,6 +14,8 @@ enum class ReadStatus {
     TooLarge,   // it is larger than kMaxLogBytes
     NoPositions,  // no block gives a position (also an empty file); Log holds what was read
     UnknownTimeZone,  // the conversion's time zone names no zone: nothing was read
+    NoFlightInVideo,  // a video (.mp4, .mov) without a subtitle track, or whose track gives no position
+    VideoUnreadable,  // a video that is none, or is damaged or cut short
 };
 
 // The largest log that is read: 1 GiB, some 6 million blocks, days of a log
@@ -29,12 +31,17 @@ struct LogReadResult {
 };
 
 // Reads a whole flight log and parses it with ParseLog (`formatId` as there).
-// Never shows anything: the caller turns a failure into a message.
+// A name ending in .mp4 or .mov (any case) is a video: the .SRT of the same
+// base beside it is read when there is one, else the video's subtitle track
+// (VideoLog.h); the log's Source says which. Never shows anything: the
+// caller turns a failure into a message.
 LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patterns, const QString& formatId);
 
 // What the user is told about a failed read: a warning titled "Info" with
 // "File not exists." (Missing), "File not opened." (NotOpened), "File too
 // large." (TooLarge), "No GPS positions found." (NoPositions) or "Unknown
-// time zone." (UnknownTimeZone; ConversionFailureMessage names the zone);
+// time zone." (UnknownTimeZone; ConversionFailureMessage names the zone),
+// "This video holds no flight record (no subtitle track)." (NoFlightInVideo),
+// "The video cannot be read (damaged or incomplete)." (VideoUnreadable);
 // nothing for Ok.
 UserMessage ReadOutcomeMessage(ReadStatus status);

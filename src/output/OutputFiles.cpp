@@ -6,7 +6,8 @@
 
 namespace {
 
-const QString kInputSuffix = QStringLiteral(".SRT");
+// A log's suffix and a video's (the video's subtitle track is a log too).
+const QString kInputSuffixes[] = {QStringLiteral(".SRT"), QStringLiteral(".MP4"), QStringLiteral(".MOV")};
 
 // Writes through a temporary file beside the target that replaces it only
 // once everything has been written and flushed: a failure at any point
@@ -33,8 +34,12 @@ OutputNames DeriveOutputNames(const QString& inputName)
 {
     OutputNames names;
     names.Base = inputName;
-    if (names.Base.endsWith(kInputSuffix, Qt::CaseInsensitive))
-        names.Base.chop(kInputSuffix.size());
+    for (const QString& suffix : kInputSuffixes) {
+        if (names.Base.endsWith(suffix, Qt::CaseInsensitive)) {
+            names.Base.chop(suffix.size());
+            break;
+        }
+    }
     names.Srt = names.Base + QLatin1String(SubtitleOutput().Suffix);
     names.Gpx = names.Base + QLatin1String(RouteOutput().Suffix);
     return names;
