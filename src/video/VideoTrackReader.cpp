@@ -65,6 +65,36 @@ int64_t SeekSource(void* opaque, int64_t offset, int whence)
     return source->Position;
 }
 
+// Whether the top-level boxes (atoms) of the file each end within it: a file
+// cut short ends inside its last box, be it the media data or the index.
+bool BoxesComplete(Source source)
+{
+    int64_t at = 0;
+    while (at < source.Size) {
+        uint8_t head[16];
+        source.Position = at;
+        const int64_t left = source.Size - at;
+        if (left < 8)  // a few bytes after the last box hold none
+            return true;
+        if (ReadSource(&source, head, 8) != 8)
+            return false;
+        uint64_t size = (uint64_t(head[0]) << 24) | (uint64_t(head[1]) << 16) | (uint64_t(head[2]) << 8) | head[3];
+        if (size == 0)  // the last box, up to the end of the file
+            return true;
+        if (size == 1) {  // a 64-bit size follows the type
+            if (left < 16 || ReadSource(&source, head + 8, 8) != 8)
+                return false;
+            size = 0;
+            for (int i = 8; i < 16; ++i)
+                size = (size << 8) | head[i];
+        }
+        if (size < 8 || size > uint64_t(left))
+            return false;
+        at += static_cast<int64_t>(size);
+    }
+    return true;
+}
+
 // Small enough that reading one subtitle sample between large video frames
 // reads little more than the sample.
 constexpr int kBufferBytes = 16 * 1024;
@@ -83,6 +113,8 @@ public:
     int Run(Source source, VelloaVideoSampleFunction sample, void* context)
     {
         m_source = source;
+        if (!BoxesComplete(source))
+            return VelloaVideoDamaged;
         auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferBytes));
         if (!buffer)
             return VelloaVideoDamaged;
@@ -101,6 +133,9 @@ public:
         // On failure avformat_open_input frees the context.
         if (!mov || avformat_open_input(&m_format, "", mov, nullptr) < 0)
             return VelloaVideoDamaged;
+        // A video cut inside its index may be left with no track at all.
+        if (m_format->nb_streams == 0)
+            return VelloaVideoDamaged;
 
         AVStream* track = nullptr;
         for (unsigned i = 0; i < m_format->nb_streams; ++i) {
@@ -110,18 +145,22 @@ public:
             else
                 stream->discard = AVDISCARD_ALL;
         }
+        // A file cut short keeps its index when it stands before the media
+        // data, but lost the samples at its end; cut inside the index, it
+        // lost tracks too (the subtitle track among them, maybe).
+        for (unsigned i = 0; i < m_format->nb_streams; ++i) {
+            AVStream* stream = m_format->streams[i];
+            const int entries = avformat_index_get_entries_count(stream);
+            for (int k = 0; k < entries; ++k) {
+                const AVIndexEntry* entry = avformat_index_get_entry(stream, k);
+                if (entry && (entry->pos < 0 || entry->pos > m_source.Size - entry->size))
+                    return VelloaVideoDamaged;
+            }
+        }
         if (!track)
             return VelloaVideoNoSubtitles;
         if (track->time_base.num <= 0 || track->time_base.den <= 0)
             return VelloaVideoDamaged;
-        // A file cut short keeps its index (when it stands before the
-        // media data) but lost the samples at its end.
-        const int entries = avformat_index_get_entries_count(track);
-        for (int i = 0; i < entries; ++i) {
-            const AVIndexEntry* entry = avformat_index_get_entry(track, i);
-            if (entry && (entry->pos < 0 || entry->pos > m_source.Size - entry->size))
-                return VelloaVideoDamaged;
-        }
 
         for (;;) {
             const int got = av_read_frame(m_format, m_packet);
