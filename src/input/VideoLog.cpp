@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
 
@@ -125,13 +124,4 @@ VideoReadStatus ForEachVideoBlock(int fd, const unsigned char* data, std::size_t
     case VelloaVideoNoSubtitles: return VideoReadStatus::NoSubtitles;
     default: return VideoReadStatus::Unreadable;
     }
-}
-
-bool VideoLibrariesMapped()
-{
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    if (!maps.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray text = maps.readAll();
-    return text.contains("libvelloa_video") || text.contains("libavformat");
 }

@@ -40,7 +40,3 @@ enum class VideoReadStatus {
 VideoReadStatus ForEachVideoBlock(int fd, const unsigned char* data, std::size_t size, qint64 maxTextBytes,
                                   const std::function<bool(const QString&)>& block,
                                   VelloaReadVideoSubtitlesFunction reader = nullptr);
-
-// Whether the module's code is mapped into this process (after a video was
-// opened): for the check that a run reading .SRT files never maps it.
-bool VideoLibrariesMapped();

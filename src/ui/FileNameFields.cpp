@@ -13,7 +13,7 @@
 void SornLogic::Pressed_GetSrtName()
 {
     const QString name = QFileDialog::getOpenFileName(nullptr, QStringLiteral("Open .SRT file"), QString(),
-                                                      QStringLiteral("*.srt"));
+                                                      QStringLiteral("Flight logs and videos (*.srt *.mp4 *.mov)"));
     // A cancelled dialog returns an empty name, which empties the field on
     // purpose: the derivation then clears the output names' colouring too.
     Widgets->InFileNameEdit->setText(name);
