@@ -85,13 +85,14 @@ def family_rows(blocks, runs, converted):
 
 
 # Logs read from a video's subtitle track: the same log as a .SRT, in a video
-# of about 1 MB and in one of about 450 MB (raw pictures of a size that gives
-# it), both made here by the ffmpeg program (kept in bench/out/video, with no
+# of about 1 MB (a tiny picture a second) and in one of about 450 MB (a raw
+# picture per block, of the size that gives it), both made here by the ffmpeg
+# program (kept in bench/out/video, with no
 # .SRT beside them, which would be read instead). Only the track's samples
 # should be read: the big video within twice the small one's time.
 VIDEOS = [
     ("A", "one block a second", 600, 1, ["--line-ends", "lf"]),
-    ("D", "30 blocks a second", 9000, 30, ["--family", "D", "--variant", "mini3", "--fps", "30", "--line-ends", "lf"]),
+    ("D", "30 blocks a second", 3000, 30, ["--family", "D", "--variant", "mini3", "--fps", "30", "--line-ends", "lf"]),
 ]
 
 
@@ -101,7 +102,7 @@ def make_video(log, name, size, rate, seconds):
         os.makedirs(os.path.dirname(path), exist_ok=True)
         subprocess.run(["ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
                         "color=c=black:s=%s:r=%d:d=%d" % (size, rate, seconds), "-i", log, "-map", "0", "-map", "1",
-                        "-c:v", "rawvideo", "-pix_fmt", "yuv420p", "-c:s", "mov_text", path + ".part.mov"], check=True)
+                        "-c:v", "rawvideo", "-pix_fmt", "uyvy422", "-c:s", "mov_text", path + ".part.mov"], check=True)
         os.rename(path + ".part.mov", path)
     return path
 
@@ -110,11 +111,11 @@ def video_rows(runs, converted):
     for family, what, blocks, fps, options in VIDEOS:
         log = make_log(blocks, family, options)
         seconds = blocks // fps
-        # One picture per block, 4:3, 1.5 bytes a pixel (yuv420p), 450 MB in all.
-        height = int((450e6 / blocks / 1.5 * 3 / 4) ** 0.5) // 4 * 4
+        # One picture per block, 4:3, 2 bytes a pixel (uyvy422), 450 MB in all.
+        height = int((450e6 / blocks / 2 * 3 / 4) ** 0.5) // 4 * 4
         big = "%dx%d" % (height * 4 // 3 // 4 * 4, height)
         inputs = [(".SRT", log),
-                  ("video, small", make_video(log, "%s-%d-small.mov" % (family, blocks), "32x32", fps, seconds)),
+                  ("video, small", make_video(log, "%s-%d-small.mov" % (family, blocks), "16x16", 1, seconds)),
                   ("video, big", make_video(log, "%s-%d-big.mov" % (family, blocks), big, fps, seconds))]
         results = {}
         for _ in range(runs):
