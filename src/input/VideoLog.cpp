@@ -28,11 +28,14 @@ qint64 RoundedMs(Wide ticks, qint32 num, qint32 den)
 // is also where the build puts it relative to its programs and tests.
 VelloaReadVideoSubtitlesFunction LoadReader()
 {
+    // Loaded once and kept for the rest of the run (QLibrary never unloads
+    // on destruction).
+    static QLibrary library;
     static const VelloaReadVideoSubtitlesFunction reader = [] {
         const QString programDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
                                                                 : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-        auto* library = new QLibrary(QDir(programDir).filePath(QStringLiteral(VELLOA_VIDEO_MODULE)));
-        return reinterpret_cast<VelloaReadVideoSubtitlesFunction>(library->resolve(VELLOA_VIDEO_READ_SYMBOL));
+        library.setFileName(QDir(programDir).filePath(QStringLiteral(VELLOA_VIDEO_MODULE)));
+        return reinterpret_cast<VelloaReadVideoSubtitlesFunction>(library.resolve(VELLOA_VIDEO_READ_SYMBOL));
     }();
     return reader;
 }
