@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Times velloa-cli on synthetic logs next to simple baselines, and on a log of
-each DJI family of the same number of blocks (see run.sh)."""
+"""Times velloa-cli on synthetic logs next to simple baselines, on a log of
+each DJI family of the same number of blocks, and on logs read from videos
+(see run.sh)."""
 
 import argparse
 import os
@@ -83,15 +84,65 @@ def family_rows(blocks, runs, converted):
         print("  %-30s %7.1f %9.3f %10.1f %12.1f %5s" % ("%s (%s)" % (family, drone), mb, wall, rate, rss, status))
 
 
+# Logs read from a video's subtitle track: the same log as a .SRT, in a video
+# of about 1 MB (a tiny picture a second) and in one of about 450 MB (a raw
+# picture per block, of the size that gives it), both made here by the ffmpeg
+# program (kept in bench/out/video, with no
+# .SRT beside them, which would be read instead). Only the track's samples
+# should be read: the big video within twice the small one's time.
+VIDEOS = [
+    ("A", "one block a second", 600, 1, ["--line-ends", "lf"]),
+    ("D", "30 blocks a second", 3000, 30, ["--family", "D", "--variant", "mini3", "--fps", "30", "--line-ends", "lf"]),
+]
+
+
+def make_video(log, name, size, rate, seconds):
+    path = os.path.join(OUT, "video", name)
+    if not os.path.exists(path):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        subprocess.run(["ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+                        "color=c=black:s=%s:r=%d:d=%d" % (size, rate, seconds), "-i", log, "-map", "0", "-map", "1",
+                        "-c:v", "rawvideo", "-pix_fmt", "uyvy422", "-c:s", "mov_text", path + ".part.mov"], check=True)
+        os.rename(path + ".part.mov", path)
+    return path
+
+
+def video_rows(runs, converted):
+    for family, what, blocks, fps, options in VIDEOS:
+        log = make_log(blocks, family, options)
+        seconds = blocks // fps
+        # One picture per block, 4:3, 2 bytes a pixel (uyvy422), 450 MB in all.
+        height = int((450e6 / blocks / 2 * 3 / 4) ** 0.5) // 4 * 4
+        big = "%dx%d" % (height * 4 // 3 // 4 * 4, height)
+        inputs = [(".SRT", log),
+                  ("video, small", make_video(log, "%s-%d-small.mov" % (family, blocks), "16x16", 1, seconds)),
+                  ("video, big", make_video(log, "%s-%d-big.mov" % (family, blocks), big, fps, seconds))]
+        results = {}
+        for _ in range(runs):
+            for name, path in inputs:
+                results.setdefault(name, []).append(timed([CLI, "--quiet", "--output-dir", converted, path]))
+        print("\nvelloa-cli on a log of layout %s (%s, %d blocks) from a .SRT and from videos, median of %d runs"
+              % (family, what, blocks, runs))
+        print("  %-30s %9s %9s %12s" % ("input", "MB", "wall s", "peak RSS MB"))
+        medians = {}
+        for name, path in inputs:
+            medians[name] = statistics.median(r[0] for r in results[name])
+            print("  %-30s %9.1f %9.3f %12.1f" % (name, os.path.getsize(path) / 1e6, medians[name],
+                                                 max(r[1] for r in results[name])))
+        print("  big video / small video: %.2fx (at most 2 wanted); small video / .SRT: %.2fx"
+              % (medians["video, big"] / medians["video, small"], medians["video, small"] / medians[".SRT"]))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--sizes", default="10000 100000 1000000")
     parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--videos-only", action="store_true", help="only the logs read from videos")
     args = parser.parse_args()
     os.makedirs(OUT, exist_ok=True)
     converted = os.path.join(OUT, "converted")
 
-    for blocks in [int(s) for s in args.sizes.split()]:
+    for blocks in [] if args.videos_only else [int(s) for s in args.sizes.split()]:
         log = make_log(blocks)
         mb = os.path.getsize(log) / 1e6
         commands = [
@@ -125,6 +176,7 @@ def main():
             print("\nWhere the time goes (velloa-stages, in-process, median of %d):" % args.runs)
             sys.stdout.flush()
             subprocess.run([STAGES, log, str(args.runs)], check=True)
+    video_rows(args.runs, converted)
     shutil.rmtree(converted, ignore_errors=True)
 
 

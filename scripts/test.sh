@@ -32,6 +32,8 @@ package_fail() { echo "package check: $*" >&2; exit 1; }
 [ "$(dpkg-deb -f "$deb" Package) $(dpkg-deb -f "$deb" Version)" = "velloa $version" ] \
   || package_fail "$deb is not velloa $version"
 dpkg-deb -f "$deb" Depends | grep -q libqt5widgets5 || package_fail "no computed Depends"
+# The video module (usr/lib/velloa) brings libavformat's package in.
+dpkg-deb -f "$deb" Depends | grep -q libavformat || package_fail "no libavformat in Depends"
 check=build/package-check
 rm -rf "$check"
 mkdir -p "$check"
@@ -89,8 +91,8 @@ export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressi
 # a sanitizer report, a leak, a unit slower than 10 s or more than 2 GB.
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVELLOA_WERROR=ON -DVELLOA_FUZZ=ON -DVELLOA_SANITIZE=ON >/dev/null
-cmake --build build-fuzz --target fuzz_log fuzz_patterns fuzz_matcher -j "$jobs"
-for target in fuzz_log fuzz_patterns fuzz_matcher; do
+cmake --build build-fuzz --target fuzz_log fuzz_patterns fuzz_matcher fuzz_video -j "$jobs"
+for target in fuzz_log fuzz_patterns fuzz_matcher fuzz_video; do
   corpus=build-fuzz/smoke/${target#fuzz_}
   rm -rf "$corpus"
   mkdir -p "$corpus"

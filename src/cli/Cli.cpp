@@ -63,7 +63,8 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Converts DJI flight-log subtitle files (.SRT) into a computed subtitle file (.sorned.srt)\n"
+        "Converts DJI flight-log subtitle files (.SRT), or the subtitle track of a video (.MP4, .MOV)\n"
+        "when no .SRT of the same name lies beside it, into a computed subtitle file (.sorned.srt)\n"
         "and a GPX 1.1 route (.gpx), as Velloa's two buttons do, and on request into a GPX track,\n"
         "KML, CSV and GeoJSON. Several LOGs are one flight: each continues the way reached by the\n"
         "one before."));
@@ -73,7 +74,7 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     parser.addOptions({helpOption, versionOption});
     const ConversionOptionSet conversionOptions;
     conversionOptions.AddTo(parser, {quietOption});
-    parser.addPositionalArgument(QStringLiteral("LOG"), QStringLiteral("Flight log(s) to convert, in flight order."),
+    parser.addPositionalArgument(QStringLiteral("LOG"), QStringLiteral("Flight log(s) or video(s) to convert, in flight order."),
         QStringLiteral("LOG..."));
 
     auto usageError = [&](const QString& message) {

@@ -16,6 +16,8 @@ UserMessage ReadOutcomeMessage(ReadStatus status)
     case ReadStatus::TooLarge: text = "File too large."; break;
     case ReadStatus::NoPositions: text = "No GPS positions found."; break;
     case ReadStatus::UnknownTimeZone: text = "Unknown time zone."; break;
+    case ReadStatus::NoFlightInVideo: text = "This video holds no flight record (no subtitle track)."; break;
+    case ReadStatus::VideoUnreadable: text = "The video cannot be read (damaged or incomplete)."; break;
     case ReadStatus::Ok: return {};
     }
     return {Kind::Warning, QStringLiteral("Info"), QLatin1String(text)};
@@ -31,8 +33,12 @@ UserMessage ConversionFailureMessage(const ConversionResult& result)
 
 QString CommandLineFailureText(const ConversionResult& result)
 {
-    if (result.Read == ReadStatus::NoPositions)
-        return QStringLiteral("no GPS positions found");
+    switch (result.Read) {
+    case ReadStatus::NoPositions: return QStringLiteral("no GPS positions found");
+    case ReadStatus::NoFlightInVideo: return QStringLiteral("no flight record in the video");
+    case ReadStatus::VideoUnreadable: return QStringLiteral("the video cannot be read");
+    default: break;
+    }
     return ConversionFailureMessage(result).Text;
 }
 

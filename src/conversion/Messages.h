@@ -18,7 +18,9 @@ struct UserMessage {
 
 // A failed read: a warning titled "Info" with "File not exists." (Missing),
 // "File not opened." (NotOpened), "File too large." (TooLarge), "No GPS
-// positions found." (NoPositions) or "Unknown time zone." (UnknownTimeZone);
+// positions found." (NoPositions), "Unknown time zone." (UnknownTimeZone),
+// "This video holds no flight record (no subtitle track)." (NoFlightInVideo)
+// or "The video cannot be read (damaged or incomplete)." (VideoUnreadable);
 // nothing for Ok.
 UserMessage ReadOutcomeMessage(ReadStatus status);
 

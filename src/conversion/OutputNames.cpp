@@ -6,11 +6,16 @@
 
 OutputNames DeriveOutputNames(const QString& inputName)
 {
-    static const QString kInputSuffix = QStringLiteral(".SRT");
+    // A log's suffix and a video's (the video's subtitle track is a log too).
+    static const QString kInputSuffixes[] = {QStringLiteral(".SRT"), QStringLiteral(".MP4"), QStringLiteral(".MOV")};
     OutputNames names;
     names.Base = inputName;
-    if (names.Base.endsWith(kInputSuffix, Qt::CaseInsensitive))
-        names.Base.chop(kInputSuffix.size());
+    for (const QString& suffix : kInputSuffixes) {
+        if (names.Base.endsWith(suffix, Qt::CaseInsensitive)) {
+            names.Base.chop(suffix.size());
+            break;
+        }
+    }
     names.Srt = names.Base + QLatin1String(SubtitleOutput().Suffix);
     names.Gpx = names.Base + QLatin1String(RouteOutput().Suffix);
     return names;

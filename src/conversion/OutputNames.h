@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// The output names derived from an input name: one ".SRT" suffix (any case)
-// is cut off, then each output's suffix is appended.
+// The output names derived from an input name: one ".SRT", ".MP4" or ".MOV"
+// suffix (any case) is cut off, then each output's suffix is appended.
 struct OutputNames {
     QString Base;  // the input name without its suffix
     QString Srt;

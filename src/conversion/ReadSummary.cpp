@@ -27,5 +27,9 @@ QString BuildReadSummary(const Flight& flight)
         if (!FlightHasDates(flight))
             summary += QStringLiteral("No dates in the log: the outputs carry no times") + lineEnd;
     }
+    if (flight.Log.Source == FlightLog::ReadFrom::VideoTrack)
+        summary += QStringLiteral("Read from the video's subtitle track") + lineEnd;
+    else if (flight.Log.Source == FlightLog::ReadFrom::LogBesideVideo)
+        summary += QStringLiteral("Read from the log beside the video: ") + flight.Log.SourceName + lineEnd;
     return summary;
 }

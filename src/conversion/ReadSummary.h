@@ -9,5 +9,7 @@
 // <way of the last point>\r\n", numbers in 'g' format with 6 digits; for a
 // layout other than family A a line "Log format: <layout>, <n> blocks per
 // second\r\n", and for such a log without any date (family C) a last line
-// "No dates in the log: the outputs carry no times\r\n".
+// "No dates in the log: the outputs carry no times\r\n"; when a video was
+// named, "Read from the video's subtitle track\r\n" or "Read from the log
+// beside the video: <name>\r\n".
 QString BuildReadSummary(const Flight& flight);

@@ -60,6 +60,12 @@ struct FlightLog {
     const LogFamily* Family = nullptr;
     // Blocks per second of video time (from the cues), 0 when unknown.
     int BlocksPerSecond = 0;
+    // What was read when a video was named: its subtitle track, or the log
+    // beside it (SourceName, the .SRT's file name). The records are the same
+    // either way; only the read summary tells.
+    enum class ReadFrom { LogFile, VideoTrack, LogBesideVideo };
+    ReadFrom Source = ReadFrom::LogFile;
+    QString SourceName;
 
     bool HasAnyPosition() const;
     // How the log was read, as the read summary and the flight view name it:

@@ -2,9 +2,34 @@
 
 #include "input/BlockSplitter.h"
 #include "input/SrtParser.h"
+#include "input/VideoLog.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+namespace {
+
+// The blocks of the video's subtitle track, read as the blocks of a .SRT.
+LogReadResult ReadVideoLog(QFile& file, const InputPatterns& patterns, const QString& formatId)
+{
+    LogReadResult result;
+    LogParser parser(patterns, formatId);
+    const VideoReadStatus status = ForEachVideoBlock(file.handle(), nullptr, 0, kMaxLogBytes, [&](const QString& block) {
+        parser.Add(block);
+        return true;
+    });
+    result.Log = parser.Finish();
+    result.Log.Source = FlightLog::ReadFrom::VideoTrack;
+    if (status == VideoReadStatus::TooLarge)
+        result.Status = ReadStatus::TooLarge;
+    else if (status == VideoReadStatus::Unreadable)
+        result.Status = ReadStatus::VideoUnreadable;
+    else if (status == VideoReadStatus::NoSubtitles || !result.Log.HasAnyPosition())
+        result.Status = ReadStatus::NoFlightInVideo;
+    return result;
+}
+
+} // namespace
 
 LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patterns, const QString& formatId)
 {
@@ -20,12 +45,25 @@ LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patter
         return result;
     }
 
+    const bool video = IsVideoName(fileName);
+    if (video) {
+        const QString log = LogBesideVideo(fileName);
+        if (!log.isEmpty()) {
+            result = ReadFlightLog(log, patterns, formatId);
+            result.Log.Source = FlightLog::ReadFrom::LogBesideVideo;
+            result.Log.SourceName = QFileInfo(log).fileName();
+            return result;
+        }
+    }
+
     QFile file(fileName);
     // No text mode: CR LF must reach the block splitter unchanged.
     if (!file.open(QIODevice::ReadOnly)) {
         result.Status = ReadStatus::NotOpened;
         return result;
     }
+    if (video)
+        return ReadVideoLog(file, patterns, formatId);
     if (file.size() > kMaxLogBytes) {
         result.Status = ReadStatus::TooLarge;
         return result;

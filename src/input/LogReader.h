@@ -13,6 +13,8 @@ enum class ReadStatus {
     TooLarge,   // it is larger than kMaxLogBytes
     NoPositions,  // no block gives a position (also an empty file); Log holds what was read
     UnknownTimeZone,  // the conversion's time zone names no zone: nothing was read
+    NoFlightInVideo,  // a video (.mp4, .mov) without a subtitle track, or whose track gives no position
+    VideoUnreadable,  // a video that is none, or is damaged or cut short
 };
 
 // The largest log that is read: 1 GiB, some 6 million blocks, days of a log
@@ -28,5 +30,8 @@ struct LogReadResult {
 };
 
 // Reads a whole flight log and parses it with ParseLog (`formatId` as there).
-// Never shows anything: the caller turns a failure into a message.
+// A name ending in .mp4 or .mov (any case) is a video: the .SRT of the same
+// base beside it is read when there is one, else the video's subtitle track
+// (VideoLog.h); the log's Source says which. Never shows anything: the
+// caller turns a failure into a message.
 LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patterns, const QString& formatId);

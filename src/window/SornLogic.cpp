@@ -201,7 +201,8 @@ void SornLogic::Pressed_TolvName()
 // output names from it; and the input name given on the command line.
 void SornLogic::Pressed_GetSrtName()
 {
-    const QString name = Dialogs::OpenFileName(QStringLiteral("Open .SRT file"), QStringLiteral("*.srt"));
+    const QString name = Dialogs::OpenFileName(QStringLiteral("Open .SRT file"),
+                                                QStringLiteral("Flight logs and videos (*.srt *.mp4 *.mov)"));
     // A cancelled dialog returns an empty name, which empties the field on
     // purpose: the derivation then clears the output names' colouring too.
     Widgets->InFileNameEdit->setText(name);

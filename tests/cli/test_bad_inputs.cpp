@@ -82,6 +82,17 @@ private slots:
         QTest::newRow("output is a link to the input")
             << QByteArray("link") << 3 << QByteArray("--quiet --output-dir=o a.SRT") << 1
             << QByteArray("velloa-cli: o/a.sorned.srt: Output file must differ from input file\n") << QByteArray("o/a.gpx");
+        // Videos made from a.SRT by the ffmpeg program (v.mp4; "cut": half of it).
+        const QByteArray unread = "velloa-cli: v.mp4: the video cannot be read\n";
+        QTest::newRow("video") << QByteArray("video") << 3 << QByteArray("--quiet v.mp4") << 0 << QByteArray() << QByteArray("v.gpx v.sorned.srt");
+        QTest::newRow("video without subtitles") << QByteArray("video none") << 3 << QByteArray("v.mp4") << 1
+                                                 << QByteArray("velloa-cli: v.mp4: no flight record in the video\n") << QByteArray();
+        QTest::newRow("cut video") << QByteArray("video cut") << 3 << QByteArray("v.mp4") << 1 << unread << QByteArray();
+        QTest::newRow("cut video, index first") << QByteArray("video cut +faststart") << 3 << QByteArray("v.mp4") << 1 << unread << QByteArray();
+        QTest::newRow("text file named as a video") << QByteArray("text") << 3 << QByteArray("v.mp4") << 1 << unread << QByteArray();
+        QTest::newRow("unreadable video") << QByteArray("video unreadable") << 3 << QByteArray("v.mp4") << 1
+                                          << QByteArray("velloa-cli: v.mp4: File not opened.\n") << QByteArray();
+        QTest::newRow("video beside its log") << QByteArray("text beside") << 3 << QByteArray("--quiet a.MOV") << 0 << QByteArray() << both;
         // A file size limit of 8 KiB fails the write, during the writes or
         // (80 and 1000 blocks) only when Qt's last buffered 16 KiB go out.
         for (const int blocks : {80, 2000})
@@ -126,9 +137,20 @@ private slots:
             QVERIFY(WriteFile(dir.filePath(QStringLiteral("a.gpx")), "earlier") && WriteFile(dir.filePath(QStringLiteral("a.sorned.srt")), "earlier"));
             command = QStringList{QStringLiteral("/bin/bash"), QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 8; exec \"$@\""), QStringLiteral("-")} + command;
         }
+        const QString video = dir.filePath(setup.endsWith("beside") ? QStringLiteral("a.MOV") : QStringLiteral("v.mp4"));
+        if (setup.startsWith("video")) {
+            const QString subtitles = setup.endsWith("none") ? QString() : QStringLiteral(" -i %1 -map 0 -map 1 -c:s mov_text").arg(dir.filePath(QStringLiteral("a.SRT")));
+            QCOMPARE(RunProgram(QStringLiteral("ffmpeg -v error -f lavfi -i color=c=black:s=32x32:r=5:d=2%1 -c:v mpeg4 %2 %3")
+                                    .arg(subtitles, setup.endsWith("faststart") ? QStringLiteral("-movflags +faststart") : QStringLiteral("-an"), video)
+                                    .split(QLatin1Char(' '))).err, QByteArray());
+        }
+        if (setup.startsWith("video cut"))
+            QVERIFY(QFile::resize(video, QFileInfo(video).size() / 2));
+        if (setup.startsWith("text"))
+            QVERIFY(QFile::copy(dir.filePath(QStringLiteral("a.SRT")), video));
         const QMap<QString, QByteArray> before = Files(dir.path());
-        if (setup == "unreadable")
-            restore = dir.filePath(QStringLiteral("a.SRT"));
+        if (setup.endsWith("unreadable"))
+            restore = setup == "unreadable" ? dir.filePath(QStringLiteral("a.SRT")) : video;
         if (!restore.isEmpty()) {
             QVERIFY(QFile::setPermissions(restore, restore.endsWith(QLatin1String("ro")) ? QFile::ReadOwner | QFile::ExeOwner : QFile::Permissions()));
             command = Unprivileged(command, probe);

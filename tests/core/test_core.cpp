@@ -4,6 +4,7 @@
 #include "input/BlockSplitter.h"
 #include "conversion/ConversionSettings.h"
 #include "input/SrtParser.h"
+#include "input/VideoLog.h"
 #include "output/FixedNumber.h"
 #include "output/Outputs.h"
 #include "output/SrtWriter.h"
@@ -186,6 +187,32 @@ private slots:
         QFETCH(QString, blocks);
         QCOMPARE(SplitSrtBlocks(bytes).join(QLatin1Char('|')).replace(QLatin1Char('\r'), QStringLiteral("\\r"))
                      .replace(QLatin1Char('\n'), QStringLiteral("\\n")), blocks);
+    }
+
+    // A video's subtitle sample as a block: the cue rounded from the exact
+    // start and end (29.97 frames a second: 1001 of 30000; halves go up),
+    // the text up to a NUL without its last line ends; an empty sample none.
+    void videoSampleBlocks_data()
+    {
+        QTest::addColumn<qint64>("start");
+        QTest::addColumn<qint64>("duration");
+        QTest::addColumn<int>("den");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("block");
+        QTest::newRow("frame 1") << qint64(1001) << qint64(1001) << 30000 << QByteArray("a\r\nb\n\n") << "7\n00:00:00,033 --> 00:00:00,067\na\r\nb";
+        QTest::newRow("frame 2") << qint64(2002) << qint64(1001) << 30000 << QByteArray("a\0b", 3) << "7\n00:00:00,067 --> 00:00:00,100\na";
+        QTest::newRow("half up") << qint64(1) << qint64(2) << 2000 << QByteArray("x") << "7\n00:00:00,001 --> 00:00:00,002\nx";
+        QTest::newRow("100 hours") << qint64(360000) << qint64(1) << 1 << QByteArray("x") << "7\n100:00:00,000 --> 100:00:01,000\nx";
+        QTest::newRow("filler") << qint64(0) << qint64(5) << 1000 << QByteArray("\r\n") << "";
+    }
+    void videoSampleBlocks()
+    {
+        QFETCH(qint64, start);
+        QFETCH(qint64, duration);
+        QFETCH(int, den);
+        QFETCH(QByteArray, text);
+        QFETCH(QString, block);
+        QCOMPARE(VideoSampleBlock(7, {start, duration, 1, den, text.constData(), int(text.size())}), block);
     }
 
     // A log read piece by piece (as files are read) is cut into the same

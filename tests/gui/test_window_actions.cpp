@@ -38,6 +38,8 @@ private slots:
             row("missing file") << "missing" << "" << "out" << 0 << "warning Info: File not exists." << "0.0";
             row("empty file") << "bad_empty_file" << "" << "out" << 0 << noPositions << "0.0";
             row("no blocks") << "bad_blank_lines" << "" << "out" << 0 << noPositions << "0.0";
+            row("video without subtitles") << "missing" << "InFileNameEdit=" TEST_DATA_DIR "/../../fuzz/corpus/video/no-subtitles.mov" << "out"
+                                           << 0 << "warning Info: This video holds no flight record (no subtitle track)." << "0.0";
             row("hovering") << "stationary_crlf" << "" << "out" << 0 << (srt ? stationary : QString()) + ok << "0.0";
             row("flight") << "diagonal_heights" << "" << "out" << 0 << after + ok << moved;
             row("edited GPS pattern") << "bad_invalid_pattern" << "InPatternEdits_3=GPS[(]([-]?[0-9]+" << "out" << 0

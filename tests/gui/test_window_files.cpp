@@ -64,7 +64,7 @@ private slots:
         } else {
             driver.FileAnswers << value;
             QTest::mouseClick(w->OpenSrtButton, Qt::LeftButton);
-            QCOMPARE(driver.Seen, QStringList{QStringLiteral("file Open .SRT file: *.srt")});
+            QCOMPARE(driver.Seen, QStringList{QStringLiteral("file Open .SRT file: Flight logs and videos (*.srt *.mp4 *.mov)")});
         }
         QFETCH(QString, input);
         QFETCH(QString, srt);

@@ -7,7 +7,11 @@
 // an expected file must not be written; every route, GPX track, KML, CSV and
 // GeoJSON is handed to the programs that read them. A differing output is kept
 // in the build tree for `diff -u`.
+// The log of each layout-* case is also put into a video as its subtitle
+// track (by the ffmpeg program; MP4 and MOV in turn), which must give the
+// same records and outputs, and only a video maps the video libraries.
 #include "conversion/CommandLineOptions.h"
+#include "input/LogReader.h"
 #include "support/Support.h"
 
 #include <QCommandLineParser>
@@ -19,8 +23,10 @@ const QString kData = QStringLiteral(TEST_DATA_DIR "/reference/");
 
 // The conversion as velloa-cli runs it, through the core's conversion path
 // alone: the case's options, read by velloa-cli's own option set, into one
-// request (a file an option names lies in the case's folder).
-void ConvertWithCore(const QString& folder, const QStringList& args, const QString& outDir)
+// request (a file an option names lies in the case's folder); the log is
+// the case's flight.SRT unless `input` names another.
+void ConvertWithCore(const QString& folder, const QStringList& args, const QString& outDir,
+                     const QString& input = QString())
 {
     QCommandLineParser parser;
     const ConversionOptionSet set;
@@ -35,7 +41,8 @@ void ConvertWithCore(const QString& folder, const QStringList& args, const QStri
     if (!read)
         return;  // nothing to write: the case expects velloa-cli's failure
     options.OutputDir = outDir;
-    Convert(RequestForLog(options, folder + QStringLiteral("flight.SRT"), options.Request.WayBeforeM));
+    Convert(RequestForLog(options, input.isEmpty() ? folder + QStringLiteral("flight.SRT") : input,
+                          options.Request.WayBeforeM));
 }
 
 // `actual` must equal the case's expected.<suffix>, "<missing>" when it has none.
@@ -119,12 +126,12 @@ void ReadBack(const QString& dir)
 
 // The records read from the log against the generator's account of every
 // block (expected.records.tsv; "-": no value), number for number.
-void CompareRecords(const QString& folder)
+void CompareRecords(const QString& folder, const QString& input = QString())
 {
     const QByteArray tsv = ReadFile(folder + QStringLiteral("expected.records.tsv"));
     if (tsv == "<missing>")
         return;
-    const FlightRecordList records = ReadFlightLog(folder + QStringLiteral("flight.SRT"), InputPatterns::Defaults(),
+    const FlightRecordList records = ReadFlightLog(input.isEmpty() ? folder + QStringLiteral("flight.SRT") : input, InputPatterns::Defaults(),
                                                    AutomaticFormatId()).Log.Records;
     const QList<QByteArray> rows = tsv.trimmed().split('\n').mid(1);
     QCOMPARE(int(records.size()), rows.size());
@@ -142,6 +149,18 @@ void CompareRecords(const QString& folder)
                      && same(f[7], r.Gives(FlightRecord::HasHeight), r.HeightM) && same(f[8], r.Gives(FlightRecord::HasAltitude), r.AltitudeM),
                  qPrintable(QStringLiteral("block %1: %2").arg(i + 1).arg(QString::fromLatin1(rows[i]))));
     }
+}
+
+// A video of the log as its subtitle track, by the ffmpeg program; its complaint.
+QByteArray MakeVideo(const QString& log, const QString& video)
+{
+    return RunProgram(QStringLiteral("ffmpeg -v error -f lavfi -i color=c=black:s=32x32:r=5:d=1 -i %1 -map 0 -map 1 "
+                                     "-c:v mpeg4 -c:s mov_text %2").arg(log, video).split(QLatin1Char(' '))).err;
+}
+
+bool VideoLibrariesMapped()
+{
+    return ReadFile(QStringLiteral("/proc/self/maps")).contains("libavformat");
 }
 
 } // namespace
@@ -170,8 +189,21 @@ private slots:
         CompareRecords(folder);
         ConvertWithCore(folder, args, core.path());
         CompareOutputs(folder, core.path(), QStringLiteral("core"));
+        static int videos = 0;
+        QVERIFY(videos > 0 || !VideoLibrariesMapped());
         if (QTest::currentTestFailed())
             return;
+        // A block cut after its cue holds no text, which a subtitle track cannot hold.
+        const QByteArray log = ReadFile(folder + QStringLiteral("flight.SRT")).trimmed();
+        if (QDir(folder).dirName().startsWith(QLatin1String("layout-")) && !log.mid(log.lastIndexOf('\n')).contains("-->")) {
+            QTemporaryDir video;
+            const QString name = video.filePath(++videos % 2 ? QStringLiteral("flight.mp4") : QStringLiteral("flight.MOV"));
+            QCOMPARE(MakeVideo(folder + QStringLiteral("flight.SRT"), name), QByteArray());
+            CompareRecords(folder, name);
+            ConvertWithCore(folder, args, video.path(), name);
+            QVERIFY(VideoLibrariesMapped());
+            CompareOutputs(folder, video.path(), QStringLiteral("video"));
+        }
 
         for (const QString& name : Entries(folder))
             QVERIFY(QFile::copy(folder + name, cli.filePath(name)));
@@ -184,6 +216,33 @@ private slots:
         const QByteArray exit = ReadFile(folder + QStringLiteral("expected.exit"));
         QCOMPARE(run.exitCode, exit == "<missing>" ? 0 : exit.trimmed().toInt());
         ReadBack(core.path());
+    }
+
+    // Logs of every layout, variant and frame rate read from a video give
+    // the outputs of the same log read from its .SRT, byte for byte.
+    void videoAsLog_data()
+    {
+        QTest::addColumn<QString>("generator");
+        for (const char* options : {"A --no-fix 3", "B", "C --variant p4p", "C --variant mini2", "C --variant rtk --no-fix 2",
+                                    "D --variant mini3 --fps 60", "D --variant mavic2 --fps 24", "D --variant air2 --fps 25",
+                                    "D --variant mavic3 --fps 50", "D --variant h20 --fps 30"})
+            QTest::newRow(options) << QString::fromLatin1(options);
+    }
+
+    void videoAsLog()
+    {
+        QFETCH(QString, generator);
+        QTemporaryDir dir;
+        const QString log = dir.filePath(QStringLiteral("log.SRT")), video = dir.filePath(QStringLiteral("v/log.mov"));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("v")));
+        RunProgram(QStringLiteral("python3 " GENERATOR_PATH " %1 --duration 12 --family %2").arg(log, generator).split(QLatin1Char(' ')));
+        QCOMPARE(MakeVideo(log, video), QByteArray());
+        for (const QString& input : {log, video})
+            QCOMPARE(RunProgram({QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--quiet"), QStringLiteral("--all"), input}).exitCode, 0);
+        const QStringList outputs = Entries(dir.filePath(QStringLiteral("v")));
+        QCOMPARE(outputs.size(), 7);
+        for (const QString& name : outputs)
+            QVERIFY2(name == QLatin1String("log.mov") || ReadFile(dir.filePath(name)) == ReadFile(dir.filePath(QStringLiteral("v/")) + name), qPrintable(name));
     }
 };
 
