@@ -45,7 +45,7 @@ bool WriteCsv(const Flight& flight, QIODevice* device)
         if (record.CueStartMs != kNoTime)
             AppendFixed(buffer, static_cast<double>(record.CueStartMs) / 1000.0, 3);
         AppendTime(buffer, point.UtcMs, milliseconds, true);
-        AppendTime(buffer, record.LocalTimeMs, milliseconds, false);
+        AppendTime(buffer, point.LocalMs, milliseconds, false);
         const bool fix = record.Gives(FlightRecord::HasPosition);
         AppendNumberIf(buffer, fix, record.Lat, kDegreeDecimals);
         AppendNumberIf(buffer, fix, record.Lon, kDegreeDecimals);

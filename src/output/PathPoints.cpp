@@ -79,8 +79,8 @@ bool TimesWithMilliseconds(const Flight& flight)
 {
     if (flight.PerFrame)
         return true;
-    for (const FlightRecord& record : flight.Log.Records) {
-        if (record.LocalTimeMs != kNoTime && FloorDiv(record.LocalTimeMs, 1000) * 1000 != record.LocalTimeMs)
+    for (const TrackPoint& point : flight.Points) {
+        if (point.LocalMs != kNoTime && FloorDiv(point.LocalMs, 1000) * 1000 != point.LocalMs)
             return true;
     }
     return false;

@@ -109,9 +109,8 @@ qint64 LocalToUtc::ToUtcMs(qint64 localMs)
 void SetUtcTimes(Flight& flight, const QTimeZone& zone)
 {
     LocalToUtc toUtc(zone);
-    const FlightRecordList& records = flight.Log.Records;
-    for (size_t i = 0; i < records.size() && i < flight.Points.size(); ++i)
-        flight.Points[i].UtcMs = toUtc.ToUtcMs(records[i].LocalTimeMs);
+    for (TrackPoint& point : flight.Points)
+        point.UtcMs = toUtc.ToUtcMs(point.LocalMs);
 }
 
 bool FlightHasDates(const Flight& flight)

@@ -43,8 +43,8 @@ private:
     bool m_hourUniform = false;  // the offset holds for the whole hour
 };
 
-// Sets UtcMs of every point of the flight from its record's LocalTimeMs in
-// `zone` (kNoTime where the record has no date).
+// Sets UtcMs of every point of the flight from its LocalMs in `zone`
+// (kNoTime where the point has no time).
 void SetUtcTimes(Flight& flight, const QTimeZone& zone);
 
 // Whether any record of the flight gives a date and time.

@@ -25,8 +25,22 @@ struct TrackPoint {
     // The record's local time in UTC, milliseconds since 1970-01-01T00:00Z;
     // kNoTime without a date, or until SetUtcTimes (track/LogTime.h) ran.
     qint64 UtcMs = kNoTime;
+    // The record's local time (milliseconds since 1970-01-01 00:00, no zone):
+    // its recording's first dated block's date plus its cue time since that
+    // block, started again from a date that runs more than 2 s ahead; kNoTime
+    // in a recording without dates.
+    qint64 LocalMs = kNoTime;
 };
 using Track = std::vector<TrackPoint>;
+
+// One recording of a flight: points [First, End), read at one block per
+// second or per frame.
+struct TrackRecording {
+    std::size_t First = 0;
+    std::size_t End = 0;
+    bool PerFrame = false;
+    double HalfUnitDeg = 0.0;  // LogRecording::HalfUnitDeg
+};
 
 // What a conversion derives the track with.
 struct TrackSettings {
@@ -41,6 +55,10 @@ struct Flight {
     Track Points;
     bool HasAltitude = false;  // some record gives the height above sea level
     bool PerFrame = false;     // several blocks per second: passes on the time axis
+                               // (of the first recording)
+    // The recordings, from the log's (one covering every point at least
+    // when there are points).
+    std::vector<TrackRecording> Recordings{};
 };
 
 // The points of the records with nothing derived yet but the filled gaps: a
@@ -94,6 +112,11 @@ void CalcSpeedOverTime(Track& points, bool useHeight);
 // takes whatever remains.
 void CalcWayOverTime(Track& points, double wayBeforeMetres, bool useHeight);
 
+// Brings every smoothed position that strays farther than `halfUnitDeg`
+// from its logged one (in latitude or longitude) back to that distance;
+// nothing when halfUnitDeg is 0.
+void KeepNearFix(Track& points, double halfUnitDeg);
+
 // DistanceHomeM of every point, from its home to its smoothed position.
 void CalcDistanceHome(Track& points, bool perFrame);
 
@@ -101,7 +124,15 @@ void CalcDistanceHome(Track& points, bool perFrame);
 // SmoothingCount passes; CalcSpeed with 3 passes when SmoothingCount <= 0,
 // none otherwise; CalcWay. Per frame: the OverTime passes. Then
 // CalcDistanceHome.
-void DeriveTrack(Track& points, const TrackSettings& settings, bool perFrame = false);
+// With halfUnitDeg > 0, KeepNearFix follows the smoothing.
+void DeriveTrack(Track& points, const TrackSettings& settings, bool perFrame = false, double halfUnitDeg = 0.0);
 
-// The log's records filled and derived, as a Flight.
+// The local times of the points (TrackPoint::LocalMs) of one recording from
+// its records, from the cue times as FillTrack leaves them.
+void SetLocalTimes(const FlightRecordList& records, Track& points, std::size_t first, std::size_t end);
+
+// The log's records filled and derived, as a Flight. Each recording is
+// smoothed and measured on its own; the way adds the straight line across
+// each join, and the time axis (TimeMs) runs on across it, by the dates'
+// difference where both sides have dates.
 Flight DeriveFlight(FlightLog log, const TrackSettings& settings);

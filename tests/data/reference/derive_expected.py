@@ -181,7 +181,7 @@ def haversine(lat1, lon1, lat2, lon2):
     return 2.0 * RADIUS_M * math.asin(min(1.0, math.sqrt(a)))
 
 
-def derive_per_frame(records, smoothing, way_before):
+def derive_per_frame(records, smoothing, way_before, after_smoothing=lambda records: None):
     t = [r["Cue"] for r in records]
     if smoothing > 0 and t[-1] > t[0]:
         seconds, i = [], 0
@@ -198,6 +198,7 @@ def derive_per_frame(records, smoothing, way_before):
             f = min(max(u - k, 0.0), 1.0)
             for key in ("Lat", "Lon"):
                 r[key] = seconds[k][key] + (seconds[k + 1][key] - seconds[k][key]) * f
+    after_smoothing(records)
     for i, r in enumerate(records):  # from half a second before to half a second after
         a = max([j for j in range(i + 1) if t[j] <= t[i] - 500] or [0])
         b = min([j for j in range(i, len(t)) if t[j] >= t[i] + 500] or [len(t) - 1])
@@ -234,10 +235,11 @@ def sweep(records, key, skip_nan=False):
         records[j + 1][key] = b - h
 
 
-def derive_track(records, smoothing, way_before):
+def derive_track(records, smoothing, way_before, after_smoothing=lambda records: None):
     for _ in range(smoothing):
         sweep(records, "Lat")  # Lat and Lon are independent: one sweep each
         sweep(records, "Lon")
+    after_smoothing(records)
     for i in range(len(records) - 1):
         a, b = records[i], records[i + 1]
         a["Speed"] = distance(a["Lat"], a["Lon"], b["Lat"], b["Lon"])
@@ -266,6 +268,19 @@ def derive_track(records, smoothing, way_before):
             w += distance(records[k]["Lat"], records[k]["Lon"], r["Lat"], r["Lon"])
             r["Way"] = w
             k = i
+
+
+def near_fix(tsv, parsed):
+    """Outside the six patterns a smoothed position stays within half a unit
+    of the last decimal the log writes (counted in the generator's text)."""
+    rows = [line.split("\t") for line in tsv.read_text().splitlines()[1:]]
+    half = 0.5 * 10.0 ** -max([len(t.partition(".")[2]) for row in rows for t in row[3:5] if t != "-"] or [0])
+
+    def keep(records):
+        for r, fix in zip(records, parsed):
+            for key in ("Lat", "Lon"):
+                r[key] = min(max(r[key], fix[key] - half), fix[key] + half)
+    return keep
 
 
 def expand(record, index, pattern, per_frame=False):
@@ -337,7 +352,8 @@ def main(folders):
         if parsed and "--no-gpx" not in args:
             (folder / "expected.gpx").write_bytes(gpx(parsed, per_frame=per_frame).encode("utf-8"))
         derived = [dict(r) for r in parsed]
-        (derive_per_frame if per_frame else derive_track)(derived, smoothing, way_before)
+        keep = near_fix(tsv, parsed) if tsv.exists() else (lambda records: None)
+        (derive_per_frame if per_frame else derive_track)(derived, smoothing, way_before, keep)
         if parsed and "--no-srt" not in args:
             srt = "".join(expand(r, i, pattern, per_frame) for i, r in enumerate(derived))
             (folder / "expected.sorned.srt").write_bytes(srt.encode("utf-8"))
