@@ -254,10 +254,18 @@ namespace {
 
 void SmoothTrack(Track& points, int smoothing, bool perFrame, double halfUnitDeg)
 {
-    if (perFrame)
+    if (perFrame) {
         SmoothGpsOverTime(points, smoothing);
-    else
+    } else if (halfUnitDeg > 0.0) {
+        // Each sweep starts from positions within the logged precision, so
+        // the sweeps settle on a smooth path inside it.
+        for (int pass = 0; pass < smoothing; ++pass) {
+            SmoothGps(points, 1);
+            KeepNearFix(points, halfUnitDeg);
+        }
+    } else {
         SmoothGps(points, smoothing);
+    }
     KeepNearFix(points, halfUnitDeg);
 }
 
@@ -299,10 +307,17 @@ void SetLocalTimes(const FlightRecordList& records, Track& points, std::size_t f
     }
     qint64 baseDate = records[dated].LocalTimeMs;
     qint64 baseCue = points[dated].TimeMs;
+    for (std::size_t i = first; i < dated; ++i)
+        points[i].LocalMs = kNoTime;
     for (std::size_t i = first; i < end; ++i) {
-        qint64 local = baseDate + (points[i].TimeMs - baseCue);
         const qint64 logged = records[i].LocalTimeMs;
-        if (logged != kNoTime && logged > local + kLeadMs) {
+        // A block without a date of its own (one cut short) stays without.
+        if (logged == kNoTime) {
+            points[i].LocalMs = kNoTime;
+            continue;
+        }
+        qint64 local = baseDate + (points[i].TimeMs - baseCue);
+        if (logged > local + kLeadMs) {
             baseDate = local = logged;
             baseCue = points[i].TimeMs;
         }

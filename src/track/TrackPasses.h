@@ -28,7 +28,7 @@ struct TrackPoint {
     // The record's local time (milliseconds since 1970-01-01 00:00, no zone):
     // its recording's first dated block's date plus its cue time since that
     // block, started again from a date that runs more than 2 s ahead; kNoTime
-    // in a recording without dates.
+    // for a record without a date of its own.
     qint64 LocalMs = kNoTime;
 };
 using Track = std::vector<TrackPoint>;

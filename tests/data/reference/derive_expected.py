@@ -239,7 +239,7 @@ def derive_track(records, smoothing, way_before, after_smoothing=lambda records:
     for _ in range(smoothing):
         sweep(records, "Lat")  # Lat and Lon are independent: one sweep each
         sweep(records, "Lon")
-    after_smoothing(records)
+        after_smoothing(records)  # each sweep starts within the logged precision
     for i in range(len(records) - 1):
         a, b = records[i], records[i + 1]
         a["Speed"] = distance(a["Lat"], a["Lon"], b["Lat"], b["Lon"])
