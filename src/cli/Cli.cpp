@@ -28,6 +28,7 @@ struct CliOptions {
     double WayBefore = 0.0;
     bool UseHeight = false;
     QString TimeZone;  // empty: this computer's zone
+    KmlHeights Kml = KmlHeights::Automatic;
     QString OutputDir;  // empty: beside each log
     std::vector<const OutputKind*> Outputs;  // in the order written
     bool Quiet = false;
@@ -71,6 +72,7 @@ bool ConvertOneLog(const QString& log, const CliOptions& options, double& wayBef
     request.WayBeforeM = wayBefore;
     request.UseHeight = options.UseHeight;
     request.TimeZone = options.TimeZone;
+    request.Kml = options.Kml;
     const OutputNames names = DeriveOutputNames(log);
     for (const OutputKind* kind : options.Outputs)
         request.Outputs.push_back({kind, OutputPath(names.Base + QLatin1String(kind->Suffix), options.OutputDir)});
@@ -149,10 +151,14 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         QStringLiteral("Zone of the log's local times, for the UTC times of the outputs: an IANA name "
                        "(Europe/Madrid), UTC, or an offset (+05:30); default: this computer's zone."),
         QStringLiteral("ZONE"));
+    const QCommandLineOption kmlAltitudeOption(QStringLiteral("kml-altitude"),
+        QStringLiteral("Heights of the KML path: relative (above take-off) or absolute (above sea level); "
+                       "default: above take-off wherever the log gives it."),
+        QStringLiteral("MODE"));
     const QCommandLineOption allOption(QStringLiteral("all"), QStringLiteral("Write every output."));
     const QCommandLineOption quietOption(QStringLiteral("quiet"), QStringLiteral("Print no summary and no file names."));
     parser.addOptions({helpOption, versionOption, smoothOption, wayOption, patternFileOption, patternOption,
-        useHeightOption, formatOption, timeZoneOption, outputDirOption, allOption, quietOption});
+        useHeightOption, formatOption, timeZoneOption, kmlAltitudeOption, outputDirOption, allOption, quietOption});
     // From the table of outputs: --<id> for each output not written by
     // default, --no-<id> for every output.
     for (const OutputKind& kind : OutputKinds()) {
@@ -206,6 +212,12 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
             options.Outputs.push_back(&kind);
     }
     options.TimeZone = parser.value(timeZoneOption);
+    if (parser.isSet(kmlAltitudeOption)) {
+        const QString mode = parser.value(kmlAltitudeOption);
+        if (mode != QLatin1String("relative") && mode != QLatin1String("absolute"))
+            return usageError(QStringLiteral("bad --kml-altitude \"%1\": expected relative or absolute").arg(mode));
+        options.Kml = mode == QLatin1String("relative") ? KmlHeights::TakeOff : KmlHeights::SeaLevel;
+    }
     options.Quiet = parser.isSet(quietOption);
     options.UseHeight = parser.isSet(useHeightOption);
     options.OutputDir = parser.value(outputDirOption);

@@ -287,17 +287,34 @@ FlightLog LogParser::Finish()
         layouts.push_back(recording);
     }
     m_log.Recordings = std::move(layouts);
-    // A cue that runs backwards starts a recording.
+    // A cue that runs backwards starts a recording, and so does a date that
+    // runs more than 2 s ahead of the first date plus the cue time since (a
+    // log cut and joined again, its cues counted on).
+    constexpr qint64 kDateLeadMs = 2000;
     std::vector<LogRecording> recordings;
     std::size_t layout = 0;
     qint64 lastCue = kNoTime;
+    qint64 baseCue = kNoTime;
+    qint64 baseDate = kNoTime;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const qint64 cue = records[i].CueStartMs;
+        const qint64 date = records[i].LocalTimeMs;
+        const bool dated = cue != kNoTime && date != kNoTime;
+        bool starts = false;
         if (layout < m_log.Recordings.size() && m_log.Recordings[layout].First == i) {
             recordings.push_back(m_log.Recordings[layout++]);
-        } else if (cue != kNoTime && lastCue != kNoTime && cue < lastCue) {
+            starts = true;
+        } else if ((cue != kNoTime && lastCue != kNoTime && cue < lastCue)
+                   || (dated && baseDate != kNoTime && date > baseDate + (cue - baseCue) + kDateLeadMs)) {
             recordings.push_back(recordings.back());
             recordings.back().First = i;
+            starts = true;
+        }
+        if (starts)
+            baseDate = kNoTime;
+        if (dated && baseDate == kNoTime) {
+            baseDate = date;
+            baseCue = cue;
         }
         if (cue != kNoTime)
             lastCue = cue;

@@ -48,7 +48,7 @@ bool WriteCsv(const Flight& flight, QIODevice* device)
         AppendTime(buffer, point.LocalMs, milliseconds, false);
         const bool fix = record.Gives(FlightRecord::HasPosition);
         AppendNumberIf(buffer, fix, record.Lat, kDegreeDecimals);
-        AppendNumberIf(buffer, fix, record.Lon, kDegreeDecimals);
+        AppendNumberIf(buffer, fix, WrittenLon(record.Lon, kDegreeDecimals), kDegreeDecimals);
         AppendNumberIf(buffer, record.Gives(FlightRecord::HasHeight), record.HeightM, kMetreDecimals);
         AppendNumberIf(buffer, record.Gives(FlightRecord::HasAltitude), record.AltitudeM, kMetreDecimals);
         AppendNumber(buffer, point.SpeedMs, kMetreDecimals);

@@ -22,10 +22,13 @@ QString BuildReadSummary(const Flight& flight)
         + QStringLiteral(" SrtTime: ") + records.front().SrtTimeText() + lineEnd;
     summary += QStringLiteral("Way: ") + SummaryNumber(flight.Points.back().WayM) + lineEnd;
     const LogFamily* family = flight.Log.Family;
-    if (family && family != &LogFamilies().front()) {
+    if (family && family != &LogFamilies().front())
         summary += QStringLiteral("Log format: ") + flight.Log.FormatName() + lineEnd;
-        if (!FlightHasDates(flight))
-            summary += QStringLiteral("No dates in the log: the outputs carry no times") + lineEnd;
-    }
+    if (flight.Log.CuesFromDates)
+        summary += QStringLiteral("No cue times in the log: cues taken from the dates") + lineEnd;
+    if (!FlightHasDates(flight))
+        summary += QStringLiteral("No dates in the log: the outputs carry no times") + lineEnd;
+    if (flight.Log.InRadians)
+        summary += QStringLiteral("Positions in radians: read as such") + lineEnd;
     return summary;
 }

@@ -49,6 +49,10 @@ struct TrackSettings {
     bool UseHeight = false;   // "Use height for speed and way": 3-D distances
 };
 
+// Which height the KML path is drawn at: automatic (above take-off wherever
+// the log gives it, else above sea level), or as the user asked.
+enum class KmlHeights { Automatic, TakeOff, SeaLevel };
+
 // A flight: the log as read and its derived track, point i for record i.
 struct Flight {
     FlightLog Log;
@@ -59,6 +63,7 @@ struct Flight {
     // The recordings, from the log's (one covering every point at least
     // when there are points).
     std::vector<TrackRecording> Recordings{};
+    KmlHeights Kml = KmlHeights::Automatic;  // the conversion's choice for the KML
 };
 
 // The points of the records with nothing derived yet but the filled gaps: a
