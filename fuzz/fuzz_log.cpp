@@ -1,11 +1,13 @@
 // Any bytes as a flight log, through the whole path of a conversion: decode,
 // split, recognise the layout and read it (and read it as every layout), fill gaps, derive the track with
-// and without smoothing, and write both outputs to memory.
+// and without smoothing, set its times, and write every output kind to memory.
 #include "input/InputPatterns.h"
 #include "input/LogFamily.h"
 #include "input/SrtParser.h"
 #include "output/GpxWriter.h"
+#include "output/Outputs.h"
 #include "output/SrtWriter.h"
+#include "track/LogTime.h"
 #include "track/TrackPasses.h"
 
 #include <QBuffer>
@@ -39,5 +41,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         abort();
     if (srt.data() != RenderSrtBlocks(flight, pattern))
         abort();
+
+    // The outputs for other programs, from the times in UTC.
+    SetUtcTimes(flight, QTimeZone::utc());
+    for (const OutputKind& kind : OutputKinds()) {
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        if (!kind.Write(flight, pattern, &out))
+            abort();
+    }
     return 0;
 }
