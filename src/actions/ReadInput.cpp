@@ -22,6 +22,7 @@ std::optional<ConversionRequest> SornLogic::RequestFromWindow(const OutputKind& 
     request.WayBeforeM = ReadWayBefore(Widgets->WayBeforeEdit->text());
     request.UseHeight = Widgets->UseHeightCheck->isChecked();
     request.TimeZone = Widgets->TimeZoneEdit->text().trimmed();
+    request.Kml = static_cast<KmlHeights>(Widgets->KmlAltitudeCombo->currentData().toInt());
     request.Outputs.push_back({&kind, outputName});
     return request;
 }

@@ -211,6 +211,15 @@ void MainWindowWidgets::BuildMainWindow()
         lineLayout->setContentsMargins(0, 0, 0, 0);
         lineLayout->addWidget(row.NameEdit, 1);
         lineLayout->addWidget(row.WriteButton);
+        if (QLatin1String(kind.Id) == QLatin1String("kml")) {
+            KmlAltitudeCombo = Named(new QComboBox, "KmlAltitudeCombo");
+            KmlAltitudeCombo->addItem(QStringLiteral("Automatic"), int(KmlHeights::Automatic));
+            KmlAltitudeCombo->addItem(QStringLiteral("Above take-off"), int(KmlHeights::TakeOff));
+            KmlAltitudeCombo->addItem(QStringLiteral("Above sea level"), int(KmlHeights::SeaLevel));
+            KmlAltitudeCombo->setToolTip(QStringLiteral("Heights of the KML path: above take-off wherever the log "
+                                                        "gives it (Automatic), or as chosen"));
+            lineLayout->addWidget(KmlAltitudeCombo);
+        }
         line->setLayout(lineLayout);
         otherLayout->addWidget(line, OtherOutputs.size() / 2, OtherOutputs.size() % 2);
         OtherOutputs.append(row);
