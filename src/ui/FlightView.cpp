@@ -322,7 +322,8 @@ void FlightView::ShowFigures(const FlightFigures& figures)
     m_flightTime->setText(Duration(figures.FlightTimeS));
     m_pathFlown->setText(Metres(figures.PathM));
     m_maxDistance->setText(Metres(figures.MaxDistanceHomeM));
-    m_maxHeight->setText(Metres(figures.MaxHeightM));
+    m_maxHeight->setText(Metres(figures.MaxHeightM) + (figures.SeaLevel ? QStringLiteral(" above sea level") : QString()));
+    HeightChart->chart()->setTitle(figures.SeaLevel ? QStringLiteral("Height above sea level") : QStringLiteral("Height above take-off"));
     m_topSpeed->setText(QString::number(figures.TopSpeedMs, 'f', 1) + QStringLiteral(" m/s (")
                         + QString::number(figures.TopSpeedMs * 3.6, 'f', 1) + QStringLiteral(" km/h)"));
     m_records->setText(QString::number(figures.Records));
