@@ -3,8 +3,12 @@
 // antimeridian, and the way carried through a chain of logs.
 #include "output/Conversion.h"
 #include "output/GpxWriter.h"
+#include "output/KmlWriter.h"
+#include "output/PathPoints.h"
+#include "track/LogTime.h"
 #include "support/Support.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QTemporaryDir>
 
@@ -206,6 +210,76 @@ private slots:
         QCOMPARE(read.Recordings.size(), size_t(flight.restartS > 0 || flight.cutS > 0 ? 2 : 1));
         for (size_t i = 1; i < read.Points.size(); ++i)
             QVERIFY(read.Points[i].LocalMs > read.Points[i - 1].LocalMs);
+    }
+
+    // Longitudes as written: in [-180, 180) at the decimals written.
+    void writtenLongitude_data()
+    {
+        QTest::addColumn<double>("lon");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("180.000001") << 180.000001 << 6 << QStringLiteral("-179.999999");
+        QTest::newRow("rounds to 180") << 179.9999996 << 6 << QStringLiteral("-180.000000");
+        QTest::newRow("below -180") << -180.5 << 6 << QStringLiteral("179.500000");
+        QTest::newRow("-180 stays") << -180.0 << 6 << QStringLiteral("-180.000000");
+        QTest::newRow("near, four decimals") << 179.99996 << 4 << QStringLiteral("-180.0000");
+        QTest::newRow("ordinary") << -58.3816 << 4 << QStringLiteral("-58.3816");
+    }
+    void writtenLongitude()
+    {
+        QFETCH(double, lon);
+        QFETCH(int, decimals);
+        QFETCH(QString, text);
+        QCOMPARE(FixedText(WrittenLon(lon, decimals), decimals), text);
+    }
+
+    // Local times count on from the first date with the cues: a date that
+    // repeats or runs behind moves nothing, one more than 2 s ahead starts
+    // the count again; a block without a date has no time.
+    void localTimes()
+    {
+        const qint64 cues[] = {0, 1000, 2000, 3000, 4000, 5000, 6000};
+        const qint64 dates[] = {500, 1500, 1500, 1200, 9000, kNoTime, 11000};
+        const qint64 expected[] = {500, 1500, 2500, 3500, 9000, kNoTime, 11000};
+        FlightRecordList records(7);
+        Track points(7);
+        for (int i = 0; i < 7; ++i) {
+            records[i].LocalTimeMs = dates[i];
+            points[i].TimeMs = cues[i];
+        }
+        SetLocalTimes(records, points, 0, 7);
+        for (int i = 0; i < 7; ++i)
+            QCOMPARE(points[i].LocalMs, expected[i]);
+    }
+
+    // The computer's zone from TZ in POSIX form: the C library's offsets.
+    void computerZoneFromTheCLibrary()
+    {
+        const QByteArray before = qgetenv("TZ");
+        qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+        QTimeZone zone;
+        QVERIFY(ParseTimeZone(QString(), &zone));
+        const qint64 noon = QDateTime(QDate(2019, 6, 20), QTime(12, 0), Qt::UTC).toMSecsSinceEpoch();
+        const qint64 winter = QDateTime(QDate(2019, 1, 20), QTime(12, 0), Qt::UTC).toMSecsSinceEpoch();
+        QCOMPARE(LocalToUtc(zone).ToUtcMs(noon), noon - 2 * 3600 * 1000);
+        QCOMPARE(LocalToUtc(zone).ToUtcMs(winter), winter - 3600 * 1000);
+        before.isNull() ? qunsetenv("TZ") : qputenv("TZ", before);
+    }
+
+    // KML heights: above take-off where the log gives it, above sea level
+    // when asked.
+    void kmlHeights()
+    {
+        Flight flight = Fly({0, 12, 10, 0, 0, false, false});
+        for (const auto& [choice, mode, height] : {std::tuple{KmlHeights::Automatic, "relativeToGround", ",50.00\n"},
+                                                   std::tuple{KmlHeights::TakeOff, "relativeToGround", ",50.00\n"},
+                                                   std::tuple{KmlHeights::SeaLevel, "absolute", ",450.00\n"}}) {
+            flight.Kml = choice;
+            QBuffer kml;
+            kml.open(QIODevice::WriteOnly);
+            QVERIFY(WriteKml(flight, &kml));
+            QVERIFY(kml.data().contains(QByteArray("<altitudeMode>") + mode) && kml.data().contains(height));
+        }
     }
 
     // D12: with height, a vertical climb of 30 m is a way of 30 m, and a step
