@@ -6,6 +6,7 @@
 #include "input/SrtParser.h"
 #include "output/Outputs.h"
 #include "output/SrtWriter.h"
+#include "track/LogTime.h"
 #include "track/TrackPasses.h"
 
 #include <QBuffer>
@@ -26,6 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const LogFamily& family : LogFamilies())
         DeriveFlight(ParseLog(bytes, patterns, QLatin1String(family.Id)), {0, 12.5, true});
 
+    // The outputs for other programs write the times in UTC.
+    SetUtcTimes(flight, QTimeZone::utc());
     for (const OutputKind& kind : OutputKinds()) {
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);

@@ -48,6 +48,10 @@ ConversionOptionSet::ConversionOptionSet()
           QStringLiteral("Zone of the log's local times, for the UTC times of the outputs: an IANA name "
                          "(Europe/Madrid), UTC, or an offset (+05:30); default: this computer's zone."),
           QStringLiteral("ZONE"))
+    , m_kmlAltitude(QStringLiteral("kml-altitude"),
+          QStringLiteral("Heights of the KML path: relative (above take-off) or absolute (above sea level); "
+                         "default: above take-off wherever the log gives it."),
+          QStringLiteral("MODE"))
     , m_outputDir(QStringLiteral("output-dir"),
           QStringLiteral("Write the outputs into DIR (created when missing) instead of beside each LOG."),
           QStringLiteral("DIR"))
@@ -58,7 +62,7 @@ ConversionOptionSet::ConversionOptionSet()
 void ConversionOptionSet::AddTo(QCommandLineParser& parser, const QList<QCommandLineOption>& others) const
 {
     parser.addOptions({m_smooth, m_wayBefore, m_patternFile, m_pattern, m_useHeight, m_format, m_timeZone,
-        m_outputDir, m_all});
+        m_kmlAltitude, m_outputDir, m_all});
     parser.addOptions(others);
     // From the table of outputs: --<id> for each output not written by
     // default, --no-<id> for every output.
@@ -81,6 +85,14 @@ bool ConversionOptionSet::Read(const QCommandLineParser& parser, ConversionOptio
     request.UseHeight = parser.isSet(m_useHeight);
     request.TimeZone = parser.value(m_timeZone);
     options->OutputDir = parser.value(m_outputDir);
+    if (parser.isSet(m_kmlAltitude)) {
+        const QString mode = parser.value(m_kmlAltitude);
+        if (mode != QLatin1String("relative") && mode != QLatin1String("absolute")) {
+            error->Text = QStringLiteral("bad --kml-altitude \"%1\": expected relative or absolute").arg(mode);
+            return false;
+        }
+        request.Kml = mode == QLatin1String("relative") ? KmlHeights::TakeOff : KmlHeights::SeaLevel;
+    }
 
     // The outputs written by default first, the route before the subtitle
     // file as the summary has always listed them, then the others in the

@@ -29,6 +29,7 @@ ConversionResult Convert(const ConversionRequest& request)
 
     result.Flight = DeriveFlight(std::move(read.Log), {request.SmoothingCount, request.WayBeforeM, request.UseHeight});
     SetUtcTimes(result.Flight, zone);
+    result.Flight.Kml = request.Kml;
     result.WayAfterM = result.Flight.Points.back().WayM;
     for (const ConversionRequest::Output& output : request.Outputs) {
         ConversionResult::Output written{output.Kind, output.Name};

@@ -23,6 +23,7 @@ struct ConversionRequest {
     // this computer's zone): gives the UTC times of the GPX track, KML, CSV
     // and GeoJSON.
     QString TimeZone;
+    KmlHeights Kml = KmlHeights::Automatic;  // the heights of the KML path
     struct Output {
         const OutputKind* Kind;
         QString Name;

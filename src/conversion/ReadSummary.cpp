@@ -22,11 +22,14 @@ QString BuildReadSummary(const Flight& flight)
         + QStringLiteral(" SrtTime: ") + records.front().SrtTimeText() + lineEnd;
     summary += QStringLiteral("Way: ") + SummaryNumber(flight.Points.back().WayM) + lineEnd;
     const LogFamily* family = flight.Log.Family;
-    if (family && !family->ReadByPatterns()) {
+    if (family && !family->ReadByPatterns())
         summary += QStringLiteral("Log format: ") + flight.Log.FormatName() + lineEnd;
-        if (!FlightHasDates(flight))
-            summary += QStringLiteral("No dates in the log: the outputs carry no times") + lineEnd;
-    }
+    if (flight.Log.CuesFromDates)
+        summary += QStringLiteral("No cue times in the log: cues taken from the dates") + lineEnd;
+    if (!FlightHasDates(flight))
+        summary += QStringLiteral("No dates in the log: the outputs carry no times") + lineEnd;
+    if (flight.Log.InRadians)
+        summary += QStringLiteral("Positions in radians: read as such") + lineEnd;
     if (flight.Log.Source == FlightLog::ReadFrom::VideoTrack)
         summary += QStringLiteral("Read from the video's subtitle track") + lineEnd;
     else if (flight.Log.Source == FlightLog::ReadFrom::LogBesideVideo)

@@ -8,6 +8,7 @@
 
 #include <QList>
 
+#include <algorithm>
 #include <cmath>
 
 const std::vector<LogFamily>& LogFamilies()
@@ -86,21 +87,118 @@ namespace {
 // How many blocks a layout is recognised from: the first blocks with text.
 constexpr int kRecognitionBlocks = 20;
 
-// From the cue spans of the first records with cues (one frame's span
-// alternates between two whole milliseconds, 16 and 17 at 60 per second).
-int BlocksPerSecond(const FlightRecordList& records)
+// The frame rates cameras record at; a rate measured within 3 % of one of
+// them is that rate (59.94 frames a second is "60").
+constexpr int kFrameRates[] = {24, 25, 30, 48, 50, 60, 100, 120};
+
+// From the cue spans of the first records with cues in [first, end) (one
+// frame's span alternates between two whole milliseconds, 16 and 17 at 60
+// per second).
+int BlocksPerSecond(const FlightRecordList& records, std::size_t first, std::size_t end)
 {
     constexpr int kSpans = 60;
     qint64 total = 0;
     int spans = 0;
-    for (const FlightRecord& record : records) {
+    for (std::size_t i = first; i < end; ++i) {
+        const FlightRecord& record = records[i];
         if (record.CueStartMs != kNoTime && record.CueEndMs > record.CueStartMs) {
             total += record.CueEndMs - record.CueStartMs;
             if (++spans == kSpans)
                 break;
         }
     }
-    return spans > 0 ? static_cast<int>(std::lround(1000.0 * spans / static_cast<double>(total))) : 0;
+    if (spans == 0)
+        return 0;
+    const double rate = 1000.0 * spans / static_cast<double>(total);
+    for (const int named : kFrameRates) {
+        if (std::fabs(rate - named) <= 0.03 * named)
+            return named;
+    }
+    return static_cast<int>(std::lround(rate));
+}
+
+// The most decimals any of the first positions of [first, end) is written
+// with (a value of four decimals times 10^4 is a whole number, give or take
+// the rounding of a double).
+int PositionDecimals(const FlightRecordList& records, std::size_t first, std::size_t end)
+{
+    constexpr int kMostDecimals = 8;
+    constexpr std::size_t kSampled = 4000;
+    int decimals = 0;
+    std::size_t seen = 0;
+    for (std::size_t i = first; i < end && seen < kSampled && decimals < kMostDecimals; ++i) {
+        const FlightRecord& r = records[i];
+        if (!r.Gives(FlightRecord::HasPosition))
+            continue;
+        ++seen;
+        for (const double value : {r.Lat, r.Lon}) {
+            double scaled = std::fabs(value) * std::pow(10.0, decimals);
+            while (decimals < kMostDecimals && std::fabs(scaled - std::round(scaled)) > std::max(1e-6, scaled * 1e-9)) {
+                ++decimals;
+                scaled *= 10.0;
+            }
+        }
+    }
+    return decimals;
+}
+
+// The six patterns read the log: as the user asked (no family), or as the
+// Mavic Pro's layout.
+bool ReadByPatterns(const LogFamily* family)
+{
+    return !family || family->ReadByPatterns();
+}
+
+// A log without a single cue line: the cues from the dates, the first block
+// at 00:00:00,000, each ending where the next begins and the last lasting as
+// long as the one before it. Returns false (nothing changed) when a block
+// has a cue or none has a date.
+bool CuesFromDates(FlightRecordList& records)
+{
+    qint64 origin = kNoTime;
+    for (const FlightRecord& r : records) {
+        if (r.CueStartMs != kNoTime)
+            return false;
+        if (origin == kNoTime && r.LocalTimeMs != kNoTime)
+            origin = r.LocalTimeMs;
+    }
+    if (origin == kNoTime)
+        return false;
+    // A date that runs backwards never moves a cue back.
+    qint64 start = 0;
+    for (FlightRecord& r : records) {
+        if (r.LocalTimeMs != kNoTime)
+            start = std::max(start, r.LocalTimeMs - origin);
+        r.CueStartMs = start;
+    }
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        FlightRecord& r = records[i];
+        if (i + 1 < records.size())
+            r.CueEndMs = records[i + 1].CueStartMs;
+        else
+            r.CueEndMs = r.CueStartMs + (i > 0 ? records[i - 1].CueEndMs - records[i - 1].CueStartMs : 1000);
+        r.SrtTime.clear();
+        r.Spelled |= FlightRecord::SrtTimeIsCue;
+    }
+    return true;
+}
+
+// Every position of the log within |lat| <= pi/2 and |lon| <= pi (the sea
+// south of Ghana, where no flight of a per-frame log takes place).
+bool PositionsInRadians(const FlightRecordList& records)
+{
+    constexpr double kPi = 3.14159265358979323846;
+    bool any = false;
+    for (const FlightRecord& r : records) {
+        if (r.Gives(FlightRecord::HasPosition)) {
+            if (!(std::fabs(r.Lat) <= kPi / 2 && std::fabs(r.Lon) <= kPi))
+                return false;
+            any = true;
+        }
+        if (r.Gives(FlightRecord::HasHome) && !(std::fabs(r.HomeLat) <= kPi / 2 && std::fabs(r.HomeLon) <= kPi))
+            return false;
+    }
+    return any;
 }
 
 } // namespace
@@ -111,7 +209,7 @@ LogParser::LogParser(const InputPatterns& patterns, const QString& formatId, std
     m_log.Records.reserve(expectedBlocks);
     AdviseLargePages(m_log.Records.data(), m_log.Records.capacity() * sizeof(FlightRecord));
     if (formatId == AutomaticFormatId())
-        m_recognising = true;
+        m_recognising = m_automatic = true;
     else
         Choose(FindLogFamily(formatId));
 }
@@ -119,6 +217,7 @@ LogParser::LogParser(const InputPatterns& patterns, const QString& formatId, std
 void LogParser::Choose(const LogFamily* family)
 {
     m_log.Family = family;
+    m_log.Recordings.push_back({0, family, 0, 0.0});
     // Family A is read by the six patterns as they stand in the window.
     m_reader = family ? family->MakeReader(m_patterns) : MakePatternReader(m_patterns);
     m_mergeTails = family && family->ContinuesTails;
@@ -145,21 +244,109 @@ void LogParser::Add(const QString& block)
 
 void LogParser::Read(const QString& block)
 {
-    // A block without a cue is the tail of the block before it, cut off by
-    // an empty line the drone writes.
+    // A block without a cue or a date of its own inside a per-frame log is
+    // the tail of the block before it, cut off by an empty line the drone
+    // writes (the H20's line "0" and its zoom field).
     if (m_mergeTails && !m_log.Records.empty() && FindAscii(block, QLatin1String("-->")) < 0) {
-        m_reader->Read(block, m_log.Records.back());
-        return;
+        qint64 date = 0;
+        if (!ScanDateTime(block, QLatin1Char('-'), date) && !ScanDateTime(block, QLatin1Char('.'), date)) {
+            m_reader->Read(block, m_log.Records.back());
+            return;
+        }
     }
     m_log.Records.emplace_back();
     m_reader->Read(block, m_log.Records.back());
+    if (m_automatic && !m_log.Records.back().Gives(FlightRecord::HasPosition))
+        SwitchLayout(block);
+}
+
+// A block that gives no position in the layout being read, but is written
+// in another (clips of two drones edited into one file), starts a recording
+// read in its own layout.
+void LogParser::SwitchLayout(const QString& block)
+{
+    for (const LogFamily& family : LogFamilies()) {
+        const LogFamily* current = m_log.Recordings.back().Family;
+        if (&family == current || (ReadByPatterns(&family) && ReadByPatterns(current)) || !family.Recognise(block))
+            continue;
+        m_reader = family.MakeReader(m_patterns);
+        m_mergeTails = family.ContinuesTails;
+        m_log.Records.back() = FlightRecord();
+        m_reader->Read(block, m_log.Records.back());
+        m_log.Recordings.push_back({m_log.Records.size() - 1, &family, 0, 0.0});
+        return;
+    }
 }
 
 FlightLog LogParser::Finish()
 {
     if (m_recognising)
         Choose(nullptr);
-    m_log.BlocksPerSecond = BlocksPerSecond(m_log.Records);
+    FlightRecordList& records = m_log.Records;
+    if (!ReadByPatterns(m_log.Family))
+        m_log.CuesFromDates = CuesFromDates(records);
+    // A layout that changed at the very first block of its recording holds
+    // for the whole of it.
+    std::vector<LogRecording> layouts;
+    for (const LogRecording& recording : m_log.Recordings) {
+        if (!layouts.empty() && layouts.back().First == recording.First)
+            layouts.pop_back();
+        layouts.push_back(recording);
+    }
+    m_log.Recordings = std::move(layouts);
+    // A cue that runs backwards starts a recording, and so does a date that
+    // runs more than 2 s ahead of the first date plus the cue time since (a
+    // log cut and joined again, its cues counted on).
+    constexpr qint64 kDateLeadMs = 2000;
+    std::vector<LogRecording> recordings;
+    std::size_t layout = 0;
+    qint64 lastCue = kNoTime;
+    qint64 baseCue = kNoTime;
+    qint64 baseDate = kNoTime;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const qint64 cue = records[i].CueStartMs;
+        const qint64 date = records[i].LocalTimeMs;
+        const bool dated = cue != kNoTime && date != kNoTime;
+        bool starts = false;
+        if (layout < m_log.Recordings.size() && m_log.Recordings[layout].First == i) {
+            recordings.push_back(m_log.Recordings[layout++]);
+            starts = true;
+        } else if ((cue != kNoTime && lastCue != kNoTime && cue < lastCue)
+                   || (dated && baseDate != kNoTime && date > baseDate + (cue - baseCue) + kDateLeadMs)) {
+            recordings.push_back(recordings.back());
+            recordings.back().First = i;
+            starts = true;
+        }
+        if (starts)
+            baseDate = kNoTime;
+        if (dated && baseDate == kNoTime) {
+            baseDate = date;
+            baseCue = cue;
+        }
+        if (cue != kNoTime)
+            lastCue = cue;
+    }
+    for (std::size_t k = 0; k < recordings.size(); ++k) {
+        LogRecording& recording = recordings[k];
+        const std::size_t end = k + 1 < recordings.size() ? recordings[k + 1].First : records.size();
+        recording.BlocksPerSecond = BlocksPerSecond(records, recording.First, end);
+        if (!ReadByPatterns(recording.Family))
+            recording.HalfUnitDeg = 0.5 * std::pow(10.0, -PositionDecimals(records, recording.First, end));
+    }
+    m_log.Recordings = std::move(recordings);
+    m_log.BlocksPerSecond = m_log.Recordings.empty() ? 0 : m_log.Recordings.front().BlocksPerSecond;
+    if (!ReadByPatterns(m_log.Family) && m_log.BlocksPerSecond > 1 && PositionsInRadians(records)) {
+        m_log.InRadians = true;
+        constexpr double kDegrees = 180.0 / 3.14159265358979323846;
+        for (FlightRecord& r : records) {
+            r.Lat *= kDegrees;
+            r.Lon *= kDegrees;
+            r.HomeLat *= kDegrees;
+            r.HomeLon *= kDegrees;
+        }
+        for (LogRecording& recording : m_log.Recordings)
+            recording.HalfUnitDeg *= kDegrees;
+    }
     return std::move(m_log);
 }
 

@@ -52,13 +52,28 @@ const LogFamily* FindLogFamily(const QString& id);
 inline QString AutomaticFormatId() { return QStringLiteral("auto"); }
 inline QString PatternsFormatId() { return QStringLiteral("patterns"); }
 
+// One recording within a log: a run of records read in one layout whose cues
+// never run backwards. Two recordings joined into one file (a video joined
+// with its log, loop recording, clips of two drones edited together) start
+// their cues again, or change layout, where the next one begins.
+struct LogRecording {
+    std::size_t First = 0;                // its first record
+    const LogFamily* Family = nullptr;    // as FlightLog::Family, for these records
+    int BlocksPerSecond = 0;              // as FlightLog::BlocksPerSecond
+    // Half a unit of the last decimal the log writes for a position, in
+    // degrees (0.00005 for four decimals); 0 where the positions are read by
+    // the six input patterns, whose smoothing stays as it always was.
+    double HalfUnitDeg = 0.0;
+};
+
 // A flight log as read: its records and how it was read.
 struct FlightLog {
     FlightRecordList Records;
     // The layout read; nullptr when the six input patterns were applied as
     // the user asked (or no layout was recognised).
     const LogFamily* Family = nullptr;
-    // Blocks per second of video time (from the cues), 0 when unknown.
+    // Blocks per second of video time (from the cues), 0 when unknown: the
+    // frame rate of a per-frame log (59.94 counts as 60).
     int BlocksPerSecond = 0;
     // What was read when a video was named: its subtitle track, or the log
     // beside it (SourceName, the .SRT's file name). The records are the same
@@ -66,6 +81,13 @@ struct FlightLog {
     enum class ReadFrom { LogFile, VideoTrack, LogBesideVideo };
     ReadFrom Source = ReadFrom::LogFile;
     QString SourceName;
+    // The recordings in file order (one at least when there are records).
+    std::vector<LogRecording> Recordings;
+    // No block had a cue line: the cues were taken from the dates.
+    bool CuesFromDates = false;
+    // Every position of a per-frame log lay within |lat| <= pi/2 and |lon| <=
+    // pi: it was written in radians and has been turned into degrees.
+    bool InRadians = false;
 
     bool HasAnyPosition() const;
     // How the log was read, as the read summary and the flight view name it:
@@ -86,11 +108,13 @@ public:
 private:
     void Choose(const LogFamily* family);
     void Read(const QString& block);
+    void SwitchLayout(const QString& block);
 
     InputPatterns m_patterns;
     bool m_recognising = false;
     QList<QString> m_waiting;  // the first blocks, while the layout is not known
     std::unique_ptr<BlockReader> m_reader;
+    bool m_automatic = false;  // the layout is recognised (and may change)
     bool m_mergeTails = false;
     FlightLog m_log;
 };

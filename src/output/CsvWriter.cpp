@@ -45,10 +45,10 @@ bool WriteCsv(const Flight& flight, QIODevice* device)
         if (record.CueStartMs != kNoTime)
             AppendFixed(buffer, static_cast<double>(record.CueStartMs) / 1000.0, 3);
         AppendTime(buffer, point.UtcMs, milliseconds, true);
-        AppendTime(buffer, record.LocalTimeMs, milliseconds, false);
+        AppendTime(buffer, point.LocalMs, milliseconds, false);
         const bool fix = record.Gives(FlightRecord::HasPosition);
         AppendNumberIf(buffer, fix, record.Lat, kDegreeDecimals);
-        AppendNumberIf(buffer, fix, record.Lon, kDegreeDecimals);
+        AppendNumberIf(buffer, fix, WrittenLon(record.Lon, kDegreeDecimals), kDegreeDecimals);
         AppendNumberIf(buffer, record.Gives(FlightRecord::HasHeight), record.HeightM, kMetreDecimals);
         AppendNumberIf(buffer, record.Gives(FlightRecord::HasAltitude), record.AltitudeM, kMetreDecimals);
         AppendNumber(buffer, point.SpeedMs, kMetreDecimals);

@@ -24,7 +24,7 @@ QJsonValue Rounded(double value, int decimals)
 
 QJsonArray Position(double lon, double lat)
 {
-    return {Rounded(lon, kDegreeDecimals), Rounded(lat, kDegreeDecimals)};
+    return {Rounded(WrittenLon(lon, kDegreeDecimals), kDegreeDecimals), Rounded(lat, kDegreeDecimals)};
 }
 
 QJsonObject Feature(const QString& type, const QJsonValue& coordinates, const QJsonObject& properties)

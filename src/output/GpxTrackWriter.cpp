@@ -27,20 +27,24 @@ bool WriteGpxTrack(const Flight& flight, QIODevice* device)
     xml.writeAttribute(kSchemaNamespace, QStringLiteral("schemaLocation"),
                        kGpxNamespace + QStringLiteral(" http://www.topografix.com/GPX/1/1/gpx.xsd"));
     xml.writeStartElement(kGpxNamespace, QStringLiteral("trk"));
-    xml.writeStartElement(kGpxNamespace, QStringLiteral("trkseg"));
 
     const bool milliseconds = TimesWithMilliseconds(flight);
     const PathElevations elevations(flight);
-    for (const size_t i : PathSamples(flight)) {
-        const FlightRecord& record = flight.Log.Records[i];
-        xml.writeStartElement(kGpxNamespace, QStringLiteral("trkpt"));
-        xml.writeAttribute(QStringLiteral("lat"), FixedText(record.Lat, kDegreeDecimals));
-        xml.writeAttribute(QStringLiteral("lon"), FixedText(record.Lon, kDegreeDecimals));
-        double elevation = 0.0;
-        if (elevations.At(i, &elevation))
-            xml.writeTextElement(kGpxNamespace, QStringLiteral("ele"), FixedText(elevation, kMetreDecimals));
-        if (flight.Points[i].UtcMs != kNoTime)
-            xml.writeTextElement(kGpxNamespace, QStringLiteral("time"), IsoTime(flight.Points[i].UtcMs, milliseconds, true));
+    // One segment per recording of the log.
+    for (const std::vector<size_t>& segment : PathSegments(flight)) {
+        xml.writeStartElement(kGpxNamespace, QStringLiteral("trkseg"));
+        for (const size_t i : segment) {
+            const FlightRecord& record = flight.Log.Records[i];
+            xml.writeStartElement(kGpxNamespace, QStringLiteral("trkpt"));
+            xml.writeAttribute(QStringLiteral("lat"), FixedText(record.Lat, kDegreeDecimals));
+            xml.writeAttribute(QStringLiteral("lon"), FixedText(WrittenLon(record.Lon, kDegreeDecimals), kDegreeDecimals));
+            double elevation = 0.0;
+            if (elevations.At(i, &elevation))
+                xml.writeTextElement(kGpxNamespace, QStringLiteral("ele"), FixedText(elevation, kMetreDecimals));
+            if (flight.Points[i].UtcMs != kNoTime)
+                xml.writeTextElement(kGpxNamespace, QStringLiteral("time"), IsoTime(flight.Points[i].UtcMs, milliseconds, true));
+            xml.writeEndElement();
+        }
         xml.writeEndElement();
     }
     xml.writeEndDocument();

@@ -4,6 +4,8 @@
 
 #include <QXmlStreamWriter>
 
+#include <cmath>
+
 namespace {
 
 const QString kKmlNamespace = QStringLiteral("http://www.opengis.net/kml/2.2");
@@ -12,7 +14,7 @@ const QString kGxNamespace = QStringLiteral("http://www.google.com/kml/ext/2.2")
 // "lon<separator>lat<separator>height", or "lon,lat" without a height.
 QString Coordinates(const FlightRecord& record, const double* elevation, QChar separator)
 {
-    QString text = FixedText(record.Lon, kDegreeDecimals) + separator + FixedText(record.Lat, kDegreeDecimals);
+    QString text = FixedText(WrittenLon(record.Lon, kDegreeDecimals), kDegreeDecimals) + separator + FixedText(record.Lat, kDegreeDecimals);
     if (elevation)
         text += separator + FixedText(*elevation, kMetreDecimals);
     return text;
@@ -26,28 +28,43 @@ void WriteNamedStart(QXmlStreamWriter& xml, const QString& element, const QStrin
 
 } // namespace
 
+// Whether the KML draws the path at the height above sea level (absolute)
+// rather than above take-off (relativeToGround): only where the log gives
+// nothing but the height above sea level, or when asked (and it gives one).
+bool KmlAboveSeaLevel(const Flight& flight)
+{
+    if (!flight.HasAltitude || flight.Kml == KmlHeights::TakeOff)
+        return false;
+    if (flight.Kml == KmlHeights::SeaLevel)
+        return true;
+    for (const FlightRecord& record : flight.Log.Records) {
+        if (record.Gives(FlightRecord::HasHeight))
+            return false;
+    }
+    return true;
+}
+
 bool WriteKml(const Flight& flight, QIODevice* device)
 {
+    const std::vector<std::vector<size_t>> segments = PathSegments(flight);
     const std::vector<size_t> samples = PathSamples(flight);
     const PathElevations elevations(flight);
+    const bool seaLevel = KmlAboveSeaLevel(flight);
     const QString altitudeMode = !elevations.Any() ? QStringLiteral("clampToGround")
-        : flight.HasAltitude                       ? QStringLiteral("absolute")
+        : seaLevel                                 ? QStringLiteral("absolute")
                                                    : QStringLiteral("relativeToGround");
     const bool milliseconds = TimesWithMilliseconds(flight);
-    std::vector<size_t> timed;
-    for (const size_t i : samples) {
-        if (flight.Points[i].UtcMs != kNoTime)
-            timed.push_back(i);
-    }
     // The coordinates of point i: "lon,lat[,height]" in a LineString,
     // "lon lat height" in a gx:Track (0 without a height).
     const auto coordinates = [&](size_t i, QChar separator, bool zeroHeight) {
-        double elevation = 0.0;
-        const bool known = elevations.At(i, &elevation);
+        double elevation = seaLevel ? flight.Points[i].AltitudeM : flight.Points[i].HeightM;
+        const bool known = elevations.Any() && std::isfinite(elevation);
         if (!known)
             elevation = 0.0;
         return Coordinates(flight.Log.Records[i], known || zeroHeight ? &elevation : nullptr, separator);
     };
+    // Several recordings make several lines (and tracks) in one placemark.
+    const bool multi = segments.size() > 1;
 
     // Written straight to the device: the path of a long log is large.
     QXmlStreamWriter xml(device);
@@ -70,7 +87,7 @@ bool WriteKml(const Flight& flight, QIODevice* device)
         WriteNamedStart(xml, QStringLiteral("Placemark"), QStringLiteral("Home"));
         xml.writeStartElement(kKmlNamespace, QStringLiteral("Point"));
         xml.writeTextElement(kKmlNamespace, QStringLiteral("coordinates"),
-            FixedText(flight.Points.front().HomeLon, kDegreeDecimals) + QLatin1Char(',')
+            FixedText(WrittenLon(flight.Points.front().HomeLon, kDegreeDecimals), kDegreeDecimals) + QLatin1Char(',')
                 + FixedText(flight.Points.front().HomeLat, kDegreeDecimals));
         xml.writeEndElement();
         xml.writeEndElement();
@@ -78,26 +95,48 @@ bool WriteKml(const Flight& flight, QIODevice* device)
     if (!samples.empty()) {
         WriteNamedStart(xml, QStringLiteral("Placemark"), QStringLiteral("Path"));
         xml.writeTextElement(kKmlNamespace, QStringLiteral("styleUrl"), QStringLiteral("#path"));
-        // A LineString needs two points at least.
-        xml.writeStartElement(kKmlNamespace, samples.size() > 1 ? QStringLiteral("LineString") : QStringLiteral("Point"));
-        xml.writeTextElement(kKmlNamespace, QStringLiteral("altitudeMode"), altitudeMode);
-        xml.writeStartElement(kKmlNamespace, QStringLiteral("coordinates"));
-        for (size_t k = 0; k < samples.size(); ++k)
-            xml.writeCharacters((k ? QStringLiteral("\n") : QString()) + coordinates(samples[k], QLatin1Char(','), false));
+        if (multi)
+            xml.writeStartElement(kKmlNamespace, QStringLiteral("MultiGeometry"));
+        for (const std::vector<size_t>& segment : segments) {
+            // A LineString needs two points at least.
+            xml.writeStartElement(kKmlNamespace, segment.size() > 1 ? QStringLiteral("LineString") : QStringLiteral("Point"));
+            xml.writeTextElement(kKmlNamespace, QStringLiteral("altitudeMode"), altitudeMode);
+            xml.writeStartElement(kKmlNamespace, QStringLiteral("coordinates"));
+            for (size_t k = 0; k < segment.size(); ++k)
+                xml.writeCharacters((k ? QStringLiteral("\n") : QString()) + coordinates(segment[k], QLatin1Char(','), false));
+            xml.writeEndElement();
+            xml.writeEndElement();
+        }
+        if (multi)
+            xml.writeEndElement();
         xml.writeEndElement();
-        xml.writeEndElement();
-        xml.writeEndElement();
+    }
+    std::vector<std::vector<size_t>> timed;
+    for (const std::vector<size_t>& segment : segments) {
+        timed.emplace_back();
+        for (const size_t i : segment) {
+            if (flight.Points[i].UtcMs != kNoTime)
+                timed.back().push_back(i);
+        }
+        if (timed.back().empty())
+            timed.pop_back();
     }
     if (!timed.empty()) {
         WriteNamedStart(xml, QStringLiteral("Placemark"), QStringLiteral("Replay"));
         xml.writeTextElement(kKmlNamespace, QStringLiteral("styleUrl"), QStringLiteral("#path"));
-        xml.writeStartElement(kGxNamespace, QStringLiteral("Track"));
-        xml.writeTextElement(kKmlNamespace, QStringLiteral("altitudeMode"), altitudeMode);
-        for (const size_t i : timed)
-            xml.writeTextElement(kKmlNamespace, QStringLiteral("when"), IsoTime(flight.Points[i].UtcMs, milliseconds, true));
-        for (const size_t i : timed)
-            xml.writeTextElement(kGxNamespace, QStringLiteral("coord"), coordinates(i, QLatin1Char(' '), true));
-        xml.writeEndElement();
+        if (timed.size() > 1)
+            xml.writeStartElement(kGxNamespace, QStringLiteral("MultiTrack"));
+        for (const std::vector<size_t>& track : timed) {
+            xml.writeStartElement(kGxNamespace, QStringLiteral("Track"));
+            xml.writeTextElement(kKmlNamespace, QStringLiteral("altitudeMode"), altitudeMode);
+            for (const size_t i : track)
+                xml.writeTextElement(kKmlNamespace, QStringLiteral("when"), IsoTime(flight.Points[i].UtcMs, milliseconds, true));
+            for (const size_t i : track)
+                xml.writeTextElement(kGxNamespace, QStringLiteral("coord"), coordinates(i, QLatin1Char(' '), true));
+            xml.writeEndElement();
+        }
+        if (timed.size() > 1)
+            xml.writeEndElement();
         xml.writeEndElement();
     }
     xml.writeEndDocument();

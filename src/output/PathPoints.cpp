@@ -5,6 +5,7 @@
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -20,35 +21,59 @@ void AppendDigits(QByteArray& out, qint64 value, int width)
 
 } // namespace
 
-std::vector<size_t> PathSamples(const Flight& flight)
+std::vector<size_t> PathSamples(const Flight& flight, size_t first, size_t end, bool perFrame)
 {
     std::vector<size_t> samples;
     const FlightRecordList& records = flight.Log.Records;
     const Track& points = flight.Points;
+    end = std::min(end, records.size());
     const auto hasFix = [&](size_t i) { return records[i].Gives(FlightRecord::HasPosition); };
-    if (!flight.PerFrame) {
-        for (size_t i = 0; i < records.size(); ++i) {
+    if (!perFrame) {
+        for (size_t i = first; i < end; ++i) {
             if (hasFix(i))
                 samples.push_back(i);
         }
         return samples;
     }
     // Runs of records that round to the same second; the best of each run.
-    size_t i = 0;
-    while (i < records.size()) {
+    size_t i = first;
+    while (i < end) {
         const qint64 second = FloorDiv(points[i].TimeMs + 500, 1000);
-        size_t best = records.size();
+        size_t best = end;
         qint64 bestDistance = 0;
-        for (; i < records.size() && FloorDiv(points[i].TimeMs + 500, 1000) == second; ++i) {
+        for (; i < end && FloorDiv(points[i].TimeMs + 500, 1000) == second; ++i) {
             const qint64 distance = std::llabs(points[i].TimeMs - second * 1000);
-            if (hasFix(i) && (best == records.size() || distance < bestDistance)) {
+            if (hasFix(i) && (best == end || distance < bestDistance)) {
                 best = i;
                 bestDistance = distance;
             }
         }
-        if (best != records.size())
+        if (best != end)
             samples.push_back(best);
     }
+    return samples;
+}
+
+std::vector<std::vector<size_t>> PathSegments(const Flight& flight)
+{
+    std::vector<std::vector<size_t>> segments;
+    if (flight.Recordings.empty()) {
+        segments.push_back(PathSamples(flight, 0, flight.Log.Records.size(), flight.PerFrame));
+        return segments;
+    }
+    for (const TrackRecording& r : flight.Recordings) {
+        std::vector<size_t> samples = PathSamples(flight, r.First, r.End, r.PerFrame);
+        if (!samples.empty() || segments.empty())
+            segments.push_back(std::move(samples));
+    }
+    return segments;
+}
+
+std::vector<size_t> PathSamples(const Flight& flight)
+{
+    std::vector<size_t> samples;
+    for (const std::vector<size_t>& segment : PathSegments(flight))
+        samples.insert(samples.end(), segment.begin(), segment.end());
     return samples;
 }
 
@@ -73,8 +98,8 @@ bool TimesWithMilliseconds(const Flight& flight)
 {
     if (flight.PerFrame)
         return true;
-    for (const FlightRecord& record : flight.Log.Records) {
-        if (record.LocalTimeMs != kNoTime && FloorDiv(record.LocalTimeMs, 1000) * 1000 != record.LocalTimeMs)
+    for (const TrackPoint& point : flight.Points) {
+        if (point.LocalMs != kNoTime && FloorDiv(point.LocalMs, 1000) * 1000 != point.LocalMs)
             return true;
     }
     return false;

@@ -22,6 +22,10 @@ constexpr int kMetreDecimals = 2;
 // second, the one with a fix nearest that second. Records without a fix are
 // left out.
 std::vector<size_t> PathSamples(const Flight& flight);
+// The same, one list per recording of the flight (a recording without a fix
+// has none, unless it is the only one): the segments of the GPX track and
+// the KML path.
+std::vector<std::vector<size_t>> PathSegments(const Flight& flight);
 
 // The elevations of the points in metres: above sea level where the flight
 // has such heights (Flight::HasAltitude), otherwise above take-off.
@@ -48,6 +52,17 @@ bool TimesWithMilliseconds(const Flight& flight);
 // Gregorian calendar, years 0 to 9999).
 void AppendIsoTime(QByteArray& out, qint64 ms, bool milliseconds, bool utc);
 QString IsoTime(qint64 ms, bool milliseconds, bool utc);
+
+// A longitude as the outputs write it with `decimals` decimals: in [-180,
+// 180), one that would be written as 180 or more (a logged 180.000001, a
+// smoothed 180) less 360, one below -180 plus 360; unchanged elsewhere.
+inline double WrittenLon(double lon, int decimals)
+{
+    const double top = 180.0 - 0.5 * (decimals >= 6 ? 1e-6 : decimals == 5 ? 1e-5 : 1e-4);
+    if (lon < -180.0)
+        lon += 360.0;
+    return lon >= top ? lon - 360.0 : lon;
+}
 
 // `value` with `decimals` digits after the point, as AppendFixed writes it.
 QString FixedText(double value, int decimals);

@@ -4,6 +4,7 @@
 
 #include "input/TextScan.h"
 #include "output/FixedNumber.h"
+#include "output/PathPoints.h"
 
 #include <QIODevice>
 
@@ -108,7 +109,7 @@ inline void PutFixed(ByteSink& out, double value)
 
 void PutLonLat(ByteSink& out, double lonDeg, double latDeg)
 {
-    PutFixed<4>(out, lonDeg);
+    PutFixed<4>(out, WrittenLon(lonDeg, 4));
     out.Append(',');
     PutFixed<4>(out, latDeg);
 }

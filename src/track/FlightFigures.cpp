@@ -35,20 +35,24 @@ FlightFigures ComputeFlightFigures(const Flight& flight)
     const TrackPoint& first = points.front();
     const double metresPerDegree = kSphereRadiusMetres * kRadiansPerDegree;
     const double eastScale = metresPerDegree * std::cos(first.HomeLat * kRadiansPerDegree);
-    figures.MaxHeightM = first.HeightM;
+    figures.SeaLevel = flight.HasAltitude;
+    for (size_t i = 0; figures.SeaLevel && i < flight.Log.Records.size(); ++i)
+        figures.SeaLevel = !flight.Log.Records[i].Gives(FlightRecord::HasHeight);
+    const auto height = [&](const TrackPoint& p) { return figures.SeaLevel ? p.AltitudeM : p.HeightM; };
+    figures.MaxHeightM = height(first);
     figures.Samples.reserve(points.size());
     for (const TrackPoint& p : points) {
         FlightSample s;
         s.TimeS = (p.TimeMs - first.TimeMs) / 1000.0;
         s.EastM = LongitudeDelta(p.Lon, first.HomeLon) * eastScale;
         s.NorthM = (p.Lat - first.HomeLat) * metresPerDegree;
-        s.HeightM = p.HeightM;
+        s.HeightM = height(p);
         s.SpeedMS = p.SpeedMs;
         s.WayM = p.WayM;
         figures.Samples.push_back(s);
         // fmax skips a NaN argument.
         figures.MaxDistanceHomeM = std::fmax(figures.MaxDistanceHomeM, p.DistanceHomeM);
-        figures.MaxHeightM = std::fmax(figures.MaxHeightM, p.HeightM);
+        figures.MaxHeightM = std::fmax(figures.MaxHeightM, height(p));
         figures.TopSpeedMs = std::fmax(figures.TopSpeedMs, p.SpeedMs);
     }
 

@@ -16,7 +16,7 @@ struct FlightSample {
     double TimeS = 0.0;    // TimeMs from the first point's, seconds
     double EastM = 0.0;    // smoothed position east of the first point's home, metres
     double NorthM = 0.0;   // and north of it
-    double HeightM = 0.0;  // height above take-off
+    double HeightM = 0.0;  // height above take-off (above sea level: FlightFigures::SeaLevel)
     double SpeedMS = 0.0;  // SpeedMs (may be NaN)
     double WayM = 0.0;     // WayM, the way before included
 };
@@ -29,6 +29,10 @@ struct FlightFigures {
     double PathM = 0.0;            // WayM of the last point minus WayM of the first
     double MaxDistanceHomeM = 0.0;  // greatest DistanceHomeM
     double MaxHeightM = 0.0;            // greatest HeightM
+    // The log gives no height above take-off, only one above sea level: the
+    // heights are those (a height counted from the first block is no height
+    // above take-off when the clip starts in the air).
+    bool SeaLevel = false;
     double TopSpeedMs = 0.0;            // greatest SpeedMs (NaN speeds are skipped)
 };
 

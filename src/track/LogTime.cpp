@@ -6,6 +6,8 @@
 #include <QDateTime>
 #include <QRegularExpression>
 
+#include <ctime>
+
 namespace {
 
 constexpr int kMaxOffsetSeconds = 14 * 3600;  // the widest offsets in use (Kiribati)
@@ -29,14 +31,33 @@ bool ParseOffset(const QString& text, int* seconds)
     return true;
 }
 
+// This computer's zone. TZ may hold what QTimeZone cannot name (POSIX rules
+// such as "CET-1CEST,M3.5.0,M10.5.0/3", a path to a zone file, ":..."): then
+// a file of the zone database the path names, else the C library's own
+// reading of TZ (an invalid QTimeZone, which LocalToUtc takes for it).
+QTimeZone ComputerZone()
+{
+    QByteArray tz = qgetenv("TZ");
+    if (tz.isEmpty()) {
+        const QTimeZone system = QTimeZone::systemTimeZone();
+        return system.isValid() ? system : QTimeZone::utc();
+    }
+    if (tz.startsWith(':'))
+        tz.remove(0, 1);
+    const int database = tz.indexOf("zoneinfo/");
+    if (database >= 0)
+        tz.remove(0, database + 9);
+    const QTimeZone named(tz);
+    return named.isValid() ? named : QTimeZone();
+}
+
 } // namespace
 
 bool ParseTimeZone(const QString& text, QTimeZone* zone)
 {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty()) {
-        const QTimeZone system = QTimeZone::systemTimeZone();
-        *zone = system.isValid() ? system : QTimeZone::utc();
+        *zone = ComputerZone();
         return true;
     }
     if (trimmed == QLatin1String("UTC") || trimmed == QLatin1String("Z")) {
@@ -64,10 +85,18 @@ bool ParseTimeZone(const QString& text, QTimeZone* zone)
 LocalToUtc::LocalToUtc(const QTimeZone& zone)
     : m_zone(zone)
 {
+    if (!m_zone.isValid())
+        tzset();  // localtime_r need not read TZ itself
 }
 
 qint64 LocalToUtc::OffsetMsAtUtc(qint64 utcMs) const
 {
+    if (!m_zone.isValid()) {
+        // The C library's zone, as `date` computes it.
+        const std::time_t seconds = static_cast<std::time_t>(FloorDiv(utcMs, 1000));
+        std::tm local {};
+        return localtime_r(&seconds, &local) ? qint64(local.tm_gmtoff) * 1000 : 0;
+    }
     return qint64(m_zone.offsetFromUtc(QDateTime::fromMSecsSinceEpoch(utcMs, Qt::UTC))) * 1000;
 }
 
@@ -103,9 +132,8 @@ qint64 LocalToUtc::ToUtcMs(qint64 localMs)
 void SetUtcTimes(Flight& flight, const QTimeZone& zone)
 {
     LocalToUtc toUtc(zone);
-    const FlightRecordList& records = flight.Log.Records;
-    for (size_t i = 0; i < records.size() && i < flight.Points.size(); ++i)
-        flight.Points[i].UtcMs = toUtc.ToUtcMs(records[i].LocalTimeMs);
+    for (TrackPoint& point : flight.Points)
+        point.UtcMs = toUtc.ToUtcMs(point.LocalMs);
 }
 
 bool FlightHasDates(const Flight& flight)

@@ -14,7 +14,9 @@ struct Flight;
 // The zone of `text`: an IANA name ("Europe/Madrid"), "UTC" or "Z", an
 // offset from UTC ("+05:30", "-03:00", "+0530", "-3"; at most 14 hours), or
 // any other zone id Qt knows (POSIX rules such as "EST5EDT"). Empty text (or
-// blanks only) is this computer's zone, and UTC where the computer has none.
+// blanks only) is this computer's zone, and UTC where the computer has none;
+// where QTimeZone cannot name the zone TZ gives, it is an invalid QTimeZone:
+// LocalToUtc then takes the offsets from the C library, as `date` does.
 // Returns false, leaving `zone` alone, when the text names no zone.
 bool ParseTimeZone(const QString& text, QTimeZone* zone);
 
@@ -43,8 +45,8 @@ private:
     bool m_hourUniform = false;  // the offset holds for the whole hour
 };
 
-// Sets UtcMs of every point of the flight from its record's LocalTimeMs in
-// `zone` (kNoTime where the record has no date).
+// Sets UtcMs of every point of the flight from its LocalMs in `zone`
+// (kNoTime where the point has no time).
 void SetUtcTimes(Flight& flight, const QTimeZone& zone);
 
 // Whether any record of the flight gives a date and time.

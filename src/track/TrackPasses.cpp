@@ -238,21 +238,91 @@ void CalcDistanceHome(Track& points, bool perFrame)
     }
 }
 
-void DeriveTrack(Track& points, const TrackSettings& settings, bool perFrame)
+void KeepNearFix(Track& points, double halfUnitDeg)
+{
+    if (!(halfUnitDeg > 0.0))
+        return;
+    for (TrackPoint& p : points) {
+        p.Lat = std::clamp(p.Lat, p.FixLat - halfUnitDeg, p.FixLat + halfUnitDeg);
+        const double dLon = ShortLonDelta(p.Lon - p.FixLon);
+        if (std::fabs(dLon) > halfUnitDeg)
+            p.Lon = NormalLon(p.FixLon + (dLon > 0 ? halfUnitDeg : -halfUnitDeg));
+    }
+}
+
+namespace {
+
+void SmoothTrack(Track& points, int smoothing, bool perFrame, double halfUnitDeg)
 {
     if (perFrame) {
-        SmoothGpsOverTime(points, settings.SmoothingCount);
+        SmoothGpsOverTime(points, smoothing);
+    } else if (halfUnitDeg > 0.0) {
+        // Each sweep starts from positions within the logged precision, so
+        // the sweeps settle on a smooth path inside it.
+        for (int pass = 0; pass < smoothing; ++pass) {
+            SmoothGps(points, 1);
+            KeepNearFix(points, halfUnitDeg);
+        }
+    } else {
+        SmoothGps(points, smoothing);
+    }
+    KeepNearFix(points, halfUnitDeg);
+}
+
+void MeasureTrack(Track& points, const TrackSettings& settings, bool perFrame)
+{
+    if (perFrame) {
         CalcSpeedOverTime(points, settings.UseHeight);
         CalcWayOverTime(points, settings.WayBeforeM, settings.UseHeight);
     } else {
         // Exactly one of the two smoothings runs: smoothed positions already
         // give gradual step lengths; unsmoothed ones need their speeds spread.
         constexpr int kSpeedSweeps = 3;
-        SmoothGps(points, settings.SmoothingCount);
         CalcSpeed(points, settings.SmoothingCount <= 0 ? kSpeedSweeps : 0, settings.UseHeight);
         CalcWay(points, settings.WayBeforeM, settings.UseHeight);
     }
+}
+
+} // namespace
+
+void DeriveTrack(Track& points, const TrackSettings& settings, bool perFrame, double halfUnitDeg)
+{
+    SmoothTrack(points, settings.SmoothingCount, perFrame, halfUnitDeg);
+    MeasureTrack(points, settings, perFrame);
     CalcDistanceHome(points, perFrame);
+}
+
+void SetLocalTimes(const FlightRecordList& records, Track& points, std::size_t first, std::size_t end)
+{
+    // A logged date more than this far ahead of the counted time is a clock
+    // set or a new recording: the count starts again from it.
+    constexpr qint64 kLeadMs = 2000;
+    std::size_t dated = first;
+    while (dated < end && records[dated].LocalTimeMs == kNoTime)
+        ++dated;
+    if (dated == end) {
+        for (std::size_t i = first; i < end; ++i)
+            points[i].LocalMs = kNoTime;
+        return;
+    }
+    qint64 baseDate = records[dated].LocalTimeMs;
+    qint64 baseCue = points[dated].TimeMs;
+    for (std::size_t i = first; i < dated; ++i)
+        points[i].LocalMs = kNoTime;
+    for (std::size_t i = first; i < end; ++i) {
+        const qint64 logged = records[i].LocalTimeMs;
+        // A block without a date of its own (one cut short) stays without.
+        if (logged == kNoTime) {
+            points[i].LocalMs = kNoTime;
+            continue;
+        }
+        qint64 local = baseDate + (points[i].TimeMs - baseCue);
+        if (logged > local + kLeadMs) {
+            baseDate = local = logged;
+            baseCue = points[i].TimeMs;
+        }
+        points[i].LocalMs = local;
+    }
 }
 
 namespace {
@@ -324,12 +394,74 @@ Track FillTrack(const FlightRecordList& records, bool* hasAltitude)
     return points;
 }
 
+namespace {
+
+// A part of a track as a track of its own, and back.
+Track Part(const Track& points, const TrackRecording& r)
+{
+    return Track(points.begin() + static_cast<std::ptrdiff_t>(r.First), points.begin() + static_cast<std::ptrdiff_t>(r.End));
+}
+
+void PutBack(Track& points, const Track& part, const TrackRecording& r)
+{
+    std::copy(part.begin(), part.end(), points.begin() + static_cast<std::ptrdiff_t>(r.First));
+}
+
+} // namespace
+
 Flight DeriveFlight(FlightLog log, const TrackSettings& settings)
 {
     Flight flight;
     flight.Points = FillTrack(log.Records, &flight.HasAltitude);
     flight.PerFrame = log.BlocksPerSecond > 1;
+    for (std::size_t k = 0; k < log.Recordings.size(); ++k) {
+        const LogRecording& r = log.Recordings[k];
+        const std::size_t end = k + 1 < log.Recordings.size() ? log.Recordings[k + 1].First : log.Records.size();
+        if (end > r.First)
+            flight.Recordings.push_back({r.First, end, r.BlocksPerSecond > 1, r.HalfUnitDeg});
+    }
+    if (flight.Recordings.empty() && !flight.Points.empty())
+        flight.Recordings.push_back({0, flight.Points.size(), flight.PerFrame, 0.0});
     flight.Log = std::move(log);
-    DeriveTrack(flight.Points, settings, flight.PerFrame);
+    Track& points = flight.Points;
+    for (const TrackRecording& r : flight.Recordings)
+        SetLocalTimes(flight.Log.Records, points, r.First, r.End);
+    if (flight.Recordings.size() <= 1) {
+        const double halfUnit = flight.Recordings.empty() ? 0.0 : flight.Recordings.front().HalfUnitDeg;
+        DeriveTrack(points, settings, flight.PerFrame, halfUnit);
+        return flight;
+    }
+    // The time axis runs on across each join: by the dates' difference where
+    // both sides have dates, else by the last block's span.
+    for (std::size_t k = 1; k < flight.Recordings.size(); ++k) {
+        const TrackRecording& r = flight.Recordings[k];
+        const TrackPoint& last = points[r.First - 1];
+        const FlightRecord& lastRecord = flight.Log.Records[r.First - 1];
+        qint64 gap = lastRecord.CueEndMs > lastRecord.CueStartMs && lastRecord.CueStartMs != kNoTime
+            ? lastRecord.CueEndMs - lastRecord.CueStartMs : 1000;
+        if (last.LocalMs != kNoTime && points[r.First].LocalMs != kNoTime && points[r.First].LocalMs > last.LocalMs)
+            gap = points[r.First].LocalMs - last.LocalMs;
+        const qint64 shift = last.TimeMs + gap - points[r.First].TimeMs;
+        for (std::size_t i = r.First; i < r.End; ++i)
+            points[i].TimeMs += shift;
+    }
+    std::vector<Track> parts;
+    for (const TrackRecording& r : flight.Recordings) {
+        parts.push_back(Part(points, r));
+        SmoothTrack(parts.back(), settings.SmoothingCount, r.PerFrame, r.HalfUnitDeg);
+    }
+    TrackSettings measure = settings;
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+        const TrackRecording& r = flight.Recordings[k];
+        if (k > 0) {
+            // The drone did fly from the last position before the join to
+            // the first after it.
+            const TrackPoint& last = parts[k - 1].back();
+            measure.WayBeforeM = last.WayM + StepDistance(last, parts[k].front(), r.PerFrame, settings.UseHeight);
+        }
+        MeasureTrack(parts[k], measure, r.PerFrame);
+        CalcDistanceHome(parts[k], r.PerFrame);
+        PutBack(points, parts[k], r);
+    }
     return flight;
 }

@@ -25,6 +25,11 @@ struct TrackPoint {
     // The record's local time in UTC, milliseconds since 1970-01-01T00:00Z;
     // kNoTime without a date, or until SetUtcTimes (track/LogTime.h) ran.
     qint64 UtcMs = kNoTime;
+    // The record's local time (milliseconds since 1970-01-01 00:00, no zone):
+    // its recording's first dated block's date plus its cue time since that
+    // block, started again from a date that runs more than 2 s ahead; kNoTime
+    // for a record without a date of its own.
+    qint64 LocalMs = kNoTime;
 };
 using Track = std::vector<TrackPoint>;
 
@@ -34,6 +39,14 @@ inline double KmhFromMs(double speedMs)
 {
     return (speedMs * 0.001) * 3600;
 }
+// One recording of a flight: points [First, End), read at one block per
+// second or per frame.
+struct TrackRecording {
+    std::size_t First = 0;
+    std::size_t End = 0;
+    bool PerFrame = false;
+    double HalfUnitDeg = 0.0;  // LogRecording::HalfUnitDeg
+};
 
 // What a conversion derives the track with.
 struct TrackSettings {
@@ -42,12 +55,21 @@ struct TrackSettings {
     bool UseHeight = false;   // "Use height for speed and way": 3-D distances
 };
 
+// Which height the KML path is drawn at: automatic (above take-off wherever
+// the log gives it, else above sea level), or as the user asked.
+enum class KmlHeights { Automatic, TakeOff, SeaLevel };
+
 // A flight: the log as read and its derived track, point i for record i.
 struct Flight {
     FlightLog Log;
     Track Points;
     bool HasAltitude = false;  // some record gives the height above sea level
     bool PerFrame = false;     // several blocks per second: passes on the time axis
+                               // (of the first recording)
+    // The recordings, from the log's (one covering every point at least
+    // when there are points).
+    std::vector<TrackRecording> Recordings{};
+    KmlHeights Kml = KmlHeights::Automatic;  // the conversion's choice for the KML
 };
 
 // The points of the records with nothing derived yet but the filled gaps: a
@@ -101,6 +123,11 @@ void CalcSpeedOverTime(Track& points, bool useHeight);
 // takes whatever remains.
 void CalcWayOverTime(Track& points, double wayBeforeMetres, bool useHeight);
 
+// Brings every smoothed position that strays farther than `halfUnitDeg`
+// from its logged one (in latitude or longitude) back to that distance;
+// nothing when halfUnitDeg is 0.
+void KeepNearFix(Track& points, double halfUnitDeg);
+
 // DistanceHomeM of every point, from its home to its smoothed position.
 void CalcDistanceHome(Track& points, bool perFrame);
 
@@ -108,7 +135,15 @@ void CalcDistanceHome(Track& points, bool perFrame);
 // SmoothingCount passes; CalcSpeed with 3 passes when SmoothingCount <= 0,
 // none otherwise; CalcWay. Per frame: the OverTime passes. Then
 // CalcDistanceHome.
-void DeriveTrack(Track& points, const TrackSettings& settings, bool perFrame = false);
+// With halfUnitDeg > 0, KeepNearFix follows the smoothing.
+void DeriveTrack(Track& points, const TrackSettings& settings, bool perFrame = false, double halfUnitDeg = 0.0);
 
-// The log's records filled and derived, as a Flight.
+// The local times of the points (TrackPoint::LocalMs) of one recording from
+// its records, from the cue times as FillTrack leaves them.
+void SetLocalTimes(const FlightRecordList& records, Track& points, std::size_t first, std::size_t end);
+
+// The log's records filled and derived, as a Flight. Each recording is
+// smoothed and measured on its own; the way adds the straight line across
+// each join, and the time axis (TimeMs) runs on across it, by the dates'
+// difference where both sides have dates.
 Flight DeriveFlight(FlightLog log, const TrackSettings& settings);

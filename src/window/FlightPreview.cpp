@@ -23,6 +23,7 @@ ConversionRequest RequestFromFields(const MainWindowWidgets& w)
     request.WayBeforeM = ReadWayBefore(w.WayBeforeEdit->text());
     request.UseHeight = w.UseHeightCheck->isChecked();
     request.TimeZone = w.TimeZoneEdit->text().trimmed();
+    request.Kml = static_cast<KmlHeights>(w.KmlAltitudeCombo->currentData().toInt());
     return request;
 }
 

@@ -331,7 +331,8 @@ void FlightView::ShowFlight(const Flight& flight, const QString& fileName)
     m_flightTime->setText(Duration(figures.FlightTimeS));
     m_pathFlown->setText(Metres(figures.PathM));
     m_maxDistance->setText(Metres(figures.MaxDistanceHomeM));
-    m_maxHeight->setText(Metres(figures.MaxHeightM));
+    m_maxHeight->setText(Metres(figures.MaxHeightM) + (figures.SeaLevel ? QStringLiteral(" above sea level") : QString()));
+    HeightChart->chart()->setTitle(figures.SeaLevel ? QStringLiteral("Height above sea level, m") : QStringLiteral("Height above take-off, m"));
     m_topSpeed->setText(Speed(figures.TopSpeedMs));
     m_records->setText(QString::number(figures.Records));
     m_format->setText(figures.FormatName.isEmpty() ? QStringLiteral("-") : figures.FormatName);

@@ -215,6 +215,7 @@ void MainWindowWidgets::BuildMainWindow()
     otherLayout->setVerticalSpacing(2);
     otherLayout->setContentsMargins(0, 0, 0, 0);
     otherLayout->setColumnStretch(1, 1);
+    int gridRow = 0;
     for (const OutputKind& kind : OutputKinds()) {
         if (kind.ByDefault)
             continue;
@@ -227,9 +228,22 @@ void MainWindowWidgets::BuildMainWindow()
         auto* caption = new QLabel(type + QLatin1Char(':'));
         caption->setBuddy(row.NameEdit);
         row.NameEdit->setProperty("caption", QVariant::fromValue<QWidget*>(caption));
-        otherLayout->addWidget(caption, OtherOutputs.size(), 0);
-        otherLayout->addWidget(row.NameEdit, OtherOutputs.size(), 1);
-        otherLayout->addWidget(row.WriteButton, OtherOutputs.size(), 2);
+        otherLayout->addWidget(caption, gridRow, 0);
+        otherLayout->addWidget(row.NameEdit, gridRow, 1);
+        otherLayout->addWidget(row.WriteButton, gridRow++, 2);
+        if (QLatin1String(kind.Id) == QLatin1String("kml")) {
+            KmlAltitudeCombo = Named(new QComboBox, "KmlAltitudeCombo");
+            KmlAltitudeCombo->addItem(QStringLiteral("KML heights: automatic"), int(KmlHeights::Automatic));
+            KmlAltitudeCombo->addItem(QStringLiteral("KML heights: above take-off"), int(KmlHeights::TakeOff));
+            KmlAltitudeCombo->addItem(QStringLiteral("KML heights: above sea level"), int(KmlHeights::SeaLevel));
+            KmlAltitudeCombo->setToolTip(QStringLiteral("Heights of the KML path: above take-off wherever the log "
+                                                        "gives it (Automatic), or as chosen"));
+            // Its texts do not widen the narrow column beside the flight view.
+            KmlAltitudeCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+            KmlAltitudeCombo->setMinimumContentsLength(6);
+            // On a row of its own under the KML row, so the rows stay narrow.
+            otherLayout->addWidget(KmlAltitudeCombo, gridRow++, 1, 1, 2);
+        }
         OtherOutputs.append(row);
     }
     OtherOutputsGroup->setLayout(otherLayout);

@@ -43,6 +43,8 @@ struct MainWindowWidgets {
         QPushButton* WriteButton = nullptr;
     };
     QVector<OutputRow> OtherOutputs;
+    // Beside the KML row: the heights of the KML path (data: KmlHeights).
+    QComboBox* KmlAltitudeCombo = nullptr;
     QCheckBox* OtherOutputsCheck = nullptr;
     QWidget* OtherOutputsGroup = nullptr;
     QCheckBox* AdjustInPatternsCheck = nullptr;

@@ -3,8 +3,13 @@
 // antimeridian.
 #include "conversion/Conversion.h"
 #include "output/GpxWriter.h"
+#include "output/KmlWriter.h"
+#include "output/PathPoints.h"
+#include "track/LogTime.h"
 #include "support/Support.h"
 
+#include <QBuffer>
+#include <QDateTime>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -54,7 +59,48 @@ QStringList Frames(int fps, const char* path, int seconds)
             QStringLiteral("--path"), QLatin1String(path), QStringLiteral("--duration"), QString::number(seconds)};
 }
 
+// A per-frame log (30 blocks a second, six decimals) of a flight of known
+// truth: an orbit of `radius` m (0: a line north-east) at `speed` m/s.
+// `restartS`: the cues start again at 0 there; `cutS`: the 100 s after it are
+// left out and the cues counted on; `noCues`, `radians`: the log's variants.
+struct Frames30 {
+    double radius, speed, seconds, restartS, cutS;
+    bool noCues, radians;
+};
+
+Flight Fly(const Frames30& f)
+{
+    const double kPi = 3.14159265358979323846, earth = 6378200.0, lat0 = 47.3769, lon0 = 8.5417;
+    QByteArray log;
+    for (int i = 0; i < f.seconds * 30; ++i) {
+        const double t = i / 30.0, a = f.speed * t / std::max(f.radius, 1.0);
+        const double north = f.radius > 0 ? f.radius * std::sin(a) : f.speed * t / 2;
+        const double east = f.radius > 0 ? f.radius * (1 - std::cos(a)) : f.speed * t * std::sqrt(3.0) / 2;
+        if (f.cutS > 0 && t >= f.cutS && t < f.cutS + 100)
+            continue;
+        const qint64 ms = std::llround(t * 1000), cue = ms - (f.restartS > 0 && t >= f.restartS ? std::llround(f.restartS * 1000)
+                                                            : f.cutS > 0 && t >= f.cutS ? 100000 : 0);
+        const double scale = f.radians ? kPi / 180 : 1.0;
+        const double lat = (lat0 + north / earth * 180 / kPi) * scale;
+        const double lon = (lon0 + east / (earth * std::cos(lat0 * kPi / 180)) * 180 / kPi) * scale;
+        const QTime cueTime = QTime(0, 0).addMSecs(int(cue));
+        log += QByteArray::number(i + 1) + "\n";
+        if (!f.noCues)
+            log += cueTime.toString(QStringLiteral("hh:mm:ss,zzz")).toLatin1() + " --> "
+                + cueTime.addMSecs(33).toString(QStringLiteral("hh:mm:ss,zzz")).toLatin1() + "\n";
+        log += QDateTime(QDate(2023, 5, 1), QTime(12, 30)).addMSecs(ms).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")).toLatin1()
+            + QStringLiteral("\n[latitude: %1] [longitude: %2] [rel_alt: 50.000 abs_alt: 450.000]\n\n")
+                  .arg(lat, 0, 'f', f.radians ? 8 : 6).arg(lon, 0, 'f', f.radians ? 8 : 6).toLatin1();
+    }
+    QTemporaryDir dir;
+    ConversionRequest request;
+    request.InputName = dir.filePath(QStringLiteral("f.SRT"));
+    WriteFile(request.InputName, log);
+    return Convert(request).Flight;
+}
+
 } // namespace
+Q_DECLARE_METATYPE(Frames30)
 
 class TestTrack : public QObject {
     Q_OBJECT
@@ -119,6 +165,116 @@ private slots:
         for (int smoothing : {0, 5}) {
             const double paused = MaxSpeed(Simulate(options, smoothing, false, cut).flight);
             QVERIFY2(paused <= 1.1 * MaxSpeed(Simulate(options, smoothing).flight), qPrintable(QString::number(paused)));
+        }
+    }
+
+    // Smoothing keeps a per-frame log within its six decimals: orbits and a
+    // line read their true way and speed; a log of two recordings (cues
+    // that start again, or a date that jumps ahead of cues counted on) is
+    // measured within each; logs without cues and in radians are read.
+    void recordedTruth_data()
+    {
+        QTest::addColumn<Frames30>("flight");
+        QTest::addColumn<double>("way");   // the truth, m (way: the flown path plus the jump across a cut)
+        QTest::addColumn<double>("speed");  // the true speed, m/s
+        QTest::addColumn<double>("within"); // the share way and speed must lie within
+        QTest::newRow("orbit 30 m") << Frames30{30, 8, 60, 0, 0, false, false} << 480.0 << 8.0 << 0.02;
+        QTest::newRow("orbit 100 m") << Frames30{100, 12, 60, 0, 0, false, false} << 720.0 << 12.0 << 0.01;
+        QTest::newRow("line") << Frames30{0, 12, 60, 0, 0, false, false} << 720.0 << 12.0 << 0.01;
+        QTest::newRow("cues restarted") << Frames30{0, 12, 60, 30, 0, false, false} << 720.0 << 12.0 << 0.02;
+        QTest::newRow("cut, cues counted on") << Frames30{0, 12, 160, 0, 30, false, false} << 720.0 + 1200.0 << 12.0 << 0.02;
+        QTest::newRow("no cues") << Frames30{0, 12, 20, 0, 0, true, false} << 240.0 << 12.0 << 0.02;
+        QTest::newRow("radians") << Frames30{0, 12, 20, 0, 0, false, true} << 240.0 << 12.0 << 0.02;
+    }
+    void recordedTruth()
+    {
+        QFETCH(Frames30, flight);
+        QFETCH(double, way);
+        QFETCH(double, speed);
+        QFETCH(double, within);
+        const Flight read = Fly(flight);
+        const double blocks = flight.seconds * 30 - (flight.cutS > 0 ? 3000 : 0);
+        QCOMPARE(double(read.Points.size()), blocks);
+        QVERIFY2(std::abs(read.Points.back().WayM - way) <= within * way, qPrintable(QString::number(read.Points.back().WayM)));
+        std::vector<double> speeds;
+        for (const TrackPoint& p : read.Points)
+            speeds.push_back(p.SpeedMs);
+        std::nth_element(speeds.begin(), speeds.begin() + speeds.size() / 2, speeds.end());
+        QVERIFY2(std::abs(speeds[speeds.size() / 2] - speed) <= within * speed, qPrintable(QString::number(speeds[speeds.size() / 2])));
+        QVERIFY2(MaxSpeed(read) <= 1.05 * speed, qPrintable(QString::number(MaxSpeed(read))));
+        QVERIFY(read.Points.front().DistanceHomeM < 1.0);
+        QVERIFY(std::abs(read.Points.front().Lat - 47.3769) < 0.001 && std::abs(read.Points.front().Lon - 8.5417) < 0.001);
+        QCOMPARE(read.Log.InRadians, flight.radians);
+        QCOMPARE(read.Log.CuesFromDates, flight.noCues);
+        QCOMPARE(read.Recordings.size(), size_t(flight.restartS > 0 || flight.cutS > 0 ? 2 : 1));
+        for (size_t i = 1; i < read.Points.size(); ++i)
+            QVERIFY(read.Points[i].LocalMs > read.Points[i - 1].LocalMs);
+    }
+
+    // Longitudes as written: in [-180, 180) at the decimals written.
+    void writtenLongitude_data()
+    {
+        QTest::addColumn<double>("lon");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("180.000001") << 180.000001 << 6 << QStringLiteral("-179.999999");
+        QTest::newRow("rounds to 180") << 179.9999996 << 6 << QStringLiteral("-180.000000");
+        QTest::newRow("below -180") << -180.5 << 6 << QStringLiteral("179.500000");
+        QTest::newRow("-180 stays") << -180.0 << 6 << QStringLiteral("-180.000000");
+        QTest::newRow("near, four decimals") << 179.99996 << 4 << QStringLiteral("-180.0000");
+    }
+    void writtenLongitude()
+    {
+        QFETCH(double, lon);
+        QFETCH(int, decimals);
+        QFETCH(QString, text);
+        QCOMPARE(FixedText(WrittenLon(lon, decimals), decimals), text);
+    }
+
+    // Local times count on from the first date with the cues: a date that
+    // repeats or runs behind moves nothing, one more than 2 s ahead starts
+    // the count again; a block without a date has no time.
+    void localTimes()
+    {
+        const qint64 cues[] = {0, 1000, 2000, 3000, 4000, 5000, 6000};
+        const qint64 dates[] = {500, 1500, 1500, 1200, 9000, kNoTime, 11000};
+        const qint64 expected[] = {500, 1500, 2500, 3500, 9000, kNoTime, 11000};
+        FlightRecordList records(7);
+        Track points(7);
+        for (int i = 0; i < 7; ++i) {
+            records[i].LocalTimeMs = dates[i];
+            points[i].TimeMs = cues[i];
+        }
+        SetLocalTimes(records, points, 0, 7);
+        for (int i = 0; i < 7; ++i)
+            QCOMPARE(points[i].LocalMs, expected[i]);
+    }
+
+    // The computer's zone from TZ in POSIX form: the C library's offsets.
+    void computerZoneFromTheCLibrary()
+    {
+        const QByteArray before = qgetenv("TZ");
+        qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+        QTimeZone zone;
+        QVERIFY(ParseTimeZone(QString(), &zone));
+        const qint64 noon = QDateTime(QDate(2019, 6, 20), QTime(12, 0), Qt::UTC).toMSecsSinceEpoch();
+        QCOMPARE(LocalToUtc(zone).ToUtcMs(noon), noon - 2 * 3600 * 1000);
+        before.isNull() ? qunsetenv("TZ") : qputenv("TZ", before);
+    }
+
+    // KML heights: above take-off where the log gives it, above sea level
+    // when asked.
+    void kmlHeights()
+    {
+        Flight flight = Fly({0, 12, 10, 0, 0, false, false});
+        for (const auto& [choice, mode, height] : {std::tuple{KmlHeights::Automatic, "relativeToGround", ",50.00\n"},
+                                                   std::tuple{KmlHeights::TakeOff, "relativeToGround", ",50.00\n"},
+                                                   std::tuple{KmlHeights::SeaLevel, "absolute", ",450.00\n"}}) {
+            flight.Kml = choice;
+            QBuffer kml;
+            kml.open(QIODevice::WriteOnly);
+            QVERIFY(WriteKml(flight, &kml));
+            QVERIFY(kml.data().contains(QByteArray("<altitudeMode>") + mode) && kml.data().contains(height));
         }
     }
 

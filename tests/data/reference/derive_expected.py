@@ -187,7 +187,7 @@ def haversine(lat1, lon1, lat2, lon2):
     return 2.0 * RADIUS_M * math.asin(min(1.0, math.sqrt(a)))
 
 
-def derive_per_frame(records, smoothing, way_before):
+def derive_per_frame(records, smoothing, way_before, after_smoothing=lambda records: None):
     t = [r["Cue"] for r in records]
     if smoothing > 0 and t[-1] > t[0]:
         seconds, i = [], 0
@@ -204,6 +204,7 @@ def derive_per_frame(records, smoothing, way_before):
             f = min(max(u - k, 0.0), 1.0)
             for key in ("Lat", "Lon"):
                 r[key] = seconds[k][key] + (seconds[k + 1][key] - seconds[k][key]) * f
+    after_smoothing(records)
     for i, r in enumerate(records):  # from half a second before to half a second after
         a = max([j for j in range(i + 1) if t[j] <= t[i] - 500] or [0])
         b = min([j for j in range(i, len(t)) if t[j] >= t[i] + 500] or [len(t) - 1])
@@ -240,10 +241,11 @@ def sweep(records, key, skip_nan=False):
         records[j + 1][key] = b - h
 
 
-def derive_track(records, smoothing, way_before):
+def derive_track(records, smoothing, way_before, after_smoothing=lambda records: None):
     for _ in range(smoothing):
         sweep(records, "Lat")  # Lat and Lon are independent: one sweep each
         sweep(records, "Lon")
+        after_smoothing(records)  # each sweep starts within the logged precision
     for i in range(len(records) - 1):
         a, b = records[i], records[i + 1]
         a["Speed"] = distance(a["Lat"], a["Lon"], b["Lat"], b["Lon"])
@@ -272,6 +274,19 @@ def derive_track(records, smoothing, way_before):
             w += distance(records[k]["Lat"], records[k]["Lon"], r["Lat"], r["Lon"])
             r["Way"] = w
             k = i
+
+
+def near_fix(tsv, parsed):
+    """Outside the six patterns a smoothed position stays within half a unit
+    of the last decimal the log writes (counted in the generator's text)."""
+    rows = [line.split("\t") for line in tsv.read_text().splitlines()[1:]]
+    half = 0.5 * 10.0 ** -max([len(t.partition(".")[2]) for row in rows for t in row[3:5] if t != "-"] or [0])
+
+    def keep(records):
+        for r, fix in zip(records, parsed):
+            for key in ("Lat", "Lon"):
+                r[key] = min(max(r[key], fix[key] - half), fix[key] + half)
+    return keep
 
 
 def expand(record, index, pattern, per_frame=False):
@@ -408,10 +423,14 @@ def track_gpx(f):
 
 
 def kml(f):
+    # Heights above take-off wherever the log gives them; above sea level
+    # only where it gives nothing else.
     pts, samples = f["points"], f["samples"]
-    mode = "absolute" if f["has_msl"] else "relativeToGround" if f["elevations"] else "clampToGround"
+    relative = any(p["Height"] is not None for p in pts)
+    mode = "relativeToGround" if relative else "absolute" if f["has_msl"] else "clampToGround"
+    ele = lambda p: (p["FilledHeight"] if relative else p["Ele"])
     where = lambda p, sep, zero: sep.join([fixed(p["Lon"], 6), fixed(p["Lat"], 6)] + (
-        [fixed(p["Ele"] if p["Ele"] is not None else 0.0, 2)] if p["Ele"] is not None or zero else []))
+        [fixed(ele(p) if ele(p) is not None else 0.0, 2)] if ele(p) is not None or zero else []))
     out = ['<?xml version="1.0" encoding="UTF-8"?>\n<kml xmlns="http://www.opengis.net/kml/2.2"'
            ' xmlns:gx="http://www.google.com/kml/ext/2.2">\n  <Document>\n    <name>Flight</name>\n'
            '    <Style id="path">\n      <LineStyle>\n        <color>ff00a5ff</color>\n        <width>3</width>\n'
@@ -470,7 +489,9 @@ def geojson(f):
     props = {"name": "Path", "flight_time_s": rounded((end - pts[0]["Start"]) / 1000.0, 2),
              "path_m": rounded(last["Way"] - pts[0]["Way"], 2),
              "max_distance_home_m": rounded(max([0.0] + [p["Far"] for p in pts if not math.isnan(p["Far"])]), 2),
-             "max_height_m": rounded(max(p["FilledHeight"] for p in pts), 2),
+             # a log without heights above take-off gives its greatest height above sea level
+             "max_height_m": rounded(max(p["FilledHeight"] if any(q["Height"] is not None for q in pts) or not f["has_msl"]
+                                         else p["FilledMsl"] for p in pts), 2),
              "top_speed_ms": rounded(max([0.0] + [p["Speed"] for p in pts if not math.isnan(p["Speed"])]), 2),
              "records": len(pts), "log_format": f["format"]}
     if f["elevations"]:
@@ -519,7 +540,10 @@ def main(folders):
         if parsed and "--no-gpx" not in args:
             (folder / "expected.gpx").write_bytes(gpx(parsed, per_frame=per_frame).encode("utf-8"))
         derived = [dict(r) for r in parsed]
-        (derive_per_frame if per_frame else derive_track)(derived, smoothing, way_before)
+        log = (folder / "flight.SRT").read_bytes()
+        by_patterns = b"HOME(" in log and b"GPS(" in log or any(a.startswith("--pattern") for a in args)
+        keep = near_fix(tsv, parsed) if tsv.exists() and not by_patterns else (lambda records: None)
+        (derive_per_frame if per_frame else derive_track)(derived, smoothing, way_before, keep)
         if parsed and "--no-srt" not in args:
             srt = "".join(expand(r, i, pattern, per_frame) for i, r in enumerate(derived))
             (folder / "expected.sorned.srt").write_bytes(srt.encode("utf-8"))
