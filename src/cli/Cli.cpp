@@ -5,6 +5,7 @@
 #include "input/LogReader.h"
 #include "output/Conversion.h"
 #include "output/OutputFiles.h"
+#include "output/Placeholders.h"
 #include "output/ReadSummary.h"
 #include "output/SrtWriter.h"
 
@@ -28,6 +29,7 @@ struct CliOptions {
     double WayBefore = 0.0;
     bool UseHeight = false;
     QString TimeZone;  // empty: this computer's zone
+    double PrivacyRadiusM = 0.0;
     QString OutputDir;  // empty: beside each log
     std::vector<const OutputKind*> Outputs;  // in the order written
     bool Quiet = false;
@@ -71,6 +73,7 @@ bool ConvertOneLog(const QString& log, const CliOptions& options, double& wayBef
     request.WayBeforeM = wayBefore;
     request.UseHeight = options.UseHeight;
     request.TimeZone = options.TimeZone;
+    request.PrivacyRadiusM = options.PrivacyRadiusM;
     const OutputNames names = DeriveOutputNames(log);
     for (const OutputKind* kind : options.Outputs)
         request.Outputs.push_back({kind, OutputPath(names.Base + QLatin1String(kind->Suffix), options.OutputDir)});
@@ -149,10 +152,17 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         QStringLiteral("Zone of the log's local times, for the UTC times of the outputs: an IANA name "
                        "(Europe/Madrid), UTC, or an offset (+05:30); default: this computer's zone."),
         QStringLiteral("ZONE"));
+    const QCommandLineOption privacyOption(QStringLiteral("privacy-radius"),
+        QStringLiteral("Leave the positions within M metres of home, and the home point, out of the outputs "
+                       "(\"Privacy radius, m\"; 0, the default, is off)."),
+        QStringLiteral("M"), QStringLiteral("0"));
+    const QCommandLineOption listPlaceholdersOption(QStringLiteral("list-placeholders"),
+        QStringLiteral("Print every placeholder of the output pattern and its meaning, one per line, and exit."));
     const QCommandLineOption allOption(QStringLiteral("all"), QStringLiteral("Write every output."));
     const QCommandLineOption quietOption(QStringLiteral("quiet"), QStringLiteral("Print no summary and no file names."));
     parser.addOptions({helpOption, versionOption, smoothOption, wayOption, patternFileOption, patternOption,
-        useHeightOption, formatOption, timeZoneOption, outputDirOption, allOption, quietOption});
+        useHeightOption, formatOption, timeZoneOption, privacyOption, outputDirOption, allOption, quietOption,
+        listPlaceholdersOption});
     // From the table of outputs: --<id> for each output not written by
     // default, --no-<id> for every output.
     for (const OutputKind& kind : OutputKinds()) {
@@ -187,7 +197,17 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return ExitOk;
     }
 
+    if (parser.isSet(listPlaceholdersOption)) {
+        for (const PlaceholderInfo& placeholder : Placeholders())
+            out << placeholder.Name << '\t' << placeholder.Meaning << '\n';
+        out.flush();
+        return ExitOk;
+    }
+
     CliOptions options;
+    if (!ReadPrivacyRadius(parser.value(privacyOption), &options.PrivacyRadiusM))
+        return usageError(QStringLiteral("bad --privacy-radius \"%1\": expected a number of metres, 0 or more")
+                              .arg(parser.value(privacyOption)));
     options.SmoothingCount = ReadSmoothingCount(parser.value(smoothOption));
     options.WayBefore = ReadWayBefore(parser.value(wayOption));
     // The outputs written by default first, the route before the subtitle

@@ -28,6 +28,7 @@ ConversionResult Convert(const ConversionRequest& request)
 
     result.Flight = DeriveFlight(std::move(read.Log), {request.SmoothingCount, request.WayBeforeM, request.UseHeight});
     SetUtcTimes(result.Flight, zone);
+    result.Flight.PrivacyRadiusM = request.PrivacyRadiusM;
     result.WayAfterM = result.Flight.Points.back().WayM;
     for (const ConversionRequest::Output& output : request.Outputs) {
         WriteStatus status = CheckOutputName(output.Name, request.InputName);

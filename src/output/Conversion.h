@@ -22,6 +22,9 @@ struct ConversionRequest {
     // this computer's zone): gives the UTC times of the GPX track, KML, CSV
     // and GeoJSON.
     QString TimeZone;
+    // Positions within this many metres of home are kept out of the outputs
+    // (output/PrivacyZone.h); 0: off.
+    double PrivacyRadiusM = 0.0;
     struct Output {
         const OutputKind* Kind;
         QString Name;

@@ -1,5 +1,6 @@
 #include "output/ReadSummary.h"
 
+#include "output/PrivacyZone.h"
 #include "track/LogTime.h"
 
 namespace {
@@ -27,5 +28,10 @@ QString BuildReadSummary(const Flight& flight)
         if (!FlightHasDates(flight))
             summary += QStringLiteral("No dates in the log: the outputs carry no times") + lineEnd;
     }
+    if (HasPrivacyZone(flight))
+        summary += QStringLiteral("Privacy: %1 positions within %2 m of home left out")
+                       .arg(CountInPrivacyZone(flight))
+                       .arg(SummaryNumber(flight.PrivacyRadiusM))
+            + lineEnd;
     return summary;
 }

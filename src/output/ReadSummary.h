@@ -9,5 +9,6 @@
 // <way of the last point>\r\n", numbers in 'g' format with 6 digits; for a
 // layout other than family A a line "Log format: <layout>, <n> blocks per
 // second\r\n", and for such a log without any date (family C) a last line
-// "No dates in the log: the outputs carry no times\r\n".
+// "No dates in the log: the outputs carry no times\r\n". With a privacy zone
+// a last line "Privacy: <n> positions within <radius> m of home left out\r\n".
 QString BuildReadSummary(const Flight& flight);

@@ -41,6 +41,9 @@ struct Flight {
     Track Points;
     bool HasAltitude = false;  // some record gives the height above sea level
     bool PerFrame = false;     // several blocks per second: passes on the time axis
+    // Positions within this many metres of home are kept out of the shared
+    // outputs (output/PrivacyZone.h); 0: no privacy zone.
+    double PrivacyRadiusM = 0.0;
 };
 
 // The points of the records with nothing derived yet but the filled gaps: a
