@@ -51,7 +51,7 @@ on a sphere of 111,320 m per degree (radius 6378.2 km).
 after its cue line (family D: after its date line). --records-out writes one TSV row per
 block in file order with what the block holds (cue times, local time, latitude and
 longitude as printed, home, height above take-off, height above sea level; "-" where
-absent); --truth-out the true, unrounded position, height and speeds at each cue start.
+absent); --camera-out likewise the camera fields as printed (CAMERA_COLUMNS); --truth-out the true, unrounded position, height and speeds at each cue start.
 The output depends only on the options; the same --seed gives the same bytes.
 """
 
@@ -74,6 +74,7 @@ D_CLOCK_OFFSET_US = 104625  # family D's clock runs a fraction of a second off t
 ABS_ALT_ERROR = 26.512  # abs_alt is often tens of metres off
 RECORD_COLUMNS = ("cue_start_ms", "cue_end_ms", "local_time", "lat", "lon",
                   "home_lat", "home_lon", "height", "msl")
+CAMERA_COLUMNS = ("iso", "shutter", "fnum", "ev", "ct", "focal_len", "dzoom")
 TRUTH_COLUMNS = ("cue_start_ms", "lat", "lon", "height", "speed", "vspeed")
 
 
@@ -340,6 +341,7 @@ def family_a(args, stream):
         else:
             gps = "GPS(%s,%s,%d)" % (fmt(0.0, d), fmt(0.0, d), s.sats - 12)
         height = fmt(s.height, 1)
+        args.camera = (s.iso, s.shutter, "F2.2", s.ev or None)
         yield [
             str(sample.n),
             cue,
@@ -386,6 +388,8 @@ def family_c(args, stream):
         height = fmt(s.height, 2)
         fields = ["F/%s" % ("5.6" if variant == "rtk" else "2.8"), "SS %d" % s.shutter, "ISO %d" % s.iso,
                   "EV %s" % ev_text(s.ev)]
+        args.camera = (s.iso, s.shutter, fields[0][2:], ev_text(s.ev), None, None,
+                       "1.000" if variant == "mini2" else None)
         if variant == "mini2":
             fields.append("DZOOM 1.000")
         fields.append("%s (%s, %s, %d)" % ("RTK" if variant == "rtk" else "GPS", printed[1], printed[0],
@@ -445,6 +449,9 @@ def family_d(args, stream):
             if v == "mini3":
                 camera += "[dzoom_ratio: 10000, delta:0],"
             where = "[latitude: %s] [longitude: %s] [rel_alt: %s abs_alt: %s] " % (printed[0], printed[1], height, msl)
+        args.camera = (s.iso, "1/%d.0" % s.shutter, "280" if old else "1.7" if v == "mini3" else "2.8", ev_text(s.ev),
+                       5600 if old else 5300, "240" if old else "4.50" if v == "h20" else "24.00",
+                       {"mini3": "10000", "h20": "1.00"}.get(v))
         gimbal = "[gb_yaw: %s gb_pitch: -30.0 gb_roll: 0.0] " % fmt(s.heading, 1)
         if v == "mavic3":
             where += gimbal
@@ -510,6 +517,7 @@ def main(argv=None):
                         help="family A without a fix: GPS(N/A,N/A,n) or GPS(0.0000,0.0000,n)")
     parser.add_argument("--truncate", action="store_true", help="cut the last block short")
     parser.add_argument("--records-out", help="TSV of what each block holds")
+    parser.add_argument("--camera-out", help="TSV of the camera fields of each block as printed")
     parser.add_argument("--truth-out", help="TSV of the true position, height and speed of each block")
     parser.add_argument("--seed", type=int, default=1)
     args = parser.parse_args(argv)
@@ -550,6 +558,9 @@ def main(argv=None):
     eol = "\r\n" if args.line_ends == "crlf" else "\n"
     out = sys.stdout.buffer if args.output == "-" else open(args.output, "wb")
     records = open(args.records_out, "w", encoding="utf-8", newline="\n") if args.records_out else None
+    camera = open(args.camera_out, "w", encoding="utf-8", newline="\n") if args.camera_out else None
+    if camera:
+        camera.write("\t".join(CAMERA_COLUMNS) + "\n")
     truth = open(args.truth_out, "w", encoding="utf-8", newline="\n") if args.truth_out else None
     if records:
         records.write("\t".join(RECORD_COLUMNS) + "\n")
@@ -570,12 +581,17 @@ def main(argv=None):
         for lines, row in WRITERS[args.family](args, tee(samples(args, flight, rate, count))):
             if records:
                 records.write("\t".join(row) + "\n")
+            if camera:
+                values = getattr(args, "camera", ()) if not last[0].truncated else ()
+                values = tuple(values) + (None,) * (len(CAMERA_COLUMNS) - len(values))
+                camera.write("\t".join("-" if v is None else str(v) for v in values) + "\n")
+            args.camera = ()
             yield lines, last[0].truncated
 
     try:
         write(out, produced(), eol, args.family)
     finally:
-        for f in (records, truth):
+        for f in (records, truth, camera):
             if f:
                 f.close()
         if out is not sys.stdout.buffer:

@@ -37,6 +37,10 @@ void ConvertWithCore(const QString& folder, const QStringList& args, const QStri
             request.FormatId = value;
         else if (name == QLatin1String("--use-height"))
             request.UseHeight = true;
+        else if (name == QLatin1String("--time-zone"))
+            request.TimeZone = value;
+        else if (name == QLatin1String("--privacy-radius"))
+            QVERIFY(ReadPrivacyRadius(value, &request.PrivacyRadiusM));
         else if (name == QLatin1String("--pattern") && request.FormatId == AutomaticFormatId())
             request.FormatId = PatternsFormatId();  // as velloa-cli: a pattern given applies as written
         if (name == QLatin1String("--pattern"))
@@ -78,7 +82,7 @@ void CompareOutputs(const QString& folder, const QString& dir, const QStringList
     suffixes.removeDuplicates();
     for (const QString& suffix : suffixes) {
         if (suffix == QLatin1String("stdout") || suffix == QLatin1String("stderr") || suffix == QLatin1String("exit")
-            || suffix == QLatin1String("records.tsv"))
+            || suffix.endsWith(QLatin1String(".tsv")))
             continue;
         const QString output = dir + QStringLiteral("/flight.") + suffix;
         Compare(folder, suffix, ReadFile(output), half);
