@@ -12,8 +12,13 @@ std::optional<ConversionRequest> SornLogic::RequestFromWindow(const OutputKind& 
         Show({UserMessage::Kind::Warning, QStringLiteral("Au..."), QStringLiteral("Please, specify input file name")});
         return std::nullopt;
     }
-    WidgetsToSettings();
     ConversionRequest request;
+    if (!ReadPrivacyRadius(Widgets->PrivacyRadiusEdit->text(), &request.PrivacyRadiusM)) {
+        Show({UserMessage::Kind::Warning, QStringLiteral("Au..."),
+              QStringLiteral("Privacy radius, m: please give a number of metres, 0 or more")});
+        return std::nullopt;
+    }
+    WidgetsToSettings();
     request.InputName = Widgets->InFileNameEdit->text();
     request.Patterns = *Patterns;
     request.FormatId = Widgets->LogFormatCombo->currentData().toString();

@@ -5,6 +5,8 @@
 #include "track/FlightFigures.h"
 #include "ui/FlightView.h"
 #include "ui/MainWindowWidgets.h"
+#include "ui/PlaceholderPicker.h"
+#include "output/Placeholders.h"
 #include "ui/QLineEditDnD.h"
 
 #include <QCheckBox>
@@ -35,6 +37,7 @@ SornLogic::SornLogic()
     SettingsToWidgets();
     Widgets->SmoothGpsEdit->setText(QStringLiteral("5"));
     Widgets->WayBeforeEdit->setText(QStringLiteral("0.0"));
+    Widgets->PrivacyRadiusEdit->setText(QStringLiteral("0"));
 
     connect(Widgets->OpenSrtButton, &QPushButton::clicked, this, &SornLogic::Pressed_GetSrtName);
     connect(Widgets->WriteSrtButton, &QPushButton::clicked, this, &SornLogic::Pressed_WriteSrt);
@@ -137,6 +140,12 @@ void SornLogic::ToggleGroup(QWidget* group, int& heightBefore)
 void SornLogic::ShowFlight(const Flight& flight)
 {
     Widgets->FlightPane->ShowFigures(ComputeFlightFigures(flight));
+    // The picker shows each placeholder's value at the middle of the flight.
+    QStringList values;
+    const int middle = static_cast<int>(flight.Points.size() / 2);
+    for (const PlaceholderInfo& placeholder : Placeholders())
+        values << RenderSrtRecord(flight, middle, QLatin1String(placeholder.Name));
+    SetPlaceholderValues(Widgets->PlaceholderMenu, values);
     Widgets->SetFlightViewShown(true);
 }
 

@@ -5,6 +5,7 @@
 #include "ui/FlightView.h"
 #include "input/LogFamily.h"
 #include "output/Outputs.h"
+#include "ui/PlaceholderPicker.h"
 #include "ui/QLineEditDnD.h"
 
 #include <QCheckBox>
@@ -21,6 +22,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QTextEdit>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -143,7 +145,7 @@ void MainWindowWidgets::BuildMainWindow()
     // Each caption stands left of its field.
     auto* settings = new QGroupBox(QStringLiteral("Conversion settings"));
     auto* settingsLayout = new QGridLayout;
-    settingsLayout->setVerticalSpacing(2);
+    settingsLayout->setVerticalSpacing(0);
     settingsLayout->setContentsMargins(6, 4, 6, 4);
     // Two settings a row, so that the window stays low.
     settingsLayout->addWidget(Caption("Way before, m"), 0, 0);
@@ -168,11 +170,31 @@ void MainWindowWidgets::BuildMainWindow()
     completer->setFilterMode(Qt::MatchContains);
     TimeZoneEdit->setCompleter(completer);
     settingsLayout->addWidget(TimeZoneEdit, 1, 3);
+    settingsLayout->addWidget(Caption("Privacy radius, m"), 2, 2);
+    PrivacyRadiusEdit = Named(new QLineEdit, "PrivacyRadiusEdit");
+    PrivacyRadiusEdit->setToolTip(QStringLiteral("Positions within this distance of home, and the home point, are "
+                                                 "left out of the outputs. 0: off."));
+    settingsLayout->addWidget(PrivacyRadiusEdit, 2, 3);
+    // The pattern's caption and its Placeholders button close the group,
+    // right above the pattern, so that the window stays low enough for a
+    // 768 px screen.
+    OutPatternEdit = Named(new QTextEdit, "OutPatternEdit");
+    PlaceholdersButton = Named(new QToolButton, "PlaceholdersButton");
+    PlaceholdersButton->setText(QStringLiteral("Placeholders"));
+    PlaceholdersButton->setToolTip(QStringLiteral("Insert a placeholder at the cursor of the output pattern"));
+    PlaceholdersButton->setPopupMode(QToolButton::InstantPopup);
+    PlaceholderMenu = MakePlaceholderMenu(OutPatternEdit);
+    PlaceholdersButton->setMenu(PlaceholderMenu);
+    auto* patternCaption = new QHBoxLayout;
+    patternCaption->setContentsMargins(0, 0, 0, 0);
+    patternCaption->addWidget(Caption("Output Pattern"), 1, Qt::AlignBottom);
+    patternCaption->addWidget(PlaceholdersButton);
+    settingsLayout->addLayout(patternCaption, 2, 0, 1, 2);
     settings->setLayout(settingsLayout);
+    QWidget::setTabOrder(PrivacyRadiusEdit, PlaceholdersButton);
+    QWidget::setTabOrder(PlaceholdersButton, OutPatternEdit);
     splitter->addWidget(settings);
 
-    splitter->addWidget(Caption("Output Pattern"));
-    OutPatternEdit = Named(new QTextEdit, "OutPatternEdit");
     // Tab moves on to the output fields; a pattern needs no literal tab.
     OutPatternEdit->setTabChangesFocus(true);
     OutPatternEdit->setMinimumHeight(OutPatternEdit->fontMetrics().lineSpacing() * 2
@@ -223,7 +245,7 @@ void MainWindowWidgets::BuildMainWindow()
 
     auto* refusal = new FileDropRefusal(Window);
     QList<QWidget*> noFileTargets = {OutSrtFileNameEdit, OutGpxFileNameEdit, OutPatternEdit->viewport(),
-                                     WayBeforeEdit, SmoothGpsEdit, TimeZoneEdit};
+                                     WayBeforeEdit, SmoothGpsEdit, TimeZoneEdit, PrivacyRadiusEdit};
     for (const OutputRow& row : qAsConst(OtherOutputs))
         noFileTargets.append(row.NameEdit);
     for (QLineEdit* edit : qAsConst(InPatternEdits))

@@ -3,9 +3,12 @@
 #include "support/DialogDriver.h"
 #include "support/Support.h"
 #include "ui/FlightView.h"
+#include "input/LogReader.h"
 #include "ui/MainWindowWidgets.h"
 
+#include <QMenu>
 #include <QMimeData>
+#include <QToolButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -59,6 +62,23 @@ private slots:
                      qPrintable(QStringLiteral("view %1, patterns %2, other outputs %3: %4 x %5")
                                     .arg(view).arg(patterns).arg(others).arg(least.width()).arg(least.height())));
         }
+    }
+
+    // The Placeholders menu inserts its choice at the cursor of the pattern
+    // and, once a flight is shown, gives each value at its middle record.
+    void placeholderPickerInsertsAtTheCursor()
+    {
+        w->OutPatternEdit->setPlainText(QStringLiteral("A|B"));
+        QTextCursor cursor = w->OutPatternEdit->textCursor();
+        cursor.setPosition(2);
+        w->OutPatternEdit->setTextCursor(cursor);
+        const QList<QAction*> actions = w->PlaceholderMenu->actions();
+        QCOMPARE(actions.size(), 30);
+        actions[10]->trigger();
+        QCOMPARE(w->OutPatternEdit->toPlainText(), QStringLiteral("A|{ISO}B"));
+        m_logic->ShowFlight(DeriveFlight(ReadFlightLog(QStringLiteral(TEST_DATA_DIR "/reference/privacy-a/flight.SRT"),
+                                                       InputPatterns::Defaults(), AutomaticFormatId()).Log, {}));
+        QCOMPARE(actions[0]->text(), QStringLiteral("{ID}\tnumber of the block, from 1: 31"));
     }
 
     // "Other outputs": a name each, derived from the input, one click each;
@@ -127,7 +147,8 @@ private slots:
         QList<QWidget*> expected = {w->InFileNameEdit, w->OpenSrtButton, w->AdjustInPatternsCheck, w->LogFormatCombo};
         for (QLineEdit* edit : qAsConst(w->InPatternEdits))
             expected << edit;
-        expected << w->WayBeforeEdit << w->SmoothGpsEdit << w->UseHeightCheck << w->TimeZoneEdit << w->OutPatternEdit
+        expected << w->WayBeforeEdit << w->SmoothGpsEdit << w->UseHeightCheck << w->TimeZoneEdit << w->PrivacyRadiusEdit
+                 << w->PlaceholdersButton << w->OutPatternEdit
                  << w->OutSrtFileNameEdit << w->WriteSrtButton << w->OutGpxFileNameEdit << w->WriteGpxButton
                  << w->OtherOutputsCheck << w->AboutButton << w->FlightPane->SavePictureButton << w->FlightPane->HideButton << w->InFileNameEdit;
         const QString pattern = w->OutPatternEdit->toPlainText();
