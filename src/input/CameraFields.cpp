@@ -1,5 +1,7 @@
 #include "input/CameraFields.h"
 
+#include "input/TextScan.h"
+
 #include <cstring>
 
 namespace {
@@ -7,6 +9,12 @@ namespace {
 bool IsDigitAt(QStringView s, int i)
 {
     return i < s.size() && s[i].unicode() >= '0' && s[i].unicode() <= '9';
+}
+
+bool IsLetter(QChar c)
+{
+    const ushort u = c.unicode();
+    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z');
 }
 
 bool Equals(QStringView name, const char* text)
@@ -143,18 +151,21 @@ bool ReadCameraField(QStringView name, QStringView s, int pos, CameraSettings& c
 
 void ReadColonCameraFields(QStringView block, CameraSettings& camera)
 {
-    // The names start the line or follow a blank; each is followed by ':'.
-    static const char* const names[] = {"ISO", "Shutter", "TV", "EV", "Fnum", "IR"};
-    for (const char* name : names) {
-        const QLatin1String key(name);
-        for (int at = block.indexOf(key); at >= 0; at = block.indexOf(key, at + 1)) {
-            const int colon = at + key.size();
-            if ((at > 0 && block[at - 1] != QLatin1Char(' ') && block[at - 1] != QLatin1Char('\n'))
-                || colon >= block.size() || block[colon] != QLatin1Char(':'))
-                continue;
-            ReadCameraField(block.mid(at, key.size()), block, SkipBlanks(block, colon + 1), camera);
-            break;
-        }
+    // The line starts with "ISO:"; every word followed by ':' on it names a
+    // field (a blank value, as in "EV: Fnum:2.2", is no value).
+    const int start = FindAscii(block, QLatin1String("ISO:"));
+    if (start < 0)
+        return;
+    const int n = block.size();
+    for (int i = start; i < n && block[i] != QLatin1Char('\r') && block[i] != QLatin1Char('\n'); ++i) {
+        if (!IsLetter(block[i]) || (i > start && IsLetter(block[i - 1])))
+            continue;
+        int end = i;
+        while (end < n && IsLetter(block[end]))
+            ++end;
+        if (end < n && block[end] == QLatin1Char(':'))
+            ReadCameraField(block.mid(i, end - i), block, SkipBlanks(block, end + 1), camera);
+        i = end;
     }
 }
 
@@ -168,7 +179,7 @@ void ReadCommaCameraFields(QStringView block, CameraSettings& camera)
     } fields[] = {{"F/", FNumber}, {"SS ", Shutter}, {"ISO ", Iso}, {"EV ", Ev}, {"DZOOM ", Zoom}};
     for (const auto& field : fields) {
         const QLatin1String key(field.Key);
-        for (int at = block.indexOf(key); at >= 0; at = block.indexOf(key, at + 1)) {
+        for (int at = FindAscii(block, key); at >= 0; at = FindAscii(block, key, at + 1)) {
             if (at > 0 && block[at - 1] != QLatin1Char(' ') && block[at - 1] != QLatin1Char('\n'))
                 continue;
             int pos = at + key.size();

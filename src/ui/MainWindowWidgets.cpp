@@ -146,6 +146,7 @@ void MainWindowWidgets::BuildMainWindow()
     auto* settings = new QGroupBox(QStringLiteral("Conversion settings"));
     auto* settingsLayout = new QGridLayout;
     settingsLayout->setVerticalSpacing(0);
+    settingsLayout->setHorizontalSpacing(4);
     settingsLayout->setContentsMargins(6, 4, 6, 4);
     // Two settings a row, so that the window stays low.
     settingsLayout->addWidget(Caption("Way before, m"), 0, 0);
@@ -187,6 +188,7 @@ void MainWindowWidgets::BuildMainWindow()
     PlaceholdersButton->setMenu(PlaceholderMenu);
     auto* patternCaption = new QHBoxLayout;
     patternCaption->setContentsMargins(0, 0, 0, 0);
+    patternCaption->setSpacing(2);
     patternCaption->addWidget(Caption("Output Pattern"), 1, Qt::AlignBottom);
     patternCaption->addWidget(PlaceholdersButton);
     settingsLayout->addLayout(patternCaption, 2, 0, 1, 2);
