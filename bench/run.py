@@ -83,6 +83,26 @@ def family_rows(blocks, runs, converted):
         print("  %-30s %7.1f %9.3f %10.1f %12.1f %5s" % ("%s (%s)" % (family, drone), mb, wall, rate, rss, status))
 
 
+def pattern_rows(blocks, runs, converted):
+    """The subtitle file alone, of a per-frame log, with the default pattern
+    and with bench/every-placeholder.txt (every placeholder once)."""
+    log = make_log(blocks, "D", FAMILIES[3][2])
+    every = os.path.join(ROOT, "bench", "every-placeholder.txt")
+    commands = [("default pattern", []), ("every placeholder", ["--out-pattern-file", every])]
+    results = {}
+    for _ in range(runs):
+        for name, extra in commands:
+            results.setdefault(name, []).append(
+                timed([CLI, "--quiet", "--no-gpx", "--output-dir", converted] + extra + [log])[0])
+    mb = os.path.getsize(log) / 1e6
+    print("\nSubtitle file of a per-frame log (D, 30 fps), %d blocks, median of %d runs" % (blocks, runs))
+    medians = {name: statistics.median(results[name]) for name, _ in commands}
+    for name, _ in commands:
+        print("  %-30s %9.3f s %10.1f MB/s" % (name, medians[name], mb / medians[name]))
+    print("  every placeholder: %.0f %% of the default pattern's throughput"
+          % (100.0 * medians["default pattern"] / medians["every placeholder"]))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--sizes", default="10000 100000 1000000")
@@ -121,6 +141,8 @@ def main():
               " peak memory %.2fx the input" % (medians["python, six regexes"] / velloa, JS_PARSER_MB_S,
                                                 mb / velloa / JS_PARSER_MB_S, velloa_rss / mb))
         family_rows(blocks, args.runs, converted)
+        if blocks == 100000:
+            pattern_rows(blocks, args.runs, converted)
         if blocks == 100000:
             print("\nWhere the time goes (velloa-stages, in-process, median of %d):" % args.runs)
             sys.stdout.flush()

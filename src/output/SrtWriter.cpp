@@ -180,9 +180,12 @@ private:
     int m_length = 0;
 };
 
+// What the values of records taken in order keep from one to the next.
 struct Spellings {
+    explicit Spellings(const Flight& flight) : Rises(flight) {}
     SecondSpelling Local;
     SecondSpelling Utc;
+    VerticalSpeeds Rises;
 };
 
 // "YYYY-MM-DD" or "hh:mm:ss" out of a spelling.
@@ -263,7 +266,7 @@ inline void PutNumberSlot(ByteSink& out, int slot, const FlightRecord& record, c
         if (flight.Source.HasAltitude)
             PutFixed<1>(out, point.AltitudeM);
         break;
-    case SlotVSpeed: PutFixed<1>(out, VerticalSpeedAt(flight.Source, static_cast<std::size_t>(index))); break;
+    case SlotVSpeed: PutFixed<1>(out, spellings.Rises.At(static_cast<std::size_t>(index))); break;
     // 1 mi = 1,609.344 m, 1 nmi = 1,852 m, 1 ft = 0.3048 m; again in a fixed
     // order of operations.
     case SlotSpeedMph: PutFixed<1>(out, (point.SpeedMs * 3600) / 1609.344); break;
@@ -296,7 +299,7 @@ QString SlotText(int slot, const FlightRecord& record, const TrackPoint& point, 
         return record.FlyTimeText();
     QByteArray bytes;
     ByteSink sink(bytes, 64);
-    Spellings spellings;
+    Spellings spellings(flight.Source);
     PutNumberSlot(sink, slot, record, point, index, flight, spellings);
     sink.Finish();
     return QString::fromLatin1(bytes);
@@ -380,7 +383,8 @@ bool IsBrace(QChar c)
  */
 class SrtTemplate {
 public:
-    explicit SrtTemplate(const QString& pattern)
+    SrtTemplate(const QString& pattern, const Flight& flight)
+        : m_spellings(flight)
     {
         // Each element: literal text (slot < 0) or a value slot.
         std::vector<Element> elements;
@@ -567,7 +571,7 @@ private:
 template <typename Flush>
 bool RenderInto(const Flight& flight, const QString& pattern, ByteSink& out, int flushBytes, Flush flush)
 {
-    SrtTemplate compiled(pattern);
+    SrtTemplate compiled(pattern, flight);
     const FlightValues values(flight);
     const FlightRecordList& records = flight.Log.Records;
     for (int index = 0; index < static_cast<int>(records.size()); ++index) {
