@@ -153,10 +153,15 @@ void ReadColonCameraFields(QStringView block, CameraSettings& camera)
 {
     // The line starts with "ISO:"; every word followed by ':' on it names a
     // field (a blank value, as in "EV: Fnum:2.2", is no value).
-    const int start = FindAscii(block, QLatin1String("ISO:"));
+    // The line ends the block: looked for from the end.
+    const int n = block.size();
+    int start = n - 4;
+    const QChar* s = block.data();
+    while (start >= 0 && !(s[start] == QLatin1Char('I') && s[start + 1] == QLatin1Char('S')
+                           && s[start + 2] == QLatin1Char('O') && s[start + 3] == QLatin1Char(':')))
+        --start;
     if (start < 0)
         return;
-    const int n = block.size();
     for (int i = start; i < n && block[i] != QLatin1Char('\r') && block[i] != QLatin1Char('\n'); ++i) {
         if (!IsLetter(block[i]) || (i > start && IsLetter(block[i - 1])))
             continue;
