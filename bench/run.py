@@ -131,6 +131,24 @@ def video_rows(runs, converted):
                                                  max(r[1] for r in results[name])))
         print("  big video / small video: %.2fx (at most 2 wanted); small video / .SRT: %.2fx"
               % (medians["video, big"] / medians["video, small"], medians["video, small"] / medians[".SRT"]))
+def pattern_rows(blocks, runs, converted):
+    """The subtitle file alone, of a per-frame log, with the default pattern
+    and with bench/every-placeholder.txt (every placeholder once)."""
+    log = make_log(blocks, "D", FAMILIES[3][2])
+    every = os.path.join(ROOT, "bench", "every-placeholder.txt")
+    commands = [("default pattern", []), ("every placeholder", ["--out-pattern-file", every])]
+    results = {}
+    for _ in range(runs):
+        for name, extra in commands:
+            results.setdefault(name, []).append(
+                timed([CLI, "--quiet", "--no-gpx", "--output-dir", converted] + extra + [log])[0])
+    mb = os.path.getsize(log) / 1e6
+    print("\nSubtitle file of a per-frame log (D, 30 fps), %d blocks, median of %d runs" % (blocks, runs))
+    medians = {name: statistics.median(results[name]) for name, _ in commands}
+    for name, _ in commands:
+        print("  %-30s %9.3f s %10.1f MB/s" % (name, medians[name], mb / medians[name]))
+    print("  every placeholder: %.0f %% of the default pattern's throughput"
+          % (100.0 * medians["default pattern"] / medians["every placeholder"]))
 
 
 def main():
@@ -172,6 +190,8 @@ def main():
               " peak memory %.2fx the input" % (medians["python, six regexes"] / velloa, JS_PARSER_MB_S,
                                                 mb / velloa / JS_PARSER_MB_S, velloa_rss / mb))
         family_rows(blocks, args.runs, converted)
+        if blocks == 100000:
+            pattern_rows(blocks, args.runs, converted)
         if blocks == 100000:
             print("\nWhere the time goes (velloa-stages, in-process, median of %d):" % args.runs)
             sys.stdout.flush()

@@ -17,6 +17,7 @@ metres, then standing still), antimeridian (a line east across longitude 180 fro
 at every cue start. Distances are on a sphere of 111,320 m per degree (radius 6378.2 km).
 
 --records-out writes one TSV row per block with what the block holds ("-" where absent),
+--camera-out likewise the camera fields as printed (CAMERA_COLUMNS),
 --truth-out the true position, height and speeds at each cue start. The same options and
 --seed give the same bytes.
 """
@@ -41,6 +42,7 @@ D_CLOCK_OFFSET_US = 104625  # family D's clock runs a fraction of a second off t
 ABS_ALT_ERROR = 26.512  # abs_alt is often tens of metres off
 RECORD_COLUMNS = ("cue_start_ms", "cue_end_ms", "local_time", "lat", "lon",
                   "home_lat", "home_lon", "height", "msl")
+CAMERA_COLUMNS = ("iso", "shutter", "fnum", "ev", "ct", "focal_len", "dzoom")
 TRUTH_COLUMNS = ("cue_start_ms", "lat", "lon", "height", "speed", "vspeed")
 
 
@@ -259,6 +261,10 @@ def iso_time(stamp):
     return stamp.strftime("%Y-%m-%dT%H:%M:%S.") + "%03d" % (stamp.microsecond // 1000)
 
 
+def ev_text(ev):
+    return ev or "0"
+
+
 def cue_line(sample):
     return "%s --> %s" % (srt_time(sample.start_ms), srt_time(sample.end_ms))
 
@@ -282,6 +288,7 @@ def family_a(args, stream):
         else:
             gps = "GPS(%s,%s,%d)" % (fmt(0.0, d), fmt(0.0, d), s.sats - 12)
         height = fmt(s.height, 1)
+        args.camera = (s.iso, s.shutter, "F2.2", s.ev or None)
         yield [str(sample.n), cue, "HOME(%s,%s) %s" % (home_text[1], home_text[0], stamp.strftime("%Y.%m.%d %H:%M:%S")),
                "%s BAROMETER:%s" % (gps, height), "ISO:%d Shutter:%d EV:%s Fnum:F2.2 " % (s.iso, s.shutter, s.ev)], \
             record(sample, iso_time(stamp), pos, home_text if home.lat is not None else None, height)
@@ -313,7 +320,9 @@ def family_c(args, stream):
         from_home = distance(home.lat, home.lon, s.lat, s.lon) if fixed and pos else 0.0
         height = fmt(s.height, 2)
         fields = ["F/%s" % ("5.6" if variant == "rtk" else "2.8"), "SS %d" % s.shutter, "ISO %d" % s.iso,
-                  "EV %s" % (s.ev or "0")]
+                  "EV %s" % ev_text(s.ev)]
+        args.camera = (s.iso, s.shutter, fields[0][2:], ev_text(s.ev), None, None,
+                       "1.000" if variant == "mini2" else None)
         if variant == "mini2":
             fields.append("DZOOM 1.000")
         fields.append("%s (%s, %s, %d)" % ("RTK" if variant == "rtk" else "GPS", printed[1], printed[0],
@@ -362,6 +371,9 @@ def family_d(args, stream):
             if v == "mini3":
                 camera += "[dzoom_ratio: 10000, delta:0],"
             where = "[latitude: %s] [longitude: %s] [rel_alt: %s abs_alt: %s] " % (printed[0], printed[1], height, msl)
+        args.camera = (s.iso, "1/%d.0" % s.shutter, "280" if old else "1.7" if v == "mini3" else "2.8", ev_text(s.ev),
+                       5600 if old else 5300, "240" if old else "4.50" if v == "h20" else "24.00",
+                       {"mini3": "10000", "h20": "1.00"}.get(v))
         gimbal = "[gb_yaw: %s gb_pitch: -30.0 gb_roll: 0.0] " % fmt(s.heading, 1)
         if v == "mavic3":
             where += gimbal
@@ -422,6 +434,7 @@ def main(argv=None):
     add("--no-fix-style", choices=("na", "zero"), default="na", help="family A without a fix: GPS(N/A,N/A,n) or zeros")
     add("--truncate", action="store_true", help="cut the last block short")
     add("--records-out", help="TSV of what each block holds")
+    add("--camera-out", help="TSV of the camera fields of each block as printed")
     add("--truth-out", help="TSV of the true position, height and speed of each block")
     add("--seed", type=int, default=1)
     args = parser.parse_args(argv)
@@ -453,7 +466,7 @@ def main(argv=None):
 
     rng = random.Random(args.seed)
     flight = RandomWalk(rng, args.start_lat, args.start_lon, args.height) if args.path == "walk" else PlannedPath(rng, args)
-    records, truth = ["\t".join(RECORD_COLUMNS)], ["\t".join(TRUTH_COLUMNS)]
+    records, truth, camera = ["\t".join(RECORD_COLUMNS)], ["\t".join(TRUTH_COLUMNS)], ["\t".join(CAMERA_COLUMNS)]
     stream, copy = itertools.tee(samples(args, flight, rate, count))
 
     def produced():
@@ -464,6 +477,9 @@ def main(argv=None):
             s = sample.state
             if args.records_out:
                 records.append("\t".join(row))
+            values = tuple(getattr(args, "camera", ()) if not sample.truncated else ())
+            camera.append("\t".join("-" if v is None else str(v) for v in values + (None,) * (len(CAMERA_COLUMNS) - len(values))))
+            args.camera = ()
             if args.truth_out:
                 truth.append("%d\t%.9f\t%.9f\t%.4f\t%.4f\t%.4f" % (sample.start_ms, s.lat, s.lon, s.height, s.speed, s.vspeed))
             yield lines, sample.truncated
@@ -471,7 +487,7 @@ def main(argv=None):
     out = sys.stdout.buffer if args.output == "-" else open(args.output, "wb")
     write(out, produced(), "\r\n" if args.line_ends == "crlf" else "\n", args.family)
     out.flush()
-    for name, rows in ((args.records_out, records), (args.truth_out, truth)):
+    for name, rows in ((args.records_out, records), (args.truth_out, truth), (args.camera_out, camera)):
         if name:
             with open(name, "w", encoding="utf-8", newline="\n") as f:
                 f.write("\n".join(rows) + "\n")

@@ -71,9 +71,11 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version."));
     const QCommandLineOption quietOption(QStringLiteral("quiet"), QStringLiteral("Print no summary and no file names."));
+    const QCommandLineOption listPlaceholdersOption(QStringLiteral("list-placeholders"),
+        QStringLiteral("Print every placeholder of the output pattern and its meaning, one per line, and exit."));
     parser.addOptions({helpOption, versionOption});
     const ConversionOptionSet conversionOptions;
-    conversionOptions.AddTo(parser, {quietOption});
+    conversionOptions.AddTo(parser, {quietOption, listPlaceholdersOption});
     parser.addPositionalArgument(QStringLiteral("LOG"), QStringLiteral("Flight log(s) or video(s) to convert, in flight order."),
         QStringLiteral("LOG..."));
 
@@ -93,6 +95,13 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     }
     if (parser.isSet(versionOption)) {
         out << kProgram << ' ' << VELLOA_VERSION << '\n';
+        out.flush();
+        return ExitOk;
+    }
+
+    if (parser.isSet(listPlaceholdersOption)) {
+        for (const PlaceholderInfo& placeholder : Placeholders())
+            out << placeholder.Name << '\t' << placeholder.Meaning << '\n';
         out.flush();
         return ExitOk;
     }

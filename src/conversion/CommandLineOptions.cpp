@@ -52,6 +52,10 @@ ConversionOptionSet::ConversionOptionSet()
           QStringLiteral("Heights of the KML path: relative (above take-off) or absolute (above sea level); "
                          "default: above take-off wherever the log gives it."),
           QStringLiteral("MODE"))
+    , m_privacy(QStringLiteral("privacy-radius"),
+          QStringLiteral("Leave the positions within M metres of home, and the home point, out of the outputs "
+                         "(\"Privacy radius, m\"; 0, the default, is off)."),
+          QStringLiteral("M"), QStringLiteral("0"))
     , m_outputDir(QStringLiteral("output-dir"),
           QStringLiteral("Write the outputs into DIR (created when missing) instead of beside each LOG."),
           QStringLiteral("DIR"))
@@ -62,7 +66,7 @@ ConversionOptionSet::ConversionOptionSet()
 void ConversionOptionSet::AddTo(QCommandLineParser& parser, const QList<QCommandLineOption>& others) const
 {
     parser.addOptions({m_smooth, m_wayBefore, m_patternFile, m_pattern, m_useHeight, m_format, m_timeZone,
-        m_kmlAltitude, m_outputDir, m_all});
+        m_kmlAltitude, m_privacy, m_outputDir, m_all});
     parser.addOptions(others);
     // From the table of outputs: --<id> for each output not written by
     // default, --no-<id> for every output.
@@ -85,6 +89,11 @@ bool ConversionOptionSet::Read(const QCommandLineParser& parser, ConversionOptio
     request.UseHeight = parser.isSet(m_useHeight);
     request.TimeZone = parser.value(m_timeZone);
     options->OutputDir = parser.value(m_outputDir);
+    if (!ReadPrivacyRadius(parser.value(m_privacy), &request.PrivacyRadiusM)) {
+        error->Text = QStringLiteral("bad --privacy-radius \"%1\": expected a number of metres, 0 or more")
+                          .arg(parser.value(m_privacy));
+        return false;
+    }
     if (parser.isSet(m_kmlAltitude)) {
         const QString mode = parser.value(m_kmlAltitude);
         if (mode != QLatin1String("relative") && mode != QLatin1String("absolute")) {

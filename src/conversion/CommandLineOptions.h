@@ -19,7 +19,7 @@ struct ConversionOptions {
 
 // velloa-cli's conversion options (--smooth, --way-before, --pattern,
 // --format, --out-pattern-file, --use-height, --time-zone, --kml-altitude,
-// --output-dir,
+// --privacy-radius, --output-dir,
 // --all and one --<id> / --no-<id> per output kind), shared with the tests
 // that run a case's options through the core without the program.
 class ConversionOptionSet {
@@ -41,7 +41,7 @@ public:
 
 private:
     QCommandLineOption m_smooth, m_wayBefore, m_patternFile, m_pattern, m_format, m_useHeight, m_timeZone,
-        m_kmlAltitude, m_outputDir, m_all;
+        m_kmlAltitude, m_privacy, m_outputDir, m_all;
 };
 
 // The request for one log: `options` with the log, the way before it and

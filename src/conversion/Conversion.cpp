@@ -30,6 +30,7 @@ ConversionResult Convert(const ConversionRequest& request)
     result.Flight = DeriveFlight(std::move(read.Log), {request.SmoothingCount, request.WayBeforeM, request.UseHeight});
     SetUtcTimes(result.Flight, zone);
     result.Flight.Kml = request.Kml;
+    result.Flight.PrivacyRadiusM = request.PrivacyRadiusM;
     result.WayAfterM = result.Flight.Points.back().WayM;
     for (const ConversionRequest::Output& output : request.Outputs) {
         ConversionResult::Output written{output.Kind, output.Name};
@@ -43,5 +44,7 @@ ConversionResult Convert(const ConversionRequest& request)
 
 QString SubtitlePreview(const Flight& flight, std::size_t index, const QString& pattern)
 {
-    return ExpandSrtBlock(flight.Log.Records[index], flight.Points[index], static_cast<int>(index), pattern);
+    if (index >= flight.Log.Records.size() || index >= flight.Points.size())
+        return QString();
+    return RenderSrtRecord(flight, static_cast<int>(index), pattern);
 }

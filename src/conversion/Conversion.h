@@ -24,6 +24,9 @@ struct ConversionRequest {
     // and GeoJSON.
     QString TimeZone;
     KmlHeights Kml = KmlHeights::Automatic;  // the heights of the KML path
+    // Positions within this many metres of home are kept out of the outputs
+    // (output/PrivacyZone.h); 0: off.
+    double PrivacyRadiusM = 0.0;
     struct Output {
         const OutputKind* Kind;
         QString Name;
@@ -61,5 +64,5 @@ ConversionResult Convert(const ConversionRequest& request);
 
 // The subtitle text of one record of `flight` (index into its records), as
 // the subtitle file writes it with `pattern`: the preview of what is burned
-// into the video at that moment.
+// into the video at that moment (empty for an index past the records).
 QString SubtitlePreview(const Flight& flight, std::size_t index, const QString& pattern);

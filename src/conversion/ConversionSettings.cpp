@@ -26,6 +26,16 @@ double ReadWayBefore(const QString& text)
     return way;
 }
 
+bool ReadPrivacyRadius(const QString& text, double* metres)
+{
+    bool ok = false;
+    const double radius = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(radius) || radius < 0.0)
+        return false;
+    *metres = radius;
+    return true;
+}
+
 QString FormatWayBefore(double wayMetres)
 {
     return QString::number(wayMetres, 'f', 1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/Conversion.h"
+#include "output/Placeholders.h"  // the output pattern's placeholders, listed by both programs
 
 #include <QString>
 
@@ -16,6 +17,10 @@ int ReadSmoothingCount(const QString& text);
 // "Way before, m": a number with "." as decimal point whatever the locale,
 // no digit grouping; text that is no number, and NaN, give 0 metres.
 double ReadWayBefore(const QString& text);
+
+// "Privacy radius, m": a number with "." as decimal point; text that is no
+// number, a negative number, infinity and NaN give false.
+bool ReadPrivacyRadius(const QString& text, double* metres);
 
 // The text the window puts back into "Way before, m" after a run: the way
 // in metres with one decimal ("nan" for NaN).

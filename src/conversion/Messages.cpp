@@ -75,6 +75,11 @@ UserMessage InputNameMissingMessage()
     return {Kind::Warning, QStringLiteral("Au..."), QStringLiteral("Please, specify input file name")};
 }
 
+UserMessage PrivacyRadiusRefusedMessage()
+{
+    return {Kind::Warning, QStringLiteral("Au..."), QStringLiteral("Privacy radius, m: please give a number of metres, 0 or more")};
+}
+
 UserMessage FileNotWrittenMessage(const QString& fileName)
 {
     return {Kind::Warning, QStringLiteral("Fail"), fileName + QStringLiteral(" - something wrong during writing...")};

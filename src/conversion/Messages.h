@@ -43,6 +43,9 @@ UserMessage ReadInformationMessage(const Flight& flight);
 // "Au..."/"Please, specify input file name": a write button with no input.
 UserMessage InputNameMissingMessage();
 
+// "Au..."/"Privacy radius, m: please give a number of metres, 0 or more".
+UserMessage PrivacyRadiusRefusedMessage();
+
 // A file other than the outputs (a saved picture) that could not be
 // written: "Fail"/"<name> - something wrong during writing...".
 UserMessage FileNotWrittenMessage(const QString& fileName);

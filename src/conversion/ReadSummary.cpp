@@ -1,5 +1,6 @@
 #include "conversion/ReadSummary.h"
 
+#include "output/PrivacyZone.h"
 #include "track/LogTime.h"
 
 namespace {
@@ -34,5 +35,10 @@ QString BuildReadSummary(const Flight& flight)
         summary += QStringLiteral("Read from the video's subtitle track") + lineEnd;
     else if (flight.Log.Source == FlightLog::ReadFrom::LogBesideVideo)
         summary += QStringLiteral("Read from the log beside the video: ") + flight.Log.SourceName + lineEnd;
+    if (HasPrivacyZone(flight))
+        summary += QStringLiteral("Privacy: %1 positions within %2 m of home left out")
+                       .arg(CountInPrivacyZone(flight))
+                       .arg(SummaryNumber(flight.PrivacyRadiusM))
+            + lineEnd;
     return summary;
 }

@@ -12,4 +12,6 @@
 // "No dates in the log: the outputs carry no times\r\n"; when a video was
 // named, "Read from the video's subtitle track\r\n" or "Read from the log
 // beside the video: <name>\r\n".
+// With a privacy zone a last line "Privacy: <n> positions within <radius> m
+// of home left out\r\n".
 QString BuildReadSummary(const Flight& flight);

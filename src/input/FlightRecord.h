@@ -9,6 +9,19 @@
 // A time that the block does not give.
 constexpr qint64 kNoTime = std::numeric_limits<qint64>::min();
 
+// The camera settings a block gives, held in whole numbers of fixed units so
+// that a record stays small; 0 (an empty Ev) is a value the block does not
+// give.
+struct CameraSettings {
+    std::uint32_t Iso = 0;
+    std::uint32_t ShutterCenti = 0;  // exposure 1/x second: x in hundredths (1/60: 6000)
+    std::uint32_t FocalCenti = 0;    // focal length, hundredths of a millimetre
+    std::uint32_t ZoomMyriad = 0;    // digital zoom ratio, ten-thousandths (1x: 10000)
+    std::uint16_t FNumberCenti = 0;  // f-number, hundredths (f/2.8: 280)
+    std::uint16_t ColorTempK = 0;    // white balance, kelvin
+    char Ev[6] = {};                 // exposure compensation as logged ("-0.7", "+1/3"), zero-padded
+};
+
 // One subtitle block of a flight log, as read: nothing here is computed from
 // other blocks. The derived values (gaps filled, smoothing, speed, way,
 // distance from home) are made from these records in src/track.
@@ -44,6 +57,7 @@ struct FlightRecord {
     double AltitudeM = 0.0;
     std::uint8_t Has = 0;
     std::uint8_t Spelled = 0;
+    CameraSettings Camera;
 
     bool Gives(Value value) const { return (Has & value) != 0; }
     // The texts {SrtTime} ("not found" when the block had none) and

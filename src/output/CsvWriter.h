@@ -13,7 +13,11 @@ class QIODevice;
 //   latitude, longitude   degrees as read (6 decimals)
 //   height_m         height above take-off as read (2 decimals)
 //   altitude_m       height above sea level as read (2)
-//   speed_ms, speed_kmh, distance_home_m, way_m   from the derived track (2)
+//   speed_ms, speed_kmh, distance_home_m, way_m   from the derived track (2;
+//                    no distance_home_m with a privacy zone)
+//   iso, shutter_s, f_number, ev, focal_length_mm, color_temp_k, digital_zoom
+//                    the camera settings as the placeholders print them, each
+//                    column only when some record gives its value
 // "." is the decimal point. A field the record does not give (no date, no
 // fix, no height) or that is not a number is left empty. Returns false when
 // a write failed or was short.

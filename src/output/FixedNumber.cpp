@@ -172,3 +172,20 @@ void AppendFixed(QByteArray& out, double value, int decimals)
     else
         AppendSlow(out, value, decimals);
 }
+
+char* WriteTrimmed(char* out, std::uint32_t value, int decimals)
+{
+    std::uint32_t scale = 1;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    out = WriteDecimal(out, value / scale);
+    std::uint32_t fraction = value % scale;
+    if (fraction != 0) {
+        *out++ = '.';
+        for (std::uint32_t digit = scale / 10; fraction != 0; digit /= 10) {
+            *out++ = static_cast<char>('0' + fraction / digit);
+            fraction %= digit;
+        }
+    }
+    return out;
+}

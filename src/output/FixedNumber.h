@@ -34,6 +34,11 @@ extern template char* WriteFixed<4>(char*, double);
 extern template char* WriteFixed<5>(char*, double);
 extern template char* WriteFixed<6>(char*, double);
 
+// Writes `value` / 10^decimals (decimals 0..9) without trailing zeros after
+// the point, and without the point when nothing follows it ("2.8" for 280
+// with 2 decimals, "24" for 2400), and returns the end of the text.
+char* WriteTrimmed(char* out, std::uint32_t value, int decimals);
+
 // Writes `value` in decimal digits (what QByteArray::number writes) and
 // returns the end of the text.
 char* WriteDecimal(char* out, std::uint64_t value);

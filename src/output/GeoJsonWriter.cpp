@@ -1,6 +1,7 @@
 #include "output/GeoJsonWriter.h"
 
 #include "output/PathPoints.h"
+#include "output/PrivacyZone.h"
 #include "track/FlightFigures.h"
 
 #include <QJsonArray>
@@ -80,7 +81,7 @@ bool WriteGeoJson(const Flight& flight, QIODevice* device)
         features.append(path.size() > 1 ? Feature(QStringLiteral("LineString"), path, properties)
                                         : Feature(QStringLiteral("Point"), path.first(), properties));
     }
-    if (!flight.Points.empty()) {
+    if (!flight.Points.empty() && !HasPrivacyZone(flight)) {  // no home point with a privacy zone
         const TrackPoint& first = flight.Points.front();
         features.append(Feature(QStringLiteral("Point"), Position(first.HomeLon, first.HomeLat),
                                 {{QStringLiteral("name"), QStringLiteral("Home")}}));

@@ -1,6 +1,7 @@
 #include "output/KmlWriter.h"
 
 #include "output/PathPoints.h"
+#include "output/PrivacyZone.h"
 
 #include <QXmlStreamWriter>
 
@@ -83,7 +84,7 @@ bool WriteKml(const Flight& flight, QIODevice* device)
     xml.writeEndElement();
     xml.writeEndElement();
 
-    if (!flight.Points.empty()) {
+    if (!flight.Points.empty() && !HasPrivacyZone(flight)) {  // no home point with a privacy zone
         WriteNamedStart(xml, QStringLiteral("Placemark"), QStringLiteral("Home"));
         xml.writeStartElement(kKmlNamespace, QStringLiteral("Point"));
         xml.writeTextElement(kKmlNamespace, QStringLiteral("coordinates"),

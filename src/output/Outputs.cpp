@@ -5,6 +5,7 @@
 #include "output/GpxTrackWriter.h"
 #include "output/GpxWriter.h"
 #include "output/KmlWriter.h"
+#include "output/PrivacyZone.h"
 #include "output/SrtWriter.h"
 
 namespace {
@@ -14,15 +15,18 @@ bool WriteSubtitles(const Flight& flight, const QString& pattern, QIODevice* dev
     return WriteSrtBlocks(flight, pattern, device);
 }
 
-bool WriteRoute(const Flight& flight, const QString&, QIODevice* device)
+bool WriteRoute(const Flight& flight, QIODevice* device)
 {
     return WriteGpxRoute(flight, device, GpxRecordStep);
 }
 
-// The writers that need no pattern.
+// The writers that need no pattern; with a privacy zone they are given the
+// flight without the records inside it.
 template <bool (*Writer)(const Flight&, QIODevice*)>
 bool WithoutPattern(const Flight& flight, const QString&, QIODevice* device)
 {
+    if (HasPrivacyZone(flight))
+        return Writer(WithoutPrivacyZone(flight), device);
     return Writer(flight, device);
 }
 
@@ -32,7 +36,7 @@ const std::vector<OutputKind>& OutputKinds()
 {
     static const std::vector<OutputKind> kinds = {
         {"srt", ".sorned.srt", WriteSubtitles, "computed subtitle file", true},
-        {"gpx", ".gpx", WriteRoute, "GPX 1.1 route", true},
+        {"gpx", ".gpx", WithoutPattern<WriteRoute>, "GPX 1.1 route", true},
         {"gpx-track", ".track.gpx", WithoutPattern<WriteGpxTrack>, "GPX 1.1 track with UTC times", false},
         {"kml", ".kml", WithoutPattern<WriteKml>, "KML 2.2 path for Google Earth", false},
         {"csv", ".csv", WithoutPattern<WriteCsv>, "CSV table of every record", false},

@@ -5,31 +5,46 @@
 #include "input/TextScan.h"
 #include "output/FixedNumber.h"
 #include "output/PathPoints.h"
+#include "output/Placeholders.h"
+#include "output/PrivacyZone.h"
+#include "track/VerticalSpeed.h"
 
 #include <QIODevice>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <vector>
 
 namespace {
 
-// The ten placeholders in the order in which they are replaced. The order
-// matters: text inserted for one placeholder is searched by every later one.
+// The placeholders in the order in which they are replaced (see
+// Placeholders()). The order matters: text inserted for one placeholder is
+// searched by every later one.
 enum Slot { SlotId = 0, SlotSrtTime, SlotGps, SlotHome, SlotBarometer, SlotFlyTime,
-            SlotDistance, SlotSpeedMs, SlotSpeedKmh, SlotWay, SlotCount };
+            SlotDistance, SlotSpeedMs, SlotSpeedKmh, SlotWay,
+            SlotIso, SlotShutter, SlotFNumber, SlotEv, SlotFocalLength, SlotColorTemp, SlotDigitalZoom,
+            SlotAltitude, SlotVSpeed, SlotSpeedMph, SlotSpeedKnots, SlotDistanceFt, SlotHeightFt,
+            SlotWayKm, SlotWayMi, SlotDate, SlotTime, SlotTimeUtc, SlotLat, SlotLon, SlotCount };
 
 QString PlaceholderName(int slot)
 {
-    static const std::array<QString, SlotCount> names = {
-        QStringLiteral("{ID}"), QStringLiteral("{SrtTime}"), QStringLiteral("{GPS}"),
-        QStringLiteral("{Home}"), QStringLiteral("{Barometer}"), QStringLiteral("{FlyTime}"),
-        QStringLiteral("{Distance}"), QStringLiteral("{SpeedMS}"), QStringLiteral("{SpeedKMH}"),
-        QStringLiteral("{Way}"),
-    };
+    static const std::vector<QString> names = [] {
+        std::vector<QString> list;
+        for (const PlaceholderInfo& info : Placeholders())
+            list.push_back(QLatin1String(info.Name));
+        return list;
+    }();
     return names[static_cast<size_t>(slot)];
+}
+
+// The placeholders whose text may be empty: the camera settings and the
+// values a log may lack, and the positions a privacy zone hides.
+bool MayBeEmpty(int slot)
+{
+    return slot == SlotGps || slot == SlotHome || (slot >= SlotIso && slot <= SlotAltitude) || slot >= SlotDate;
 }
 
 // The bytes of the computed subtitle file as they are made: a cursor into
@@ -114,15 +129,108 @@ void PutLonLat(ByteSink& out, double lonDeg, double latDeg)
     PutFixed<4>(out, latDeg);
 }
 
+// A whole number as QString::number(value, 'f', 0) writes it.
+void PutWhole(ByteSink& out, double value)
+{
+    if (std::isfinite(value) && std::fabs(value) < 1.0e15) {
+        char* at = out.Room(kWriteFixedRoom);
+        if (value < 0.0)
+            *at++ = '-';  // also when it rounds to zero, as QString::number writes it
+        out.MoveTo(WriteDecimal(at, static_cast<std::uint64_t>(std::round(std::fabs(value)))));
+    } else {
+        PutUnusualFixed(out, value, 0);
+    }
+}
+
+void PutTrimmed(ByteSink& out, std::uint32_t value, int decimals)
+{
+    out.MoveTo(WriteTrimmed(out.Room(kWriteFixedRoom), value, decimals));
+}
+
+// What the values of one flight's records share.
+struct FlightValues {
+    explicit FlightValues(const Flight& flight)
+        : Source(flight), HasPosition(flight.Log.HasAnyPosition()), Private(HasPrivacyZone(flight))
+    {
+    }
+    const Flight& Source;
+    bool HasPosition;
+    bool Private;
+};
+
+// The spelling "YYYY.MM.DD hh:mm:ss" of a time, kept while the records
+// fall in the same second (per-frame logs have dozens in each).
+class SecondSpelling {
+public:
+    // The 19 characters, or nullptr when there is no time or no spelling.
+    const char* Of(qint64 ms)
+    {
+        if (ms == kNoTime)
+            return nullptr;
+        if (!m_kept || quint64(ms) - quint64(m_secondMs) >= 1000) {
+            m_length = FormatLocalTime(ms, m_text);
+            const qint64 intoSecond = ms % 1000;
+            m_secondMs = ms - (intoSecond < 0 ? intoSecond + 1000 : intoSecond);
+            m_kept = true;
+        }
+        return m_length == 19 ? m_text : nullptr;
+    }
+
+private:
+    bool m_kept = false;
+    qint64 m_secondMs = 0;
+    char m_text[32] = {};
+    int m_length = 0;
+};
+
+// What the values of records taken in order keep from one to the next.
+struct Spellings {
+    explicit Spellings(const Flight& flight) : Rises(flight) {}
+    SecondSpelling Local;
+    SecondSpelling Utc;
+    VerticalSpeeds Rises;
+};
+
+// "YYYY-MM-DD" or "hh:mm:ss" out of a spelling.
+void PutDate(ByteSink& out, const char* spelling)
+{
+    if (!spelling)
+        return;
+    char* at = out.Room(10);
+    std::memcpy(at, spelling, 10);
+    at[4] = at[7] = '-';
+    out.MoveTo(at + 10);
+}
+
+void PutClock(ByteSink& out, const char* spelling)
+{
+    if (spelling)
+        out.Append(spelling + 11, 8);
+}
+
+void PutEv(ByteSink& out, const CameraSettings& camera)
+{
+    out.Append(camera.Ev, static_cast<int>(strnlen(camera.Ev, sizeof camera.Ev)));
+}
+
 // Writes the text of a value placeholder (every one but {SrtTime} and
 // {FlyTime}): plain ASCII, formatted as QString::number writes the numbers
-// (format 'f'), so the file reads the same on every locale.
-inline void PutNumberSlot(ByteSink& out, int slot, const TrackPoint& point, int index)
+// (format 'f'), so the file reads the same on every locale. A value the
+// record lacks, and a position the privacy zone hides, writes nothing.
+inline void PutNumberSlot(ByteSink& out, int slot, const FlightRecord& record, const TrackPoint& point, int index,
+                          const FlightValues& flight, Spellings& spellings)
 {
+    const CameraSettings& camera = record.Camera;
     switch (slot) {
     case SlotId: out.MoveTo(WriteDecimal(out.Room(kWriteFixedRoom), static_cast<std::uint64_t>(index) + 1)); break;
-    case SlotGps: PutLonLat(out, point.Lon, point.Lat); break;
-    case SlotHome: PutLonLat(out, point.HomeLon, point.HomeLat); break;
+    case SlotGps:
+        if (!(flight.Private && InPrivacyZone(flight.Source, point)))
+            PutLonLat(out, point.Lon, point.Lat);
+        break;
+    case SlotHome:
+        if (!flight.Private)
+            PutLonLat(out, point.HomeLon, point.HomeLat);
+        break;
     case SlotBarometer: PutFixed<1>(out, point.HeightM); break;
     case SlotDistance: PutFixed<1>(out, point.DistanceHomeM); break;
     case SlotSpeedMs: PutFixed<2>(out, point.SpeedMs); break;
@@ -130,12 +238,63 @@ inline void PutNumberSlot(ByteSink& out, int slot, const TrackPoint& point, int 
     // operations so the rounding of the last digit never varies.
     case SlotSpeedKmh: PutFixed<1>(out, KmhFromMs(point.SpeedMs)); break;
     case SlotWay: PutFixed<1>(out, point.WayM); break;
+    case SlotIso:
+        if (camera.Iso != 0)
+            out.MoveTo(WriteDecimal(out.Room(kWriteFixedRoom), camera.Iso));
+        break;
+    case SlotShutter:
+        if (camera.ShutterCenti != 0) {
+            out.Append("1/", 2);
+            PutTrimmed(out, camera.ShutterCenti, 2);
+        }
+        break;
+    case SlotFNumber:
+        if (camera.FNumberCenti != 0)
+            PutTrimmed(out, camera.FNumberCenti, 2);
+        break;
+    case SlotEv: PutEv(out, camera); break;
+    case SlotFocalLength:
+        if (camera.FocalCenti != 0)
+            PutTrimmed(out, camera.FocalCenti, 2);
+        break;
+    case SlotColorTemp:
+        if (camera.ColorTempK != 0)
+            out.MoveTo(WriteDecimal(out.Room(kWriteFixedRoom), camera.ColorTempK));
+        break;
+    case SlotDigitalZoom:
+        if (camera.ZoomMyriad != 0)
+            PutTrimmed(out, camera.ZoomMyriad, 4);
+        break;
+    case SlotAltitude:
+        if (flight.Source.HasAltitude)
+            PutFixed<1>(out, point.AltitudeM);
+        break;
+    case SlotVSpeed: PutFixed<1>(out, spellings.Rises.At(static_cast<std::size_t>(index))); break;
+    // 1 mi = 1,609.344 m, 1 nmi = 1,852 m, 1 ft = 0.3048 m; again in a fixed
+    // order of operations.
+    case SlotSpeedMph: PutFixed<1>(out, (point.SpeedMs * 3600) / 1609.344); break;
+    case SlotSpeedKnots: PutFixed<1>(out, (point.SpeedMs * 3600) / 1852); break;
+    case SlotDistanceFt: PutWhole(out, point.DistanceHomeM / 0.3048); break;
+    case SlotHeightFt: PutWhole(out, point.HeightM / 0.3048); break;
+    case SlotWayKm: PutFixed<2>(out, point.WayM / 1000); break;
+    case SlotWayMi: PutFixed<2>(out, point.WayM / 1609.344); break;
+    case SlotDate: PutDate(out, spellings.Local.Of(record.LocalTimeMs)); break;
+    case SlotTime: PutClock(out, spellings.Local.Of(record.LocalTimeMs)); break;
+    case SlotTimeUtc: PutClock(out, spellings.Utc.Of(point.UtcMs)); break;
+    case SlotLat:
+        if (flight.HasPosition && !(flight.Private && InPrivacyZone(flight.Source, point)))
+            PutFixed<6>(out, point.Lat);
+        break;
+    case SlotLon:
+        if (flight.HasPosition && !(flight.Private && InPrivacyZone(flight.Source, point)))
+            PutFixed<6>(out, point.Lon);
+        break;
     default: break;
     }
 }
 
 // The text that replaces placeholder `slot` for one record.
-QString SlotText(int slot, const FlightRecord& record, const TrackPoint& point, int index)
+QString SlotText(int slot, const FlightRecord& record, const TrackPoint& point, int index, const FlightValues& flight)
 {
     if (slot == SlotSrtTime)
         return record.SrtTimeText();
@@ -143,9 +302,25 @@ QString SlotText(int slot, const FlightRecord& record, const TrackPoint& point, 
         return record.FlyTimeText();
     QByteArray bytes;
     ByteSink sink(bytes, 64);
-    PutNumberSlot(sink, slot, point, index);
+    Spellings spellings(flight.Source);
+    PutNumberSlot(sink, slot, record, point, index, flight, spellings);
     sink.Finish();
     return QString::fromLatin1(bytes);
+}
+
+// The successive replacements of every placeholder, one after the other.
+QString ExpandBlock(const FlightRecord& record, const TrackPoint& point, int index, const QString& pattern,
+                    const FlightValues& flight)
+{
+    QString text = pattern;
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        const QString name = PlaceholderName(slot);
+        // Only compute a value (the distance costs trigonometry) when its
+        // placeholder is there.
+        if (text.contains(name))
+            text.replace(name, SlotText(slot, record, point, index, flight));
+    }
+    return text;
 }
 
 // UTF-8 of `text` appended to `out`; ASCII, the usual case, byte by byte.
@@ -184,17 +359,19 @@ bool IsBrace(QChar c)
 }
 
 /*
- * Expanding the pattern by ten successive QString::replace calls per record
+ * Expanding the pattern by successive QString::replace calls per record
  * is simple but slow for long logs. The pattern is therefore cut once into a
- * template: literal pieces and value slots, found by running the same ten
+ * template: literal pieces and value slots, found by running the same
  * replacements over the literal pieces only. Writing a record is then a
  * concatenation of the literal pieces and the record's values.
  *
  * That concatenation equals the successive replacements exactly when no
  * inserted value takes part in a later match. Every placeholder name is
- * "{" + ASCII letters + "}". The numeric values (digits, '.', ',', '-',
- * "nan", "inf") contain no brace, are never empty, and no placeholder name
- * contains "nan" or "inf", so they can never be part of a later match. The
+ * "{" + ASCII letters + "}". The values (digits, '.', ',', '-', '+', '/',
+ * ':', "nan", "inf") contain no brace and no placeholder name contains
+ * "nan" or "inf", so a value that is not empty can never be part of a later
+ * match. The values that may be empty (MayBeEmpty) are checked per record
+ * where their slot's neighbours could join, as below. The
  * two free texts (SrtTime, FlyTime) are checked per record: a text without
  * braces that holds at least one character other than an ASCII letter can
  * never lie inside a later match either. An empty text is safe when the
@@ -209,7 +386,8 @@ bool IsBrace(QChar c)
  */
 class SrtTemplate {
 public:
-    explicit SrtTemplate(const QString& pattern)
+    SrtTemplate(const QString& pattern, const Flight& flight)
+        : m_spellings(flight)
     {
         // Each element: literal text (slot < 0) or a value slot.
         std::vector<Element> elements;
@@ -268,8 +446,11 @@ public:
             const bool rightSafe = i + 1 == elements.size()
                 || (elements[i + 1].Slot < 0 && !IsAsciiLetter(elements[i + 1].Text.front())
                     && elements[i + 1].Text.front() != QLatin1Char('}'));
-            if (!leftSafe && !rightSafe)
+            if (!leftSafe && !rightSafe) {
                 m_emptySafe[static_cast<size_t>(element.Slot)] = false;
+                if (MayBeEmpty(element.Slot))
+                    m_mayJoin.push_back(element.Slot);
+            }
         }
         if (!literal.isEmpty())
             addPiece(kNoSlot);
@@ -277,14 +458,16 @@ public:
 
     // True when the record's free texts cannot interact with the
     // replacements, so PutRecord gives the exact expansion.
-    bool Fits(const FlightRecord& record) const
+    bool Fits(const FlightRecord& record, const TrackPoint& point, int index, const FlightValues& flight)
     {
         // The usual spellings of the times hold digits and no braces.
         return !m_literalsSplit && ((record.Spelled & FlightRecord::SrtTimeIsCue) || TextFits(SlotSrtTime, record.SrtTime))
-            && ((record.Spelled & FlightRecord::FlyTimeIsLocalTime) || TextFits(SlotFlyTime, record.FlyTime));
+            && ((record.Spelled & FlightRecord::FlyTimeIsLocalTime) || TextFits(SlotFlyTime, record.FlyTime))
+            && (m_mayJoin.empty() || NoneEmpty(record, point, index, flight));
     }
 
-    void PutRecord(const FlightRecord& record, const TrackPoint& point, int index, ByteSink& out)
+    void PutRecord(const FlightRecord& record, const TrackPoint& point, int index, const FlightValues& flight,
+                   ByteSink& out)
     {
         for (const Piece& piece : m_pieces) {
             if (piece.Literal.size() <= static_cast<int>(sizeof piece.Head)) {
@@ -309,7 +492,7 @@ public:
                 else
                     PutUtf8(out, record.FlyTime);
                 break;
-            default: PutNumberSlot(out, piece.Slot, point, index); break;
+            default: PutNumberSlot(out, piece.Slot, record, point, index, flight, m_spellings); break;
             }
         }
     }
@@ -343,6 +526,19 @@ private:
         out.MoveTo(at + m_timeLength);
     }
 
+    // Whether every value of m_mayJoin has text for this record.
+    bool NoneEmpty(const FlightRecord& record, const TrackPoint& point, int index, const FlightValues& flight)
+    {
+        for (const int slot : m_mayJoin) {
+            QByteArray bytes;
+            ByteSink sink(bytes, 64);
+            PutNumberSlot(sink, slot, record, point, index, flight, m_spellings);
+            if (sink.Size() == 0)
+                return false;
+        }
+        return true;
+    }
+
     bool TextFits(int slot, const QString& text) const
     {
         if (!m_used[static_cast<size_t>(slot)])
@@ -364,6 +560,8 @@ private:
     std::vector<Piece> m_pieces;
     std::array<bool, SlotCount> m_used{};
     std::array<bool, SlotCount> m_emptySafe{};
+    std::vector<int> m_mayJoin;  // slots that may be empty and whose neighbours could join
+    Spellings m_spellings;
     bool m_literalsSplit = false;
     bool m_timeKept = false;
     qint64 m_timeSecondMs = 0;  // the start of the second m_timeText spells
@@ -376,15 +574,16 @@ private:
 template <typename Flush>
 bool RenderInto(const Flight& flight, const QString& pattern, ByteSink& out, int flushBytes, Flush flush)
 {
-    SrtTemplate compiled(pattern);
+    SrtTemplate compiled(pattern, flight);
+    const FlightValues values(flight);
     const FlightRecordList& records = flight.Log.Records;
     for (int index = 0; index < static_cast<int>(records.size()); ++index) {
         const FlightRecord& record = records[static_cast<size_t>(index)];
         const TrackPoint& point = flight.Points[static_cast<size_t>(index)];
-        if (compiled.Fits(record))
-            compiled.PutRecord(record, point, index, out);
+        if (compiled.Fits(record, point, index, values))
+            compiled.PutRecord(record, point, index, values, out);
         else
-            out.Append(ExpandSrtBlock(record, point, index, pattern).toUtf8());
+            out.Append(ExpandBlock(record, point, index, pattern, values).toUtf8());
         if (out.Size() >= flushBytes && !flush(out))
             return false;
     }
@@ -414,17 +613,13 @@ QString DefaultOutputPattern()
         "\r\n");
 }
 
-QString ExpandSrtBlock(const FlightRecord& record, const TrackPoint& point, int index, const QString& pattern)
+QString RenderSrtRecord(const Flight& flight, int index, const QString& pattern)
 {
-    QString text = pattern;
-    for (int slot = 0; slot < SlotCount; ++slot) {
-        const QString name = PlaceholderName(slot);
-        // Only compute a value (the distance costs trigonometry) when its
-        // placeholder is there.
-        if (text.contains(name))
-            text.replace(name, SlotText(slot, record, point, index));
-    }
-    return text;
+    if (index < 0 || static_cast<size_t>(index) >= std::min(flight.Log.Records.size(), flight.Points.size()))
+        return QString();
+    const FlightValues values(flight);
+    return ExpandBlock(flight.Log.Records[static_cast<size_t>(index)], flight.Points[static_cast<size_t>(index)], index,
+                       pattern, values);
 }
 
 QByteArray RenderSrtBlocks(const Flight& flight, const QString& pattern)

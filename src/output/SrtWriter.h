@@ -11,13 +11,16 @@ class QIODevice;
 // CR LF (129 characters).
 QString DefaultOutputPattern();
 
-// Expands the output pattern for one record and its track point at list
-// position `index` (from 0). The ten placeholders are replaced one after the other in the order
-// {ID} (index + 1), {SrtTime}, {GPS} (lon,lat, 4 decimals), {Home},
-// {Barometer} (1), {FlyTime}, {Distance} (home to position, m, 1),
-// {SpeedMS} (2), {SpeedKMH} (1), {Way} (1); each works over the text the
-// previous ones left. Any other text is copied unchanged.
-QString ExpandSrtBlock(const FlightRecord& record, const TrackPoint& point, int index, const QString& pattern);
+// The text of record `index` (from 0) of the flight: the output pattern
+// with every placeholder (output/Placeholders.h) replaced, one after the
+// other in their order, each over the text the previous ones left; any other
+// text is copied unchanged. The ten first ones: {ID} (index + 1),
+// {SrtTime}, {GPS} (lon,lat, 4 decimals), {Home}, {Barometer} (1),
+// {FlyTime}, {Distance} (home to position, m, 1), {SpeedMS} (2),
+// {SpeedKMH} (1), {Way} (1). A value the log lacks is empty; with a privacy
+// zone, {GPS}, {Lat} and {Lon} are empty inside it and {Home} always.
+// Empty for an index outside the flight.
+QString RenderSrtRecord(const Flight& flight, int index, const QString& pattern);
 
 // The whole computed subtitle file: the UTF-8 expansion of the pattern for
 // every record, in list order, with nothing before, between or after.

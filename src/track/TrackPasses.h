@@ -70,6 +70,9 @@ struct Flight {
     // when there are points).
     std::vector<TrackRecording> Recordings{};
     KmlHeights Kml = KmlHeights::Automatic;  // the conversion's choice for the KML
+    // Positions within this many metres of home are kept out of the shared
+    // outputs (output/PrivacyZone.h); 0: no privacy zone.
+    double PrivacyRadiusM = 0.0;
 };
 
 // The points of the records with nothing derived yet but the filled gaps: a

@@ -125,7 +125,7 @@ void MainWindowWidgets::SetControlsNarrow(bool narrow)
     if (narrow == ControlsNarrow)
         return;
     ControlsNarrow = narrow;
-    for (const char* name : {"InFileRow", "AdjustRow", "OutSrtRow", "OutGpxRow", "AboutRow"})
+    for (const char* name : {"InFileRow", "AdjustRow", "OutSrtRow", "OutGpxRow", "AboutRow", "OutPatternCaption"})
         SetDirection(Window->findChild<QWidget*>(QLatin1String(name)), narrow);
     LogFormatCombo->setMinimumContentsLength(narrow ? 6 : 16);
     // A line edit asks for room by its font's widest glyph; narrow, the
@@ -144,7 +144,8 @@ void MainWindowWidgets::SetControlsNarrow(bool narrow)
     auto* settings = qobject_cast<QGridLayout*>(WayBeforeEdit->parentWidget()->layout());
     const QList<QWidget*> captions = {WayBeforeEdit->property("caption").value<QWidget*>(),
                                       SmoothGpsEdit->property("caption").value<QWidget*>(),
-                                      TimeZoneEdit->property("caption").value<QWidget*>()};
+                                      TimeZoneEdit->property("caption").value<QWidget*>(),
+                                      PrivacyRadiusEdit->property("caption").value<QWidget*>()};
     Place(settings, captions[0], 0, 0);
     Place(settings, WayBeforeEdit, 0, 1);
     Place(settings, captions[1], narrow ? 1 : 0, narrow ? 0 : 2);
@@ -152,6 +153,9 @@ void MainWindowWidgets::SetControlsNarrow(bool narrow)
     Place(settings, UseHeightCheck, narrow ? 2 : 1, 0, 2);
     Place(settings, captions[2], narrow ? 3 : 1, narrow ? 0 : 2);
     Place(settings, TimeZoneEdit, narrow ? 3 : 1, narrow ? 1 : 3);
+    Place(settings, captions[3], narrow ? 4 : 2, narrow ? 0 : 2);
+    Place(settings, PrivacyRadiusEdit, narrow ? 4 : 2, narrow ? 1 : 3);
+    Place(settings, OutPatternCaption, narrow ? 5 : 2, 0, 2);
 
     // Other outputs: the write button right of its field, or under it.
     auto* others = qobject_cast<QGridLayout*>(OtherOutputsGroup->layout());
@@ -161,6 +165,8 @@ void MainWindowWidgets::SetControlsNarrow(bool narrow)
         Place(others, row.NameEdit, narrow ? 2 * i : i, 1);
         Place(others, row.WriteButton, narrow ? 2 * i + 1 : i, narrow ? 0 : 2, narrow ? 2 : 1);
     }
+    if (KmlAltitudeCombo)  // under the rows
+        Place(others, KmlAltitudeCombo, narrow ? 2 * OtherOutputs.size() : OtherOutputs.size(), narrow ? 0 : 1, 2);
     if (auto* splitter = Window->findChild<QSplitter*>(QStringLiteral("ControlsSplitter")))
         splitter->refresh();
     auto* column = Window->findChild<ControlsScroll*>(QStringLiteral("ControlsScroll"));

@@ -53,8 +53,14 @@ std::optional<ConversionRequest> SornLogic::ReadInput(const OutputKind& kind, co
         Show(InputNameMissingMessage());
         return std::nullopt;
     }
+    double privacyRadiusM = 0.0;
+    if (!ReadPrivacyRadius(Widgets->PrivacyRadiusEdit->text(), &privacyRadiusM)) {
+        Show(PrivacyRadiusRefusedMessage());
+        return std::nullopt;
+    }
     WidgetsToSettings();
     ConversionRequest request = RequestFromFields(*Widgets);
+    request.PrivacyRadiusM = privacyRadiusM;
     request.Patterns = *Patterns;
     request.OutPattern = OutPattern;
     request.Outputs.push_back({&kind, outputName});

@@ -4,6 +4,7 @@
 #include "conversion/Messages.h"
 #include "window/ControlsColumn.h"
 #include "window/FlightView.h"
+#include "window/PlaceholderPicker.h"
 #include "window/QLineEditDnD.h"
 
 #include <QCheckBox>
@@ -20,6 +21,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QTextEdit>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -159,7 +161,8 @@ void MainWindowWidgets::BuildMainWindow()
     // Each caption stands left of its field.
     auto* settings = new QGroupBox(QStringLiteral("Conversion settings"));
     auto* settingsLayout = new QGridLayout;
-    settingsLayout->setVerticalSpacing(2);
+    settingsLayout->setVerticalSpacing(0);
+    settingsLayout->setHorizontalSpacing(4);
     settingsLayout->setContentsMargins(6, 4, 6, 4);
     // Two settings a row, so that the window stays low.
     WayBeforeEdit = Named(new QLineEdit, "WayBeforeEdit");
@@ -184,11 +187,34 @@ void MainWindowWidgets::BuildMainWindow()
     completer->setFilterMode(Qt::MatchContains);
     TimeZoneEdit->setCompleter(completer);
     settingsLayout->addWidget(TimeZoneEdit, 1, 3);
+    PrivacyRadiusEdit = Named(new QLineEdit, "PrivacyRadiusEdit");
+    settingsLayout->addWidget(Captioned(PrivacyRadiusEdit, "Privacy radius, m"), 2, 2);
+    PrivacyRadiusEdit->setToolTip(QStringLiteral("Positions within this distance of home, and the home point, are "
+                                                 "left out of the outputs. 0: off."));
+    settingsLayout->addWidget(PrivacyRadiusEdit, 2, 3);
+    // The pattern's caption and its Placeholders button close the group,
+    // right above the pattern, so that the window stays low enough for a
+    // 768 px screen.
+    OutPatternEdit = Named(new QTextEdit, "OutPatternEdit");
+    PlaceholdersButton = Named(new QToolButton, "PlaceholdersButton");
+    PlaceholdersButton->setText(QStringLiteral("Placeholders"));
+    PlaceholdersButton->setToolTip(QStringLiteral("Insert a placeholder at the cursor of the output pattern"));
+    PlaceholdersButton->setPopupMode(QToolButton::InstantPopup);
+    PlaceholderMenu = MakePlaceholderMenu(OutPatternEdit);
+    PlaceholdersButton->setMenu(PlaceholderMenu);
+    auto* patternCaption = new QHBoxLayout;
+    patternCaption->setContentsMargins(0, 0, 0, 0);
+    patternCaption->setSpacing(2);
+    patternCaption->addWidget(Caption("Output Pattern"), 1, Qt::AlignBottom);
+    patternCaption->addWidget(PlaceholdersButton);
+    OutPatternCaption = Named(new QWidget, "OutPatternCaption");
+    OutPatternCaption->setLayout(patternCaption);
+    settingsLayout->addWidget(OutPatternCaption, 2, 0, 1, 2);
     settings->setLayout(settingsLayout);
+    QWidget::setTabOrder(PrivacyRadiusEdit, PlaceholdersButton);
+    QWidget::setTabOrder(PlaceholdersButton, OutPatternEdit);
     splitter->addWidget(settings);
 
-    splitter->addWidget(Caption("Output Pattern"));
-    OutPatternEdit = Named(new QTextEdit, "OutPatternEdit");
     // Tab moves on to the output fields; a pattern needs no literal tab.
     OutPatternEdit->setTabChangesFocus(true);
     OutPatternEdit->setMinimumHeight(OutPatternEdit->fontMetrics().lineSpacing() * 2
@@ -241,11 +267,13 @@ void MainWindowWidgets::BuildMainWindow()
             // Its texts do not widen the narrow column beside the flight view.
             KmlAltitudeCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
             KmlAltitudeCombo->setMinimumContentsLength(6);
-            // On a row of its own under the KML row, so the rows stay narrow.
-            otherLayout->addWidget(KmlAltitudeCombo, gridRow++, 1, 1, 2);
+            // On a row of its own under the rows (SetControlsNarrow places it),
+            // so the rows stay narrow.
         }
         OtherOutputs.append(row);
     }
+    if (KmlAltitudeCombo)
+        otherLayout->addWidget(KmlAltitudeCombo, gridRow, 1, 1, 2);
     OtherOutputsGroup->setLayout(otherLayout);
     splitter->addWidget(OtherOutputsGroup);
 
@@ -254,7 +282,7 @@ void MainWindowWidgets::BuildMainWindow()
 
     auto* refusal = new FileDropRefusal(Window);
     QList<QWidget*> noFileTargets = {OutSrtFileNameEdit, OutGpxFileNameEdit, OutPatternEdit->viewport(),
-                                     WayBeforeEdit, SmoothGpsEdit, TimeZoneEdit};
+                                     WayBeforeEdit, SmoothGpsEdit, TimeZoneEdit, PrivacyRadiusEdit};
     for (const OutputRow& row : qAsConst(OtherOutputs))
         noFileTargets.append(row.NameEdit);
     for (QLineEdit* edit : qAsConst(InPatternEdits))

@@ -13,6 +13,8 @@
 #include <QWidget>
 
 class FlightView;
+class QMenu;
+class QToolButton;
 struct OutputKind;
 
 // The main window and the widgets the controller and the actions work with.
@@ -31,10 +33,13 @@ struct MainWindowWidgets {
     // One field per input pattern, in the order of InputPatterns::Index.
     QVector<QLineEdit*> InPatternEdits;
     QTextEdit* OutPatternEdit = nullptr;  // used as plain text only
+    QToolButton* PlaceholdersButton = nullptr;  // its menu (ui/PlaceholderPicker.h) inserts into OutPatternEdit
+    QMenu* PlaceholderMenu = nullptr;
     QLineEdit* WayBeforeEdit = nullptr;
     QLineEdit* SmoothGpsEdit = nullptr;
     QCheckBox* UseHeightCheck = nullptr;
     QLineEdit* TimeZoneEdit = nullptr;  // "Log time zone": empty for this computer's zone
+    QLineEdit* PrivacyRadiusEdit = nullptr;  // "Privacy radius, m": "0" is off
     // "Other outputs": a name field and a write button for every output
     // that is not written by the two buttons above, from the output table.
     struct OutputRow {
@@ -45,6 +50,8 @@ struct MainWindowWidgets {
     QVector<OutputRow> OtherOutputs;
     // Beside the KML row: the heights of the KML path (data: KmlHeights).
     QComboBox* KmlAltitudeCombo = nullptr;
+    // The output pattern's caption and its Placeholders button.
+    QWidget* OutPatternCaption = nullptr;
     QCheckBox* OtherOutputsCheck = nullptr;
     QWidget* OtherOutputsGroup = nullptr;
     QCheckBox* AdjustInPatternsCheck = nullptr;

@@ -8,6 +8,7 @@
 #include "window/Dialogs.h"
 #include "window/FlightView.h"
 #include "window/MainWindowWidgets.h"
+#include "window/PlaceholderPicker.h"
 #include "window/QLineEditDnD.h"
 
 #include <QCheckBox>
@@ -37,6 +38,7 @@ SornLogic::SornLogic()
     SettingsToWidgets();
     Widgets->SmoothGpsEdit->setText(QStringLiteral("5"));
     Widgets->WayBeforeEdit->setText(QStringLiteral("0.0"));
+    Widgets->PrivacyRadiusEdit->setText(QStringLiteral("0"));
 
     connect(Widgets->OpenSrtButton, &QPushButton::clicked, this, &SornLogic::Pressed_GetSrtName);
     connect(Widgets->WriteSrtButton, &QPushButton::clicked, this, &SornLogic::Pressed_WriteSrt);
@@ -131,6 +133,12 @@ void SornLogic::ToggleGroup(QWidget* group, int& heightBefore)
 void SornLogic::ShowFlight(const Flight& flight)
 {
     Widgets->FlightPane->ShowFlight(flight, Widgets->InFileNameEdit->text());
+    // The picker shows each placeholder's value at the middle of the flight.
+    QStringList values;
+    const int middle = static_cast<int>(flight.Points.size() / 2);
+    for (const PlaceholderInfo& placeholder : Placeholders())
+        values << SubtitlePreview(flight, static_cast<std::size_t>(middle), QLatin1String(placeholder.Name));
+    SetPlaceholderValues(Widgets->PlaceholderMenu, values);
     Widgets->SetFlightViewShown(true);
 }
 

@@ -9,11 +9,12 @@
 #include "window/Playback.h"
 
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSlider>
 #include <QToolButton>
-#include <QDesktopServices>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -85,6 +86,23 @@ private slots:
                 QVERIFY2(!widget->isVisible() || w->Window->rect().contains(box), qPrintable(where));
             }
         }
+    }
+
+    // The Placeholders menu inserts its choice at the cursor of the pattern
+    // and, once a flight is shown, gives each value at its middle record.
+    void placeholderPickerInsertsAtTheCursor()
+    {
+        w->OutPatternEdit->setPlainText(QStringLiteral("A|B"));
+        QTextCursor cursor = w->OutPatternEdit->textCursor();
+        cursor.setPosition(2);
+        w->OutPatternEdit->setTextCursor(cursor);
+        const QList<QAction*> actions = w->PlaceholderMenu->actions();
+        QCOMPARE(actions.size(), 30);
+        actions[10]->trigger();
+        QCOMPARE(w->OutPatternEdit->toPlainText(), QStringLiteral("A|{ISO}B"));
+        m_logic->ShowFlight(DeriveFlight(ReadFlightLog(QStringLiteral(TEST_DATA_DIR "/reference/privacy-a/flight.SRT"),
+                                                       InputPatterns::Defaults(), AutomaticFormatId()).Log, {}));
+        QCOMPARE(actions[0]->text(), QStringLiteral("{ID}\tnumber of the block, from 1: 31"));
     }
 
     // "Other outputs": a name each, derived from the input, one click each;
@@ -173,7 +191,8 @@ private slots:
         QList<QWidget*> expected = {w->InFileNameEdit, w->OpenSrtButton, w->AdjustInPatternsCheck, w->LogFormatCombo};
         for (QLineEdit* edit : qAsConst(w->InPatternEdits))
             expected << edit;
-        expected << w->WayBeforeEdit << w->SmoothGpsEdit << w->UseHeightCheck << w->TimeZoneEdit << w->OutPatternEdit
+        expected << w->WayBeforeEdit << w->SmoothGpsEdit << w->UseHeightCheck << w->TimeZoneEdit << w->PrivacyRadiusEdit
+                 << w->PlaceholdersButton << w->OutPatternEdit
                  << w->OutSrtFileNameEdit << w->WriteSrtButton << w->OutGpxFileNameEdit << w->WriteGpxButton
                  << w->OtherOutputsCheck << w->AboutButton;
         const FlightView* v = w->FlightPane;

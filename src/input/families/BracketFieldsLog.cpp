@@ -7,6 +7,7 @@
 // has no cue and is read into the block before it.
 #include "input/families/Families.h"
 
+#include "input/CameraFields.h"
 #include "input/TextScan.h"
 
 namespace {
@@ -62,10 +63,14 @@ public:
             ++p;
             while (p < n && s[p].unicode() == ' ')
                 ++p;
+            const QChar* name = s + nameStart;
+            if (ReadCameraField(QStringView(name, nameLength), block, p, record.Camera)) {
+                i = p - 1;
+                continue;
+            }
             double value = 0.0;
             if (!ScanNumber(block, p, value))
                 continue;
-            const QChar* name = s + nameStart;
             if (Is(name, nameLength, QLatin1String("latitude"))) {
                 lat = value;
                 hasLat = true;

@@ -4,6 +4,7 @@
 // "GPS (" and adds "HOME (lon, lat, alt m)".
 #include "input/families/Families.h"
 
+#include "input/CameraFields.h"
 #include "input/TextScan.h"
 
 namespace {
@@ -36,6 +37,7 @@ public:
     void Read(const QString& block, FlightRecord& record) override
     {
         ReadCounterAndCue(block, record);
+        ReadCommaCameraFields(block, record.Camera);
         // One pass over the fields: "GPS (" or "RTK (", "HOME (" and ", H ".
         double lon = 0.0, lat = 0.0;
         const int n = block.size();

@@ -3,6 +3,7 @@
 // patterns, whose defaults are written for it.
 #include "input/families/Families.h"
 
+#include "input/CameraFields.h"
 #include "input/SrtParser.h"
 
 namespace {
@@ -13,7 +14,11 @@ public:
         : m_patterns(patterns)
     {
     }
-    void Read(const QString& block, FlightRecord& record) override { ParseSrtBlock(block, record, m_patterns); }
+    void Read(const QString& block, FlightRecord& record) override
+    {
+        ParseSrtBlock(block, record, m_patterns);
+        ReadColonCameraFields(block, record.Camera);
+    }
 
 private:
     CompiledPatterns m_patterns;

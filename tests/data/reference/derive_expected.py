@@ -164,7 +164,7 @@ def read_tsv(path):
     for start, end, local, lat, lon, hlat, hlon, height, msl in rows:
         c = f"{int(start) // 3600000:02}:{int(start) // 60000 % 60:02}:{int(start) // 1000 % 60:02},{int(start) % 1000:03}"
         e = f"{int(end) // 3600000:02}:{int(end) // 60000 % 60:02}:{int(end) // 1000 % 60:02},{int(end) % 1000:03}"
-        records.append(dict(SrtTime=f"{c} --> {e}", Cue=int(start), FlyTime="" if local == "-" else
+        records.append(dict(SrtTime=f"{c} --> {e}", Cue=int(start), Local=None if local == "-" else local, FlyTime="" if local == "-" else
                             local[:19].replace("-", ".").replace("T", " "), Lat=value(lat) or 0.0, Lon=value(lon) or 0.0,
                             HomeLat=value(hlat) or 0.0, HomeLon=value(hlon) or 0.0, Barometer=value(height) or 0.0,
                             Msl=value(msl), Speed=0.0, Way=0.0))
@@ -404,7 +404,7 @@ def flight_points(folder, parsed, derived, per_frame, zone):
     text = (folder / "flight.SRT").read_bytes().decode("utf-8", "replace")
     layout = next(name for mark, name in LAYOUT_NAMES if mark in text)
     milliseconds = per_frame or any(p["Local"] and not p["Local"].endswith(".000") for p in points)
-    return dict(points=points, samples=samples, has_msl=has_msl, elevations=elevations, rate=rate,
+    return dict(points=points, samples=samples, has_msl=has_msl, elevations=elevations, rate=rate, camera=log_camera(folder),
                 format=f"{layout}, {rate} block{'s' if rate > 1 else ''} per second", ms=milliseconds)
 
 
@@ -453,16 +453,34 @@ def kml(f):
     return "".join(out) + "  </Document>\n</kml>\n"
 
 
+# The camera fields as each layout prints them, read from the log's own text
+# (one block a record), in the generator's account's order.
+CAMERA_FIELDS = (r"(?:ISO[: ]|\[iso\s*:)\s*(\d+)", r"(?:Shutter:|SS |\[shutter\s*:\s*)([\d./]+)",
+                 r"(?:Fnum:|\[fnum\s*:\s*)(F?[\d.]+)|(?<!\w)(F/[\d.]+)", r"(?:EV:|EV |\[ev\s*:\s*)([-+]?[\d./]*)",
+                 r"\[ct\s*:\s*(\d+)", r"\[focal_len\s*:\s*([\d.]+)", r"(?:DZOOM |\[dzoom_ratio\s*:\s*)([\d.]+)")
+CSV_CAMERA = (("iso", "{ISO}"), ("shutter_s", "{Shutter}"), ("f_number", "{FNumber}"), ("ev", "{EV}"),
+              ("focal_length_mm", "{FocalLength}"), ("color_temp_k", "{ColorTemp}"), ("digital_zoom", "{DigitalZoom}"))
+
+
+def log_camera(folder):
+    rows = []
+    for block in split_blocks((folder / "flight.SRT").read_bytes()):
+        found = [re.search(field, block) for field in CAMERA_FIELDS]
+        rows.append(camera_texts([next((g for g in m.groups() if g is not None), "-") if m else "-" for m in found]))
+    return rows
+
+
 def csv(f):
+    camera = [(name, key) for name, key in CSV_CAMERA if any(row[key] for row in f["camera"])]
     out = ["cue_start_s,time_utc,time_local,latitude,longitude,height_m,altitude_m,"
-           "speed_ms,speed_kmh,distance_home_m,way_m\r\n"]
+           "speed_ms,speed_kmh,distance_home_m,way_m" + "".join("," + name for name, _ in camera) + "\r\n"]
     number = lambda v, n: "" if v is None or not math.isfinite(v) else fixed(v, n)
-    for p in f["points"]:
+    for p, row in zip(f["points"], f["camera"]):
         local = p["Local"] and p["Local"][:23 if f["ms"] else 19]
         out.append(",".join([fixed(p["Start"] / 1000.0, 3), "" if p["Utc"] is None else iso(p["Utc"], f["ms"], True),
                              local or "", number(p["Lat"], 6), number(p["Lon"], 6), number(p["Height"], 2),
                              number(p["Msl"], 2), number(p["Speed"], 2), number((p["Speed"] * 0.001) * 3600, 2),
-                             number(p["Far"], 2), number(p["Way"], 2)]) + "\r\n")
+                             number(p["Far"], 2), number(p["Way"], 2)] + [row[key] for _, key in camera]) + "\r\n")
     return "".join(out)
 
 
@@ -516,6 +534,90 @@ def other_outputs(folder, args, parsed, derived, per_frame):
     f = flight_points(folder, parsed, derived, per_frame, zone)
     for suffix, write in (outputs[kind] for kind in wanted):
         (folder / ("expected." + suffix)).write_bytes(write(f).encode("utf-8"))
+# --- The placeholders after the ten, the camera fields and the privacy zone ---
+# The camera fields come from expected.camera.tsv, the generator's account of
+# what each block prints (iso, shutter, fnum, ev, ct, focal_len, dzoom).
+
+def trimmed(text, implied):
+    """A printed camera number: without a point in units of 10^-implied, with
+    one as written; printed without trailing zeros."""
+    text = text.lstrip("F/")
+    value = Decimal(text) if "." in text else Decimal(int(text)).scaleb(-implied)
+    value = value.quantize(Decimal("0.0001") if implied == 4 else Decimal("0.01"), rounding=ROUND_HALF_UP)
+    out = format(value, "f")
+    return out.rstrip("0").rstrip(".") if "." in out else out
+
+
+def camera_texts(row):
+    iso, shutter, fnum, ev, ct, focal, zoom = [None if v == "-" else v for v in row]
+    return {
+        "{ISO}": iso or "", "{EV}": ev or "", "{ColorTemp}": ct or "",
+        "{Shutter}": "1/" + trimmed(shutter.removeprefix("1/"), 0) if shutter else "",
+        "{FNumber}": trimmed(fnum, 2) if fnum else "",
+        "{FocalLength}": trimmed(focal, 1) if focal else "",
+        "{DigitalZoom}": trimmed(zoom, 4) if zoom else "",
+    }
+
+
+def fill_nearest(values):
+    given = [i for i, v in enumerate(values) if v is not None]
+    return [v if v is not None else values[max([j for j in given if j < i] or [min(j for j in given if j > i)])]
+            for i, v in enumerate(values)] if given else values
+
+
+def overlay_blocks(folder, derived, pattern, per_frame, args):
+    """The subtitle text with every placeholder; the ten as expand() gives them."""
+    options = dict(a.partition("=")[::2] for a in args)
+    radius = float(options.get("--privacy-radius", "0"))
+    zone = options.get("--time-zone", "+00:00")
+    offset_ms = (1 if zone[0] == "+" else -1) * (int(zone[1:3]) * 60 + int(zone[4:6])) * 60000
+    far = haversine if per_frame else distance
+    rows = [line.split("\t") for line in (folder / "expected.camera.tsv").read_text().splitlines()[1:]]
+    locals_ = [r.get("Local") for r in derived]
+    msl = fill_nearest([r["Msl"] for r in derived])
+    t = [r["Cue"] for r in derived]
+    h = [r["Barometer"] for r in derived]
+    out = []
+    for i, r in enumerate(derived):
+        if per_frame:  # from half a second before to half a second after
+            a = max([j for j in range(i + 1) if t[j] <= t[i] - 500] or [0])
+            b = min([j for j in range(i, len(t)) if t[j] >= t[i] + 500] or [len(t) - 1])
+        else:
+            a, b = i, min(i + 1, len(t) - 1)
+        rise = h[b] - h[a]
+        vspeed = rise / ((t[b] - t[a]) / 1000.0) if t[b] > t[a] else (0.0 if per_frame else rise)
+        d = far(r["HomeLat"], r["HomeLon"], r["Lat"], r["Lon"])
+        hidden = radius > 0 and not d > radius
+        local = locals_[i]
+        utc = local and (datetime.datetime.fromisoformat(local[:19])
+                         - datetime.timedelta(milliseconds=offset_ms)).strftime("%H:%M:%S")
+        values = dict(camera_texts(rows[i]))
+        values.update({
+            "{Altitude}": fixed(msl[i], 1) if msl[i] is not None else "",
+            "{VSpeed}": fixed(vspeed, 1),
+            "{SpeedMPH}": fixed((r["Speed"] * 3600) / 1609.344, 1),
+            "{SpeedKnots}": fixed((r["Speed"] * 3600) / 1852, 1),
+            "{DistanceFt}": fixed(d / 0.3048, 0),
+            "{HeightFt}": fixed(r["Barometer"] / 0.3048, 0),
+            "{WayKm}": fixed(r["Way"] / 1000, 2),
+            "{WayMi}": fixed(r["Way"] / 1609.344, 2),
+            "{Date}": local[:10] if local else "",
+            "{Time}": local[11:19] if local else "",
+            "{TimeUTC}": utc or "",
+            "{Lat}": "" if hidden else fixed(r["Lat"], 6),
+            "{Lon}": "" if hidden else fixed(r["Lon"], 6),
+        })
+        text = pattern
+        if radius > 0:  # no home at all, no position inside the zone
+            text = text.replace("{Home}", "")
+            if hidden:
+                text = text.replace("{GPS}", "")
+        text = expand(r, i, text, per_frame)
+        for name, value in values.items():  # in the order of the placeholders
+            text = text.replace(name, value)
+        out.append(text)
+        r["Hidden"] = hidden
+    return "".join(out), radius
 
 
 def main(folders):
@@ -544,7 +646,13 @@ def main(folders):
         by_patterns = b"HOME(" in log and b"GPS(" in log or any(a.startswith("--pattern") for a in args)
         keep = near_fix(tsv, parsed) if tsv.exists() and not by_patterns else (lambda records: None)
         (derive_per_frame if per_frame else derive_track)(derived, smoothing, way_before, keep)
-        if parsed and "--no-srt" not in args:
+        if (folder / "expected.camera.tsv").exists():  # the placeholders after the ten, a privacy zone
+            srt, radius = overlay_blocks(folder, derived, pattern, per_frame, args)
+            (folder / "expected.sorned.srt").write_bytes(srt.encode("utf-8"))
+            if radius > 0:  # the route of the records outside the zone
+                kept = [p for p, r in zip(parsed, derived) if not r["Hidden"]]
+                (folder / "expected.gpx").write_bytes(gpx(kept, per_frame=per_frame).encode("utf-8"))
+        elif parsed and "--no-srt" not in args:
             srt = "".join(expand(r, i, pattern, per_frame) for i, r in enumerate(derived))
             (folder / "expected.sorned.srt").write_bytes(srt.encode("utf-8"))
         if parsed and tsv.exists():
