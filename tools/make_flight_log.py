@@ -58,6 +58,7 @@ The output depends only on the options; the same --seed gives the same bytes.
 import argparse
 import collections
 import datetime
+import itertools
 import math
 import random
 import sys
@@ -70,6 +71,7 @@ VARIANTS = {"A": ("mavicpro",), "B": ("m300",), "C": ("p4p", "mini2", "rtk"),
 DEFAULT_DECIMALS = {"A": 4, "B": 4, "C": 4, "D": 6}
 FRAME_RATES = (24, 25, 30, 50, 60)
 START = datetime.datetime(2019, 6, 20, 12, 34, 56)
+CLIP = [0, 0]  # --split: the clip being written and the flight time (ms) of its first cue
 D_CLOCK_OFFSET_US = 104625  # family D's clock runs a fraction of a second off the cues
 ABS_ALT_ERROR = 26.512  # abs_alt is often tens of metres off
 RECORD_COLUMNS = ("cue_start_ms", "cue_end_ms", "local_time", "lat", "lon",
@@ -271,6 +273,20 @@ def samples(args, flight, rate, count):
                      jitter, args.truncate and i == count - 1)
 
 
+def split(stream, seconds):
+    """The blocks as the drone writes a flight over clips of `seconds`: each clip's cues
+    and counter start again at 0 and 1 (CLIP says which clip a block belongs to)."""
+    base = None
+    for sample in stream:
+        if seconds and sample.start_ms // int(seconds * 1000) != CLIP[0]:
+            CLIP[:] = [sample.start_ms // int(seconds * 1000), sample.start_ms]
+            base = None
+        if base is None:
+            base = sample
+        yield sample._replace(n=sample.n - base.n + 1, start_ms=sample.start_ms - base.start_ms,
+                              end_ms=sample.end_ms - base.start_ms)
+
+
 def coord(value, steps, decimals):
     """A coordinate as the drone prints it, moved by the hover jitter."""
     if steps:
@@ -326,7 +342,7 @@ def family_a(args, stream):
     home = Home()
     for sample in stream:
         s = sample.state
-        stamp = START + datetime.timedelta(milliseconds=sample.start_ms)
+        stamp = START + datetime.timedelta(milliseconds=CLIP[1] + sample.start_ms)
         cue = cue_line(sample)
         if sample.truncated:
             yield [str(sample.n), cue], record(sample)
@@ -353,7 +369,7 @@ def family_b(args, stream):
     d = args.decimals
     for sample in stream:
         s = sample.state
-        stamp = START + datetime.timedelta(milliseconds=sample.start_ms)
+        stamp = START + datetime.timedelta(milliseconds=CLIP[1] + sample.start_ms)
         cue = cue_line(sample)
         if sample.truncated:
             yield [str(sample.n), cue], record(sample)
@@ -409,7 +425,7 @@ def family_d(args, stream):
     old = v in ("mavic2", "air2")  # blanks before the colons, comma date, [altitude: z]
     for sample in stream:
         s = sample.state
-        stamp = START + datetime.timedelta(microseconds=D_CLOCK_OFFSET_US + 1000 * sample.start_ms)
+        stamp = START + datetime.timedelta(microseconds=D_CLOCK_OFFSET_US + 1000 * (CLIP[1] + sample.start_ms))
         diff = sample.end_ms - sample.start_ms
         if v == "air2":
             head = '<font size="36">SrtCnt : %d, DiffTime : %dms' % (sample.n, diff)
@@ -512,7 +528,13 @@ def main(argv=None):
     parser.add_argument("--records-out", help="TSV of what each block holds")
     parser.add_argument("--truth-out", help="TSV of the true position, height and speed of each block")
     parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--split", type=float, help="seconds per clip: writes OUTPUT0001.SRT, ... (cues from 0)")
+    parser.add_argument("--first-counter", type=int, default=1, help="--split: the first clip's number")
+    parser.add_argument("--start-time", help="the local time of the first block, YYYY-MM-DD hh:mm:ss")
     args = parser.parse_args(argv)
+    global START
+    if args.start_time:
+        START = datetime.datetime.strptime(args.start_time, "%Y-%m-%d %H:%M:%S")
 
     variants = VARIANTS[args.family]
     if args.variant is None:
@@ -548,7 +570,7 @@ def main(argv=None):
         flight = PlannedPath(rng, args)
 
     eol = "\r\n" if args.line_ends == "crlf" else "\n"
-    out = sys.stdout.buffer if args.output == "-" else open(args.output, "wb")
+    out = sys.stdout.buffer if args.output == "-" or args.split else open(args.output, "wb")
     records = open(args.records_out, "w", encoding="utf-8", newline="\n") if args.records_out else None
     truth = open(args.truth_out, "w", encoding="utf-8", newline="\n") if args.truth_out else None
     if records:
@@ -567,13 +589,18 @@ def main(argv=None):
             yield sample
 
     def produced():
-        for lines, row in WRITERS[args.family](args, tee(samples(args, flight, rate, count))):
+        for lines, row in WRITERS[args.family](args, tee(split(samples(args, flight, rate, count), args.split))):
             if records:
                 records.write("\t".join(row) + "\n")
             yield lines, last[0].truncated
 
     try:
-        write(out, produced(), eol, args.family)
+        if args.split:
+            for clip, blocks in itertools.groupby(produced(), key=lambda _: CLIP[0]):
+                with open("%s%04d.SRT" % (args.output, args.first_counter + clip), "wb") as f:
+                    write(f, blocks, eol, args.family)
+        else:
+            write(out, produced(), eol, args.family)
     finally:
         for f in (records, truth):
             if f:

@@ -21,12 +21,26 @@ ConversionResult Convert(const ConversionRequest& request)
         result.UnknownTimeZone = request.TimeZone;
         return result;
     }
-    LogReadResult read = ReadFlightLog(request.InputName, request.Patterns, request.FormatId);
+    return ConvertReadLog(request, ReadFlightLog(request.InputName, request.Patterns, request.FormatId));
+}
+
+ConversionResult ConvertReadLog(const ConversionRequest& request, LogReadResult read, JoinContext* join)
+{
+    ConversionResult result;
+    result.WayAfterM = request.WayBeforeM;
+    QTimeZone zone;
+    if (!ParseTimeZone(request.TimeZone, &zone)) {
+        result.Read = ReadStatus::UnknownTimeZone;
+        result.UnknownTimeZone = request.TimeZone;
+        return result;
+    }
     result.Read = read.Status;
     if (read.Status != ReadStatus::Ok)
         return result;
 
-    result.Flight = DeriveFlight(std::move(read.Log), {request.SmoothingCount, request.WayBeforeM, request.UseHeight});
+    const TrackSettings settings{request.SmoothingCount, request.WayBeforeM, request.UseHeight};
+    result.Flight = join ? DeriveJoinedClip(std::move(read.Log), settings, *join)
+                         : DeriveFlight(std::move(read.Log), settings);
     SetUtcTimes(result.Flight, zone);
     result.WayAfterM = result.Flight.Points.back().WayM;
     for (const ConversionRequest::Output& output : request.Outputs) {

@@ -4,6 +4,7 @@
 #include "input/LogReader.h"
 #include "conversion/OutputNames.h"
 #include "output/OutputFiles.h"
+#include "track/JoinedFlight.h"
 
 #include <QString>
 
@@ -57,3 +58,8 @@ struct ConversionResult {
 // (UnknownTimeZone), nothing written when the read fails or the log holds no
 // position. Never shows anything.
 ConversionResult Convert(const ConversionRequest& request);
+
+// Convert for a log already read (`read`, whatever its status): the same
+// steps from the time zone on. With `join`, the log is derived as the next
+// clip of the flight `join` carries (DeriveJoinedClip), which it advances.
+ConversionResult ConvertReadLog(const ConversionRequest& request, LogReadResult read, JoinContext* join = nullptr);

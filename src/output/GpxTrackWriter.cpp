@@ -31,7 +31,15 @@ bool WriteGpxTrack(const Flight& flight, QIODevice* device)
 
     const bool milliseconds = TimesWithMilliseconds(flight);
     const PathElevations elevations(flight);
+    auto clipStart = flight.ClipStarts.begin();
     for (const size_t i : PathSamples(flight)) {
+        // A flight of several clips: one segment each.
+        if (clipStart != flight.ClipStarts.end() && i >= *clipStart) {
+            while (clipStart != flight.ClipStarts.end() && i >= *clipStart)
+                ++clipStart;
+            xml.writeEndElement();
+            xml.writeStartElement(kGpxNamespace, QStringLiteral("trkseg"));
+        }
         const FlightRecord& record = flight.Log.Records[i];
         xml.writeStartElement(kGpxNamespace, QStringLiteral("trkpt"));
         xml.writeAttribute(QStringLiteral("lat"), FixedText(record.Lat, kDegreeDecimals));

@@ -78,14 +78,22 @@ bool WriteKml(const Flight& flight, QIODevice* device)
     if (!samples.empty()) {
         WriteNamedStart(xml, QStringLiteral("Placemark"), QStringLiteral("Path"));
         xml.writeTextElement(kKmlNamespace, QStringLiteral("styleUrl"), QStringLiteral("#path"));
-        // A LineString needs two points at least.
-        xml.writeStartElement(kKmlNamespace, samples.size() > 1 ? QStringLiteral("LineString") : QStringLiteral("Point"));
-        xml.writeTextElement(kKmlNamespace, QStringLiteral("altitudeMode"), altitudeMode);
-        xml.writeStartElement(kKmlNamespace, QStringLiteral("coordinates"));
-        for (size_t k = 0; k < samples.size(); ++k)
-            xml.writeCharacters((k ? QStringLiteral("\n") : QString()) + coordinates(samples[k], QLatin1Char(','), false));
-        xml.writeEndElement();
-        xml.writeEndElement();
+        const std::vector<std::vector<size_t>> pieces = SamplesByClip(flight, samples);
+        // A flight of several clips: one line each.
+        if (pieces.size() > 1)
+            xml.writeStartElement(kKmlNamespace, QStringLiteral("MultiGeometry"));
+        for (const std::vector<size_t>& piece : pieces) {
+            // A LineString needs two points at least.
+            xml.writeStartElement(kKmlNamespace, piece.size() > 1 ? QStringLiteral("LineString") : QStringLiteral("Point"));
+            xml.writeTextElement(kKmlNamespace, QStringLiteral("altitudeMode"), altitudeMode);
+            xml.writeStartElement(kKmlNamespace, QStringLiteral("coordinates"));
+            for (size_t k = 0; k < piece.size(); ++k)
+                xml.writeCharacters((k ? QStringLiteral("\n") : QString()) + coordinates(piece[k], QLatin1Char(','), false));
+            xml.writeEndElement();
+            xml.writeEndElement();
+        }
+        if (pieces.size() > 1)
+            xml.writeEndElement();
         xml.writeEndElement();
     }
     if (!timed.empty()) {

@@ -52,6 +52,23 @@ std::vector<size_t> PathSamples(const Flight& flight)
     return samples;
 }
 
+std::vector<std::vector<size_t>> SamplesByClip(const Flight& flight, const std::vector<size_t>& samples)
+{
+    std::vector<std::vector<size_t>> pieces;
+    auto clipStart = flight.ClipStarts.begin();
+    for (const size_t i : samples) {
+        bool next = pieces.empty();
+        while (clipStart != flight.ClipStarts.end() && i >= *clipStart) {
+            ++clipStart;
+            next = true;
+        }
+        if (next)
+            pieces.emplace_back();
+        pieces.back().push_back(i);
+    }
+    return pieces;
+}
+
 PathElevations::PathElevations(const Flight& flight)
     : m_flight(flight)
     , m_any(flight.HasAltitude)

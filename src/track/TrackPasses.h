@@ -48,6 +48,10 @@ struct Flight {
     Track Points;
     bool HasAltitude = false;  // some record gives the height above sea level
     bool PerFrame = false;     // several blocks per second: passes on the time axis
+    // A flight joined from several clips (track/JoinedFlight.h): the index of
+    // each later clip's first point; the track outputs start a new segment
+    // there. Empty for one log.
+    std::vector<std::size_t> ClipStarts;
 };
 
 // The points of the records with nothing derived yet but the filled gaps: a
