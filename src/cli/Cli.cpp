@@ -97,8 +97,8 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     const QCommandLineOption flightsOption(QStringLiteral("flights"),
         QStringLiteral("Print the flights found, one line each, and convert nothing."));
     const QCommandLineOption joinOption(QStringLiteral("join"),
-        QStringLiteral("How logs make flights: chain (each LOG continues the one before; the default for files),\n"
-                       "auto (the flights are found by time, name and position; the default for a FOLDER),\n"
+        QStringLiteral("How logs make flights: chain (each LOG continues the one before; the default for files), "
+                       "auto (the flights are found by time, name and position; the default for a FOLDER), "
                        "none (each LOG on its own)."),
         QStringLiteral("MODE"));
     const QCommandLineOption jobsOption(QStringLiteral("jobs"),
@@ -185,8 +185,10 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     const bool progress = !quiet && flights.size() > 1 && StandardErrorIsTerminal();
     std::vector<FlightConversion> conversions(flights.size());
     int number = 0;
+    // Flights side by side; the clips of a lone flight side by side.
+    const int clipJobs = flights.size() == 1 ? jobs : 1;
     RunInOrder(flights.size(), jobs,
-        [&](std::size_t k) { conversions[k] = ConvertFlight(clips, flights[k], options, mode); },
+        [&](std::size_t k) { conversions[k] = ConvertFlight(clips, flights[k], options, mode, clipJobs); },
         [&](std::size_t k) {
             const FlightConversion& conversion = conversions[k];
             if (progress)

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <deque>
+#include <future>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -133,39 +135,87 @@ std::vector<CardFlight> PlanFlights(const std::vector<CardClip>& clips, JoinMode
 }
 
 FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& flight, const ConversionOptions& options,
-                               JoinMode mode, bool keepFlights)
+                               JoinMode mode, int jobs, bool keepFlights)
 {
     FlightConversion conversion;
     conversion.StartWayM = conversion.EndWayM = options.Request.WayBeforeM;
     double wayBefore = options.Request.WayBeforeM;
     JoinContext join;
     bool allRead = true;
-    std::vector<Flight> derived;  // the clips' flights, for the outputs of the whole flight
     const bool whole = mode == JoinMode::Auto && flight.Complete && flight.Clips.size() > 1;
+    const std::size_t n = flight.Clips.size();
+    // Joined clips (Auto, no log read by the input patterns) need only the
+    // first clip before them: they are derived side by side, and their ways
+    // run on in flight order. Chained ones are derived one after the other.
+    bool joinedFlight = mode == JoinMode::Auto;
     for (const std::size_t i : flight.Clips) {
-        CardClip& clip = clips[i];
-        const ConversionRequest request = RequestForLog(options, clip.Log, wayBefore);
+        const LogReadResult& read = clips[i].Result;
+        if (!clips[i].Read || (read.Status == ReadStatus::Ok && (!read.Log.Family || read.Log.Family->ReadByPatterns())))
+            joinedFlight = false;
+    }
+    const TrackSettings settings{options.Request.SmoothingCount, options.Request.WayBeforeM, options.Request.UseHeight};
+    std::vector<ConversionRequest> requests(n);
+    JoinContext start;  // what the clips derived side by side take: the first clip's home and take-off
+    conversion.Clips.resize(n);
+    conversion.Summaries.resize(n);
+    const auto derive = [&](std::size_t k) {
+        CardClip& clip = clips[flight.Clips[k]];
+        requests[k] = RequestForLog(options, clip.Log, joinedFlight ? options.Request.WayBeforeM : wayBefore);
+        ConversionRequest request = requests[k];
+        request.Outputs.clear();
         LogReadResult read = clip.Read ? std::move(clip.Result)
                                        : ReadFlightLog(clip.Log, request.Patterns, request.FormatId);
-        const bool joined = mode == JoinMode::Auto && read.Status == ReadStatus::Ok && read.Log.Family != nullptr
-                            && !read.Log.Family->ReadByPatterns();
-        ConversionResult result = ConvertReadLog(request, std::move(read), joined ? &join : nullptr);
-        if (result.Read == ReadStatus::Ok) {
-            // As the window's field carries it: the way with one decimal, read back.
-            wayBefore = joined ? result.WayAfterM : ReadWayBefore(FormatWayBefore(result.WayAfterM));
-            conversion.EndWayM = result.WayAfterM;
-            QString summary = BuildReadSummary(result.Flight);
-            summary.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-            conversion.Summaries.push_back(summary);
-            if (whole)
-                derived.push_back(keepFlights ? result.Flight : std::move(result.Flight));
-        } else {
+        conversion.Clips[k] = ConvertReadLog(request, std::move(read), joinedFlight ? &start : nullptr);
+    };
+    // The clips' outputs are written on other threads, at most `jobs` clips
+    // at a time, while the next ones are derived.
+    std::deque<std::future<void>> writing;
+    const auto finish = [&](std::size_t k) {
+        ConversionResult& result = conversion.Clips[k];
+        WriteOutputs(requests[k], result);
+        QString summary = BuildReadSummary(result.Flight);
+        conversion.Summaries[k] = summary.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (!keepFlights && !whole)
+            result.Flight = Flight();
+    };
+    const auto carry = [&](std::size_t k) {
+        ConversionResult& result = conversion.Clips[k];
+        if (result.Read != ReadStatus::Ok) {
             allRead = false;
-            conversion.Summaries.emplace_back();
+            return;
         }
+        if (joinedFlight) {
+            RunWayOn(result.Flight, settings, join);
+            result.WayAfterM = result.Flight.Points.back().WayM;
+        }
+        // As the window's field carries it: the way with one decimal, read back.
+        wayBefore = joinedFlight ? result.WayAfterM : ReadWayBefore(FormatWayBefore(result.WayAfterM));
+        conversion.EndWayM = result.WayAfterM;
+        if (jobs <= 1) {
+            finish(k);
+            return;
+        }
+        while (writing.size() >= static_cast<std::size_t>(jobs)) {
+            writing.front().get();
+            writing.pop_front();
+        }
+        writing.push_back(std::async(std::launch::async, finish, k));
+    };
+    std::size_t k = 0;
+    for (; k < n && !(joinedFlight && join.Started); ++k) {
+        derive(k);
+        carry(k);
+    }
+    start = join;
+    RunInOrder(n - k, joinedFlight ? jobs : 1, [&](std::size_t j) { derive(k + j); }, [&](std::size_t j) { carry(k + j); });
+    for (std::future<void>& write : writing)
+        write.get();
+    std::vector<Flight> derived;  // the clips' flights, for the outputs of the whole flight
+    for (ConversionResult& result : conversion.Clips) {
+        if (whole && allRead && result.Read == ReadStatus::Ok)
+            derived.push_back(keepFlights ? result.Flight : std::move(result.Flight));
         if (!keepFlights)
             result.Flight = Flight();
-        conversion.Clips.push_back(std::move(result));
     }
     if (!whole || !allRead)
         return conversion;
@@ -173,19 +223,21 @@ FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& f
     std::vector<const Flight*> parts;
     for (const Flight& part : derived)
         parts.push_back(&part);
-    const Flight joinedFlight = JoinClips(parts);
+    const Flight wholeFlight = JoinClips(parts);
     derived.clear();
     const QString firstLog = clips[flight.Clips.front()].Log;
     const QString flightLog = DeriveOutputNames(firstLog).Base + QStringLiteral(".flight.SRT");
     const ConversionRequest request = RequestForLog(options, flightLog, wayBefore);
     for (const ConversionRequest::Output& output : request.Outputs) {
-        if (output.Kind->ByDefault)
-            continue;  // the subtitle file and the route belong to each clip's video
-        ConversionResult::Output written{output.Kind, output.Name};
-        written.Check = CheckOutputName(output.Name, firstLog);
-        if (written.Check == NameCheck::Ok)
-            written.Status = SaveOutput(*output.Kind, joinedFlight, request.OutPattern, output.Name);
-        conversion.FlightOutputs.push_back(written);
+        // The subtitle file and the route belong to each clip's video.
+        if (!output.Kind->ByDefault)
+            conversion.FlightOutputs.push_back({output.Kind, output.Name});
     }
+    RunInOrder(conversion.FlightOutputs.size(), jobs, [&](std::size_t k) {
+        ConversionResult::Output& written = conversion.FlightOutputs[k];
+        written.Check = CheckOutputName(written.Name, firstLog);
+        if (written.Check == NameCheck::Ok)
+            written.Status = SaveOutput(*written.Kind, wholeFlight, request.OutPattern, written.Name);
+    }, [](std::size_t) {});
     return conversion;
 }

@@ -64,10 +64,11 @@ struct FlightConversion {
 // Converts one flight: every clip's own outputs, then the outputs of the
 // whole flight. Chain and None carry the way from clip to clip as the
 // window's field does (one decimal); Auto joins the clips (DeriveJoinedClip),
-// except logs read by the input patterns, which are chained. Clips read
-// before are moved out of `clips`.
+// except logs read by the input patterns, which are chained. The clips'
+// outputs are written `jobs` at a time. Clips read before are moved out of
+// `clips`.
 FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& flight, const ConversionOptions& options,
-                               JoinMode mode, bool keepFlights = false);
+                               JoinMode mode, int jobs = 1, bool keepFlights = false);
 
 // Runs work(0) ... work(count - 1) on `jobs` threads (at least one), each
 // index once; `done(i)` is called on the calling thread in index order as

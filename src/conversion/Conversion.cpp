@@ -24,7 +24,7 @@ ConversionResult Convert(const ConversionRequest& request)
     return ConvertReadLog(request, ReadFlightLog(request.InputName, request.Patterns, request.FormatId));
 }
 
-ConversionResult ConvertReadLog(const ConversionRequest& request, LogReadResult read, JoinContext* join)
+ConversionResult ConvertReadLog(const ConversionRequest& request, LogReadResult read, const JoinContext* join)
 {
     ConversionResult result;
     result.WayAfterM = request.WayBeforeM;
@@ -43,6 +43,12 @@ ConversionResult ConvertReadLog(const ConversionRequest& request, LogReadResult 
                          : DeriveFlight(std::move(read.Log), settings);
     SetUtcTimes(result.Flight, zone);
     result.WayAfterM = result.Flight.Points.back().WayM;
+    WriteOutputs(request, result);
+    return result;
+}
+
+void WriteOutputs(const ConversionRequest& request, ConversionResult& result)
+{
     for (const ConversionRequest::Output& output : request.Outputs) {
         ConversionResult::Output written{output.Kind, output.Name};
         written.Check = CheckOutputName(output.Name, request.InputName);
@@ -50,5 +56,4 @@ ConversionResult ConvertReadLog(const ConversionRequest& request, LogReadResult 
             written.Status = SaveOutput(*output.Kind, result.Flight, request.OutPattern, output.Name);
         result.Outputs.push_back(written);
     }
-    return result;
 }

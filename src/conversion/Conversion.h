@@ -60,6 +60,10 @@ struct ConversionResult {
 ConversionResult Convert(const ConversionRequest& request);
 
 // Convert for a log already read (`read`, whatever its status): the same
-// steps from the time zone on. With `join`, the log is derived as the next
-// clip of the flight `join` carries (DeriveJoinedClip), which it advances.
-ConversionResult ConvertReadLog(const ConversionRequest& request, LogReadResult read, JoinContext* join = nullptr);
+// steps from the time zone on. With `join`, the log is derived as a clip of
+// the flight `join` carries (DeriveJoinedClip; RunWayOn is the caller's).
+ConversionResult ConvertReadLog(const ConversionRequest& request, LogReadResult read, const JoinContext* join = nullptr);
+
+// The writing step of Convert: every output `request` asks for, from
+// result.Flight (read and derived), appended to result.Outputs.
+void WriteOutputs(const ConversionRequest& request, ConversionResult& result);

@@ -5,56 +5,55 @@
 #include <algorithm>
 #include <cmath>
 
-Flight DeriveJoinedClip(FlightLog log, const TrackSettings& settings, JoinContext& context)
+Flight DeriveJoinedClip(FlightLog log, const TrackSettings& settings, const JoinContext& context)
 {
-    if (!context.Started) {
-        Flight flight = DeriveFlight(std::move(log), settings);
-        if (!flight.Points.empty()) {
-            const TrackPoint& first = flight.Points.front();
-            context.Started = true;
-            context.HomeLat = first.HomeLat;
-            context.HomeLon = first.HomeLon;
-            context.TakeOffKnown = flight.HasAltitude;
-            context.TakeOffAltitudeM = first.AltitudeM - first.HeightM;
-            context.WayM = flight.Points.back().WayM;
-            context.Last = flight.Points.back();
-        }
-        return flight;
-    }
-
+    if (!context.Started)
+        return DeriveFlight(std::move(log), settings);
     Flight flight;
     flight.Points = FillTrack(log.Records, &flight.HasAltitude);
     flight.PerFrame = log.BlocksPerSecond > 1;
     flight.Log = std::move(log);
-    Track& points = flight.Points;
-    if (points.empty())
-        return flight;
     const bool heightsGiven = std::any_of(flight.Log.Records.begin(), flight.Log.Records.end(),
         [](const FlightRecord& r) { return r.Gives(FlightRecord::HasHeight); });
-    for (TrackPoint& p : points) {
+    for (TrackPoint& p : flight.Points) {
         p.HomeLat = context.HomeLat;
         p.HomeLon = context.HomeLon;
         if (!heightsGiven && flight.HasAltitude && context.TakeOffKnown)
             p.HeightM = p.AltitudeM - context.TakeOffAltitudeM;
     }
     TrackSettings own = settings;
-    own.WayBeforeM = context.WayM;
-    DeriveTrack(points, own, flight.PerFrame);
+    own.WayBeforeM = 0.0;
+    DeriveTrack(flight.Points, own, flight.PerFrame);
+    return flight;
+}
 
-    // The straight line across the join, from the last position of the
-    // clip before to this clip's first, both as smoothed.
-    const TrackPoint& a = context.Last;
-    const TrackPoint& b = points.front();
-    double line = flight.PerFrame ? HaversineDistance(a.Lat, a.Lon, b.Lat, b.Lon)
-                                  : GreatCircleDistance(a.Lat, a.Lon, b.Lat, b.Lon);
-    if (settings.UseHeight)
-        line = std::hypot(line, b.HeightM - a.HeightM);
-    for (TrackPoint& p : points)
-        p.WayM += line;
-
+void RunWayOn(Flight& clip, const TrackSettings& settings, JoinContext& context)
+{
+    Track& points = clip.Points;
+    if (points.empty())
+        return;
+    if (!context.Started) {
+        const TrackPoint& first = points.front();
+        context.Started = true;
+        context.HomeLat = first.HomeLat;
+        context.HomeLon = first.HomeLon;
+        context.TakeOffKnown = clip.HasAltitude;
+        context.TakeOffAltitudeM = first.AltitudeM - first.HeightM;
+    } else {
+        // The straight line across the join, from the last position of the
+        // clip before to this clip's first, both as smoothed.
+        const TrackPoint& a = context.Last;
+        const TrackPoint& b = points.front();
+        double line = clip.PerFrame ? HaversineDistance(a.Lat, a.Lon, b.Lat, b.Lon)
+                                    : GreatCircleDistance(a.Lat, a.Lon, b.Lat, b.Lon);
+        if (settings.UseHeight)
+            line = std::hypot(line, b.HeightM - a.HeightM);
+        const double before = context.WayM + line;
+        for (TrackPoint& p : points)
+            p.WayM += before;
+    }
     context.WayM = points.back().WayM;
     context.Last = points.back();
-    return flight;
 }
 
 Flight JoinClips(const std::vector<const Flight*>& clips)

@@ -18,13 +18,18 @@ struct JoinContext {
     TrackPoint Last;             // the last point of the clip before
 };
 
-// Derives one clip of a flight and advances `context`. The first clip is
+// Derives one clip of a flight. The first clip (context not Started) is
 // derived as DeriveFlight derives a log (from settings.WayBeforeM). A later
-// one takes the flight's home, counts heights that the log gives only above
-// sea level from the first clip's take-off, and its way runs on from the
-// clip before plus the straight line from that clip's last position to its
-// first (3-D with settings.UseHeight).
-Flight DeriveJoinedClip(FlightLog log, const TrackSettings& settings, JoinContext& context);
+// one takes the flight's home and counts heights that the log gives only
+// above sea level from the first clip's take-off; its way starts at 0 until
+// RunWayOn. Later clips need only the first clip's RunWayOn before them, so
+// they may be derived side by side.
+Flight DeriveJoinedClip(FlightLog log, const TrackSettings& settings, const JoinContext& context);
+
+// Called for each derived clip in flight order: the first starts `context`;
+// a later one's way runs on from the clip before plus the straight line from
+// that clip's last position to its first (3-D with settings.UseHeight).
+void RunWayOn(Flight& clip, const TrackSettings& settings, JoinContext& context);
 
 // The clips of one flight as one Flight for the outputs of the whole flight:
 // records (as read) and points in order, the points' times of each later

@@ -81,7 +81,7 @@ private slots:
             clips.emplace_back(log);
         ReadClips(clips, options, 2);
         const std::vector<CardFlight> flights = PlanFlights(clips, JoinMode::Auto);
-        const FlightConversion flight = ConvertFlight(clips, flights.front(), options, JoinMode::Auto, true);
+        const FlightConversion flight = ConvertFlight(clips, flights.front(), options, JoinMode::Auto, 2, true);
         QFETCH(double, lastClipS);
         const TrackPoint& start = flight.Clips.back().Flight.Points.front();
         QVERIFY2(qAbs(start.DistanceHomeM - 12.0 * lastClipS) < 12.0, qPrintable(QString::number(start.DistanceHomeM)));
