@@ -51,7 +51,7 @@ struct Flight {
     // A flight joined from several clips (track/JoinedFlight.h): the index of
     // each later clip's first point; the track outputs start a new segment
     // there. Empty for one log.
-    std::vector<std::size_t> ClipStarts;
+    std::vector<std::size_t> ClipStarts = {};
 };
 
 // The points of the records with nothing derived yet but the filled gaps: a
