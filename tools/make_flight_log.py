@@ -38,6 +38,7 @@ VARIANTS = {"A": ("mavicpro",), "B": ("m300",), "C": ("p4p", "mini2", "rtk"),
 DEFAULT_DECIMALS = {"A": 4, "B": 4, "C": 4, "D": 6}
 FRAME_RATES = (24, 25, 30, 50, 60)
 START = datetime.datetime(2019, 6, 20, 12, 34, 56)
+CLIP = [0, 0]  # --split: the clip being written and the flight time (ms) of its first cue
 D_CLOCK_OFFSET_US = 104625  # family D's clock runs a fraction of a second off the cues
 ABS_ALT_ERROR = 26.512  # abs_alt is often tens of metres off
 RECORD_COLUMNS = ("cue_start_ms", "cue_end_ms", "local_time", "lat", "lon",
@@ -224,6 +225,20 @@ def samples(args, flight, rate, count):
                      jitter, args.truncate and i == count - 1)
 
 
+def split(stream, seconds):
+    """The blocks as the drone writes a flight over clips of `seconds`: each clip's cues
+    and counter start again at 0 and 1 (CLIP says which clip a block belongs to)."""
+    base = None
+    for sample in stream:
+        if seconds and sample.start_ms // int(seconds * 1000) != CLIP[0]:
+            CLIP[:] = [sample.start_ms // int(seconds * 1000), sample.start_ms]
+            base = None
+        if base is None:
+            base = sample
+        yield sample._replace(n=sample.n - base.n + 1, start_ms=sample.start_ms - base.start_ms,
+                              end_ms=sample.end_ms - base.start_ms)
+
+
 def coord(value, steps, decimals):
     """A coordinate as the drone prints it, moved by the hover jitter."""
     if steps:
@@ -277,7 +292,7 @@ def family_a(args, stream):
     home = Home()
     for sample in stream:
         s = sample.state
-        stamp = START + datetime.timedelta(milliseconds=sample.start_ms)
+        stamp = START + datetime.timedelta(milliseconds=CLIP[1] + sample.start_ms)
         cue = cue_line(sample)
         home_text = (fmt(home.lat, d), fmt(home.lon, d)) if home.update(sample) else (fmt(0.0, d), fmt(0.0, d))
         pos = position(sample, d)
@@ -298,7 +313,7 @@ def family_b(args, stream):
     d = args.decimals
     for sample in stream:
         s = sample.state
-        stamp = START + datetime.timedelta(milliseconds=sample.start_ms)
+        stamp = START + datetime.timedelta(milliseconds=CLIP[1] + sample.start_ms)
         pos = position(sample, d)
         printed = pos or (fmt(0.0, d), fmt(0.0, d))
         height = fmt(s.height, 1)
@@ -346,7 +361,7 @@ def family_d(args, stream):
     old = v in ("mavic2", "air2")  # blanks before the colons, comma date, [altitude: z]
     for sample in stream:
         s = sample.state
-        stamp = START + datetime.timedelta(microseconds=D_CLOCK_OFFSET_US + 1000 * sample.start_ms)
+        stamp = START + datetime.timedelta(microseconds=D_CLOCK_OFFSET_US + 1000 * (CLIP[1] + sample.start_ms))
         diff = sample.end_ms - sample.start_ms
         head = ('<font size="36">%s : %d, DiffTime : %dms' % ("SrtCnt" if v == "air2" else "FrameCnt", sample.n, diff)
                 if old else '<font size="28">FrameCnt: %d, DiffTime: %dms' % (sample.n, diff))
@@ -437,7 +452,13 @@ def main(argv=None):
     add("--camera-out", help="TSV of the camera fields of each block as printed")
     add("--truth-out", help="TSV of the true position, height and speed of each block")
     add("--seed", type=int, default=1)
+    add("--split", type=float, help="seconds per clip: writes OUTPUT0001.SRT, ... (cues from 0)")
+    add("--first-counter", type=int, default=1, help="--split: the first clip's number")
+    add("--start-time", help="the local time of the first block, YYYY-MM-DD hh:mm:ss")
     args = parser.parse_args(argv)
+    global START
+    if args.start_time:
+        START = datetime.datetime.strptime(args.start_time, "%Y-%m-%d %H:%M:%S")
 
     variants = VARIANTS[args.family]
     if args.variant is None:
@@ -467,7 +488,7 @@ def main(argv=None):
     rng = random.Random(args.seed)
     flight = RandomWalk(rng, args.start_lat, args.start_lon, args.height) if args.path == "walk" else PlannedPath(rng, args)
     records, truth, camera = ["\t".join(RECORD_COLUMNS)], ["\t".join(TRUTH_COLUMNS)], ["\t".join(CAMERA_COLUMNS)]
-    stream, copy = itertools.tee(samples(args, flight, rate, count))
+    stream, copy = itertools.tee(split(samples(args, flight, rate, count), args.split))
 
     def produced():
         for sample, (lines, row) in zip(stream, WRITERS[args.family](args, copy)):
@@ -484,9 +505,15 @@ def main(argv=None):
                 truth.append("%d\t%.9f\t%.9f\t%.4f\t%.4f\t%.4f" % (sample.start_ms, s.lat, s.lon, s.height, s.speed, s.vspeed))
             yield lines, sample.truncated
 
-    out = sys.stdout.buffer if args.output == "-" else open(args.output, "wb")
-    write(out, produced(), "\r\n" if args.line_ends == "crlf" else "\n", args.family)
-    out.flush()
+    eol = "\r\n" if args.line_ends == "crlf" else "\n"
+    if args.split:
+        for clip, blocks in itertools.groupby(produced(), key=lambda _: CLIP[0]):
+            with open("%s%04d.SRT" % (args.output, args.first_counter + clip), "wb") as f:
+                write(f, blocks, eol, args.family)
+    else:
+        out = sys.stdout.buffer if args.output == "-" else open(args.output, "wb")
+        write(out, produced(), eol, args.family)
+        out.flush()
     for name, rows in ((args.records_out, records), (args.truth_out, truth), (args.camera_out, camera)):
         if name:
             with open(name, "w", encoding="utf-8", newline="\n") as f:

@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "conversion/CardConversion.h"
 #include "conversion/CommandLineOptions.h"
 #include "conversion/ConversionSettings.h"
 #include "conversion/Messages.h"
@@ -7,7 +8,12 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
+#include <QThread>
+
+#include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -21,40 +27,55 @@ void Fail(QTextStream& err, const QString& name, const QString& message)
     err.flush();
 }
 
-// Converts one log; returns whether every requested file was written.
-// `wayBefore` is carried in and out as the window's field carries it, and
-// whatever happens to the outputs: the way belongs to the flight.
-bool ConvertOneLog(const QString& log, const ConversionOptions& options, bool quiet, double& wayBefore,
-                   QTextStream& out, QTextStream& err)
+// Prints what converting one flight gave; returns whether every requested
+// file was written. The way is carried whatever happens to the outputs:
+// it belongs to the flight.
+bool PrintFlight(const std::vector<CardClip>& clips, const CardFlight& flight, const FlightConversion& conversion,
+                 bool quiet, QTextStream& out, QTextStream& err)
 {
-    const ConversionResult result = Convert(RequestForLog(options, log, wayBefore));
-    if (result.Read != ReadStatus::Ok) {
-        Fail(err, log, CommandLineFailureText(result));
-        return false;
-    }
-    // As the window's field carries it: the way with one decimal, read back.
-    wayBefore = ReadWayBefore(FormatWayBefore(result.WayAfterM));
-
-    QStringList written;
     bool ok = true;
-    for (const ConversionResult::Output& output : result.Outputs) {
+    for (std::size_t k = 0; k < conversion.Clips.size(); ++k) {
+        const ConversionResult& result = conversion.Clips[k];
+        const QString& log = clips[flight.Clips[k]].Log;
+        if (result.Read != ReadStatus::Ok) {
+            Fail(err, log, CommandLineFailureText(result));
+            ok = false;
+            continue;
+        }
+        QStringList written;
+        for (const ConversionResult::Output& output : result.Outputs) {
+            const QString text = OutputOutcomeMessage(output).Text;
+            if (output.Written()) {
+                written << text;
+            } else {
+                Fail(err, output.Name, text);
+                ok = false;
+            }
+        }
+        if (!quiet) {
+            out << log << ":\n" << conversion.Summaries[k];
+            for (const QString& line : written)
+                out << line << '\n';
+        }
+        out.flush();
+    }
+    for (const ConversionResult::Output& output : conversion.FlightOutputs) {
         const QString text = OutputOutcomeMessage(output).Text;
         if (output.Written()) {
-            written << text;
+            if (!quiet)
+                out << text << '\n';
         } else {
             Fail(err, output.Name, text);
             ok = false;
         }
     }
-    if (!quiet) {
-        QString summary = BuildReadSummary(result.Flight);
-        summary.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        out << log << ":\n" << summary;
-        for (const QString& line : written)
-            out << line << '\n';
-    }
     out.flush();
     return ok;
+}
+
+bool StandardErrorIsTerminal()
+{
+    return isatty(fileno(stderr)) != 0;
 }
 
 } // namespace
@@ -67,17 +88,29 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         "when no .SRT of the same name lies beside it, into a computed subtitle file (.sorned.srt)\n"
         "and a GPX 1.1 route (.gpx), as Velloa's two buttons do, and on request into a GPX track,\n"
         "KML, CSV and GeoJSON. Several LOGs are one flight: each continues the way reached by the\n"
-        "one before."));
+        "one before. A FOLDER (a card of clips) is cut into flights, each clip's outputs written\n"
+        "and, for a flight of several clips, the track outputs of the whole flight once."));
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version."));
     const QCommandLineOption quietOption(QStringLiteral("quiet"), QStringLiteral("Print no summary and no file names."));
+    const QCommandLineOption recursiveOption(QStringLiteral("recursive"),
+        QStringLiteral("Also take the logs in the subfolders of a FOLDER."));
+    const QCommandLineOption flightsOption(QStringLiteral("flights"),
+        QStringLiteral("Print the flights found, one line each, and convert nothing."));
+    const QCommandLineOption joinOption(QStringLiteral("join"),
+        QStringLiteral("How logs make flights: chain (each LOG continues the one before; the default for files), "
+                       "auto (the flights are found by time, name and position; the default for a FOLDER), "
+                       "none (each LOG on its own)."),
+        QStringLiteral("MODE"));
+    const QCommandLineOption jobsOption(QStringLiteral("jobs"),
+        QStringLiteral("Convert up to N flights at the same time (default: the number of cores)."), QStringLiteral("N"));
     const QCommandLineOption listPlaceholdersOption(QStringLiteral("list-placeholders"),
         QStringLiteral("Print every placeholder of the output pattern and its meaning, one per line, and exit."));
     parser.addOptions({helpOption, versionOption});
     const ConversionOptionSet conversionOptions;
-    conversionOptions.AddTo(parser, {quietOption, listPlaceholdersOption});
-    parser.addPositionalArgument(QStringLiteral("LOG"), QStringLiteral("Flight log(s) or video(s) to convert, in flight order."),
-        QStringLiteral("LOG..."));
+    conversionOptions.AddTo(parser, {quietOption, listPlaceholdersOption, recursiveOption, flightsOption, joinOption, jobsOption});
+    parser.addPositionalArgument(QStringLiteral("LOG"),
+        QStringLiteral("Flight log(s) or video(s) to convert, in flight order, or FOLDERs of them."), QStringLiteral("LOG..."));
 
     auto usageError = [&](const QString& message) {
         err << kProgram << ": " << message << "\n\n" << parser.helpText();
@@ -106,9 +139,19 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return ExitOk;
     }
 
-    const QStringList logs = parser.positionalArguments();
-    if (logs.isEmpty())
+    const QStringList given = parser.positionalArguments();
+    if (given.isEmpty())
         return usageError(QStringLiteral("no LOG given"));
+    JoinMode mode = JoinMode::Chain;
+    if (parser.isSet(joinOption) && !ParseJoinMode(parser.value(joinOption), &mode))
+        return usageError(QStringLiteral("unknown --join mode: %1").arg(parser.value(joinOption)));
+    int jobs = QThread::idealThreadCount();
+    if (parser.isSet(jobsOption)) {
+        bool number = false;
+        jobs = parser.value(jobsOption).toInt(&number);
+        if (!number || jobs < 1)
+            return usageError(QStringLiteral("--jobs needs a whole number of 1 or more"));
+    }
     ConversionOptions options;
     ConversionOptionSet::Error error;
     if (!conversionOptions.Read(parser, &options, &error)) {
@@ -117,14 +160,85 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         Fail(err, error.Name, error.Text);
         return ExitFailed;
     }
-    if (!options.OutputDir.isEmpty() && !QDir().mkpath(options.OutputDir)) {
+
+    bool allWritten = true;
+    bool folder = false;
+    std::vector<CardClip> clips;
+    for (const QString& argument : given) {
+        if (!argument.isEmpty() && QFileInfo(argument).isDir()) {
+            folder = true;
+            const QStringList logs = LogsInFolder(argument, parser.isSet(recursiveOption));
+            if (logs.isEmpty()) {
+                Fail(err, argument, NoLogsInFolderText());
+                allWritten = false;
+            }
+            for (const QString& log : logs)
+                clips.emplace_back(log);
+        } else {
+            clips.emplace_back(argument);
+        }
+    }
+    if (folder && !parser.isSet(joinOption))
+        mode = JoinMode::Auto;
+    const bool listOnly = parser.isSet(flightsOption);
+    if (listOnly)
+        options.Outputs.clear();
+    if (!listOnly && !options.OutputDir.isEmpty() && !QDir().mkpath(options.OutputDir)) {
         Fail(err, options.OutputDir, OutputFolderNotCreatedText());
         return ExitFailed;
     }
+    if (mode == JoinMode::Auto || listOnly)
+        ReadClips(clips, options, jobs);
+    const std::vector<CardFlight> flights = PlanFlights(clips, mode);
 
-    bool allWritten = true;
-    double wayBefore = options.Request.WayBeforeM;
-    for (const QString& log : logs)
-        allWritten = ConvertOneLog(log, options, parser.isSet(quietOption), wayBefore, out, err) && allWritten;
+    const bool quiet = parser.isSet(quietOption);
+    const bool progress = !quiet && flights.size() > 1 && StandardErrorIsTerminal();
+    std::vector<FlightConversion> conversions(flights.size());
+    int number = 0;
+    // Flights side by side; the clips of a lone flight side by side.
+    const int clipJobs = flights.size() == 1 ? jobs : 1;
+    RunInOrder(flights.size(), jobs,
+        [&](std::size_t k) { conversions[k] = ConvertFlight(clips, flights[k], options, mode, clipJobs); },
+        [&](std::size_t k) {
+            const FlightConversion& conversion = conversions[k];
+            if (progress)
+                err << "\r\033[K";
+            if (listOnly) {
+                QStringList names;
+                const ClipFacts* first = nullptr;
+                const ClipFacts* last = nullptr;
+                qint64 recorded = 0;
+                for (std::size_t c = 0; c < flights[k].Clips.size(); ++c) {
+                    const CardClip& clip = clips[flights[k].Clips[c]];
+                    if (conversion.Clips[c].Read != ReadStatus::Ok) {
+                        Fail(err, clip.Log, CommandLineFailureText(conversion.Clips[c]));
+                        continue;
+                    }
+                    names << clip.Log;
+                    first = first ? first : &clip.Facts;
+                    last = &clip.Facts;
+                    recorded += clip.Facts.DurationMs;
+                }
+                if (first) {
+                    const bool dated = first->FirstLocalMs != kNoTime && last->LastLocalMs != kNoTime;
+                    out << FlightLineText(++number, names, first->FirstLocalMs,
+                                          dated ? last->LastLocalMs - first->FirstLocalMs : recorded,
+                                          conversion.EndWayM - conversion.StartWayM)
+                        << '\n';
+                    out.flush();
+                }
+            } else {
+                allWritten = PrintFlight(clips, flights[k], conversion, quiet, out, err) && allWritten;
+            }
+            conversions[k] = FlightConversion();
+            if (progress) {
+                err << kProgram << ": " << (k + 1) << " of " << flights.size() << " flights\r";
+                if (k + 1 == flights.size())
+                    err << "\033[K";
+            }
+            err.flush();
+        });
+    if (listOnly)
+        return ExitOk;
     return allWritten ? ExitOk : ExitFailed;
 }

@@ -22,16 +22,36 @@ ConversionResult Convert(const ConversionRequest& request)
         result.UnknownTimeZone = request.TimeZone;
         return result;
     }
-    LogReadResult read = ReadFlightLog(request.InputName, request.Patterns, request.FormatId);
+    return ConvertReadLog(request, ReadFlightLog(request.InputName, request.Patterns, request.FormatId));
+}
+
+ConversionResult ConvertReadLog(const ConversionRequest& request, LogReadResult read, const JoinContext* join)
+{
+    ConversionResult result;
+    result.WayAfterM = request.WayBeforeM;
+    QTimeZone zone;
+    if (!ParseTimeZone(request.TimeZone, &zone)) {
+        result.Read = ReadStatus::UnknownTimeZone;
+        result.UnknownTimeZone = request.TimeZone;
+        return result;
+    }
     result.Read = read.Status;
     if (read.Status != ReadStatus::Ok)
         return result;
 
-    result.Flight = DeriveFlight(std::move(read.Log), {request.SmoothingCount, request.WayBeforeM, request.UseHeight});
+    const TrackSettings settings{request.SmoothingCount, request.WayBeforeM, request.UseHeight};
+    result.Flight = join ? DeriveJoinedClip(std::move(read.Log), settings, *join)
+                         : DeriveFlight(std::move(read.Log), settings);
     SetUtcTimes(result.Flight, zone);
     result.Flight.Kml = request.Kml;
     result.Flight.PrivacyRadiusM = request.PrivacyRadiusM;
     result.WayAfterM = result.Flight.Points.back().WayM;
+    WriteOutputs(request, result);
+    return result;
+}
+
+void WriteOutputs(const ConversionRequest& request, ConversionResult& result)
+{
     for (const ConversionRequest::Output& output : request.Outputs) {
         ConversionResult::Output written{output.Kind, output.Name};
         written.Check = CheckOutputName(output.Name, request.InputName);
@@ -39,7 +59,6 @@ ConversionResult Convert(const ConversionRequest& request)
             written.Status = SaveOutput(*output.Kind, result.Flight, request.OutPattern, output.Name);
         result.Outputs.push_back(written);
     }
-    return result;
 }
 
 QString SubtitlePreview(const Flight& flight, std::size_t index, const QString& pattern)

@@ -4,6 +4,7 @@
 #include "input/LogReader.h"
 #include "conversion/OutputNames.h"
 #include "output/OutputFiles.h"
+#include "track/JoinedFlight.h"
 
 #include <QString>
 
@@ -66,3 +67,11 @@ ConversionResult Convert(const ConversionRequest& request);
 // the subtitle file writes it with `pattern`: the preview of what is burned
 // into the video at that moment (empty for an index past the records).
 QString SubtitlePreview(const Flight& flight, std::size_t index, const QString& pattern);
+// Convert for a log already read (`read`, whatever its status): the same
+// steps from the time zone on. With `join`, the log is derived as a clip of
+// the flight `join` carries (DeriveJoinedClip; RunWayOn is the caller's).
+ConversionResult ConvertReadLog(const ConversionRequest& request, LogReadResult read, const JoinContext* join = nullptr);
+
+// The writing step of Convert: every output `request` asks for, from
+// result.Flight (read and derived), appended to result.Outputs.
+void WriteOutputs(const ConversionRequest& request, ConversionResult& result);

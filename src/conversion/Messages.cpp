@@ -2,6 +2,7 @@
 
 #include "conversion/ReadSummary.h"
 #include "output/Maker.h"
+#include "input/TextScan.h"
 
 namespace {
 using Kind = UserMessage::Kind;
@@ -83,6 +84,30 @@ UserMessage PrivacyRadiusRefusedMessage()
 UserMessage FileNotWrittenMessage(const QString& fileName)
 {
     return {Kind::Warning, QStringLiteral("Fail"), fileName + QStringLiteral(" - something wrong during writing...")};
+}
+
+QString NoLogsInFolderText()
+{
+    return QStringLiteral("no logs in the folder");
+}
+
+QString FlightLineText(int number, const QStringList& clips, qint64 startLocalMs, qint64 durationMs, double pathM)
+{
+    QString start = QStringLiteral("no date");
+    if (startLocalMs != kNoTime) {
+        char text[32];
+        start = QString::fromLatin1(text, FormatLocalTime(startLocalMs, text));
+    }
+    const qint64 seconds = (durationMs + 500) / 1000;
+    const QString duration = QStringLiteral("%1:%2:%3")
+                                 .arg(seconds / 3600)
+                                 .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                                 .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("Flight %1: %2 %3, start %4, duration %5, path %6 m: %7")
+        .arg(number)
+        .arg(clips.size())
+        .arg(clips.size() == 1 ? QStringLiteral("clip") : QStringLiteral("clips"))
+        .arg(start, duration, QString::number(pathM, 'f', 1), clips.join(QLatin1Char(' ')));
 }
 
 QString OutputFolderNotCreatedText()

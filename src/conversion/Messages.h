@@ -53,6 +53,14 @@ UserMessage FileNotWrittenMessage(const QString& fileName);
 // velloa-cli's words for an output folder it cannot create.
 QString OutputFolderNotCreatedText();
 
+// velloa-cli's words for a folder argument that holds no log.
+QString NoLogsInFolderText();
+
+// One flight of a card as velloa-cli's --flights lists it: "Flight N: K
+// clips, start YYYY.MM.DD hh:mm:ss (or "no date"), duration h:mm:ss, path
+// P m: CLIP CLIP ...". `pathM` is the way flown over the clips.
+QString FlightLineText(int number, const QStringList& clips, qint64 startLocalMs, qint64 durationMs, double pathM);
+
 // The window title, also the title of every About window.
 QString WindowTitleText();
 // The maker's web address behind the About window's button.

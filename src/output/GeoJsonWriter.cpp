@@ -41,15 +41,19 @@ bool WriteGeoJson(const Flight& flight, QIODevice* device)
 {
     const std::vector<size_t> samples = PathSamples(flight);
     const PathElevations elevations(flight);
-    QJsonArray path;
-    for (const size_t i : samples) {
-        const FlightRecord& record = flight.Log.Records[i];
-        QJsonArray position = Position(record.Lon, record.Lat);
-        double elevation = 0.0;
-        if (elevations.Any())
-            position.append(elevations.At(i, &elevation) ? Rounded(elevation, kMetreDecimals) : QJsonValue(0.0));
-        path.append(position);
-    }
+    const auto positions = [&](const std::vector<size_t>& indexes) {
+        QJsonArray line;
+        for (const size_t i : indexes) {
+            const FlightRecord& record = flight.Log.Records[i];
+            QJsonArray position = Position(record.Lon, record.Lat);
+            double elevation = 0.0;
+            if (elevations.Any())
+                position.append(elevations.At(i, &elevation) ? Rounded(elevation, kMetreDecimals) : QJsonValue(0.0));
+            line.append(position);
+        }
+        return line;
+    };
+    const QJsonArray path = positions(samples);
 
     const FlightFigures figures = ComputeFlightFigures(flight);
     QJsonObject properties{
@@ -78,8 +82,17 @@ bool WriteGeoJson(const Flight& flight, QIODevice* device)
     QJsonArray features;
     if (!path.isEmpty()) {
         // A LineString needs two positions at least.
-        features.append(path.size() > 1 ? Feature(QStringLiteral("LineString"), path, properties)
-                                        : Feature(QStringLiteral("Point"), path.first(), properties));
+        const std::vector<std::vector<size_t>> pieces = SamplesByClip(flight, samples);
+        if (pieces.size() > 1) {
+            // A flight of several clips: one line each.
+            QJsonArray lines;
+            for (const std::vector<size_t>& piece : pieces)
+                lines.append(positions(piece));
+            features.append(Feature(QStringLiteral("MultiLineString"), lines, properties));
+        } else {
+            features.append(path.size() > 1 ? Feature(QStringLiteral("LineString"), path, properties)
+                                            : Feature(QStringLiteral("Point"), path.first(), properties));
+        }
     }
     if (!flight.Points.empty() && !HasPrivacyZone(flight)) {  // no home point with a privacy zone
         const TrackPoint& first = flight.Points.front();

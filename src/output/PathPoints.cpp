@@ -57,16 +57,39 @@ std::vector<size_t> PathSamples(const Flight& flight, size_t first, size_t end, 
 std::vector<std::vector<size_t>> PathSegments(const Flight& flight)
 {
     std::vector<std::vector<size_t>> segments;
-    if (flight.Recordings.empty()) {
+    if (flight.Recordings.empty())
         segments.push_back(PathSamples(flight, 0, flight.Log.Records.size(), flight.PerFrame));
-        return segments;
-    }
     for (const TrackRecording& r : flight.Recordings) {
         std::vector<size_t> samples = PathSamples(flight, r.First, r.End, r.PerFrame);
         if (!samples.empty() || segments.empty())
             segments.push_back(std::move(samples));
     }
-    return segments;
+    if (flight.ClipStarts.empty())
+        return segments;
+    // A flight joined from clips: a recording never runs across a clip's start.
+    std::vector<std::vector<size_t>> pieces;
+    for (const std::vector<size_t>& segment : segments) {
+        for (std::vector<size_t>& piece : SamplesByClip(flight, segment))
+            pieces.push_back(std::move(piece));
+    }
+    return pieces;
+}
+
+std::vector<std::vector<size_t>> SamplesByClip(const Flight& flight, const std::vector<size_t>& samples)
+{
+    std::vector<std::vector<size_t>> pieces;
+    auto clipStart = flight.ClipStarts.begin();
+    for (const size_t i : samples) {
+        bool next = pieces.empty();
+        while (clipStart != flight.ClipStarts.end() && i >= *clipStart) {
+            ++clipStart;
+            next = true;
+        }
+        if (next)
+            pieces.emplace_back();
+        pieces.back().push_back(i);
+    }
+    return pieces;
 }
 
 std::vector<size_t> PathSamples(const Flight& flight)

@@ -27,6 +27,10 @@ std::vector<size_t> PathSamples(const Flight& flight);
 // the KML path.
 std::vector<std::vector<size_t>> PathSegments(const Flight& flight);
 
+// `samples` cut where the flight's clips start (Flight::ClipStarts): one
+// piece per clip that has a sample.
+std::vector<std::vector<size_t>> SamplesByClip(const Flight& flight, const std::vector<size_t>& samples);
+
 // The elevations of the points in metres: above sea level where the flight
 // has such heights (Flight::HasAltitude), otherwise above take-off.
 class PathElevations {

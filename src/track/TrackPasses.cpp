@@ -414,6 +414,16 @@ Flight DeriveFlight(FlightLog log, const TrackSettings& settings)
     Flight flight;
     flight.Points = FillTrack(log.Records, &flight.HasAltitude);
     flight.PerFrame = log.BlocksPerSecond > 1;
+    const bool heightsGiven = std::any_of(log.Records.begin(), log.Records.end(),
+        [](const FlightRecord& r) { return r.Gives(FlightRecord::HasHeight); });
+    for (TrackPoint& p : flight.Points) {
+        if (settings.HomeGiven) {
+            p.HomeLat = settings.HomeLat;
+            p.HomeLon = settings.HomeLon;
+        }
+        if (settings.TakeOffAltitudeGiven && !heightsGiven && flight.HasAltitude)
+            p.HeightM = p.AltitudeM - settings.TakeOffAltitudeM;
+    }
     for (std::size_t k = 0; k < log.Recordings.size(); ++k) {
         const LogRecording& r = log.Recordings[k];
         const std::size_t end = k + 1 < log.Recordings.size() ? log.Recordings[k + 1].First : log.Records.size();

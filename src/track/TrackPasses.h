@@ -53,6 +53,14 @@ struct TrackSettings {
     int SmoothingCount = 5;   // "Smooth GPS, sec" (at most 3600 count)
     double WayBeforeM = 0.0;  // "Way before, m"
     bool UseHeight = false;   // "Use height for speed and way": 3-D distances
+    // A later clip of a joined flight (track/JoinedFlight.h): the flight's
+    // home, and heights the log gives only above sea level counted from the
+    // flight's take-off altitude.
+    bool HomeGiven = false;
+    double HomeLat = 0.0;
+    double HomeLon = 0.0;
+    bool TakeOffAltitudeGiven = false;
+    double TakeOffAltitudeM = 0.0;
 };
 
 // Which height the KML path is drawn at: automatic (above take-off wherever
@@ -73,6 +81,10 @@ struct Flight {
     // Positions within this many metres of home are kept out of the shared
     // outputs (output/PrivacyZone.h); 0: no privacy zone.
     double PrivacyRadiusM = 0.0;
+    // A flight joined from several clips (track/JoinedFlight.h): the index of
+    // each later clip's first point; the track outputs start a new segment
+    // there. Empty for one log.
+    std::vector<std::size_t> ClipStarts = {};
 };
 
 // The points of the records with nothing derived yet but the filled gaps: a

@@ -64,8 +64,12 @@ private slots:
         QTest::newRow("empty LOG") << QByteArray() << 3 << QByteArray("") << 1 << QByteArray("velloa-cli: : File not exists.\n") << QByteArray();
         QTest::newRow("missing file") << QByteArray() << 3 << QByteArray("b.SRT a.SRT") << 1
                                       << QByteArray("velloa-cli: b.SRT: File not exists.\n") << both;
-        QTest::newRow("directory") << QByteArray("dir") << 3 << QByteArray("d.SRT") << 1
-                                   << QByteArray("velloa-cli: d.SRT: File not opened.\n") << QByteArray();
+        QTest::newRow("folder without logs") << QByteArray("dir") << 3 << QByteArray("d.SRT") << 1
+                                             << QByteArray("velloa-cli: d.SRT: no logs in the folder\n") << QByteArray();
+        QTest::newRow("unknown join") << QByteArray() << 3 << QByteArray("--join=all a.SRT") << 2
+                                      << QByteArray("velloa-cli: unknown --join mode: all\n") << QByteArray();
+        QTest::newRow("no jobs") << QByteArray() << 3 << QByteArray("--jobs=0 a.SRT") << 2
+                                 << QByteArray("velloa-cli: --jobs needs a whole number of 1 or more\n") << QByteArray();
         QTest::newRow("no read permission") << QByteArray("unreadable") << 3 << QByteArray("a.SRT") << 1
                                             << QByteArray("velloa-cli: a.SRT: File not opened.\n") << QByteArray();
         QTest::newRow("over 1 GiB") << QByteArray("huge") << 3 << QByteArray("h.SRT") << 1

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "conversion/CommandLineOptions.h"
+#include "track/FlightGroups.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+// A card of clips: several logs, grouped into flights and converted flight
+// by flight (see track/FlightGroups.h and track/JoinedFlight.h).
+
+enum class JoinMode {
+    Chain,  // the logs in the order given are one flight, each continuing the way of the one before
+    Auto,   // the flights are found (GroupFlights), each joined
+    None,   // every log on its own
+};
+// "chain", "auto" or "none"; false for anything else.
+bool ParseJoinMode(const QString& text, JoinMode* mode);
+
+// The logs (names ending ".srt" in any case) of a folder, ordered by path;
+// with `recursive` also those of its subfolders.
+QStringList LogsInFolder(const QString& folder, bool recursive);
+
+// One log of the card: its name and, once read, what reading gave.
+struct CardClip {
+    explicit CardClip(const QString& log = QString()) : Log(log) {}
+    QString Log;
+    bool Read = false;  // Result holds the read (else the log is read when converted)
+    LogReadResult Result;
+    ClipFacts Facts;    // when Read and Result is Ok
+};
+
+struct CardFlight {
+    std::vector<std::size_t> Clips;  // indexes into the card's clips, in flight order
+    // Every clip of the flight can be read, and none next to it by counter
+    // was unreadable: the outputs of the whole flight may be written.
+    bool Complete = true;
+};
+
+// Reads every log of `clips` (Read and Facts set), `jobs` at a time.
+void ReadClips(std::vector<CardClip>& clips, const ConversionOptions& options, int jobs);
+
+// The flights of the card. Chain: one flight of every clip in the given
+// order; None: one per clip; Auto: GroupFlights over the clips read (they
+// must be read), then each unreadable clip on its own, the flights holding
+// the clips next to it by name counter not Complete.
+std::vector<CardFlight> PlanFlights(const std::vector<CardClip>& clips, JoinMode mode);
+
+// What converting one flight gave.
+struct FlightConversion {
+    std::vector<ConversionResult> Clips;  // one per clip, in flight order (Flight kept only on request)
+    std::vector<QString> Summaries;       // each clip's read summary (when read)
+    // The outputs of the whole flight (`<first clip>.flight<suffix>`) of the
+    // requested GPX track, KML, CSV and GeoJSON; only for a Complete flight
+    // of two or more clips.
+    std::vector<ConversionResult::Output> FlightOutputs;
+    double StartWayM = 0.0;  // the way before the first clip
+    double EndWayM = 0.0;    // the way after the last clip read
+};
+
+// Converts one flight: every clip's own outputs, then the outputs of the
+// whole flight. Chain and None carry the way from clip to clip as the
+// window's field does (one decimal); Auto joins the clips (DeriveJoinedClip),
+// except logs read by the input patterns, which are chained. The clips'
+// outputs are written `jobs` at a time. Clips read before are moved out of
+// `clips`.
+FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& flight, const ConversionOptions& options,
+                               JoinMode mode, int jobs = 1, bool keepFlights = false);
+
+// Runs work(0) ... work(count - 1) on `jobs` threads (at least one), each
+// index once; `done(i)` is called on the calling thread in index order as
+// soon as work(0..i) have finished.
+void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_t)>& work,
+                const std::function<void(std::size_t)>& done);

@@ -1,0 +1,84 @@
+#include "track/JoinedFlight.h"
+
+#include "track/GreatCircle.h"
+
+#include <algorithm>
+#include <cmath>
+
+Flight DeriveJoinedClip(FlightLog log, const TrackSettings& settings, const JoinContext& context)
+{
+    if (!context.Started)
+        return DeriveFlight(std::move(log), settings);
+    TrackSettings own = settings;
+    own.WayBeforeM = 0.0;
+    own.HomeGiven = true;
+    own.HomeLat = context.HomeLat;
+    own.HomeLon = context.HomeLon;
+    own.TakeOffAltitudeGiven = context.TakeOffKnown;
+    own.TakeOffAltitudeM = context.TakeOffAltitudeM;
+    return DeriveFlight(std::move(log), own);
+}
+
+void RunWayOn(Flight& clip, const TrackSettings& settings, JoinContext& context)
+{
+    Track& points = clip.Points;
+    if (points.empty())
+        return;
+    if (!context.Started) {
+        const TrackPoint& first = points.front();
+        context.Started = true;
+        context.HomeLat = first.HomeLat;
+        context.HomeLon = first.HomeLon;
+        context.TakeOffKnown = clip.HasAltitude;
+        context.TakeOffAltitudeM = first.AltitudeM - first.HeightM;
+    } else {
+        // The straight line across the join, from the last position of the
+        // clip before to this clip's first, both as smoothed.
+        const TrackPoint& a = context.Last;
+        const TrackPoint& b = points.front();
+        double line = clip.PerFrame ? HaversineDistance(a.Lat, a.Lon, b.Lat, b.Lon)
+                                    : GreatCircleDistance(a.Lat, a.Lon, b.Lat, b.Lon);
+        if (settings.UseHeight)
+            line = std::hypot(line, b.HeightM - a.HeightM);
+        const double before = context.WayM + line;
+        for (TrackPoint& p : points)
+            p.WayM += before;
+    }
+    context.WayM = points.back().WayM;
+    context.Last = points.back();
+}
+
+Flight JoinClips(const std::vector<const Flight*>& clips)
+{
+    Flight joined;
+    std::size_t total = 0;
+    for (const Flight* clip : clips)
+        total += clip->Points.size();
+    joined.Log.Records.reserve(total);
+    joined.Points.reserve(total);
+    qint64 nextStartMs = 0;
+    for (const Flight* clip : clips) {
+        if (clip->Points.empty())
+            continue;
+        if (joined.Log.Family == nullptr)
+            joined.Log.Family = clip->Log.Family;
+        joined.Log.BlocksPerSecond = std::max(joined.Log.BlocksPerSecond, clip->Log.BlocksPerSecond);
+        joined.HasAltitude = joined.HasAltitude || clip->HasAltitude;
+        joined.PerFrame = joined.PerFrame || clip->PerFrame;
+        const qint64 shift = joined.Points.empty() ? 0 : nextStartMs - clip->Points.front().TimeMs;
+        if (!joined.Points.empty())
+            joined.ClipStarts.push_back(joined.Points.size());
+        for (std::size_t i = 0; i < clip->Points.size(); ++i) {
+            joined.Log.Records.push_back(clip->Log.Records[i]);
+            TrackPoint point = clip->Points[i];
+            point.TimeMs += shift;
+            joined.Points.push_back(point);
+        }
+        const qint64 lastStart = joined.Points.back().TimeMs;
+        const FlightRecord& last = joined.Log.Records.back();
+        const qint64 length = last.CueStartMs != kNoTime && last.CueEndMs != kNoTime ? last.CueEndMs - last.CueStartMs : 0;
+        const qint64 interval = clip->Log.BlocksPerSecond > 0 ? 1000 / clip->Log.BlocksPerSecond : 1000;
+        nextStartMs = lastStart + (length > 0 ? length : interval);
+    }
+    return joined;
+}
