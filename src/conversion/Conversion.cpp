@@ -12,29 +12,37 @@ bool ConversionResult::Wrote(const OutputKind& kind) const
     return false;
 }
 
+namespace {
+
+// The request's zone; false, and the result saying so, when it names none.
+bool ReadZone(const ConversionRequest& request, ConversionResult& result, QTimeZone* zone)
+{
+    result.WayAfterM = request.WayBeforeM;
+    if (ParseTimeZone(request.TimeZone, zone))
+        return true;
+    result.Read = ReadStatus::UnknownTimeZone;
+    result.UnknownTimeZone = request.TimeZone;
+    return false;
+}
+
+} // namespace
+
 ConversionResult Convert(const ConversionRequest& request)
 {
+    // An unknown zone reads nothing.
     ConversionResult result;
-    result.WayAfterM = request.WayBeforeM;
     QTimeZone zone;
-    if (!ParseTimeZone(request.TimeZone, &zone)) {
-        result.Read = ReadStatus::UnknownTimeZone;
-        result.UnknownTimeZone = request.TimeZone;
+    if (!ReadZone(request, result, &zone))
         return result;
-    }
     return ConvertReadLog(request, ReadFlightLog(request.InputName, request.Patterns, request.FormatId));
 }
 
 ConversionResult ConvertReadLog(const ConversionRequest& request, LogReadResult read, const JoinContext* join)
 {
     ConversionResult result;
-    result.WayAfterM = request.WayBeforeM;
     QTimeZone zone;
-    if (!ParseTimeZone(request.TimeZone, &zone)) {
-        result.Read = ReadStatus::UnknownTimeZone;
-        result.UnknownTimeZone = request.TimeZone;
+    if (!ReadZone(request, result, &zone))
         return result;
-    }
     result.Read = read.Status;
     if (read.Status != ReadStatus::Ok)
         return result;

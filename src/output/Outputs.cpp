@@ -10,20 +10,15 @@
 
 namespace {
 
-bool WriteSubtitles(const Flight& flight, const QString& pattern, QIODevice* device)
-{
-    return WriteSrtBlocks(flight, pattern, device);
-}
-
 bool WriteRoute(const Flight& flight, QIODevice* device)
 {
     return WriteGpxRoute(flight, device, GpxRecordStep);
 }
 
-// The writers that need no pattern; with a privacy zone they are given the
-// flight without the records inside it.
+// The outputs shared with other programs: with a privacy zone they are given
+// the flight without the records inside it.
 template <bool (*Writer)(const Flight&, QIODevice*)>
-bool WithoutPattern(const Flight& flight, const QString&, QIODevice* device)
+bool Shared(const Flight& flight, QIODevice* device)
 {
     if (HasPrivacyZone(flight))
         return Writer(WithoutPrivacyZone(flight), device);
@@ -35,12 +30,12 @@ bool WithoutPattern(const Flight& flight, const QString&, QIODevice* device)
 const std::vector<OutputKind>& OutputKinds()
 {
     static const std::vector<OutputKind> kinds = {
-        {"srt", ".sorned.srt", WriteSubtitles, "computed subtitle file", true},
-        {"gpx", ".gpx", WithoutPattern<WriteRoute>, "GPX 1.1 route", true},
-        {"gpx-track", ".track.gpx", WithoutPattern<WriteGpxTrack>, "GPX 1.1 track with UTC times", false},
-        {"kml", ".kml", WithoutPattern<WriteKml>, "KML 2.2 path for Google Earth", false},
-        {"csv", ".csv", WithoutPattern<WriteCsv>, "CSV table of every record", false},
-        {"geojson", ".geojson", WithoutPattern<WriteGeoJson>, "GeoJSON path and home point", false},
+        {"srt", ".sorned.srt", nullptr, WriteSrtBlocks, "computed subtitle file", true},
+        {"gpx", ".gpx", Shared<WriteRoute>, nullptr, "GPX 1.1 route", true},
+        {"gpx-track", ".track.gpx", Shared<WriteGpxTrack>, nullptr, "GPX 1.1 track with UTC times", false},
+        {"kml", ".kml", Shared<WriteKml>, nullptr, "KML 2.2 path for Google Earth", false},
+        {"csv", ".csv", Shared<WriteCsv>, nullptr, "CSV table of every record", false},
+        {"geojson", ".geojson", Shared<WriteGeoJson>, nullptr, "GeoJSON path and home point", false},
     };
     return kinds;
 }

@@ -17,12 +17,21 @@ struct OutputKind {
     const char* Id;      // "srt": velloa-cli's --no-srt, expected.<Id> in the tests
     const char* Suffix;  // appended to the log's name without ".SRT"
     // Writes the whole file to an open device; false on any failed or short
-    // write. `pattern` is the output pattern (used by the subtitle writer).
-    bool (*Write)(const Flight& flight, const QString& pattern, QIODevice* device);
+    // write. The subtitle file alone also takes the output pattern
+    // (WriteWithPattern; Write is null for it).
+    bool (*WriteFlight)(const Flight& flight, QIODevice* device);
+    bool (*WriteWithPattern)(const Flight& flight, const QString& pattern, QIODevice* device);
     const char* Description;  // "GPX 1.1 track with UTC times": velloa-cli's help
     // Written when no output is asked for by name (velloa-cli writes the
     // others with --<Id> or --all).
     bool ByDefault;
+
+    // Writes this output of the flight with the output pattern (used by the
+    // subtitle file only).
+    bool Write(const Flight& flight, const QString& pattern, QIODevice* device) const
+    {
+        return WriteWithPattern ? WriteWithPattern(flight, pattern, device) : WriteFlight(flight, device);
+    }
 };
 
 // Every output, in the order the window lists them and velloa-cli writes
