@@ -4,6 +4,7 @@
 #include "conversion/ReadSummary.h"
 
 #include <QDirIterator>
+#include <QSet>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -30,14 +31,23 @@ bool ParseJoinMode(const QString& text, JoinMode* mode)
 
 QStringList LogsInFolder(const QString& folder, bool recursive)
 {
-    QStringList logs;
-    QDirIterator it(folder, {QStringLiteral("*.srt")}, QDir::Files | QDir::Readable | QDir::Hidden,
-        recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
+    // The logs, and the videos whose log does not lie beside them (the
+    // video's subtitle track holds the same text).
+    QStringList logs, videos;
+    QDirIterator it(folder, {QStringLiteral("*.srt"), QStringLiteral("*.mp4"), QStringLiteral("*.mov")},
+        QDir::Files | QDir::Readable | QDir::Hidden, recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
     while (it.hasNext()) {
         const QString path = it.next();
-        if (path.endsWith(QLatin1String(".srt"), Qt::CaseInsensitive)
-            && !path.endsWith(QLatin1String(".sorned.srt"), Qt::CaseInsensitive))
-            logs << path;
+        if (path.endsWith(QLatin1String(".sorned.srt"), Qt::CaseInsensitive))
+            continue;
+        (path.endsWith(QLatin1String(".srt"), Qt::CaseInsensitive) ? logs : videos) << path;
+    }
+    QSet<QString> logBases;
+    for (const QString& log : qAsConst(logs))
+        logBases.insert(DeriveOutputNames(log).Base.toCaseFolded());
+    for (const QString& video : qAsConst(videos)) {
+        if (!logBases.contains(DeriveOutputNames(video).Base.toCaseFolded()))
+            logs << video;
     }
     std::sort(logs.begin(), logs.end());
     return logs;
