@@ -11,15 +11,10 @@ bool IsDigitAt(QStringView s, int i)
     return i < s.size() && s[i].unicode() >= '0' && s[i].unicode() <= '9';
 }
 
-bool IsLetter(QChar c)
+template <std::size_t N>
+bool Equals(QStringView name, const char (&text)[N])
 {
-    const ushort u = c.unicode();
-    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z');
-}
-
-bool Equals(QStringView name, const char* text)
-{
-    const int length = static_cast<int>(std::strlen(text));
+    constexpr int length = static_cast<int>(N - 1);
     if (name.size() != length)
         return false;
     for (int i = 0; i < length; ++i) {
@@ -152,25 +147,34 @@ bool ReadCameraField(QStringView name, QStringView s, int pos, CameraSettings& c
 void ReadColonCameraFields(QStringView block, CameraSettings& camera)
 {
     // The line starts with "ISO:"; every word followed by ':' on it names a
-    // field (a blank value, as in "EV: Fnum:2.2", is no value).
-    // The line ends the block: looked for from the end.
+    // field (a blank value, as in "EV: Fnum:2.2", is no value). It is the
+    // block's last line: only that line is looked at.
     const int n = block.size();
-    int start = n - 4;
+    int start = n;
     const QChar* s = block.data();
-    while (start >= 0 && !(s[start] == QLatin1Char('I') && s[start + 1] == QLatin1Char('S')
-                           && s[start + 2] == QLatin1Char('O') && s[start + 3] == QLatin1Char(':')))
+    while (start > 0 && s[start - 1] != QLatin1Char('\n') && s[start - 1] != QLatin1Char('\r'))
         --start;
-    if (start < 0)
+    if (!AsciiAt(s, n, start, QLatin1String("ISO:")))
         return;
-    for (int i = start; i < n && block[i] != QLatin1Char('\r') && block[i] != QLatin1Char('\n'); ++i) {
-        if (!IsLetter(block[i]) || (i > start && IsLetter(block[i - 1])))
-            continue;
-        int end = i;
-        while (end < n && IsLetter(block[end]))
-            ++end;
-        if (end < n && block[end] == QLatin1Char(':'))
-            ReadCameraField(block.mid(i, end - i), block, SkipBlanks(block, end + 1), camera);
-        i = end;
+    // Words "name:value" apart by blanks: each name read up to its ':'.
+    for (int i = start; i < n;) {
+        int colon = i;
+        while (colon < n && s[colon].unicode() != ':' && s[colon].unicode() != ' ')
+            ++colon;
+        if (colon < n && s[colon].unicode() == ':')
+            ReadCameraField(block.mid(i, colon - i), block, SkipBlanks(block, colon + 1), camera);
+        // On to the next word: past this one's value (a blank value, as in
+        // "EV: Fnum:2.2", leaves the next name where the value would be).
+        i = colon + 1;
+        while (i < n && s[i].unicode() != ' ' && s[i].unicode() != ':')
+            ++i;
+        if (i < n && s[i].unicode() == ':') {
+            // "EV: Fnum:2.2": the word after the blank is the next name.
+            while (i > colon + 1 && s[i - 1].unicode() != ' ')
+                --i;
+        }
+        while (i < n && s[i].unicode() == ' ')
+            ++i;
     }
 }
 

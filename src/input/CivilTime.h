@@ -53,8 +53,9 @@ constexpr CivilDate CivilFromDays(qint64 days)
 // Whether the date exists.
 constexpr bool ValidDate(qint64 year, int month, int day)
 {
-    if (month < 1 || month > 12 || day < 1 || day > 31)
+    if (month < 1 || month > 12 || day < 1)
         return false;
-    const CivilDate back = CivilFromDays(DaysFromCivil(year, month, day));
-    return back.Year == year && back.Month == month && back.Day == day;
+    constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = FloorDiv(year, 4) * 4 == year && (FloorDiv(year, 100) * 100 != year || FloorDiv(year, 400) * 400 == year);
+    return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
 }
