@@ -93,7 +93,8 @@ void ReadClips(std::vector<CardClip>& clips, const ConversionOptions& options, i
 {
     RunInOrder(clips.size(), jobs, [&](std::size_t i) {
         CardClip& clip = clips[i];
-        clip.Result = ReadFlightLog(clip.Log, options.Request.Patterns, options.Request.FormatId);
+        clip.Result = ReadFlightLog(clip.Log, options.Request.Patterns, options.Request.FormatId,
+                                    WantsCameraSettings(RequestForLog(options, clip.Log, 0.0)));
         clip.Read = true;
         if (clip.Result.Status == ReadStatus::Ok)
             clip.Facts = FactsOfLog(clip.Log, clip.Result.Log);
@@ -174,7 +175,7 @@ FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& f
         ConversionRequest request = requests[k];
         request.Outputs.clear();
         LogReadResult read = clip.Read ? std::move(clip.Result)
-                                       : ReadFlightLog(clip.Log, request.Patterns, request.FormatId);
+                                       : ReadFlightLog(clip.Log, request.Patterns, request.FormatId, WantsCameraSettings(requests[k]));
         conversion.Clips[k] = ConvertReadLog(request, std::move(read), joinedFlight ? &start : nullptr);
     };
     // The clips' outputs are written on other threads, at most `jobs` clips

@@ -1,5 +1,6 @@
 #include "conversion/Conversion.h"
 
+#include "output/Placeholders.h"
 #include "output/SrtWriter.h"
 #include "track/LogTime.h"
 
@@ -27,6 +28,27 @@ bool ReadZone(const ConversionRequest& request, ConversionResult& result, QTimeZ
 
 } // namespace
 
+// Whether any output asked for prints camera settings: the CSV, or the
+// subtitle file with a camera placeholder in its pattern. A request without
+// outputs (the flight view) reads everything.
+bool WantsCameraSettings(const ConversionRequest& request)
+{
+    if (request.Outputs.empty())
+        return true;
+    for (const ConversionRequest::Output& output : request.Outputs) {
+        if (output.Kind == FindOutputKind(QStringLiteral("csv")))
+            return true;
+        if (output.Kind == &SubtitleOutput()) {
+            for (const PlaceholderInfo& placeholder : Placeholders()) {
+                if (placeholder.Id >= kFirstCameraPlaceholder && placeholder.Id <= kLastCameraPlaceholder
+                    && request.OutPattern.contains(QLatin1String(placeholder.Name)))
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
 ConversionResult Convert(const ConversionRequest& request)
 {
     // An unknown zone reads nothing.
@@ -34,7 +56,7 @@ ConversionResult Convert(const ConversionRequest& request)
     QTimeZone zone;
     if (!ReadZone(request, result, &zone))
         return result;
-    return ConvertReadLog(request, ReadFlightLog(request.InputName, request.Patterns, request.FormatId));
+    return ConvertReadLog(request, ReadFlightLog(request.InputName, request.Patterns, request.FormatId, WantsCameraSettings(request)));
 }
 
 ConversionResult ConvertReadLog(const ConversionRequest& request, LogReadResult read, const JoinContext* join)

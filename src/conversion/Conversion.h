@@ -63,6 +63,11 @@ struct ConversionResult {
 // position. Never shows anything.
 ConversionResult Convert(const ConversionRequest& request);
 
+// Whether any output of the request prints camera settings (the CSV, or a
+// camera placeholder in the subtitle file's pattern), so that the log is
+// read with them; true for a request without outputs (the flight view).
+bool WantsCameraSettings(const ConversionRequest& request);
+
 // The subtitle text of one record of `flight` (index into its records), as
 // the subtitle file writes it with `pattern`: the preview of what is burned
 // into the video at that moment (empty for an index past the records).

@@ -203,8 +203,9 @@ bool PositionsInRadians(const FlightRecordList& records)
 
 } // namespace
 
-LogParser::LogParser(const InputPatterns& patterns, const QString& formatId, std::size_t expectedBlocks)
+LogParser::LogParser(const InputPatterns& patterns, const QString& formatId, std::size_t expectedBlocks, bool camera)
     : m_patterns(patterns)
+    , m_camera(camera)
 {
     m_log.Records.reserve(expectedBlocks);
     AdviseLargePages(m_log.Records.data(), m_log.Records.capacity() * sizeof(FlightRecord));
@@ -220,6 +221,7 @@ void LogParser::Choose(const LogFamily* family)
     m_log.Recordings.push_back({0, family, 0, 0.0});
     // Family A is read by the six patterns as they stand in the window.
     m_reader = family ? family->MakeReader(m_patterns) : MakePatternReader(m_patterns);
+    m_reader->ReadsCamera = m_camera;
     m_mergeTails = family && family->ContinuesTails;
     m_recognising = false;
     for (const QString& block : m_waiting)
@@ -270,6 +272,7 @@ void LogParser::SwitchLayout(const QString& block)
         if (&family == current || (ReadByPatterns(&family) && ReadByPatterns(current)) || !family.Recognise(block))
             continue;
         m_reader = family.MakeReader(m_patterns);
+        m_reader->ReadsCamera = m_camera;
         m_mergeTails = family.ContinuesTails;
         m_log.Records.back() = FlightRecord();
         m_reader->Read(block, m_log.Records.back());

@@ -15,6 +15,9 @@
 class BlockReader {
 public:
     virtual ~BlockReader() = default;
+    // Whether the camera settings are read too (they cost a fifth of the
+    // reading of a Mavic Pro log, and most conversions print none).
+    bool ReadsCamera = true;
     virtual void Read(const QString& block, FlightRecord& record) = 0;
 };
 
@@ -101,7 +104,8 @@ struct FlightLog {
 // "patterns" (apply `patterns`) or a family id.
 class LogParser {
 public:
-    LogParser(const InputPatterns& patterns, const QString& formatId, std::size_t expectedBlocks = 0);
+    // `camera`: whether the records get the camera settings.
+    LogParser(const InputPatterns& patterns, const QString& formatId, std::size_t expectedBlocks = 0, bool camera = true);
     void Add(const QString& block);
     FlightLog Finish();
 
@@ -116,6 +120,7 @@ private:
     std::unique_ptr<BlockReader> m_reader;
     bool m_automatic = false;  // the layout is recognised (and may change)
     bool m_mergeTails = false;
+    bool m_camera = true;
     FlightLog m_log;
 };
 

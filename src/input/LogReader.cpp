@@ -10,10 +10,10 @@
 namespace {
 
 // The blocks of the video's subtitle track, read as the blocks of a .SRT.
-LogReadResult ReadVideoLog(QFile& file, const InputPatterns& patterns, const QString& formatId)
+LogReadResult ReadVideoLog(QFile& file, const InputPatterns& patterns, const QString& formatId, bool camera)
 {
     LogReadResult result;
-    LogParser parser(patterns, formatId);
+    LogParser parser(patterns, formatId, 0, camera);
     const VideoReadStatus status = ForEachVideoBlock(file.handle(), nullptr, 0, kMaxLogBytes, [&](const QString& block) {
         parser.Add(block);
         return true;
@@ -31,7 +31,7 @@ LogReadResult ReadVideoLog(QFile& file, const InputPatterns& patterns, const QSt
 
 } // namespace
 
-LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patterns, const QString& formatId)
+LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patterns, const QString& formatId, bool camera)
 {
     LogReadResult result;
     if (!QFile::exists(fileName)) {
@@ -49,7 +49,7 @@ LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patter
     if (video) {
         const QString log = LogBesideVideo(fileName);
         if (!log.isEmpty()) {
-            result = ReadFlightLog(log, patterns, formatId);
+            result = ReadFlightLog(log, patterns, formatId, camera);
             result.Log.Source = FlightLog::ReadFrom::LogBesideVideo;
             result.Log.SourceName = QFileInfo(log).fileName();
             return result;
@@ -63,7 +63,7 @@ LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patter
         return result;
     }
     if (video)
-        return ReadVideoLog(file, patterns, formatId);
+        return ReadVideoLog(file, patterns, formatId, camera);
     if (file.size() > kMaxLogBytes) {
         result.Status = ReadStatus::TooLarge;
         return result;
@@ -72,7 +72,7 @@ LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patter
     // records are reserved for the most blocks the file can hold (pages
     // never touched cost no memory).
     constexpr qint64 kSmallestBlockBytes = 48;
-    LogParser parser(patterns, formatId, static_cast<std::size_t>(file.size() / kSmallestBlockBytes + 1));
+    LogParser parser(patterns, formatId, static_cast<std::size_t>(file.size() / kSmallestBlockBytes + 1), camera);
     BlockSplitter splitter([&](const QString& block) {
         parser.Add(block);
         return true;

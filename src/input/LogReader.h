@@ -34,4 +34,6 @@ struct LogReadResult {
 // base beside it is read when there is one, else the video's subtitle track
 // (VideoLog.h); the log's Source says which. Never shows anything: the
 // caller turns a failure into a message.
-LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patterns, const QString& formatId);
+// `camera`: whether the records get the camera settings (LogParser).
+LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patterns, const QString& formatId,
+                            bool camera = true);

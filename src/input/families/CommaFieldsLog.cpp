@@ -37,7 +37,8 @@ public:
     void Read(const QString& block, FlightRecord& record) override
     {
         ReadCounterAndCue(block, record);
-        ReadCommaCameraFields(block, record.Camera);
+        if (ReadsCamera)
+            ReadCommaCameraFields(block, record.Camera);
         // One pass over the fields: "GPS (" or "RTK (", "HOME (" and ", H ".
         double lon = 0.0, lat = 0.0;
         const int n = block.size();

@@ -17,7 +17,8 @@ public:
     void Read(const QString& block, FlightRecord& record) override
     {
         ParseSrtBlock(block, record, m_patterns);
-        ReadColonCameraFields(block, record.Camera);
+        if (ReadsCamera)
+            ReadColonCameraFields(block, record.Camera);
     }
 
 private:
