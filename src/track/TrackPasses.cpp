@@ -192,24 +192,25 @@ void SmoothGpsOverTime(Track& points, int seconds)
     }
 }
 
-void CalcSpeedOverTime(Track& points, bool useHeight)
+void SecondAround::MoveTo(const Track& points, std::size_t i)
 {
     constexpr qint64 kHalfWindowMs = 500;
-    const std::size_t n = points.size();
-    std::size_t before = 0;
-    std::size_t after = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const qint64 t = points[i].TimeMs;
-        // The last point at or before t - 0.5 s (else the first), and the
-        // first at or after t + 0.5 s (else the last).
-        while (before + 1 <= i && points[before + 1].TimeMs <= t - kHalfWindowMs)
-            ++before;
-        after = std::max(after, i);
-        while (after + 1 < n && points[after].TimeMs < t + kHalfWindowMs)
-            ++after;
-        const qint64 intervalMs = points[after].TimeMs - points[before].TimeMs;
-        points[i].SpeedMs = intervalMs > 0
-            ? StepDistance(points[before], points[after], true, useHeight) / (static_cast<double>(intervalMs) / 1000.0)
+    const qint64 t = points[i].TimeMs;
+    while (Before + 1 <= i && points[Before + 1].TimeMs <= t - kHalfWindowMs)
+        ++Before;
+    After = std::max(After, i);
+    while (After + 1 < points.size() && points[After].TimeMs < t + kHalfWindowMs)
+        ++After;
+}
+
+void CalcSpeedOverTime(Track& points, bool useHeight)
+{
+    SecondAround second;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        second.MoveTo(points, i);
+        const double seconds = second.Seconds(points);
+        points[i].SpeedMs = seconds > 0
+            ? StepDistance(points[second.Before], points[second.After], true, useHeight) / seconds
             : 0.0;
     }
 }

@@ -133,6 +133,21 @@ void SmoothGpsOverTime(Track& points, int seconds);
 // second after it, per second (a frame's step is the size of the position's
 // last decimal, far too coarse to measure over one frame).
 void CalcSpeedOverTime(Track& points, bool useHeight);
+
+// The second around a point of a per-frame track, for speeds measured over
+// it: the last point at or before 0.5 s earlier (else the first) and the
+// first at or after 0.5 s later (else the last). Moved to points in
+// increasing order, each step costs what the window moved.
+struct SecondAround {
+    std::size_t Before = 0;
+    std::size_t After = 0;
+    void MoveTo(const Track& points, std::size_t i);
+    // The time between Before and After, in seconds (0 for one point).
+    double Seconds(const Track& points) const
+    {
+        return static_cast<double>(points[After].TimeMs - points[Before].TimeMs) / 1000.0;
+    }
+};
 // Way: a step counts once the position lies at least a metre from the last
 // counted point (the jitter of a hovering drone never does); the last point
 // takes whatever remains.

@@ -34,14 +34,7 @@ double VerticalSpeeds::At(std::size_t index)
     if (!m_flight.PerFrame || index >= n || index + 1 < m_next)
         return VerticalSpeedAt(m_flight, index);  // one block per second, or out of order
     m_next = index + 1;
-    constexpr qint64 kHalfWindowMs = 500;
-    const qint64 t = points[index].TimeMs;
-    while (m_before + 1 <= index && points[m_before + 1].TimeMs <= t - kHalfWindowMs)
-        ++m_before;
-    m_after = std::max(m_after, index);
-    while (m_after + 1 < n && points[m_after].TimeMs < t + kHalfWindowMs)
-        ++m_after;
-    const qint64 intervalMs = points[m_after].TimeMs - points[m_before].TimeMs;
-    return intervalMs > 0 ? (points[m_after].HeightM - points[m_before].HeightM) / (static_cast<double>(intervalMs) / 1000.0)
-                          : 0.0;
+    m_second.MoveTo(points, index);
+    const double seconds = m_second.Seconds(points);
+    return seconds > 0 ? (points[m_second.After].HeightM - points[m_second.Before].HeightM) / seconds : 0.0;
 }

@@ -22,6 +22,5 @@ public:
 private:
     const Flight& m_flight;
     std::size_t m_next = 0;  // the index after the last one asked for
-    std::size_t m_before = 0;
-    std::size_t m_after = 0;
+    SecondAround m_second;
 };
