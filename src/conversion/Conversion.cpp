@@ -1,6 +1,7 @@
 #include "conversion/Conversion.h"
 
 #include "output/Placeholders.h"
+#include "output/PrivacyZone.h"
 #include "output/SrtWriter.h"
 #include "track/LogTime.h"
 
@@ -96,4 +97,13 @@ QString SubtitlePreview(const Flight& flight, std::size_t index, const QString& 
     if (index >= flight.Log.Records.size() || index >= flight.Points.size())
         return QString();
     return RenderSrtRecord(flight, static_cast<int>(index), pattern);
+}
+
+std::vector<bool> PointsInPrivacyZone(const Flight& flight, double radiusM)
+{
+    std::vector<bool> inZone;
+    inZone.reserve(flight.Points.size());
+    for (const TrackPoint& point : flight.Points)
+        inZone.push_back(InPrivacyZone(radiusM, point));
+    return inZone;
 }

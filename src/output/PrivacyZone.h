@@ -14,12 +14,18 @@ inline bool HasPrivacyZone(const Flight& flight)
     return flight.PrivacyRadiusM > 0.0;
 }
 
-// Whether the point lies in the zone: its distance from home (as {Distance}
-// prints it) is at most the radius; a distance that is no number counts as
-// inside. Always false without a zone.
+// Whether the point lies in a zone of `radiusM` metres: its distance from
+// home (as {Distance} prints it) is at most the radius; a distance that is
+// no number counts as inside. Always false for a radius of 0 (no zone).
+inline bool InPrivacyZone(double radiusM, const TrackPoint& point)
+{
+    return radiusM > 0.0 && !(point.DistanceHomeM > radiusM);
+}
+
+// Whether the point lies in the flight's zone.
 inline bool InPrivacyZone(const Flight& flight, const TrackPoint& point)
 {
-    return HasPrivacyZone(flight) && !(point.DistanceHomeM > flight.PrivacyRadiusM);
+    return InPrivacyZone(flight.PrivacyRadiusM, point);
 }
 
 // How many points lie in the zone.

@@ -437,8 +437,22 @@ void FlightView::RefreshSubtitle()
     SubtitlePreview->setPlainText(text.trimmed());
 }
 
-bool FlightView::SavePicture(const QString& fileName) const
+bool FlightView::SavePicture(const QString& fileName, double privacyRadiusM)
 {
+    // The zone is put on for the grab only: the view itself is the pilot's
+    // own screen and keeps showing everything.
+    const double shownRadiusM = m_flight.PrivacyRadiusM;
+    if (privacyRadiusM > 0.0) {
+        Map->SetLeftOut(PointsInPrivacyZone(m_flight, privacyRadiusM));
+        m_flight.PrivacyRadiusM = privacyRadiusM;
+        RefreshSubtitle();
+    }
+    const QImage picture = Picture->grab().toImage();
+    if (privacyRadiusM > 0.0) {
+        Map->SetLeftOut({});
+        m_flight.PrivacyRadiusM = shownRadiusM;
+        RefreshSubtitle();
+    }
     QImageWriter writer(fileName, "png");
-    return writer.write(Picture->grab().toImage());
+    return writer.write(picture);
 }

@@ -37,8 +37,11 @@ public:
     void ShowReadFailure(const QString& fileName, const QString& why);
     // The log the view shows (or failed to read).
     QString FileName() const { return m_fileName; }
-    // Writes Picture as a PNG image; false when that failed.
-    bool SavePicture(const QString& fileName) const;
+    // Writes Picture as a PNG image; false when that failed. With a privacy
+    // radius above 0 the picture follows the zone as a shared track does:
+    // the map leaves out the positions within that many metres of home and
+    // the home point, and the subtitle text prints no position inside it.
+    bool SavePicture(const QString& fileName, double privacyRadiusM = 0.0);
     // Where the subtitle preview takes its output pattern from.
     void SetPatternSource(std::function<QString()> source);
     // Renders the subtitle text of the moment shown again (the pattern changed).

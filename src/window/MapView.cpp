@@ -96,7 +96,14 @@ void MapView::SetTrack(std::vector<MapPoint> points, double homeLat, double home
     m_topValue = topValue;
     m_message.clear();
     m_marker = -1;
+    m_leftOut.clear();
     FitFlight();
+}
+
+void MapView::SetLeftOut(std::vector<bool> leftOut)
+{
+    m_leftOut = std::move(leftOut);
+    update();
 }
 
 void MapView::SetMessage(const QString& text)
@@ -257,6 +264,8 @@ void MapView::paintEvent(QPaintEvent*)
 
     const double worldSize = WorldSize(m_zoom);
     auto at = [&](std::size_t i) { return Screen(m_unit[i] * worldSize); };
+    auto shown = [&](std::size_t i) { return i >= m_leftOut.size() || !m_leftOut[i]; };
+    const std::size_t last = m_unit.size() - 1;
 
     // Markers in black and white only, under the track so that they hide
     // none of it. The start is a ring wide enough to show round the home
@@ -264,28 +273,34 @@ void MapView::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(QPen(Qt::black, 2.0));
     painter.setBrush(Qt::NoBrush);
-    painter.drawEllipse(at(0), 12.0, 12.0);
+    if (shown(0))
+        painter.drawEllipse(at(0), 12.0, 12.0);
     painter.setPen(QPen(Qt::black, 1.0));
     painter.setBrush(Qt::black);
-    painter.drawEllipse(at(m_unit.size() - 1), 5.0, 5.0);
-    const QPointF home = Screen(m_homeUnit * worldSize);
-    const QRectF homeBox(home.x() - 7, home.y() - 7, 14, 14);
-    painter.setBrush(Qt::white);
-    painter.drawRect(homeBox);
-    QFont small = font();
-    small.setBold(true);
-    small.setPixelSize(10);
-    painter.setFont(small);
-    painter.drawText(homeBox, Qt::AlignCenter, QStringLiteral("H"));
+    if (shown(last))
+        painter.drawEllipse(at(last), 5.0, 5.0);
+    if (m_leftOut.empty()) {
+        const QPointF home = Screen(m_homeUnit * worldSize);
+        const QRectF homeBox(home.x() - 7, home.y() - 7, 14, 14);
+        painter.setBrush(Qt::white);
+        painter.drawRect(homeBox);
+        QFont small = font();
+        small.setBold(true);
+        small.setPixelSize(10);
+        painter.setFont(small);
+        painter.drawText(homeBox, Qt::AlignCenter, QStringLiteral("H"));
+    }
 
-    for (std::size_t i = 0; i + 1 < m_unit.size(); ++i) {
+    for (std::size_t i = 0; i < last; ++i) {
+        if (!shown(i) || !shown(i + 1))
+            continue;
         painter.setPen(QPen(ScaleColour(m_points[i].Value, m_topValue), 3.0, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(at(i), at(i + 1));
     }
 
     // The playback marker: a black ring round a white one, over the track
     // but leaving the point itself in sight.
-    if (m_marker >= 0 && m_marker < int(m_unit.size())) {
+    if (m_marker >= 0 && m_marker < int(m_unit.size()) && shown(std::size_t(m_marker))) {
         painter.setBrush(Qt::NoBrush);
         painter.setPen(QPen(Qt::white, 2.0));
         painter.drawEllipse(at(m_marker), 6.0, 6.0);

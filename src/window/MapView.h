@@ -34,6 +34,11 @@ public:
     void SetMessage(const QString& text);
     // The playback marker at point `index` (-1: none).
     void SetMarker(int index);
+    // A privacy zone for a shared picture: one flag a point, set for the
+    // points left out (with the lines to them and any marker on them); with
+    // a zone the home point is left out too. Empty (as SetTrack leaves it):
+    // no zone, everything drawn.
+    void SetLeftOut(std::vector<bool> leftOut);
     void FitFlight();
     void ZoomBy(int steps, const QPointF& around);
 
@@ -74,6 +79,7 @@ private:
     double m_meanLat = 0.0;
     QString m_message;
     int m_marker = -1;
+    std::vector<bool> m_leftOut;  // empty, or one flag a point
     int m_zoom = 2;
     QPointF m_centre;        // world pixels at m_zoom in the middle of the widget
     bool m_fitted = true;    // refit on resize until the user zooms or pans

@@ -145,6 +145,11 @@ void SornLogic::ShowFlight(const Flight& flight)
 void SornLogic::SaveFlightPicture()
 {
     const QString input = Widgets->FlightPane->FileName();  // the flight shown, not the field
+    double privacyRadiusM = 0.0;  // a saved picture follows the zone, as the shared tracks do
+    if (!ReadPrivacyRadius(Widgets->PrivacyRadiusEdit->text(), &privacyRadiusM)) {
+        Show(PrivacyRadiusRefusedMessage());
+        return;
+    }
     const QFileInfo log(input);
     const QString suggestion = input.isEmpty() ? QString() : log.dir().filePath(log.completeBaseName() + QStringLiteral(".png"));
     QString name = Dialogs::SaveFileName(QStringLiteral("Save picture"), suggestion, QStringLiteral("PNG image (*.png)"));
@@ -152,7 +157,7 @@ void SornLogic::SaveFlightPicture()
         return;
     if (QFileInfo(name).suffix().isEmpty())
         name += QStringLiteral(".png");
-    if (!Widgets->FlightPane->SavePicture(name))
+    if (!Widgets->FlightPane->SavePicture(name, privacyRadiusM))
         Show(FileNotWrittenMessage(name));
 }
 

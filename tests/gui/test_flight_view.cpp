@@ -74,7 +74,7 @@ private slots:
         w->Window->show();
         DialogDriver driver;
         w->SmoothGpsEdit->setText(QStringLiteral("0"));  // positions as flown
-        const FlightView* view = w->FlightPane;
+        FlightView* view = w->FlightPane;
         QVERIFY(view->isHidden());
         for (const auto& [button, records] : {std::pair{w->WriteSrtButton, 101}, {w->WriteGpxButton, 31}}) {
             const QVector<Point> path = KnownPath(records);
@@ -157,6 +157,28 @@ private slots:
         QVERIFY(view->SavePicture(png));
         QCOMPARE(QImage(png).size(), view->Picture->size());
         QVERIFY(!view->SavePicture(dir.filePath(QStringLiteral("missing/flight.png"))));
+
+        // With a privacy zone of 52 m the picture leaves out the points 0 to 10 (5 m apart
+        // along a line from home), the lines to them and the home point; the view itself
+        // keeps them all.
+        const QString shared = dir.filePath(QStringLiteral("shared.png"));
+        QVERIFY(view->SavePicture(shared, 52.0));
+        const QImage zoned(shared), own = view->Picture->grab().toImage();
+        const QPoint offset = view->Map->mapTo(view->Picture, QPoint(0, 0));
+        auto count = [&](const QImage& image, int index, bool dark) {
+            const QPoint at = view->Map->PointAt(index).toPoint() + offset;
+            int n = 0;
+            for (int y = at.y() - 14; y <= at.y() + 14; ++y)
+                for (int x = at.x() - 14; x <= at.x() + 14; ++x) {
+                    const QColor c = image.pixelColor(x, y);
+                    n += dark ? c.value() < 60 : c.saturation() > 120;  // markers black, the track in colour
+                }
+            return n;
+        };
+        QVERIFY(count(own, 0, true) > 40 && count(own, 5, false) > 10);
+        QCOMPARE(count(zoned, 0, true), 0);
+        QCOMPARE(count(zoned, 5, false), 0);
+        QVERIFY(count(zoned, 20, false) > 10 && count(zoned, 20, false) == count(own, 20, false));
         QTest::mouseClick(view->HideButton, Qt::LeftButton);
         QVERIFY(view->isHidden());
     }
