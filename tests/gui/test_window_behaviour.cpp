@@ -131,6 +131,48 @@ private slots:
         }
     }
 
+    // The KML row's height choice on a log with both heights: "automatic" and "above
+    // take-off" write the derived file of the reference folder; "above sea level" writes
+    // the same path at the logged abs_alt, which lies rel_alt + 51.512 m here, absolute.
+    void kmlHeightsChoice()
+    {
+        QTemporaryDir dir;
+        const QString folder = QStringLiteral(TEST_DATA_DIR "/reference/layout-d-mini3/");
+        const QString log = dir.filePath(QStringLiteral("f.SRT")), kml = dir.filePath(QStringLiteral("f.kml"));
+        QVERIFY(QFile::copy(folder + QStringLiteral("flight.SRT"), log));
+        m_logic->OpenInputFile(log);
+        if (!w->OtherOutputsCheck->isChecked())
+            w->OtherOutputsCheck->click();
+        w->TimeZoneEdit->setText(QStringLiteral("-03:00"));
+        const QByteArray expected = ReadFile(folder + QStringLiteral("expected.kml"));
+        const auto row = std::find_if(w->OtherOutputs.begin(), w->OtherOutputs.end(), [&](const MainWindowWidgets::OutputRow& r) {
+            return r.NameEdit->text() == kml;
+        });
+        QVERIFY(row != w->OtherOutputs.end() && w->KmlAltitudeCombo->isVisible());
+        for (const KmlHeights heights : {KmlHeights::Automatic, KmlHeights::TakeOff, KmlHeights::SeaLevel}) {
+            w->KmlAltitudeCombo->setCurrentIndex(w->KmlAltitudeCombo->findData(int(heights)));
+            DialogDriver driver;
+            row->WriteButton->click();
+            QByteArray written = ReadFile(kml);
+            if (heights != KmlHeights::SeaLevel) {
+                QCOMPARE(written, expected);
+                continue;
+            }
+            QVERIFY(written.contains("<altitudeMode>absolute<") && !written.contains("relativeToGround"));
+            written.replace("<altitudeMode>absolute<", "<altitudeMode>relativeToGround<");
+            const QList<QByteArray> lines = written.split('\n'), above = expected.split('\n');
+            QCOMPARE(lines.size(), above.size());
+            const QRegularExpression point(QStringLiteral("(-?[0-9.]+[, ]-?[0-9.]+)[, ](-?[0-9.]+)"));  // path and track
+            for (int i = 0; i < lines.size(); ++i) {
+                const QRegularExpressionMatch a = point.match(QString::fromUtf8(lines[i])), b = point.match(QString::fromUtf8(above[i]));
+                if (a.hasMatch() && b.hasMatch() && a.captured(1) == b.captured(1))
+                    QVERIFY2(std::abs(a.captured(2).toDouble() - b.captured(2).toDouble() - 51.512) < 0.011, lines[i].constData());
+                else
+                    QCOMPARE(lines[i], above[i]);
+            }
+        }
+    }
+
     void onlyTheInputFieldTakesFiles()
     {
         QMimeData files;  // as a file manager offers a dragged file
