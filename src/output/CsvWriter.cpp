@@ -11,27 +11,66 @@ namespace {
 
 constexpr int kFlushBytes = 4 * 1024 * 1024;
 
-void AppendNumber(QByteArray& out, double value, int decimals)
-{
-    out += ',';
-    if (std::isfinite(value))
-        AppendFixed(out, value, decimals);
-}
+// One row of the table, put together in place and appended to the
+// buffer whole.
+class Row {
+public:
+    explicit Row(QByteArray& buffer) : m_buffer(buffer) {}
 
-void AppendNumberIf(QByteArray& out, bool given, double value, int decimals)
-{
-    if (given)
-        AppendNumber(out, value, decimals);
-    else
-        out += ',';
-}
+    // A comma (but before the first field), then `value` with `decimals`
+    // decimals where it is given and a number.
+    void Number(bool given, double value, int decimals)
+    {
+        Comma();
+        if (!given || !std::isfinite(value))
+            return;
+        if (char* end = WriteFixed(m_at, value, decimals)) {
+            m_at = end;
+        } else {  // a number of no ordinary size
+            Flush();
+            AppendFixed(m_buffer, value, decimals);
+        }
+    }
+    void Time(qint64 ms, bool milliseconds, bool utc)
+    {
+        Comma();
+        if (ms != kNoTime)
+            m_at = WriteIsoTime(m_at, ms, milliseconds, utc);
+    }
+    void Camera(Placeholder field, const CameraSettings& camera)
+    {
+        Comma();
+        m_at = WriteCameraText(m_at, field, camera);
+    }
 
-void AppendTime(QByteArray& out, qint64 ms, bool milliseconds, bool utc)
-{
-    out += ',';
-    if (ms != kNoTime)
-        AppendIsoTime(out, ms, milliseconds, utc);
-}
+    // The line end; the row goes into the buffer.
+    void End()
+    {
+        *m_at++ = '\r';
+        *m_at++ = '\n';
+        Flush();
+    }
+
+private:
+    void Comma()
+    {
+        if (m_first)
+            m_first = false;
+        else
+            *m_at++ = ',';
+    }
+    void Flush()
+    {
+        m_buffer.append(m_text, static_cast<int>(m_at - m_text));
+        m_at = m_text;
+    }
+
+    static constexpr int kRoom = 12 * (kWriteFixedRoom + 1) + 2 * (kIsoTimeRoom + 1) + 8 * (kCameraTextRoom + 1) + 2;
+    QByteArray& m_buffer;
+    char m_text[kRoom];
+    char* m_at = m_text;
+    bool m_first = true;
+};
 
 // The camera columns, in the order of the placeholders.
 const struct {
@@ -49,7 +88,8 @@ std::vector<Placeholder> CameraColumns(const Flight& flight)
     std::vector<Placeholder> columns;
     for (const auto& column : kCameraColumns) {
         for (const FlightRecord& record : flight.Log.Records) {
-            if (!CameraText(column.Field, record.Camera).isEmpty()) {
+            char text[kCameraTextRoom];
+            if (WriteCameraText(text, column.Field, record.Camera) != text) {
                 columns.push_back(column.Field);
                 break;
             }
@@ -85,25 +125,23 @@ bool WriteCsv(const Flight& flight, QIODevice* device)
     for (size_t i = 0; i < records.size() && i < flight.Points.size(); ++i) {
         const FlightRecord& record = records[i];
         const TrackPoint& point = flight.Points[i];
-        if (record.CueStartMs != kNoTime)
-            AppendFixed(buffer, static_cast<double>(record.CueStartMs) / 1000.0, 3);
-        AppendTime(buffer, point.UtcMs, milliseconds, true);
-        AppendTime(buffer, point.LocalMs, milliseconds, false);
+        Row row(buffer);
+        row.Number(record.CueStartMs != kNoTime, static_cast<double>(record.CueStartMs) / 1000.0, 3);
+        row.Time(point.UtcMs, milliseconds, true);
+        row.Time(point.LocalMs, milliseconds, false);
         const bool fix = record.Gives(FlightRecord::HasPosition);
-        AppendNumberIf(buffer, fix, record.Lat, kDegreeDecimals);
-        AppendNumberIf(buffer, fix, WrittenLon(record.Lon, kDegreeDecimals), kDegreeDecimals);
-        AppendNumberIf(buffer, record.Gives(FlightRecord::HasHeight), record.HeightM, kMetreDecimals);
-        AppendNumberIf(buffer, record.Gives(FlightRecord::HasAltitude), record.AltitudeM, kMetreDecimals);
-        AppendNumber(buffer, point.SpeedMs, kMetreDecimals);
-        AppendNumber(buffer, KmhFromMs(point.SpeedMs), kMetreDecimals);
+        row.Number(fix, record.Lat, kDegreeDecimals);
+        row.Number(fix, WrittenLon(record.Lon, kDegreeDecimals), kDegreeDecimals);
+        row.Number(record.Gives(FlightRecord::HasHeight), record.HeightM, kMetreDecimals);
+        row.Number(record.Gives(FlightRecord::HasAltitude), record.AltitudeM, kMetreDecimals);
+        row.Number(true, point.SpeedMs, kMetreDecimals);
+        row.Number(true, KmhFromMs(point.SpeedMs), kMetreDecimals);
         if (distance)
-            AppendNumber(buffer, point.DistanceHomeM, kMetreDecimals);
-        AppendNumber(buffer, point.WayM, kMetreDecimals);
-        for (const Placeholder field : camera) {
-            buffer += ',';
-            buffer += CameraText(field, record.Camera);
-        }
-        buffer += "\r\n";
+            row.Number(true, point.DistanceHomeM, kMetreDecimals);
+        row.Number(true, point.WayM, kMetreDecimals);
+        for (const Placeholder field : camera)
+            row.Camera(field, record.Camera);
+        row.End();
         if (buffer.size() >= kFlushBytes) {
             if (!WriteAllBytes(device, buffer))
                 return false;

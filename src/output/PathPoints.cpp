@@ -11,12 +11,11 @@
 
 namespace {
 
-void AppendDigits(QByteArray& out, qint64 value, int width)
+char* WriteDigits(char* out, qint64 value, int width)
 {
-    char digits[8];
     for (int i = width - 1; i >= 0; --i, value /= 10)
-        digits[i] = static_cast<char>('0' + value % 10);
-    out.append(digits, width);
+        out[i] = static_cast<char>('0' + value % 10);
+    return out + width;
 }
 
 } // namespace
@@ -128,28 +127,35 @@ bool TimesWithMilliseconds(const Flight& flight)
     return false;
 }
 
-void AppendIsoTime(QByteArray& out, qint64 ms, bool milliseconds, bool utc)
+char* WriteIsoTime(char* out, qint64 ms, bool milliseconds, bool utc)
 {
     const qint64 days = FloorDiv(ms, kMsPerDay);
     const qint64 inDay = ms - days * kMsPerDay;
     const CivilDate date = CivilFromDays(days);
-    AppendDigits(out, date.Year, 4);
-    out += '-';
-    AppendDigits(out, date.Month, 2);
-    out += '-';
-    AppendDigits(out, date.Day, 2);
-    out += 'T';
-    AppendDigits(out, inDay / 3600000, 2);
-    out += ':';
-    AppendDigits(out, inDay / 60000 % 60, 2);
-    out += ':';
-    AppendDigits(out, inDay / 1000 % 60, 2);
+    out = WriteDigits(out, date.Year, 4);
+    *out++ = '-';
+    out = WriteDigits(out, date.Month, 2);
+    *out++ = '-';
+    out = WriteDigits(out, date.Day, 2);
+    *out++ = 'T';
+    out = WriteDigits(out, inDay / 3600000, 2);
+    *out++ = ':';
+    out = WriteDigits(out, inDay / 60000 % 60, 2);
+    *out++ = ':';
+    out = WriteDigits(out, inDay / 1000 % 60, 2);
     if (milliseconds) {
-        out += '.';
-        AppendDigits(out, inDay % 1000, 3);
+        *out++ = '.';
+        out = WriteDigits(out, inDay % 1000, 3);
     }
     if (utc)
-        out += 'Z';
+        *out++ = 'Z';
+    return out;
+}
+
+void AppendIsoTime(QByteArray& out, qint64 ms, bool milliseconds, bool utc)
+{
+    char text[kIsoTimeRoom];
+    out.append(text, static_cast<int>(WriteIsoTime(text, ms, milliseconds, utc) - text));
 }
 
 QString IsoTime(qint64 ms, bool milliseconds, bool utc)

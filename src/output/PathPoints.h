@@ -55,6 +55,10 @@ bool TimesWithMilliseconds(const Flight& flight);
 // when `utc`, for `ms` milliseconds since 1970-01-01T00:00 (proleptic
 // Gregorian calendar, years 0 to 9999).
 void AppendIsoTime(QByteArray& out, qint64 ms, bool milliseconds, bool utc);
+// The same written into `out`, which has room for kIsoTimeRoom characters;
+// returns the end of the text.
+constexpr int kIsoTimeRoom = 24;
+char* WriteIsoTime(char* out, qint64 ms, bool milliseconds, bool utc);
 QString IsoTime(qint64 ms, bool milliseconds, bool utc);
 
 // A longitude as the outputs write it with `decimals` decimals: in [-180,

@@ -41,9 +41,9 @@ const std::vector<PlaceholderInfo>& Placeholders()
     return table;
 }
 
-QByteArray CameraText(Placeholder which, const CameraSettings& camera)
+char* WriteCameraText(char* text, Placeholder which, const CameraSettings& camera)
 {
-    char text[kWriteFixedRoom + 2];
+    static_assert(kCameraTextRoom >= kWriteFixedRoom + 2 && kCameraTextRoom >= int(sizeof camera.Ev), "room");
     char* end = text;
     switch (which) {
     case Placeholder::Iso:
@@ -60,7 +60,12 @@ QByteArray CameraText(Placeholder which, const CameraSettings& camera)
         if (camera.FNumberCenti != 0)
             end = WriteTrimmed(text, camera.FNumberCenti, 2);
         break;
-    case Placeholder::Ev: return QByteArray(camera.Ev, static_cast<int>(strnlen(camera.Ev, sizeof camera.Ev)));
+    case Placeholder::Ev: {
+        const std::size_t length = strnlen(camera.Ev, sizeof camera.Ev);
+        std::memcpy(text, camera.Ev, length);
+        end = text + length;
+        break;
+    }
     case Placeholder::FocalLength:
         if (camera.FocalCenti != 0)
             end = WriteTrimmed(text, camera.FocalCenti, 2);
@@ -75,5 +80,11 @@ QByteArray CameraText(Placeholder which, const CameraSettings& camera)
         break;
     default: break;
     }
-    return QByteArray(text, static_cast<int>(end - text));
+    return end;
+}
+
+QByteArray CameraText(Placeholder which, const CameraSettings& camera)
+{
+    char text[kCameraTextRoom];
+    return QByteArray(text, static_cast<int>(WriteCameraText(text, which, camera) - text));
 }

@@ -33,3 +33,7 @@ const std::vector<PlaceholderInfo>& Placeholders();
 constexpr Placeholder kFirstCameraPlaceholder = Placeholder::Iso;
 constexpr Placeholder kLastCameraPlaceholder = Placeholder::DigitalZoom;
 QByteArray CameraText(Placeholder which, const CameraSettings& camera);
+// The same written into `out`, which has room for kCameraTextRoom
+// characters; returns the end of the text (`out` where it is empty).
+constexpr int kCameraTextRoom = 40;
+char* WriteCameraText(char* out, Placeholder which, const CameraSettings& camera);
