@@ -22,7 +22,7 @@ at every cue start. Distances are on a sphere of 111,320 m per degree (radius 63
 --seed give the same bytes. --joined puts the clips of --split into one file (the cues start
 again at 0 in it); --then appends the log of other options (a second drone: its account rows
 follow). --no-cues (D) writes a number, a dotted date line and the fields, and the account the
-cues D16 takes from the dates; --radians (D) prints positions in radians, the account too.
+cues taken from the dates; --radians (D) prints positions in radians, the account too.
 """
 
 import argparse

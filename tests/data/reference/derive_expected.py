@@ -636,12 +636,15 @@ def local_ms(r):
     text = r.get("Local") or r["FlyTime"]
     if not text:
         return None
-    t = datetime.datetime.strptime(re.sub(r"[.T]", " ", text[:19].replace(".", "-", 2)), "%Y-%m-%d %H:%M:%S")
+    try:
+        t = datetime.datetime.strptime(re.sub(r"[.T]", " ", text[:19].replace(".", "-", 2)), "%Y-%m-%d %H:%M:%S")
+    except ValueError:  # a text that is no date (an edited pattern)
+        return None
     return (t - datetime.datetime(1970, 1, 1)) // datetime.timedelta(milliseconds=1) + int(text[20:23] or 0)
 
 
 def recordings(records):
-    """The recordings of a log (D15): [first, end, per frame] of each. One starts
+    """The recordings of a log: [first, end, per frame] of each. One starts
     where a cue runs backwards, or a date runs more than 2 s ahead of its
     recording's first date plus the cue time since."""
     starts, last, base = [0], None, None
