@@ -196,7 +196,11 @@ def haversine(lat1, lon1, lat2, lon2):
     return 2.0 * RADIUS_M * math.asin(min(1.0, math.sqrt(a)))
 
 
-def derive_per_frame(records, smoothing, way_before, after_smoothing=lambda records: None):
+def unclamped(records):  # read by the six patterns: smoothed as it always was
+    pass
+
+
+def derive_per_frame(records, smoothing, way_before, after_smoothing=unclamped):
     t = [r["Cue"] for r in records]
     if smoothing > 0 and t[-1] > t[0]:
         seconds, i = [], 0
@@ -250,11 +254,17 @@ def sweep(records, key, skip_nan=False):
         records[j + 1][key] = b - h
 
 
-def derive_track(records, smoothing, way_before, after_smoothing=lambda records: None):
+def derive_track(records, smoothing, way_before, after_smoothing=unclamped):
     for _ in range(smoothing):
         sweep(records, "Lat")  # Lat and Lon are independent: one sweep each
         sweep(records, "Lon")
         after_smoothing(records)  # each sweep starts within the logged precision
+    for _ in range(smoothing if after_smoothing is not unclamped else 0):  # centred sweeps, from the values before each
+        for key in ("Lat", "Lon"):
+            old = [r[key] for r in records]
+            for j, r in enumerate(records):
+                r[key] = old[j] + ((old[max(j - 1, 0)] - old[j]) + (old[min(j + 1, len(old) - 1)] - old[j])) * 0.25
+        after_smoothing(records)
     for i in range(len(records) - 1):
         a, b = records[i], records[i + 1]
         a["Speed"] = distance(a["Lat"], a["Lon"], b["Lat"], b["Lon"])
@@ -690,7 +700,7 @@ def main(folders):
         by_patterns = b"HOME(" in log and b"GPS(" in log or any(a.startswith("--pattern") for a in args)
         rows = [line.split("\t") for line in tsv.read_text().splitlines()[1:]] if tsv.exists() else []
         for a, b, frames in parts:  # each recording on its own; the way runs on across the joins
-            keep = near_fix(rows[a:b], parsed[a:b]) if rows and not by_patterns else (lambda records: None)
+            keep = near_fix(rows[a:b], parsed[a:b]) if rows and not by_patterns else unclamped
             far = haversine if frames else distance
             before = (lambda records, a=a, far=far: way_before if a == 0 else derived[a - 1]["Way"] + far(
                 derived[a - 1]["Lat"], derived[a - 1]["Lon"], records[0]["Lat"], records[0]["Lon"]))
