@@ -78,7 +78,7 @@ void ForEachStretch(const Track& points, Smooth smooth)
 
 // A smoothed position that strays farther than `halfUnitDeg` from its logged
 // one (in latitude or longitude) brought back to that distance.
-void KeepPointNearFix(TrackPoint& p, double halfUnitDeg)
+inline void KeepPointNearFix(TrackPoint& p, double halfUnitDeg)
 {
     p.Lat = std::clamp(p.Lat, p.FixLat - halfUnitDeg, p.FixLat + halfUnitDeg);
     const double dLon = ShortLonDelta(p.Lon - p.FixLon);
