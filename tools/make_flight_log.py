@@ -11,10 +11,11 @@ The paths: walk (heading and speed follow a random walk simulated once a second,
 noise of about a metre; the barometer starts a little below zero, climbs to --height and
 wanders), line (--speed along --heading), hover (stands still, the last decimal of each
 coordinate jittering), loop (one lap of two straights joined by half circles, --length
-metres, then standing still), orbit (circles of --radius to the right, for ever), antimeridian (a line east across longitude 180 from latitude
--16.8, crossing it half-way). Except for walk and hover the height climbs at --climb to
---height. Per-frame blocks interpolate between the walk's seconds; the other paths are exact
-at every cue start. Distances are on a sphere of 111,320 m per degree (radius 6378.2 km).
+metres, then standing still), orbit (circles of --radius to the right, for ever),
+antimeridian (a line east across longitude 180 from latitude -16.8, crossing it half-way).
+Except for walk and hover the height climbs at --climb to --height. Per-frame blocks
+interpolate between the walk's seconds; the other paths are exact at every cue start.
+Distances are on a sphere of 111,320 m per degree (radius 6378.2 km).
 
 --records-out writes one TSV row per block with what the block holds ("-" where absent),
 --camera-out likewise the camera fields as printed (CAMERA_COLUMNS),
@@ -26,13 +27,13 @@ cues taken from the dates; --radians (D) prints positions in radians, the accoun
 """
 
 import argparse
-import os
-import shlex
 import collections
 import datetime
 import itertools
 import math
+import os
 import random
+import shlex
 import sys
 
 METRES_PER_DEGREE = 111320.0  # along a meridian, close enough for a synthetic path
@@ -464,13 +465,14 @@ def main(argv=None):
     add("--first-counter", type=int, default=1, help="--split: the first clip's number")
     add("--start-time", help="the local time of the first block, YYYY-MM-DD hh:mm:ss")
     add("--joined", action="store_true", help="--split: the clips one after another in OUTPUT")
-    add("--then", help="options of a log to append (its account rows too)")
+    add("--then", help="options of a log to append to OUTPUT (a file), its account rows too")
     add("--radius", type=float, default=30.0, help="metres of the orbit")
     add("--no-cues", action="store_true", help="D: no cue line and no frame line, dates with dots")
     add("--radians", action="store_true", help="D: latitude and longitude in radians")
     args = parser.parse_args(argv)
     global START, RADIANS
     RADIANS = args.radians
+    CLIP[:] = [0, 0]
     if args.start_time:
         START = datetime.datetime.strptime(args.start_time, "%Y-%m-%d %H:%M:%S")
 
