@@ -15,7 +15,14 @@ generator with the log: what each block holds. The records are then taken
 from it instead of the patterns, and a log of several blocks per second runs
 the per-frame passes: smoothing on the positions nearest each whole second
 of cue time, interpolated back; speed over one second around each point;
-way in steps of at least a metre; haversine distances.
+way in steps of at least a metre; haversine distances. Outside the six
+patterns smoothed positions stay within half a unit of the last decimal the
+log writes (one block a second: after every sweep, and centred sweeps
+follow). A log of several recordings (a cue that runs backwards, a date more
+than 2 s ahead of its recording's cues) is smoothed and measured recording by
+recording, the way running on across each join, and its route sampled
+recording by recording; a per-frame log whose positions all lie within pi/2
+and pi is read in radians (the account then holds them as logged).
 
 Numbers are rounded the way the program writes them (as Qt writes them): the
 exact binary value rounded to n decimals, a value exactly half-way away from
