@@ -11,15 +11,19 @@ The paths: walk (heading and speed follow a random walk simulated once a second,
 noise of about a metre; the barometer starts a little below zero, climbs to --height and
 wanders), line (--speed along --heading), hover (stands still, the last decimal of each
 coordinate jittering), loop (one lap of two straights joined by half circles, --length
-metres, then standing still), antimeridian (a line east across longitude 180 from latitude
--16.8, crossing it half-way). Except for walk and hover the height climbs at --climb to
---height. Per-frame blocks interpolate between the walk's seconds; the other paths are exact
-at every cue start. Distances are on a sphere of 111,320 m per degree (radius 6378.2 km).
+metres, then standing still), orbit (circles of --radius to the right, for ever),
+antimeridian (a line east across longitude 180 from latitude -16.8, crossing it half-way).
+Except for walk and hover the height climbs at --climb to --height. Per-frame blocks
+interpolate between the walk's seconds; the other paths are exact at every cue start.
+Distances are on a sphere of 111,320 m per degree (radius 6378.2 km).
 
 --records-out writes one TSV row per block with what the block holds ("-" where absent),
 --camera-out likewise the camera fields as printed (CAMERA_COLUMNS),
 --truth-out the true position, height and speeds at each cue start. The same options and
---seed give the same bytes.
+--seed give the same bytes. --joined puts the clips of --split into one file (the cues start
+again at 0 in it); --then appends the log of other options (a second drone: its account rows
+follow). --no-cues (D) writes a number, a dotted date line and the fields, and the account the
+cues taken from the dates; --radians (D) prints positions in radians, the account too.
 """
 
 import argparse
@@ -27,7 +31,9 @@ import collections
 import datetime
 import itertools
 import math
+import os
 import random
+import shlex
 import sys
 
 METRES_PER_DEGREE = 111320.0  # along a meridian, close enough for a synthetic path
@@ -36,9 +42,10 @@ FAMILIES = ("A", "B", "C", "D")
 VARIANTS = {"A": ("mavicpro",), "B": ("m300",), "C": ("p4p", "mini2", "rtk"),
             "D": ("mini3", "mavic2", "air2", "mavic3", "h20")}
 DEFAULT_DECIMALS = {"A": 4, "B": 4, "C": 4, "D": 6}
-FRAME_RATES = (24, 25, 30, 50, 60)
+FRAME_RATES = (1, 24, 25, 30, 50, 60)
 START = datetime.datetime(2019, 6, 20, 12, 34, 56)
 CLIP = [0, 0]  # --split: the clip being written and the flight time (ms) of its first cue
+RADIANS = False  # --radians
 D_CLOCK_OFFSET_US = 104625  # family D's clock runs a fraction of a second off the cues
 ABS_ALT_ERROR = 26.512  # abs_alt is often tens of metres off
 RECORD_COLUMNS = ("cue_start_ms", "cue_end_ms", "local_time", "lat", "lon",
@@ -153,11 +160,11 @@ class PlannedPath:
         self.lat0, self.lon0 = args.start_lat, args.start_lon
         self.camera_second, self.camera_state = -1, None
         # loop: straight, half circle, straight back, half circle
-        self.radius = radius = args.length / (4.0 + 2.0 * math.pi)
+        self.radius = radius = args.radius if args.path == "orbit" else args.length / (4.0 + 2.0 * math.pi)
         self.legs = {"hover": [], "loop": [(2.0 * radius, "line", args.heading), (math.pi * radius, "turn", args.heading),
                                            (2.0 * radius, "line", args.heading + 180.0),
-                                           (math.pi * radius, "turn", args.heading + 180.0)]
-                     }.get(args.path, [(math.inf, "line", args.heading)])
+                                           (math.pi * radius, "turn", args.heading + 180.0)],
+                     "orbit": [(math.inf, "turn", args.heading)]}.get(args.path, [(math.inf, "line", args.heading)])
         self.lap = sum(leg[0] for leg in self.legs)
 
     def camera(self, k):
@@ -247,9 +254,9 @@ def coord(value, steps, decimals):
 
 
 def position(sample, decimals):
-    """(lat, lon) text as printed, or None without a fix."""
-    s = sample.state
-    return (coord(s.fix_lat, sample.jitter[0], decimals), coord(s.fix_lon, sample.jitter[1], decimals)) if sample.fix else None
+    """(lat, lon) text as printed (RADIANS: in radians), or None without a fix."""
+    s, k = sample.state, math.pi / 180.0 if RADIANS else 1.0
+    return (coord(s.fix_lat * k, sample.jitter[0], decimals), coord(s.fix_lon * k, sample.jitter[1], decimals)) if sample.fix else None
 
 
 class Home:
@@ -368,6 +375,8 @@ def family_d(args, stream):
         date = (stamp.strftime("%Y-%m-%d %H:%M:%S,") + "%03d,%03d" % divmod(stamp.microsecond, 1000) if old
                 else stamp.strftime("%Y-%m-%d %H:%M:%S.") + "%03d" % (stamp.microsecond // 1000))
         lines = [str(sample.n), cue_line(sample), head, date]
+        if args.no_cues:
+            lines = [str(sample.n), date.replace("-", ".")]
         pos = position(sample, d)
         printed = pos or (fmt(0.0, d), fmt(0.0, d))
         height = msl = None
@@ -399,7 +408,7 @@ def family_d(args, stream):
                           fmt(s.speed * math.cos(h), 1), fmt(s.speed * math.sin(h), 1), fmt(-s.vspeed, 1)),
                       gimbal, "", "0", "[dzoom_ratio: 1.00] </font>"]
         else:
-            lines.append(camera + where + "</font>")
+            lines.append(camera + where + ("" if args.no_cues else "</font>"))
         yield lines, record(sample, iso_time(stamp), pos, None, height, msl)
 
 
@@ -436,7 +445,7 @@ def main(argv=None):
     add("--fps", type=int, choices=FRAME_RATES, help="family D: blocks per second (default 30)")
     add("--decimals", type=int, help="decimals of latitude and longitude (A, B, C: 4; D: 6)")
     add("--line-ends", choices=("lf", "crlf"), default="crlf")
-    add("--path", choices=("walk", "line", "hover", "loop", "antimeridian"), default="walk")
+    add("--path", choices=("walk", "line", "hover", "loop", "orbit", "antimeridian"), default="walk")
     add("--speed", type=float, default=12.0, help="m/s (line, loop, antimeridian)")
     add("--heading", type=float, default=60.0, help="degrees from north (line, loop)")
     add("--length", type=float, default=2000.0, help="metres of the loop")
@@ -455,8 +464,15 @@ def main(argv=None):
     add("--split", type=float, help="seconds per clip: writes OUTPUT0001.SRT, ... (cues from 0)")
     add("--first-counter", type=int, default=1, help="--split: the first clip's number")
     add("--start-time", help="the local time of the first block, YYYY-MM-DD hh:mm:ss")
+    add("--joined", action="store_true", help="--split: the clips one after another in OUTPUT")
+    add("--then", help="options of a log to append to OUTPUT (a file), its account rows too")
+    add("--radius", type=float, default=30.0, help="metres of the orbit")
+    add("--no-cues", action="store_true", help="D: no cue line and no frame line, dates with dots")
+    add("--radians", action="store_true", help="D: latitude and longitude in radians")
     args = parser.parse_args(argv)
-    global START
+    global START, RADIANS
+    RADIANS = args.radians
+    CLIP[:] = [0, 0]
     if args.start_time:
         START = datetime.datetime.strptime(args.start_time, "%Y-%m-%d %H:%M:%S")
 
@@ -506,7 +522,7 @@ def main(argv=None):
             yield lines, sample.truncated
 
     eol = "\r\n" if args.line_ends == "crlf" else "\n"
-    if args.split:
+    if args.split and not args.joined:
         for clip, blocks in itertools.groupby(produced(), key=lambda _: CLIP[0]):
             with open("%s%04d.SRT" % (args.output, args.first_counter + clip), "wb") as f:
                 write(f, blocks, eol, args.family)
@@ -514,10 +530,24 @@ def main(argv=None):
         out = sys.stdout.buffer if args.output == "-" else open(args.output, "wb")
         write(out, produced(), eol, args.family)
         out.flush()
+    if args.no_cues and len(records) > 2:  # the last block lasts as long as the one before it
+        before, last = records[-2].split("\t"), records[-1].split("\t")
+        records[-1] = "\t".join([last[0], str(int(last[0]) + int(before[1]) - int(before[0]))] + last[2:])
     for name, rows in ((args.records_out, records), (args.truth_out, truth), (args.camera_out, camera)):
         if name:
             with open(name, "w", encoding="utf-8", newline="\n") as f:
                 f.write("\n".join(rows) + "\n")
+    if args.then:  # the second log after an empty line, its rows after these
+        more = [name and name + ".then" for name in (args.output, args.records_out, args.truth_out, args.camera_out)]
+        main(shlex.split(args.then) + ["--line-ends", args.line_ends, more[0]] + [
+            "--%s-out=%s" % (kind, name) for kind, name in zip(("records", "truth", "camera"), more[1:]) if name])
+        for name, then in zip((args.output, args.records_out, args.truth_out, args.camera_out), more):
+            if name:
+                with open(name, "ab") as f, open(then, "rb") as g:
+                    data = g.read()
+                    f.write((eol.encode() * 2 if name == args.output and args.family == "C" else b"")
+                            + (data if name == args.output else data.split(b"\n", 1)[1]))
+                os.remove(then)
     return 0
 
 

@@ -7,6 +7,7 @@
 #include <QIODevice>
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -104,25 +105,31 @@ std::vector<size_t> RouteSamples(const Flight& flight, int step)
     const FlightRecordList& records = flight.Log.Records;
     if (step < 1)
         return samples;
-    if (!flight.PerFrame) {
-        for (size_t i = 0; i < records.size(); i += static_cast<size_t>(step))
-            samples.push_back(i);
-        return samples;
-    }
-    // Per-frame logs: the first record, then the first one whose cue starts
-    // at or after each further `step` seconds (records without a cue are
-    // passed over).
-    const qint64 stepMs = qint64(step) * 1000;
-    qint64 next = kNoTime;
-    for (size_t i = 0; i < records.size(); ++i) {
-        const qint64 cue = records[i].CueStartMs;
-        if (next == kNoTime) {
-            samples.push_back(i);
-            next = cue == kNoTime ? kNoTime : cue + stepMs;
-        } else if (cue != kNoTime && cue >= next) {
-            samples.push_back(i);
-            while (next <= cue)
-                next += stepMs;
+    std::vector<TrackRecording> recordings = flight.Recordings;
+    if (recordings.empty())
+        recordings.push_back({0, records.size(), flight.PerFrame, 0.0});
+    for (const TrackRecording& r : recordings) {
+        const size_t end = std::min(r.End, records.size());
+        if (!r.PerFrame) {
+            for (size_t i = r.First; i < end; i += static_cast<size_t>(step))
+                samples.push_back(i);
+            continue;
+        }
+        // Per frame: the first record, then the first one whose cue starts
+        // at or after each further `step` seconds (records without a cue are
+        // passed over).
+        const qint64 stepMs = qint64(step) * 1000;
+        qint64 next = kNoTime;
+        for (size_t i = r.First; i < end; ++i) {
+            const qint64 cue = records[i].CueStartMs;
+            if (next == kNoTime) {
+                samples.push_back(i);
+                next = cue == kNoTime ? kNoTime : cue + stepMs;
+            } else if (cue != kNoTime && cue >= next) {
+                samples.push_back(i);
+                while (next <= cue)
+                    next += stepMs;
+            }
         }
     }
     return samples;

@@ -18,9 +18,11 @@ bool WriteGpxPoint(double latDeg, double lonDeg, QIODevice* device);
 bool WriteGpxPointWithHeight(double latDeg, double lonDeg, double heightMetres, QIODevice* device);
 bool WriteGpxFooter(QIODevice* device);
 
-// The records the route is made of: 0, step, 2 step, ... for logs of one
-// block per second; for per-frame logs the first record and then the first
-// at or after every further `step` seconds of cue time.
+// The records the route is made of, of each recording in turn (a log of
+// several recordings starts its cues again, or changes its layout, at each):
+// its first, first + step, first + 2 step, ... for one block per second;
+// per frame its first record and then the first at or after every further
+// `step` seconds of cue time.
 std::vector<size_t> RouteSamples(const Flight& flight, int step);
 
 // A GPX 1.1 document with one route of the sampled points' positions as read

@@ -165,7 +165,10 @@ void CalcDistanceHome(Track& points, bool perFrame);
 // SmoothingCount passes; CalcSpeed with 3 passes when SmoothingCount <= 0,
 // none otherwise; CalcWay. Per frame: the OverTime passes. Then
 // CalcDistanceHome.
-// With halfUnitDeg > 0, KeepNearFix follows the smoothing.
+// With halfUnitDeg > 0, KeepNearFix follows the smoothing; one block per
+// second, it follows each pass, and SmoothingCount centred sweeps (each
+// point moved by a quarter of its offsets to its neighbours), each followed
+// by KeepNearFix, come after the passes.
 void DeriveTrack(Track& points, const TrackSettings& settings, bool perFrame = false, double halfUnitDeg = 0.0);
 
 // The local times of the points (TrackPoint::LocalMs) of one recording from

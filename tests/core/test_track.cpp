@@ -211,6 +211,49 @@ private slots:
             QVERIFY(read.Points[i].LocalMs > read.Points[i - 1].LocalMs);
     }
 
+    // Logs of one block a second, positions to four decimals, against the
+    // generator's truth: a 2 km loop and a line joined from two recordings
+    // keep their way within 2 % and their speeds near the truth, a hover's
+    // median speed stays under 0.5 m/s and its top under 2 (the jitter of the
+    // last decimal is 11 m); a second drone's clips edited after the first
+    // are a recording of their own, at their own positions.
+    void perSecondTruth_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<double>("way");  // m, the truth's path (a join: its straight line too); 0: a hover
+        QTest::addColumn<double>("top");  // m/s no speed passes
+        QTest::addColumn<int>("recordings");
+        const QString loop = QStringLiteral("--path loop --length 2000 --speed 12 --duration 200 --family ");
+        const auto row = [](const QString& text) { return text.split(QLatin1Char(' ')); };
+        QTest::newRow("loop B") << row(loop + QLatin1Char('B')) << 2000.0 << 13.2 << 1;
+        QTest::newRow("loop C") << row(loop + QLatin1Char('C')) << 2000.0 << 13.2 << 1;
+        QTest::newRow("hover B") << row(QStringLiteral("--path hover --duration 600 --family B")) << 0.0 << 2.0 << 1;
+        QTest::newRow("line B joined") << row(QStringLiteral("--path line --duration 60 --split 30 --joined --family B")) << 708.0 << 12.6 << 2;
+        QTest::newRow("two drones") << (row(QStringLiteral("--path line --duration 60 --family C --then"))
+                                        << QStringLiteral("--family D --path line --duration 5 --start-lat -34.6012 --start-lon -58.3790"))
+                                    << 1150.1 << 13.0 << 2;
+    }
+    void perSecondTruth()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(double, way);
+        QFETCH(double, top);
+        QFETCH(int, recordings);
+        const Flight read = Simulate(options, 5).flight;
+        std::vector<double> speeds;
+        for (const TrackPoint& p : read.Points)
+            speeds.push_back(p.SpeedMs);
+        std::nth_element(speeds.begin(), speeds.begin() + speeds.size() / 2, speeds.end());
+        const double median = speeds[speeds.size() / 2];
+        QVERIFY2(way == 0 || std::abs(read.Points.back().WayM - way) <= 0.02 * way, qPrintable(QString::number(read.Points.back().WayM)));
+        QVERIFY2(MaxSpeed(read) <= top && (way > 0 ? std::abs(median - 12) <= 0.24 : median < 0.5),
+                 qPrintable(QStringLiteral("top %1, median %2").arg(MaxSpeed(read)).arg(median)));
+        QCOMPARE(int(read.Recordings.size()), recordings);
+        const TrackPoint& second = read.Points[read.Recordings.back().First];
+        if (options.contains(QStringLiteral("--then")))
+            QVERIFY(std::abs(second.FixLat + 34.6012) < 1e-5 && std::abs(second.FixLon + 58.3790) < 1e-5);
+    }
+
     // Longitudes as written: in [-180, 180) at the decimals written.
     void writtenLongitude_data()
     {

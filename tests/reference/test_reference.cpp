@@ -131,20 +131,22 @@ void CompareRecords(const QString& folder, const QString& input = QString())
     const QByteArray tsv = ReadFile(folder + QStringLiteral("expected.records.tsv"));
     if (tsv == "<missing>")
         return;
-    const FlightRecordList records = ReadFlightLog(input.isEmpty() ? folder + QStringLiteral("flight.SRT") : input, InputPatterns::Defaults(),
-                                                   AutomaticFormatId()).Log.Records;
+    const FlightLog log = ReadFlightLog(input.isEmpty() ? folder + QStringLiteral("flight.SRT") : input, InputPatterns::Defaults(),
+                                        AutomaticFormatId()).Log;
+    const FlightRecordList& records = log.Records;
+    const double degrees = log.InRadians ? 180.0 / 3.14159265358979323846 : 1.0;  // the account writes radians as logged
     const QList<QByteArray> rows = tsv.trimmed().split('\n').mid(1);
     QCOMPARE(int(records.size()), rows.size());
     for (int i = 0; i < rows.size(); ++i) {
         const QList<QByteArray> f = rows[i].split('\t');
         const FlightRecord& r = records[static_cast<std::size_t>(i)];
-        const auto same = [&](const QByteArray& text, bool has, double value) {
-            return text == "-" ? !has : has && value == text.toDouble();
+        const auto same = [&](const QByteArray& text, bool has, double value, double scale = 1.0) {
+            return text == "-" ? !has : has && value == text.toDouble() * scale;
         };
         const QDateTime local = QDateTime::fromString(QString::fromLatin1(f[2]), Qt::ISODateWithMs);
         QVERIFY2(r.CueStartMs == f[0].toLongLong() && r.CueEndMs == f[1].toLongLong()
                      && (f[2] == "-" ? r.LocalTimeMs == kNoTime : r.LocalTimeMs == local.toMSecsSinceEpoch() + local.offsetFromUtc() * 1000LL)
-                     && same(f[3], r.Gives(FlightRecord::HasPosition), r.Lat) && same(f[4], r.Gives(FlightRecord::HasPosition), r.Lon)
+                     && same(f[3], r.Gives(FlightRecord::HasPosition), r.Lat, degrees) && same(f[4], r.Gives(FlightRecord::HasPosition), r.Lon, degrees)
                      && same(f[5], r.Gives(FlightRecord::HasHome), r.HomeLat) && same(f[6], r.Gives(FlightRecord::HasHome), r.HomeLon)
                      && same(f[7], r.Gives(FlightRecord::HasHeight), r.HeightM) && same(f[8], r.Gives(FlightRecord::HasAltitude), r.AltitudeM),
                  qPrintable(QStringLiteral("block %1: %2").arg(i + 1).arg(QString::fromLatin1(rows[i]))));

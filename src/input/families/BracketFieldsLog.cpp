@@ -2,7 +2,8 @@
 // video frame (Mavic 2, Air 2/2S, FPV, Mini 3/4, Mavic 3, Air 3, Avata, Neo,
 // Matrice 300 H20). Variants: "[latitude : x] [longtitude : y]" (Mavic 2),
 // "[altitude: z]" or "[rel_alt: r abs_alt: a]", the date as
-// "YYYY-MM-DD hh:mm:ss,mmm,uuu" or "YYYY-MM-DD hh:mm:ss.mmm". A block of an
+// "YYYY-MM-DD hh:mm:ss,mmm,uuu" or "YYYY-MM-DD hh:mm:ss.mmm" (in blocks
+// without a cue line "YYYY.MM.DD hh:mm:ss,mmm,uuu"). A block of an
 // H20 camera holds an empty line; its tail (a line "0" and a bracket line)
 // has no cue and is read into the block before it.
 #include "input/families/Families.h"
@@ -35,7 +36,9 @@ public:
     {
         if (FindAscii(block, QLatin1String("-->")) >= 0)
             ReadCounterAndCue(block, record);
-        if (ScanDateTime(block, QLatin1Char('-'), record.LocalTimeMs))
+        // The date "YYYY-MM-DD hh:mm:ss..."; "YYYY.MM.DD" in blocks without a cue.
+        if (ScanDateTime(block, QLatin1Char('-'), record.LocalTimeMs)
+            || (record.CueStartMs == kNoTime && ScanDateTime(block, QLatin1Char('.'), record.LocalTimeMs)))
             record.Spelled |= FlightRecord::FlyTimeIsLocalTime;
         // One pass over the block: every "name : number" inside brackets.
         double lat = 0.0, lon = 0.0;

@@ -15,7 +15,14 @@ generator with the log: what each block holds. The records are then taken
 from it instead of the patterns, and a log of several blocks per second runs
 the per-frame passes: smoothing on the positions nearest each whole second
 of cue time, interpolated back; speed over one second around each point;
-way in steps of at least a metre; haversine distances.
+way in steps of at least a metre; haversine distances. Outside the six
+patterns smoothed positions stay within half a unit of the last decimal the
+log writes (one block a second: after every sweep, and centred sweeps
+follow). A log of several recordings (a cue that runs backwards, a date more
+than 2 s ahead of its recording's cues) is smoothed and measured recording by
+recording, the way running on across each join, and its route sampled
+recording by recording; a per-frame log whose positions all lie within pi/2
+and pi is read in radians (the account then holds them as logged).
 
 Numbers are rounded the way the program writes them (as Qt writes them): the
 exact binary value rounded to n decimals, a value exactly half-way away from
@@ -170,6 +177,15 @@ def read_tsv(path):
                             Msl=value(msl), Speed=0.0, Way=0.0))
         matched.append(dict(GPS=lat != "-", Home=hlat != "-", Barometer=height != "-"))
     fill(records, matched)
+    # A per-frame log whose every position lies within pi/2 and pi is in radians.
+    spans = sorted(b["Cue"] - a["Cue"] for a, b in zip(records, records[1:]))
+    fixes = [r for r, m in zip(records, matched) if m["GPS"]]
+    scale = 180.0 / PI if spans and spans[len(spans) // 2] < 500 and fixes and all(
+        abs(r["Lat"]) <= PI / 2 and abs(r["Lon"]) <= PI for r in fixes) else 1.0
+    for r in records:
+        r["Scale"] = scale
+        for key in ("Lat", "Lon", "HomeLat", "HomeLon") if scale != 1.0 else ():
+            r[key] *= scale
     if not any(m["Barometer"] for m in matched) and any(r["Msl"] is not None for r in records):
         msl = [r["Msl"] for r in records]
         for i in range(len(msl)):  # above sea level only: counted from the first
@@ -187,7 +203,11 @@ def haversine(lat1, lon1, lat2, lon2):
     return 2.0 * RADIUS_M * math.asin(min(1.0, math.sqrt(a)))
 
 
-def derive_per_frame(records, smoothing, way_before, after_smoothing=lambda records: None):
+def unclamped(records):  # read by the six patterns: smoothed as it always was
+    pass
+
+
+def derive_per_frame(records, smoothing, way_before, after_smoothing=unclamped):
     t = [r["Cue"] for r in records]
     if smoothing > 0 and t[-1] > t[0]:
         seconds, i = [], 0
@@ -210,7 +230,7 @@ def derive_per_frame(records, smoothing, way_before, after_smoothing=lambda reco
         b = min([j for j in range(i, len(t)) if t[j] >= t[i] + 500] or [len(t) - 1])
         d = haversine(records[a]["Lat"], records[a]["Lon"], records[b]["Lat"], records[b]["Lon"])
         r["Speed"] = d / ((t[b] - t[a]) / 1000.0) if t[b] > t[a] else 0.0
-    w, k = way_before, 0
+    w, k = way_before(records) if callable(way_before) else way_before, 0
     for i, r in enumerate(records):
         step = haversine(records[k]["Lat"], records[k]["Lon"], r["Lat"], r["Lon"])
         if step >= 1.0 or (i == len(records) - 1 and step > 0.0):
@@ -241,11 +261,17 @@ def sweep(records, key, skip_nan=False):
         records[j + 1][key] = b - h
 
 
-def derive_track(records, smoothing, way_before, after_smoothing=lambda records: None):
+def derive_track(records, smoothing, way_before, after_smoothing=unclamped):
     for _ in range(smoothing):
         sweep(records, "Lat")  # Lat and Lon are independent: one sweep each
         sweep(records, "Lon")
         after_smoothing(records)  # each sweep starts within the logged precision
+    for _ in range(smoothing if after_smoothing is not unclamped else 0):  # centred sweeps, from the values before each
+        for key in ("Lat", "Lon"):
+            old = [r[key] for r in records]
+            for j, r in enumerate(records):
+                r[key] = old[j] + ((old[max(j - 1, 0)] - old[j]) + (old[min(j + 1, len(old) - 1)] - old[j])) * 0.25
+        after_smoothing(records)
     for i in range(len(records) - 1):
         a, b = records[i], records[i + 1]
         a["Speed"] = distance(a["Lat"], a["Lon"], b["Lat"], b["Lon"])
@@ -265,7 +291,7 @@ def derive_track(records, smoothing, way_before, after_smoothing=lambda records:
             i += n
         for _ in range(3):
             sweep(records, "Speed", skip_nan=True)
-    w, k = way_before, 0
+    w, k = way_before(records) if callable(way_before) else way_before, 0
     for i, r in enumerate(records):
         r["Way"] = w
         lat_changed = not (r["Lat"] == records[k]["Lat"])
@@ -276,11 +302,11 @@ def derive_track(records, smoothing, way_before, after_smoothing=lambda records:
             k = i
 
 
-def near_fix(tsv, parsed):
+def near_fix(rows, parsed):
     """Outside the six patterns a smoothed position stays within half a unit
-    of the last decimal the log writes (counted in the generator's text)."""
-    rows = [line.split("\t") for line in tsv.read_text().splitlines()[1:]]
+    of the last decimal the recording writes (counted in the generator's text)."""
     half = 0.5 * 10.0 ** -max([len(t.partition(".")[2]) for row in rows for t in row[3:5] if t != "-"] or [0])
+    half *= parsed[0]["Scale"]
 
     def keep(records):
         for r, fix in zip(records, parsed):
@@ -290,7 +316,7 @@ def near_fix(tsv, parsed):
 
 
 def expand(record, index, pattern, per_frame=False):
-    far = haversine if per_frame else distance
+    far = haversine if record.get("PerFrame", per_frame) else distance
     text = pattern
     values = [
         ("{ID}", lambda: str(index + 1)),
@@ -311,14 +337,17 @@ def expand(record, index, pattern, per_frame=False):
     return text
 
 
-def gpx(records, step=5, per_frame=False):
-    sampled = records[::step]
-    if per_frame:  # the first record, then the first at or after every further 5 s of cue
-        sampled, due = [], None
-        for r in records:
-            if due is None or r["Cue"] >= due:
-                sampled.append(r)
-                due = r["Cue"] + 5000 if due is None else due + 5000 * ((r["Cue"] - due) // 5000 + 1)
+def gpx(records, step=5, per_frame=False, parts=None):
+    sampled = []
+    for a, b, frames in parts or [(0, len(records), per_frame)]:  # each recording on its own
+        sampled += records[a:b:step]
+        if frames:  # the first record, then the first at or after every further 5 s of cue
+            del sampled[len(sampled) - len(records[a:b:step]):]
+            due = None
+            for r in records[a:b]:
+                if due is None or r["Cue"] >= due:
+                    sampled.append(r)
+                    due = r["Cue"] + 5000 if due is None else due + 5000 * ((r["Cue"] - due) // 5000 + 1)
     present = any(not (r["Barometer"] == 0.0) for r in sampled)
     offset = 0
     for r in sampled:
@@ -620,6 +649,38 @@ def overlay_blocks(folder, derived, pattern, per_frame, args):
     return "".join(out), radius
 
 
+def local_ms(r):
+    text = r.get("Local") or r["FlyTime"]
+    if not text:
+        return None
+    try:
+        t = datetime.datetime.strptime(re.sub(r"[.T]", " ", text[:19].replace(".", "-", 2)), "%Y-%m-%d %H:%M:%S")
+    except ValueError:  # a text that is no date (an edited pattern)
+        return None
+    return (t - datetime.datetime(1970, 1, 1)) // datetime.timedelta(milliseconds=1) + int(text[20:23] or 0)
+
+
+def recordings(records):
+    """The recordings of a log: [first, end, per frame] of each. One starts
+    where a cue runs backwards, or a date runs more than 2 s ahead of its
+    recording's first date plus the cue time since."""
+    starts, last, base = [0], None, None
+    for i, r in enumerate(records):
+        cue, date = r["Cue"], local_ms(r)
+        if i and cue is not None and ((last is not None and cue < last)
+                                      or (date is not None and base and date > base[0] + cue - base[1] + 2000)):
+            starts.append(i)
+            base = None
+        if cue is not None and date is not None and base is None:
+            base = (date, cue)
+        last = cue if cue is not None else last
+    parts = []
+    for a, b in zip(starts, starts[1:] + [len(records)]):
+        spans = sorted(y["Cue"] - x["Cue"] for x, y in zip(records[a:b], records[a + 1:b]))
+        parts.append((a, b, bool(spans) and spans[len(spans) // 2] < 500))
+    return parts
+
+
 def main(folders):
     for folder in map(Path, folders):
         patterns, smoothing, way_before, pattern = dict(PATTERNS), 5, 0.0, DEFAULT_PATTERN_LF
@@ -637,15 +698,22 @@ def main(folders):
                 pattern = (folder / value).read_bytes().decode("utf-8")
         tsv = folder / "expected.records.tsv"
         parsed = read_tsv(tsv) if tsv.exists() else parse((folder / "flight.SRT").read_bytes(), patterns)
-        spans = sorted(b["Cue"] - a["Cue"] for a, b in zip(parsed, parsed[1:]) if a["Cue"] is not None and b["Cue"] is not None)
-        per_frame = bool(spans) and spans[len(spans) // 2] < 500
+        parts = recordings(parsed) if parsed else []
+        per_frame = bool(parts) and parts[0][2]
         if parsed and "--no-gpx" not in args:
-            (folder / "expected.gpx").write_bytes(gpx(parsed, per_frame=per_frame).encode("utf-8"))
+            (folder / "expected.gpx").write_bytes(gpx(parsed, parts=parts).encode("utf-8"))
         derived = [dict(r) for r in parsed]
         log = (folder / "flight.SRT").read_bytes()
         by_patterns = b"HOME(" in log and b"GPS(" in log or any(a.startswith("--pattern") for a in args)
-        keep = near_fix(tsv, parsed) if tsv.exists() and not by_patterns else (lambda records: None)
-        (derive_per_frame if per_frame else derive_track)(derived, smoothing, way_before, keep)
+        rows = [line.split("\t") for line in tsv.read_text().splitlines()[1:]] if tsv.exists() else []
+        for a, b, frames in parts:  # each recording on its own; the way runs on across the joins
+            keep = near_fix(rows[a:b], parsed[a:b]) if rows and not by_patterns else unclamped
+            far = haversine if frames else distance
+            before = (lambda records, a=a, far=far: way_before if a == 0 else derived[a - 1]["Way"] + far(
+                derived[a - 1]["Lat"], derived[a - 1]["Lon"], records[0]["Lat"], records[0]["Lon"]))
+            (derive_per_frame if frames else derive_track)(derived[a:b], smoothing, before, keep)
+            for r in derived[a:b]:
+                r["PerFrame"] = frames
         if (folder / "expected.camera.tsv").exists():  # the placeholders after the ten, a privacy zone
             srt, radius = overlay_blocks(folder, derived, pattern, per_frame, args)
             (folder / "expected.sorned.srt").write_bytes(srt.encode("utf-8"))
