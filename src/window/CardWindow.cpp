@@ -50,11 +50,11 @@ void Tally(const std::vector<CardClip>& clips, const CardFlight& flight, const F
             ++facts.NotConverted;
             continue;
         }
-        converted = true;
         if (result.Read != ReadStatus::Ok) {
             facts.Failed << ClipFailureText(FileNameOf(clips[flight.Clips[c]].Log), ConversionFailureMessage(result).Text);
             continue;
         }
+        converted = true;
         ++facts.Clips;
         TallyOutputs(result.Outputs, facts);
     }
@@ -147,8 +147,10 @@ void CardControl::Run(const QString& label, int steps, std::function<void(CardWa
     m_progress->setValue(0);  // the moment starts
     m_progressTimer->disconnect();
     connect(m_progressTimer, &QTimer::timeout, this, [this, watch] { m_progress->setValue(watch->ClipsDone); });
-    disconnect(m_progress, &QProgressDialog::canceled, this, nullptr);
+    // Cancel, Escape and closing the dialog all cancel.
+    disconnect(m_progress, nullptr, this, nullptr);
     connect(m_progress, &QProgressDialog::canceled, this, [watch] { watch->Cancel = true; });
+    connect(m_progress, &QDialog::rejected, this, [watch] { watch->Cancel = true; });
     m_progressTimer->start();
     const int run = ++m_runs;
     auto* watcher = new QFutureWatcher<void>(this);
