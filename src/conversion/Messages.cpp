@@ -148,7 +148,12 @@ QStringList FlightListHeaders()
 
 QString OutputsBesideClipsText()
 {
-    return QStringLiteral("beside each clip (or type a folder)");
+    return QStringLiteral("beside each clip");
+}
+
+QString OutputFolderHintText()
+{
+    return QStringLiteral("Several logs: each file goes beside its clip, or into the folder typed here.");
 }
 
 QString CardReadingText(int logs)

@@ -80,9 +80,11 @@ QString FlightPathText(double pathM);
 // "Duration", "Path, m", "Logs".
 QStringList FlightListHeaders();
 
-// What the output name fields say with several logs: "beside each clip (or
-// type a folder)".
+// What the output name fields say with several logs: "beside each clip",
+// and their tip "Several logs: each file goes beside its clip, or into the
+// folder typed here.".
 QString OutputsBesideClipsText();
+QString OutputFolderHintText();
 
 // The progress dialog's words: "Reading N logs...", "Converting N logs...".
 QString CardReadingText(int logs);

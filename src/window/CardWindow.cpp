@@ -103,8 +103,8 @@ QTreeWidget* MakeFlightList()
     list->setAllColumnsShowFocus(true);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setHidden(true);
-    // Some five flights in sight; more scroll.
-    list->setMinimumHeight(list->fontMetrics().lineSpacing() * 5);
+    // The header, four flights and a scroll bar in sight; more scroll.
+    list->setMinimumHeight(list->fontMetrics().lineSpacing() * 9);
     return list;
 }
 
@@ -177,15 +177,27 @@ bool CardControl::Take(const QString& text)
             w->InFileNameEdit->setText(logs.first());
         return false;
     }
-    if (text == m_text)
-        return true;
+    ConversionOptions options;
+    options.Request = RequestFromFields(*w);
+    // What reading and deriving the logs takes from the fields.
+    const ConversionRequest& r = options.Request;
+    QStringList settings{r.FormatId, QString::number(r.SmoothingCount), QString::number(r.WayBeforeM),
+                         QString::number(r.UseHeight), r.TimeZone};
+    for (const QString& pattern : r.Patterns.Texts)
+        settings << pattern;
+    if (text == m_text && settings == m_settings)
+        return true;  // confirmed again as it is listed
     m_text = text;
+    m_settings = settings;
     m_logs = logs;
     w->InFileNameEdit->setStyleSheet(w->StyleChanged);
     for (QLineEdit* field : OutputFields(*w)) {
         field->clear();
         field->setPlaceholderText(OutputsBesideClipsText());
         field->setStyleSheet(w->StyleNone);
+        if (!field->property("toolTipOfOneLog").isValid())
+            field->setProperty("toolTipOfOneLog", field->toolTip());
+        field->setToolTip(OutputFolderHintText());
     }
     w->FlightList->clear();
     if (w->FlightList->isHidden())
@@ -196,8 +208,6 @@ bool CardControl::Take(const QString& text)
     if (m_watch)
         m_watch->Cancel = true;
     const int generation = ++m_generation;
-    ConversionOptions options;
-    options.Request = RequestFromFields(*w);
     const int jobs = QThread::idealThreadCount();
     auto listing = std::make_shared<Listing>();
     Run(CardReadingText(logs.size()), 2 * logs.size(), [logs, options, jobs, listing](CardWatch& watch) {
@@ -257,7 +267,12 @@ void CardControl::Fill(const Listing& listing)
         if (!row.Failed.isEmpty())
             logs += QStringLiteral("; ") + row.Failed.join(QStringLiteral("; "));
         item->setText(5, logs);
-        item->setToolTip(5, (QStringList(row.Logs) << row.Failed).join(QLatin1Char('\n')));
+        // The whole row as --flights prints it, for the narrow column.
+        const QStringList tip = (row.Summary.Clips.isEmpty() ? QStringList() : QStringList{FlightLineText(
+            static_cast<int>(k + 1), row.Summary.Clips, row.Summary.StartLocalMs, row.Summary.DurationMs, row.Summary.PathM)})
+            << row.Failed;
+        for (int column = 0; column < list->columnCount(); ++column)
+            item->setToolTip(column, tip.join(QLatin1Char('\n')));
     }
     for (int column = 0; column < list->columnCount() - 1; ++column)
         list->resizeColumnToContents(column);
@@ -294,8 +309,10 @@ void CardControl::Leave()
     w->FlightList->clear();
     if (!w->FlightList->isHidden())
         m_logic->ToggleGroup(w->FlightList, m_heightWithoutList);
-    for (QLineEdit* field : OutputFields(*w))
+    for (QLineEdit* field : OutputFields(*w)) {
         field->setPlaceholderText(QString());
+        field->setToolTip(field->property("toolTipOfOneLog").toString());
+    }
 }
 
 void CardControl::Write(const ConversionRequest& request)

@@ -47,7 +47,7 @@ public:
     // in the flight view), the output name fields say where the files go,
     // and true. Otherwise the list is hidden again and false (a folder of
     // one log has put that log into the field). The card already listed
-    // is kept as it is, checks and all.
+    // with the same settings is kept as it is, checks and all.
     bool Take(const QString& text);
     bool Active() const { return !m_logs.isEmpty(); }
     bool Busy() const { return m_busy; }
@@ -71,6 +71,7 @@ private:
 
     SornLogic* m_logic;
     QString m_text;       // the field's text of the card taken
+    QStringList m_settings;  // the settings it was listed with
     QStringList m_logs;   // its logs; empty: no card
     int m_generation = 0; // the newest listing
     bool m_busy = false;

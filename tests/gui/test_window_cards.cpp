@@ -47,7 +47,7 @@ private slots:
         QApplication::sendEvent(w->InFileNameEdit, &enter);
         QApplication::sendEvent(w->InFileNameEdit, &drop);
         QTRY_COMPARE(w->FlightList->topLevelItemCount(), 3);
-        QCOMPARE(w->OutSrtFileNameEdit->placeholderText(), QStringLiteral("beside each clip (or type a folder)"));
+        QCOMPARE(w->OutSrtFileNameEdit->placeholderText(), QStringLiteral("beside each clip"));
 
         // The rows as velloa-cli lists the flights; the log of no use a row of its own.
         const QStringList lines = QString::fromUtf8(RunProgram({QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--flights"), card}).out)
@@ -124,6 +124,12 @@ private slots:
             QVERIFY2(name.endsWith(QLatin1String(".SRT")) || name.endsWith(QLatin1String(".gpx"))
                          || ReadFile(card + QLatin1Char('/') + name) == ReadFile(cli + QLatin1Char('/') + name), qPrintable(name));
         QVERIFY(w->Window->findChild<QWidget*>(QStringLiteral("ControlsScroll"))->isEnabled());
+
+        // Two files opened at once: their flight.
+        driver.FileAnswers << card + QStringLiteral("/DJI_0004.SRT\n") + card + QStringLiteral("/DJI_0005.SRT");
+        w->OpenSrtButton->click();
+        QTRY_COMPARE(w->FlightList->topLevelItemCount(), 1);
+        QCOMPARE(w->FlightList->topLevelItem(0)->text(1) + w->FlightPane->FileName(), QStringLiteral("2") + card + QStringLiteral("/DJI_0004.SRT"));
     }
 };
 
