@@ -84,8 +84,10 @@ QStringList LogsOfInputText(const QString& text)
         return {text};
     QStringList logs;
     static const QRegularExpression quoted(QStringLiteral("\"([^\"]*)\""));
-    for (QRegularExpressionMatchIterator it = quoted.globalMatch(text); it.hasNext();)
-        logs << it.next().captured(1);
+    for (QRegularExpressionMatchIterator it = quoted.globalMatch(text); it.hasNext();) {
+        const QString name = it.next().captured(1);
+        logs << (!name.isEmpty() && QFileInfo(name).isDir() ? LogsInFolder(name, false) : QStringList{name});
+    }
     return logs;
 }
 
@@ -103,8 +105,8 @@ QTreeWidget* MakeFlightList()
     list->setAllColumnsShowFocus(true);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setHidden(true);
-    // The header, four flights and a scroll bar in sight; more scroll.
-    list->setMinimumHeight(list->fontMetrics().lineSpacing() * 9);
+    // The header, three flights and a scroll bar in sight; more scroll.
+    list->setMinimumHeight(list->fontMetrics().lineSpacing() * 8);
     return list;
 }
 
@@ -234,6 +236,8 @@ bool CardControl::Take(const QString& text)
             if (!parts.empty() && static_cast<int>(parts.size()) + row.Failed.size() == row.Logs.size())
                 row.Whole = JoinClips(parts);
         }, [](std::size_t) {});
+        if (watch.Cancelled())
+            listing->Rows.clear();  // no flight half-listed: the list stays empty, a write takes every flight
     }, [this, listing, generation] {
         if (generation != m_generation)
             return;  // another card was taken meanwhile

@@ -25,8 +25,8 @@ class SornLogic;
 
 // The logs an input field's text names: a folder's logs (LogsInFolder,
 // not its subfolders; the folder itself when it holds none), several names
-// each in double quotes ("a.SRT" "b.SRT", as InputTextOfLogs writes them),
-// or else the text itself.
+// each in double quotes ("a.SRT" "b.SRT", as InputTextOfLogs writes them;
+// a folder among them gives its logs), or else the text itself.
 QStringList LogsOfInputText(const QString& text);
 // Several logs as the input field shows them: each in double quotes.
 QString InputTextOfLogs(const QStringList& logs);
