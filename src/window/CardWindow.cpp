@@ -128,10 +128,10 @@ CardControl::CardControl(SornLogic* logic)
     connect(w->FlightList, &QTreeWidget::currentItemChanged, this, [this] { ShowSelected(); });
     m_progress = new QProgressDialog(w->Window);
     m_progress->setObjectName(QStringLiteral("CardProgress"));
+    m_progress->setWindowTitle(WindowTitleText());
     m_progress->setWindowModality(Qt::WindowModal);
     m_progress->setMinimumDuration(kMomentMs);
-    m_progress->setAutoClose(false);
-    m_progress->setAutoReset(false);
+    m_progress->setAutoReset(false);  // reset (hidden) when the run ends, or on Cancel
     m_progress->reset();  // not shown until a run has taken a moment
     m_progressTimer = new QTimer(this);
     m_progressTimer->setInterval(100);

@@ -63,6 +63,15 @@ private slots:
         }
         QCOMPARE(w->FlightList->topLevelItem(0)->text(3), QStringLiteral("0:00:30"));
 
+        // Tab starts as with one log; the list comes next.
+        w->InFileNameEdit->setFocus();
+        QList<QWidget*> reached;
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            reached << QApplication::focusWidget();
+        }
+        QCOMPARE(reached, (QList<QWidget*>{w->OpenSrtButton, w->AdjustInPatternsCheck, w->FlightList}));
+
         // The flight chosen is shown whole: every block of its clips.
         QCOMPARE(w->FlightPane->FileName(), card + QStringLiteral("/DJI_0001.SRT"));
         QCOMPARE(w->FlightPane->Playback->Slider->maximum(), 899);
