@@ -138,6 +138,12 @@ private slots:
         w->OpenSrtButton->click();
         QTRY_COMPARE(w->FlightList->topLevelItemCount(), 1);
         QCOMPARE(w->FlightList->topLevelItem(0)->text(1) + w->FlightPane->FileName(), QStringLiteral("2") + card + QStringLiteral("/DJI_0004.SRT"));
+        // Three dropped at once: theirs.
+        mime.setUrls({QUrl::fromLocalFile(card + QStringLiteral("/DJI_0001.SRT")), QUrl::fromLocalFile(card + QStringLiteral("/DJI_0002.SRT")),
+                      QUrl::fromLocalFile(card + QStringLiteral("/DJI_0003.SRT"))});
+        QApplication::sendEvent(w->InFileNameEdit, &enter);
+        QApplication::sendEvent(w->InFileNameEdit, &drop);
+        QTRY_COMPARE(w->FlightList->topLevelItemCount() == 1 ? w->FlightList->topLevelItem(0)->text(1) : QString(), QStringLiteral("3"));
     }
 };
 
