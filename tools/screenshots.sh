@@ -17,6 +17,10 @@
 #   7-playback.png        the same played back to a moment (slider, marker,
 #                         cursor lines, the moment's figures and subtitle)
 #   8-all-groups.png      patterns, other outputs and the view at once
+#   9-card.png            a card of clips (a folder: two flights and a log
+#                         of no use) given on the command line: the flight
+#                         list, the first flight shown whole
+#   10-card-written.png   the summary box after "Calc & Write .SRT file"
 # The screen has a window manager with a task bar (IceWM), as a pilot's
 # desktop has: title bar and panel take their share of the 768 px. Needs a
 # built build/src/velloa and xvfb-run, icewm, xdotool, xwd and netpbm
@@ -79,14 +83,18 @@ shot() {
   echo "$out/$1"
 }
 keys() { xdotool key --delay 60 "$@"; }
+# Starts the window with the given arguments and waits until it is active.
+start() {
+  QT_QPA_PLATFORM=xcb "$velloa" "$@" &
+  pid=$!
+  window=$(xdotool search --sync --onlyvisible --name '^Velloa' | head -n 1)
+  xdotool windowactivate --sync "$window"
+}
 
 icewm >/dev/null 2>&1 &
 wm=$!
 sleep 2
-QT_QPA_PLATFORM=xcb "$velloa" &
-pid=$!
-window=$(xdotool search --sync --onlyvisible --name '^Velloa' | head -n 1)
-xdotool windowactivate --sync "$window"
+start
 shot 1-start.png
 
 # Input field (focused at start), then nine Tabs to "Calc & Write .SRT
@@ -114,10 +122,7 @@ for layout in A B C D; do
   options=(--family "$layout" --path loop --length 1500 --speed 8 --duration 240 --no-fix 5)
   [ "$layout" = D ] && options+=(--fps 30)
   python3 "$root/tools/make_flight_log.py" "$work/layout-$layout.SRT" "${options[@]}"
-  QT_QPA_PLATFORM=xcb "$velloa" "$work/layout-$layout.SRT" &
-  pid=$!
-  window=$(xdotool search --sync --onlyvisible --name '^Velloa' | head -n 1)
-  xdotool windowactivate --sync "$window"
+  start "$work/layout-$layout.SRT"
   keys Tab Tab Tab Tab Tab Tab Tab Tab Tab space
   sleep 2; keys Return; sleep 1; keys Return
   shot "5-layout-$layout.png"
@@ -127,10 +132,7 @@ done
 # A log given on the command line is shown at once, nothing written; then
 # played back: twenty Tabs from the input field round the map's buttons, the colour
 # choice, "Play" and the rate to the slider, which End and Left move.
-QT_QPA_PLATFORM=xcb "$velloa" "$work/DJI_0001.SRT" &
-pid=$!
-window=$(xdotool search --sync --onlyvisible --name '^Velloa' | head -n 1)
-xdotool windowactivate --sync "$window"
+start "$work/DJI_0001.SRT"
 sleep 2
 shot 6-opened.png
 keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab
@@ -139,12 +141,26 @@ shot 7-playback.png
 kill $pid; wait $pid 2>/dev/null || true
 
 # Every group at once: patterns and other outputs beside the view.
-QT_QPA_PLATFORM=xcb "$velloa" "$work/DJI_0002.SRT" &
-pid=$!
-window=$(xdotool search --sync --onlyvisible --name '^Velloa' | head -n 1)
-xdotool windowactivate --sync "$window"
+start "$work/DJI_0002.SRT"
 sleep 2
 keys Tab Tab space
 keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
 shot 8-all-groups.png
+kill $pid; wait $pid 2>/dev/null || true
+
+# A card of clips: three clips of one flight, two of another an hour later,
+# and a log of no use, the folder given on the command line; then twelve
+# Tabs (the flight list is the third stop) to "Calc & Write .SRT file".
+mkdir -p "$work/card"
+python3 "$root/tools/make_flight_log.py" --family D --path loop --length 1500 --speed 8 --duration 180 --split 60 "$work/card/DJI_"
+python3 "$root/tools/make_flight_log.py" --family D --path line --speed 10 --duration 100 --split 60 --first-counter 4 \
+  --start-time "2019-06-20 13:40:00" --start-lat 47.3769 --start-lon 8.5417 "$work/card/DJI_"
+: > "$work/card/DJI_0009.SRT"
+start "$work/card"
+sleep 2
+shot 9-card.png
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
+sleep 4
+shot 10-card-written.png
+keys Return
 kill $pid; wait $pid 2>/dev/null || true

@@ -204,26 +204,13 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
             if (progress)
                 err << "\r\033[K";
             if (listOnly) {
-                QStringList names;
-                const ClipFacts* first = nullptr;
-                const ClipFacts* last = nullptr;
-                qint64 recorded = 0;
                 for (std::size_t c = 0; c < flights[k].Clips.size(); ++c) {
-                    const CardClip& clip = clips[flights[k].Clips[c]];
-                    if (conversion.Clips[c].Read != ReadStatus::Ok) {
-                        Fail(err, clip.Log, CommandLineFailureText(conversion.Clips[c]));
-                        continue;
-                    }
-                    names << clip.Log;
-                    first = first ? first : &clip.Facts;
-                    last = &clip.Facts;
-                    recorded += clip.Facts.DurationMs;
+                    if (conversion.Clips[c].Read != ReadStatus::Ok)
+                        Fail(err, clips[flights[k].Clips[c]].Log, CommandLineFailureText(conversion.Clips[c]));
                 }
-                if (first) {
-                    const bool dated = first->FirstLocalMs != kNoTime && last->LastLocalMs != kNoTime;
-                    out << FlightLineText(++number, names, first->FirstLocalMs,
-                                          dated ? last->LastLocalMs - first->FirstLocalMs : recorded,
-                                          conversion.EndWayM - conversion.StartWayM)
+                const FlightSummary summary = SummariseFlight(clips, flights[k], conversion);
+                if (!summary.Clips.isEmpty()) {
+                    out << FlightLineText(++number, summary.Clips, summary.StartLocalMs, summary.DurationMs, summary.PathM)
                         << '\n';
                     out.flush();
                 }

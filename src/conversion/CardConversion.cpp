@@ -89,15 +89,19 @@ void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_
         thread.join();
 }
 
-void ReadClips(std::vector<CardClip>& clips, const ConversionOptions& options, int jobs)
+void ReadClips(std::vector<CardClip>& clips, const ConversionOptions& options, int jobs, CardWatch* watch)
 {
     RunInOrder(clips.size(), jobs, [&](std::size_t i) {
         CardClip& clip = clips[i];
+        if (watch && watch->Cancelled())
+            return;
         clip.Result = ReadFlightLog(clip.Log, options.Request.Patterns, options.Request.FormatId,
                                     WantsCameraSettings(RequestForLog(options, clip.Log, 0.0)));
         clip.Read = true;
         if (clip.Result.Status == ReadStatus::Ok)
             clip.Facts = FactsOfLog(clip.Log, clip.Result.Log);
+        if (watch)
+            ++watch->ClipsDone;
     }, [](std::size_t) {});
 }
 
@@ -146,7 +150,7 @@ std::vector<CardFlight> PlanFlights(const std::vector<CardClip>& clips, JoinMode
 }
 
 FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& flight, const ConversionOptions& options,
-                               JoinMode mode, int jobs, bool keepFlights)
+                               JoinMode mode, int jobs, bool keepFlights, CardWatch* watch)
 {
     FlightConversion conversion;
     conversion.StartWayM = conversion.EndWayM = options.Request.WayBeforeM;
@@ -169,8 +173,14 @@ FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& f
     JoinContext start;  // what the clips derived side by side take: the first clip's home and take-off
     conversion.Clips.resize(n);
     conversion.Summaries.resize(n);
+    conversion.Skipped.assign(n, 0);
+    const auto cancelled = [&] { return watch && watch->Cancelled(); };
     const auto derive = [&](std::size_t k) {
         CardClip& clip = clips[flight.Clips[k]];
+        if (cancelled()) {
+            conversion.Skipped[k] = 1;
+            return;
+        }
         requests[k] = RequestForLog(options, clip.Log, joinedFlight ? options.Request.WayBeforeM : wayBefore);
         ConversionRequest request = requests[k];
         request.Outputs.clear();
@@ -183,7 +193,14 @@ FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& f
     std::deque<std::future<void>> writing;
     const auto finish = [&](std::size_t k) {
         ConversionResult& result = conversion.Clips[k];
+        if (cancelled()) {
+            conversion.Skipped[k] = 1;
+            result.Flight = Flight();
+            return;
+        }
         WriteOutputs(requests[k], result);
+        if (watch)
+            ++watch->ClipsDone;
         QString summary = BuildReadSummary(result.Flight);
         conversion.Summaries[k] = summary.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         if (!keepFlights && !whole)
@@ -191,6 +208,8 @@ FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& f
     };
     const auto carry = [&](std::size_t k) {
         ConversionResult& result = conversion.Clips[k];
+        if (conversion.Skipped[k])
+            return;
         if (result.Read != ReadStatus::Ok) {
             allRead = false;
             return;
@@ -221,6 +240,7 @@ FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& f
     RunInOrder(n - k, joinedFlight ? jobs : 1, [&](std::size_t j) { derive(k + j); }, [&](std::size_t j) { carry(k + j); });
     for (std::future<void>& write : writing)
         write.get();
+    allRead = allRead && std::find(conversion.Skipped.begin(), conversion.Skipped.end(), 1) == conversion.Skipped.end();
     std::vector<Flight> derived;  // the clips' flights, for the outputs of the whole flight
     for (ConversionResult& result : conversion.Clips) {
         if (whole && allRead && result.Read == ReadStatus::Ok)
@@ -251,4 +271,27 @@ FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& f
             written.Status = SaveOutput(*written.Kind, wholeFlight, request.OutPattern, written.Name);
     }, [](std::size_t) {});
     return conversion;
+}
+
+FlightSummary SummariseFlight(const std::vector<CardClip>& clips, const CardFlight& flight, const FlightConversion& conversion)
+{
+    FlightSummary summary;
+    const ClipFacts* first = nullptr;
+    const ClipFacts* last = nullptr;
+    for (std::size_t c = 0; c < flight.Clips.size(); ++c) {
+        const CardClip& clip = clips[flight.Clips[c]];
+        if (conversion.Clips[c].Read != ReadStatus::Ok)
+            continue;
+        summary.Clips << clip.Log;
+        first = first ? first : &clip.Facts;
+        last = &clip.Facts;
+        summary.DurationMs += clip.Facts.DurationMs;
+    }
+    if (!first)
+        return summary;
+    summary.StartLocalMs = first->FirstLocalMs;
+    if (first->FirstLocalMs != kNoTime && last->LastLocalMs != kNoTime)
+        summary.DurationMs = last->LastLocalMs - first->FirstLocalMs;
+    summary.PathM = conversion.EndWayM - conversion.StartWayM;
+    return summary;
 }

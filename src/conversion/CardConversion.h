@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <vector>
 
@@ -40,8 +41,19 @@ struct CardFlight {
     bool Complete = true;
 };
 
-// Reads every log of `clips` (Read and Facts set), `jobs` at a time.
-void ReadClips(std::vector<CardClip>& clips, const ConversionOptions& options, int jobs);
+// What a run of the window over a card is watched by, from any thread:
+// Cancel stops it between clips (a clip's outputs are all written or none,
+// each file whole), ClipsDone counts the clips read and those converted.
+// velloa-cli watches nothing (nullptr).
+struct CardWatch {
+    std::atomic<bool> Cancel{false};
+    std::atomic<int> ClipsDone{0};
+    bool Cancelled() const { return Cancel.load(); }
+};
+
+// Reads every log of `clips` (Read and Facts set), `jobs` at a time; after
+// a cancel the logs not yet read stay unread.
+void ReadClips(std::vector<CardClip>& clips, const ConversionOptions& options, int jobs, CardWatch* watch = nullptr);
 
 // The flights of the card. Chain: one flight of every clip in the given
 // order; None: one per clip; Auto: GroupFlights over the clips read (they
@@ -59,6 +71,10 @@ struct FlightConversion {
     std::vector<ConversionResult::Output> FlightOutputs;
     double StartWayM = 0.0;  // the way before the first clip
     double EndWayM = 0.0;    // the way after the last clip read
+    // Per clip: left out by a cancel, nothing of it written (its result
+    // holds no outputs); with any, the outputs of the whole flight are not
+    // written either.
+    std::vector<char> Skipped;
 };
 
 // Converts one flight: every clip's own outputs, then the outputs of the
@@ -66,9 +82,19 @@ struct FlightConversion {
 // window's field does (one decimal); Auto joins the clips (DeriveJoinedClip),
 // except logs read by the input patterns, which are chained. The clips'
 // outputs are written `jobs` at a time. Clips read before are moved out of
-// `clips`.
+// `clips`. A cancel of `watch` leaves the clips not yet written out.
 FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& flight, const ConversionOptions& options,
-                               JoinMode mode, int jobs = 1, bool keepFlights = false);
+                               JoinMode mode, int jobs = 1, bool keepFlights = false, CardWatch* watch = nullptr);
+
+// One flight as velloa-cli's --flights lists it and the window's flight
+// list shows it (FlightLineText), from what ConvertFlight gave.
+struct FlightSummary {
+    QStringList Clips;  // the clips read, in flight order (none: no clip could be read)
+    qint64 StartLocalMs = kNoTime;  // the first block's local time
+    qint64 DurationMs = 0;  // from the first clip's first block to the last one's last (undated: the clips' lengths)
+    double PathM = 0.0;     // the way flown over the clips
+};
+FlightSummary SummariseFlight(const std::vector<CardClip>& clips, const CardFlight& flight, const FlightConversion& conversion);
 
 // Runs work(0) ... work(count - 1) on `jobs` threads (at least one), each
 // index once; `done(i)` is called on the calling thread in index order as

@@ -93,21 +93,11 @@ QString NoLogsInFolderText()
 
 QString FlightLineText(int number, const QStringList& clips, qint64 startLocalMs, qint64 durationMs, double pathM)
 {
-    QString start = QStringLiteral("no date");
-    if (startLocalMs != kNoTime) {
-        char text[32];
-        start = QString::fromLatin1(text, FormatLocalTime(startLocalMs, text));
-    }
-    const qint64 seconds = (durationMs + 500) / 1000;
-    const QString duration = QStringLiteral("%1:%2:%3")
-                                 .arg(seconds / 3600)
-                                 .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-                                 .arg(seconds % 60, 2, 10, QLatin1Char('0'));
     return QStringLiteral("Flight %1: %2 %3, start %4, duration %5, path %6 m: %7")
         .arg(number)
         .arg(clips.size())
         .arg(clips.size() == 1 ? QStringLiteral("clip") : QStringLiteral("clips"))
-        .arg(start, duration, QString::number(pathM, 'f', 1), clips.join(QLatin1Char(' ')));
+        .arg(FlightStartText(startLocalMs), FlightDurationText(durationMs), FlightPathText(pathM), clips.join(QLatin1Char(' ')));
 }
 
 QString OutputFolderNotCreatedText()
@@ -124,4 +114,92 @@ QString WindowTitleText()
 QString MakerAddressText()
 {
     return QLatin1String(kMakerAddress);
+}
+
+// --- A card of clips in the window ------------------------------------------
+
+QString FlightStartText(qint64 startLocalMs)
+{
+    if (startLocalMs == kNoTime)
+        return QStringLiteral("no date");
+    char text[32];
+    return QString::fromLatin1(text, FormatLocalTime(startLocalMs, text));
+}
+
+QString FlightDurationText(qint64 durationMs)
+{
+    const qint64 seconds = (durationMs + 500) / 1000;
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600)
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString FlightPathText(double pathM)
+{
+    return QString::number(pathM, 'f', 1);
+}
+
+QStringList FlightListHeaders()
+{
+    return {QStringLiteral("Flight"), QStringLiteral("Clips"), QStringLiteral("Start"), QStringLiteral("Duration"),
+            QStringLiteral("Path, m"), QStringLiteral("Logs")};
+}
+
+QString OutputsBesideClipsText()
+{
+    return QStringLiteral("beside each clip");
+}
+
+QString OutputFolderHintText()
+{
+    return QStringLiteral("Several logs: each file goes beside its clip, or into the folder typed here.");
+}
+
+QString CardReadingText(int logs)
+{
+    return QStringLiteral("Reading %1 logs...").arg(logs);
+}
+
+QString CardConvertingText(int logs)
+{
+    return QStringLiteral("Converting %1 logs...").arg(logs);
+}
+
+QString ClipFailureText(const QString& name, const QString& why)
+{
+    return name + QStringLiteral(": ") + why;
+}
+
+UserMessage OutputFolderNotCreatedMessage(const QString& folder)
+{
+    return {Kind::Warning, QStringLiteral("Info"), ClipFailureText(folder, OutputFolderNotCreatedText())};
+}
+
+UserMessage CardSummaryMessage(const CardRunFacts& facts)
+{
+    const auto count = [](int n, const char* one, const char* many) {
+        return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+    };
+    // At most a dozen names a list, so that the box fits the screen.
+    const auto names = [](const QStringList& list) {
+        const int shown = list.size() > 12 ? 10 : list.size();
+        QString text = list.mid(0, shown).join(QLatin1Char('\n'));
+        if (shown < list.size())
+            text += QStringLiteral("\n... and %1 more").arg(list.size() - shown);
+        return text;
+    };
+    QString text = count(facts.Flights, "flight", "flights") + QStringLiteral(", ") + count(facts.Clips, "clip", "clips")
+        + QStringLiteral(" converted.");
+    const QString where = facts.Folder.isEmpty() ? QStringLiteral("beside each clip") : QStringLiteral("into ") + facts.Folder;
+    text += QStringLiteral("\n\nWritten %1: %2").arg(where, count(facts.Written.size(), "file", "files"));
+    if (!facts.Written.isEmpty())
+        text += QStringLiteral("\n") + names(facts.Written);
+    if (!facts.Failed.isEmpty())
+        text += QStringLiteral("\n\nFailed: %1\n").arg(facts.Failed.size()) + names(facts.Failed);
+    if (facts.NotConverted > 0)
+        text += QStringLiteral("\n\nCancelled: %1 not converted.").arg(count(facts.NotConverted, "clip", "clips"));
+    if (!facts.Failed.isEmpty())
+        return {Kind::Warning, QStringLiteral("Fail"), text};
+    return {Kind::Information, facts.NotConverted > 0 ? QStringLiteral("Info") : QStringLiteral("OK"), text};
 }

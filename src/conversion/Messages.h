@@ -3,6 +3,7 @@
 #include "conversion/Conversion.h"
 
 #include <QString>
+#include <QStringList>
 
 // A message for the user, as the window shows it in a box and velloa-cli
 // prints it. Every text the user reads about a conversion is built here;
@@ -65,3 +66,48 @@ QString FlightLineText(int number, const QStringList& clips, qint64 startLocalMs
 QString WindowTitleText();
 // The maker's web address behind the About window's button.
 QString MakerAddressText();
+
+// --- A card of clips in the window ------------------------------------------
+
+// The parts of a flight's line (FlightLineText) and of its row in the
+// window's flight list: "YYYY.MM.DD hh:mm:ss" or "no date", "h:mm:ss", the
+// path in metres with one decimal.
+QString FlightStartText(qint64 startLocalMs);
+QString FlightDurationText(qint64 durationMs);
+QString FlightPathText(double pathM);
+
+// The flight list's column headers: "Flight", "Clips", "Start",
+// "Duration", "Path, m", "Logs".
+QStringList FlightListHeaders();
+
+// What the output name fields say with several logs: "beside each clip",
+// and their tip "Several logs: each file goes beside its clip, or into the
+// folder typed here.".
+QString OutputsBesideClipsText();
+QString OutputFolderHintText();
+
+// The progress dialog's words: "Reading N logs...", "Converting N logs...".
+QString CardReadingText(int logs);
+QString CardConvertingText(int logs);
+
+// "NAME: WHY": a clip or an output that failed, in the summary and the list.
+QString ClipFailureText(const QString& name, const QString& why);
+
+// "Info"/"DIR: Output folder cannot be created." (a folder typed into an
+// output name field with several logs).
+UserMessage OutputFolderNotCreatedMessage(const QString& folder);
+
+// What a run of a write button over several logs gave.
+struct CardRunFacts {
+    int Flights = 0;       // flights converted (at least one clip of each)
+    int Clips = 0;         // clips read and converted
+    QString Folder;        // the output folder; empty: beside each clip
+    QStringList Written;   // the files written (names without folder)
+    QStringList Failed;    // ClipFailureText of each clip not read and each file not written
+    int NotConverted = 0;  // clips left out by Cancel
+};
+// The one box for such a run: "N flights, M clips converted.", "Written
+// beside each clip: K files" (or "into DIR") and their names, "Failed: F"
+// and what failed, "Cancelled: C clips not converted."; at most a dozen
+// names a list. Titled "OK", "Info" (cancelled) or "Fail" (anything failed).
+UserMessage CardSummaryMessage(const CardRunFacts& facts);

@@ -4,6 +4,7 @@
 
 #include "conversion/ConversionSettings.h"
 #include "conversion/Messages.h"
+#include "window/CardWindow.h"
 #include "window/FlightPreview.h"
 #include "window/MainWindowWidgets.h"
 
@@ -34,6 +35,10 @@ std::optional<ConversionResult> SornLogic::WriteOneOutput(const OutputKind& kind
     std::optional<ConversionRequest> request = ReadInput(kind, outputName);
     if (!request)
         return std::nullopt;
+    if (Card->Active()) {  // several logs: every checked flight, off the UI thread
+        Card->Write(*request);
+        return std::nullopt;
+    }
     ConversionResult result = Convert(*request);
     if (result.Read != ReadStatus::Ok) {
         Show(ConversionFailureMessage(result));

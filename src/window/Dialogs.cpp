@@ -24,11 +24,11 @@ void Dialogs::Show(const UserMessage& message)
         QMessageBox::information(nullptr, message.Title, message.Text, QMessageBox::Ok);
 }
 
-QString Dialogs::OpenFileName(const QString& title, const QString& filter)
+QStringList Dialogs::OpenFileNames(const QString& title, const QString& filter)
 {
     if (g_answerer)
-        return g_answerer->FileChosen(title, filter);
-    return QFileDialog::getOpenFileName(nullptr, title, QString(), filter);
+        return g_answerer->FilesChosen(title, filter);
+    return QFileDialog::getOpenFileNames(nullptr, title, QString(), filter);
 }
 
 QString Dialogs::SaveFileName(const QString& title, const QString& suggestion, const QString& filter)

@@ -10,6 +10,7 @@
 #include <QFutureWatcher>
 #include <QLineEdit>
 #include <QTextEdit>
+#include <QTreeWidget>
 #include <QtConcurrent/QtConcurrentRun>
 
 ConversionRequest RequestFromFields(const MainWindowWidgets& w)
@@ -39,6 +40,11 @@ FlightPreview::FlightPreview(MainWindowWidgets* widgets, QObject* parent)
 void FlightPreview::Read(bool again)
 {
     const ConversionRequest request = RequestFromFields(*m_widgets);
+    if (!m_widgets->FlightList->isHidden()) {  // several logs: the list shows their flights
+        m_lastName.clear();
+        ++m_generation;
+        return;
+    }
     if (request.InputName.isEmpty() || (!again && request.InputName == m_lastName))
         return;
     m_lastName = request.InputName;

@@ -2,6 +2,7 @@
 
 #include "conversion/ConversionSettings.h"
 #include "conversion/Messages.h"
+#include "window/CardWindow.h"
 #include "window/ControlsColumn.h"
 #include "window/FlightView.h"
 #include "window/PlaceholderPicker.h"
@@ -22,6 +23,7 @@
 #include <QSplitter>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -157,6 +159,8 @@ void MainWindowWidgets::BuildMainWindow()
     }
     InPatternGroup->setLayout(grid);
     splitter->addWidget(InPatternGroup);
+    FlightList = Named(MakeFlightList(), "FlightList");
+    splitter->addWidget(FlightList);
 
     // Each caption stands left of its field.
     auto* settings = new QGroupBox(QStringLiteral("Conversion settings"));

@@ -15,6 +15,7 @@
 class FlightView;
 class QMenu;
 class QToolButton;
+class QTreeWidget;
 struct OutputKind;
 
 // The main window and the widgets the controller and the actions work with.
@@ -56,6 +57,8 @@ struct MainWindowWidgets {
     QWidget* OtherOutputsGroup = nullptr;
     QCheckBox* AdjustInPatternsCheck = nullptr;
     QGroupBox* InPatternGroup = nullptr;
+    // Under the patterns, shown with several logs: a row a flight (CardWindow.h).
+    QTreeWidget* FlightList = nullptr;
     QPushButton* OpenSrtButton = nullptr;
     QPushButton* WriteSrtButton = nullptr;
     QPushButton* WriteGpxButton = nullptr;

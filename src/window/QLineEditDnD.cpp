@@ -1,5 +1,7 @@
 #include "window/QLineEditDnD.h"
 
+#include "window/CardWindow.h"
+
 #include <QByteArray>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -7,6 +9,8 @@
 #include <QMimeData>
 #include <QStringList>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace {
 
@@ -42,9 +46,20 @@ void QLineEditDnD::dropEvent(QDropEvent* event)
         return;
     }
 
-    // The whole payload is taken as one address: a drop of several files
-    // gives their joined list, which no action can open, rather than a
-    // silently chosen first file. fromUtf8 of a QByteArray stops at a NUL.
+    // Several local files are a card of clips (CardWindow.h).
+    const QList<QUrl> urls = mime->urls();
+    if (urls.size() > 1 && std::all_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); })) {
+        QStringList names;
+        for (const QUrl& url : urls)
+            names << url.toLocalFile();
+        setText(InputTextOfLogs(names));
+        emit editingFinished();
+        event->acceptProposedAction();
+        return;
+    }
+    // Otherwise the whole payload is taken as one address: several
+    // addresses give their joined list, which no action can open, rather
+    // than a silently chosen first one. fromUtf8 of a QByteArray stops at a NUL.
     const QString payload = QString::fromUtf8(mime->data(QStringLiteral("text/uri-list"))).trimmed();
     const QUrl url(payload, QUrl::TolerantMode);
     setText(url.isLocalFile() ? url.toLocalFile() : url.toString());

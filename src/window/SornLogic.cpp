@@ -2,6 +2,7 @@
 
 #include "conversion/OutputNames.h"
 #include "conversion/ConversionSettings.h"
+#include "window/CardWindow.h"
 #include "window/FlightPreview.h"
 
 #include "track/FlightFigures.h"
@@ -51,6 +52,7 @@ SornLogic::SornLogic()
     for (const MainWindowWidgets::OutputRow& row : qAsConst(Widgets->OtherOutputs))
         connect(row.WriteButton, &QPushButton::clicked, this, [this, row] { WriteOneOutput(*row.Kind, row.NameEdit->text()); });
     Preview = new FlightPreview(Widgets, this);
+    Card = new CardControl(this);
     connect(Widgets->FlightPane->SavePictureButton, &QPushButton::clicked, this, [this] { SaveFlightPicture(); });
     connect(Widgets->FlightPane->HideButton, &QPushButton::clicked, this,
             [this] { Widgets->SetFlightViewShown(false); });
@@ -130,9 +132,9 @@ void SornLogic::ToggleGroup(QWidget* group, int& heightBefore)
     Widgets->Window->resize(Widgets->Window->width(), show ? 50 : heightBefore);
 }
 
-void SornLogic::ShowFlight(const Flight& flight)
+void SornLogic::ShowFlight(const Flight& flight, const QString& fileName)
 {
-    Widgets->FlightPane->ShowFlight(flight, Widgets->InFileNameEdit->text());
+    Widgets->FlightPane->ShowFlight(flight, fileName.isEmpty() ? Widgets->InFileNameEdit->text() : fileName);
     // The picker shows each placeholder's value at the middle of the flight.
     QStringList values;
     const int middle = static_cast<int>(flight.Points.size() / 2);
@@ -214,11 +216,12 @@ void SornLogic::Pressed_TolvName()
 // output names from it; and the input name given on the command line.
 void SornLogic::Pressed_GetSrtName()
 {
-    const QString name = Dialogs::OpenFileName(QStringLiteral("Open .SRT file"),
-                                                QStringLiteral("Flight logs and videos (*.srt *.mp4 *.mov)"));
-    // A cancelled dialog returns an empty name, which empties the field on
+    // Several files chosen are a card of clips (CardWindow.h).
+    const QStringList names = Dialogs::OpenFileNames(QStringLiteral("Open .SRT file"),
+                                                     QStringLiteral("Flight logs and videos (*.srt *.mp4 *.mov)"));
+    // A cancelled dialog returns no name, which empties the field on
     // purpose: the derivation then clears the output names' colouring too.
-    Widgets->InFileNameEdit->setText(name);
+    Widgets->InFileNameEdit->setText(names.size() > 1 ? InputTextOfLogs(names) : names.value(0));
     emit Widgets->InFileNameEdit->editingFinished();
 }
 
@@ -230,7 +233,9 @@ void SornLogic::OpenInputFile(const QString& fileName)
 
 void SornLogic::Changed_InFileName()
 {
-    const QString input = Widgets->InFileNameEdit->text();
+    if (Card->Take(Widgets->InFileNameEdit->text()))
+        return;  // several logs
+    const QString input = Widgets->InFileNameEdit->text();  // a folder of one log: that log
     Widgets->InFileNameEdit->setStyleSheet(input.isEmpty() ? Widgets->StyleInput : Widgets->StyleChanged);
 
     // Both names are overwritten on every call, also names the user typed:

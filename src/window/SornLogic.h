@@ -9,6 +9,7 @@
 #include <optional>
 
 struct MainWindowWidgets;
+class CardControl;
 class FlightPreview;
 
 // The controller: owns the main window record, the input patterns and the
@@ -25,6 +26,7 @@ public:
     InputPatterns* Patterns = nullptr;
     QString OutPattern;
     FlightPreview* Preview = nullptr;  // shows a log in the flight view as soon as it is named
+    CardControl* Card = nullptr;       // several logs in the input field: their flights
 
     // Fields <- controller copies (start-up only).
     void SettingsToWidgets();
@@ -51,8 +53,9 @@ public:
     static void Show(const UserMessage& message);
 
     // Shows a flight read by a conversion in the window's flight view,
-    // opening the view when it is hidden.
-    void ShowFlight(const Flight& flight);
+    // opening the view when it is hidden; read from `fileName` (empty: the
+    // input field's).
+    void ShowFlight(const Flight& flight, const QString& fileName = QString());
     // "Save picture": asks for a name and writes the flight view as PNG.
     void SaveFlightPicture();
 

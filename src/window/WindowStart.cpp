@@ -26,7 +26,7 @@ WindowStart StartWindow(const QStringList& arguments, QTextStream& out, QTextStr
         QStringLiteral("URL"));
     parser.addOptions({helpOption, versionOption, tileOption});
     parser.addPositionalArgument(QStringLiteral("FILE"),
-        QStringLiteral("Flight log to put into the input field, as if dropped there."), QStringLiteral("[FILE]"));
+        QStringLiteral("Flight log, or folder of logs (a card of clips), to put into the input field, as if dropped there."), QStringLiteral("[FILE]"));
 
     WindowStart start;
     const bool parsed = parser.parse(arguments);

@@ -45,6 +45,9 @@ private slots:
         QTest::newRow("clip missing, dated: one flight across the pause")
             << QByteArrayList{line + "--family D --variant mavic2 --duration 30 --split 10 @"} << QByteArray("DJI_0002.SRT")
             << QByteArray("2") << 359.6 << 20.0;
+        // Its log only in the video's subtitle track (made by the ffmpeg program): the video is the clip.
+        QTest::newRow("clip as a video without its log") << QByteArrayList{line + "--family D --duration 30 --split 10 @"}
+                                                         << QByteArray("video DJI_0002") << QByteArray("3") << 359.6 << 20.0;
         QTest::newRow("clip missing, no dates: two flights")
             << QByteArrayList{line + "--family C --decimals 6 --blocks 90 --split 30 @"} << QByteArray("DJI_0002.SRT")
             << QByteArray("1 1") << 348.0 << 0.0;
@@ -57,6 +60,12 @@ private slots:
         QTemporaryDir dir;
         for (const QByteArray& args : make)
             QVERIFY(Generate(dir.path(), args));
+        if (remove.startsWith("video ")) {
+            const QString clip = dir.filePath(QString::fromLatin1(remove.mid(6)));
+            QCOMPARE(RunProgram(QStringLiteral("ffmpeg -v error -f lavfi -i color=c=black:s=32x32:r=30:d=10 -i %1.SRT -map 0 -map 1 "
+                                               "-c:v mpeg4 -c:s mov_text %1.MP4").arg(clip).split(QLatin1Char(' '))).err, QByteArray());
+            remove = remove.mid(6) + ".SRT";
+        }
         if (!remove.isEmpty())
             QVERIFY(QFile::remove(dir.filePath(QString::fromLatin1(remove))));
 

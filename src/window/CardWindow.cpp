@@ -1,0 +1,377 @@
+#include "window/CardWindow.h"
+
+#include "conversion/Messages.h"
+#include "track/JoinedFlight.h"
+#include "window/FlightPreview.h"
+#include "window/FlightView.h"
+#include "window/MainWindowWidgets.h"
+#include "window/SornLogic.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QRegularExpression>
+#include <QThread>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+
+// How long a run may take before its progress dialog shows.
+constexpr int kMomentMs = 400;
+
+QString FileNameOf(const QString& path)
+{
+    return QFileInfo(path).fileName();
+}
+
+// The files written and what failed of one flight's run.
+void TallyOutputs(const std::vector<ConversionResult::Output>& outputs, CardRunFacts& facts)
+{
+    for (const ConversionResult::Output& output : outputs) {
+        const UserMessage outcome = OutputOutcomeMessage(output);
+        if (output.Written())
+            facts.Written << FileNameOf(output.Name);
+        else if (!outcome.IsEmpty())
+            facts.Failed << ClipFailureText(FileNameOf(output.Name), outcome.Text);
+    }
+}
+
+void Tally(const std::vector<CardClip>& clips, const CardFlight& flight, const FlightConversion& conversion, CardRunFacts& facts)
+{
+    bool converted = false;
+    for (std::size_t c = 0; c < flight.Clips.size(); ++c) {
+        const ConversionResult& result = conversion.Clips[c];
+        if (conversion.Skipped[c]) {
+            ++facts.NotConverted;
+            continue;
+        }
+        if (result.Read != ReadStatus::Ok) {
+            facts.Failed << ClipFailureText(FileNameOf(clips[flight.Clips[c]].Log), ConversionFailureMessage(result).Text);
+            continue;
+        }
+        converted = true;
+        ++facts.Clips;
+        TallyOutputs(result.Outputs, facts);
+    }
+    TallyOutputs(conversion.FlightOutputs, facts);
+    facts.Flights += converted ? 1 : 0;
+}
+
+// The output name fields: the two of the buttons and the other outputs'.
+QList<QLineEdit*> OutputFields(const MainWindowWidgets& w)
+{
+    QList<QLineEdit*> fields{w.OutSrtFileNameEdit, w.OutGpxFileNameEdit};
+    for (const MainWindowWidgets::OutputRow& row : w.OtherOutputs)
+        fields << row.NameEdit;
+    return fields;
+}
+
+}  // namespace
+
+QStringList LogsOfInputText(const QString& text)
+{
+    if (!text.isEmpty() && QFileInfo(text).isDir()) {
+        const QStringList logs = LogsInFolder(text, false);
+        return logs.isEmpty() ? QStringList{text} : logs;
+    }
+    static const QRegularExpression list(QStringLiteral("^\\s*(\"[^\"]*\"\\s*){2,}$"));
+    if (!list.match(text).hasMatch())
+        return {text};
+    QStringList logs;
+    static const QRegularExpression quoted(QStringLiteral("\"([^\"]*)\""));
+    for (QRegularExpressionMatchIterator it = quoted.globalMatch(text); it.hasNext();) {
+        const QString name = it.next().captured(1);
+        logs << (!name.isEmpty() && QFileInfo(name).isDir() ? LogsInFolder(name, false) : QStringList{name});
+    }
+    return logs;
+}
+
+QString InputTextOfLogs(const QStringList& logs)
+{
+    return QLatin1Char('"') + logs.join(QStringLiteral("\" \"")) + QLatin1Char('"');
+}
+
+QTreeWidget* MakeFlightList()
+{
+    auto* list = new QTreeWidget;
+    list->setHeaderLabels(FlightListHeaders());
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setHidden(true);
+    // The header, three flights and a scroll bar in sight; more scroll.
+    list->setMinimumHeight(list->fontMetrics().lineSpacing() * 8);
+    return list;
+}
+
+struct CardControl::Listing {
+    struct Row {
+        QStringList Logs;  // every clip of the flight
+        FlightSummary Summary;
+        QStringList Failed;  // the clips that could not be read, and why
+        Flight Whole;        // the clips read, joined (for the flight view)
+    };
+    std::vector<Row> Rows;
+};
+
+CardControl::CardControl(SornLogic* logic)
+    : QObject(logic)
+    , m_logic(logic)
+{
+    MainWindowWidgets* w = m_logic->Widgets;
+    connect(w->FlightList, &QTreeWidget::currentItemChanged, this, [this] { ShowSelected(); });
+    m_progress = new QProgressDialog(w->Window);
+    m_progress->setObjectName(QStringLiteral("CardProgress"));
+    m_progress->setWindowTitle(WindowTitleText());
+    m_progress->setWindowModality(Qt::WindowModal);
+    m_progress->setMinimumDuration(kMomentMs);
+    m_progress->setAutoReset(false);  // reset (hidden) when the run ends, or on Cancel
+    m_progress->reset();  // not shown until a run has taken a moment
+    m_progressTimer = new QTimer(this);
+    m_progressTimer->setInterval(100);
+}
+
+CardControl::~CardControl() = default;
+
+void CardControl::Run(const QString& label, int steps, std::function<void(CardWatch&)> work, std::function<void()> done)
+{
+    auto watch = std::make_shared<CardWatch>();
+    m_busy = true;
+    m_progress->reset();
+    m_progress->setLabelText(label);
+    m_progress->setRange(0, steps);
+    m_progress->setValue(0);  // the moment starts
+    m_progressTimer->disconnect();
+    connect(m_progressTimer, &QTimer::timeout, this, [this, watch] { m_progress->setValue(watch->ClipsDone); });
+    // Cancel, Escape and closing the dialog all cancel.
+    disconnect(m_progress, nullptr, this, nullptr);
+    connect(m_progress, &QProgressDialog::canceled, this, [watch] { watch->Cancel = true; });
+    connect(m_progress, &QDialog::rejected, this, [watch] { watch->Cancel = true; });
+    m_progressTimer->start();
+    const int run = ++m_runs;
+    auto* watcher = new QFutureWatcher<void>(this);
+    connect(watcher, &QFutureWatcher<void>::finished, this, [this, watcher, run, done] {
+        watcher->deleteLater();
+        if (run == m_runs) {
+            m_busy = false;
+            m_progressTimer->stop();
+            m_progress->reset();
+        }
+        done();
+    });
+    watcher->setFuture(QtConcurrent::run([work, watch] { work(*watch); }));
+    m_watch = watch;
+}
+
+bool CardControl::Take(const QString& text)
+{
+    MainWindowWidgets* w = m_logic->Widgets;
+    const QStringList logs = LogsOfInputText(text);
+    if (logs.size() < 2) {
+        Leave();
+        if (logs.size() == 1 && logs.first() != text)  // a folder of one log
+            w->InFileNameEdit->setText(logs.first());
+        return false;
+    }
+    ConversionOptions options;
+    options.Request = RequestFromFields(*w);
+    // What reading and deriving the logs takes from the fields.
+    const ConversionRequest& r = options.Request;
+    QStringList settings{r.FormatId, QString::number(r.SmoothingCount), QString::number(r.WayBeforeM),
+                         QString::number(r.UseHeight), r.TimeZone};
+    for (const QString& pattern : r.Patterns.Texts)
+        settings << pattern;
+    if (text == m_text && settings == m_settings)
+        return true;  // confirmed again as it is listed
+    m_text = text;
+    m_settings = settings;
+    m_logs = logs;
+    w->InFileNameEdit->setStyleSheet(w->StyleChanged);
+    for (QLineEdit* field : OutputFields(*w)) {
+        field->clear();
+        field->setPlaceholderText(OutputsBesideClipsText());
+        field->setStyleSheet(w->StyleNone);
+        if (!field->property("toolTipOfOneLog").isValid())
+            field->setProperty("toolTipOfOneLog", field->toolTip());
+        field->setToolTip(OutputFolderHintText());
+    }
+    w->FlightList->clear();
+    if (w->FlightList->isHidden())
+        m_logic->ToggleGroup(w->FlightList, m_heightWithoutList);
+
+    // An older listing gives way (a write run is never under way here: the
+    // controls are disabled meanwhile).
+    if (m_watch)
+        m_watch->Cancel = true;
+    const int generation = ++m_generation;
+    const int jobs = QThread::idealThreadCount();
+    auto listing = std::make_shared<Listing>();
+    Run(CardReadingText(logs.size()), 2 * logs.size(), [logs, options, jobs, listing](CardWatch& watch) {
+        std::vector<CardClip> clips(logs.begin(), logs.end());
+        ReadClips(clips, options, jobs, &watch);
+        if (watch.Cancelled())
+            return;
+        const std::vector<CardFlight> flights = PlanFlights(clips, JoinMode::Auto);
+        listing->Rows.resize(flights.size());
+        const int clipJobs = flights.size() == 1 ? jobs : 1;
+        RunInOrder(flights.size(), jobs, [&](std::size_t k) {
+            const FlightConversion conversion = ConvertFlight(clips, flights[k], options, JoinMode::Auto, clipJobs, true, &watch);
+            Listing::Row& row = listing->Rows[k];
+            std::vector<const Flight*> parts;
+            for (std::size_t c = 0; c < flights[k].Clips.size(); ++c) {
+                const ConversionResult& result = conversion.Clips[c];
+                row.Logs << clips[flights[k].Clips[c]].Log;
+                if (result.Read != ReadStatus::Ok)
+                    row.Failed << ClipFailureText(FileNameOf(row.Logs.last()), ConversionFailureMessage(result).Text);
+                else if (!conversion.Skipped[c])
+                    parts.push_back(&result.Flight);
+            }
+            row.Summary = SummariseFlight(clips, flights[k], conversion);
+            if (!parts.empty() && static_cast<int>(parts.size()) + row.Failed.size() == row.Logs.size())
+                row.Whole = JoinClips(parts);
+        }, [](std::size_t) {});
+        if (watch.Cancelled())
+            listing->Rows.clear();  // no flight half-listed: the list stays empty, a write takes every flight
+    }, [this, listing, generation] {
+        if (generation != m_generation)
+            return;  // another card was taken meanwhile
+        m_listing = listing;
+        Fill(*listing);
+    });
+    return true;
+}
+
+void CardControl::Fill(const Listing& listing)
+{
+    QTreeWidget* list = m_logic->Widgets->FlightList;
+    list->clear();
+    for (std::size_t k = 0; k < listing.Rows.size(); ++k) {
+        const Listing::Row& row = listing.Rows[k];
+        auto* item = new QTreeWidgetItem(list);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(0, Qt::Checked);
+        item->setText(0, QString::number(k + 1));
+        item->setData(0, Qt::UserRole, static_cast<int>(k));
+        item->setText(1, QString::number(row.Logs.size()));
+        if (!row.Summary.Clips.isEmpty()) {
+            item->setText(2, FlightStartText(row.Summary.StartLocalMs));
+            item->setText(3, FlightDurationText(row.Summary.DurationMs));
+            item->setText(4, FlightPathText(row.Summary.PathM));
+        }
+        QStringList names;
+        for (const QString& log : row.Logs)
+            names << FileNameOf(log);
+        QString logs = names.size() > 2 ? names.first() + QStringLiteral(" ... ") + names.last() : names.join(QStringLiteral(", "));
+        if (!row.Failed.isEmpty())
+            logs += QStringLiteral("; ") + row.Failed.join(QStringLiteral("; "));
+        item->setText(5, logs);
+        // The whole row as --flights prints it, for the narrow column.
+        const QStringList tip = (row.Summary.Clips.isEmpty() ? QStringList() : QStringList{FlightLineText(
+            static_cast<int>(k + 1), row.Summary.Clips, row.Summary.StartLocalMs, row.Summary.DurationMs, row.Summary.PathM)})
+            << row.Failed;
+        for (int column = 0; column < list->columnCount(); ++column)
+            item->setToolTip(column, tip.join(QLatin1Char('\n')));
+    }
+    for (int column = 0; column < list->columnCount() - 1; ++column)
+        list->resizeColumnToContents(column);
+    if (list->topLevelItemCount() > 0)
+        list->setCurrentItem(list->topLevelItem(0));
+    emit Listed();
+}
+
+void CardControl::ShowSelected()
+{
+    QTreeWidgetItem* item = m_logic->Widgets->FlightList->currentItem();
+    if (!item || !m_listing)
+        return;
+    const Listing::Row& row = m_listing->Rows.at(static_cast<std::size_t>(item->data(0, Qt::UserRole).toInt()));
+    if (!row.Whole.Points.empty()) {
+        m_logic->ShowFlight(row.Whole, row.Logs.first());
+        return;
+    }
+    m_logic->Widgets->FlightPane->ShowReadFailure(row.Logs.first(), row.Failed.join(QLatin1Char('\n')));
+    m_logic->Widgets->SetFlightViewShown(true);
+}
+
+void CardControl::Leave()
+{
+    if (!Active())
+        return;
+    MainWindowWidgets* w = m_logic->Widgets;
+    m_text.clear();
+    m_logs.clear();
+    m_listing.reset();
+    ++m_generation;
+    if (m_watch)
+        m_watch->Cancel = true;  // a listing no longer wanted
+    w->FlightList->clear();
+    if (!w->FlightList->isHidden())
+        m_logic->ToggleGroup(w->FlightList, m_heightWithoutList);
+    for (QLineEdit* field : OutputFields(*w)) {
+        field->setPlaceholderText(QString());
+        field->setToolTip(field->property("toolTipOfOneLog").toString());
+    }
+}
+
+void CardControl::Write(const ConversionRequest& request)
+{
+    if (m_busy || !Active())
+        return;
+    ConversionOptions options;
+    options.Request = request;
+    options.Request.Outputs.clear();
+    options.Outputs = {request.Outputs.front().Kind};
+    options.OutputDir = request.Outputs.front().Name.trimmed();
+    if (!options.OutputDir.isEmpty() && !QDir().mkpath(options.OutputDir)) {
+        SornLogic::Show(OutputFolderNotCreatedMessage(options.OutputDir));
+        return;
+    }
+    // The clips of the flights unchecked are left out.
+    QSet<QString> left;
+    QTreeWidget* list = m_logic->Widgets->FlightList;
+    for (int i = 0; m_listing && i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = list->topLevelItem(i);
+        if (item->checkState(0) != Qt::Checked) {
+            for (const QString& log : m_listing->Rows.at(static_cast<std::size_t>(item->data(0, Qt::UserRole).toInt())).Logs)
+                left.insert(log);
+        }
+    }
+    auto facts = std::make_shared<CardRunFacts>();
+    facts->Folder = options.OutputDir;
+    const QStringList logs = m_logs;
+    const int jobs = QThread::idealThreadCount();
+    QWidget* controls = m_logic->Widgets->Window->findChild<QWidget*>(QStringLiteral("ControlsScroll"));
+    controls->setEnabled(false);
+    Run(CardConvertingText(logs.size()), 2 * logs.size(), [logs, options, jobs, left, facts](CardWatch& watch) {
+        std::vector<CardClip> clips(logs.begin(), logs.end());
+        ReadClips(clips, options, jobs, &watch);
+        std::vector<CardFlight> flights;
+        if (watch.Cancelled()) {
+            for (const QString& log : logs)
+                facts->NotConverted += left.contains(log) ? 0 : 1;
+            return;
+        }
+        for (const CardFlight& flight : PlanFlights(clips, JoinMode::Auto)) {
+            if (std::none_of(flight.Clips.begin(), flight.Clips.end(), [&](std::size_t i) { return left.contains(clips[i].Log); }))
+                flights.push_back(flight);
+        }
+        std::vector<FlightConversion> conversions(flights.size());
+        const int clipJobs = flights.size() == 1 ? jobs : 1;
+        RunInOrder(flights.size(), jobs,
+            [&](std::size_t k) { conversions[k] = ConvertFlight(clips, flights[k], options, JoinMode::Auto, clipJobs, false, &watch); },
+            [&](std::size_t k) {
+                Tally(clips, flights[k], conversions[k], *facts);
+                conversions[k] = FlightConversion();
+            });
+    }, [this, controls, facts] {
+        controls->setEnabled(true);
+        SornLogic::Show(CardSummaryMessage(*facts));
+        emit Written();
+    });
+}

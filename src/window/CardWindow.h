@@ -1,0 +1,84 @@
+#pragma once
+
+#include "conversion/CardConversion.h"
+#include "conversion/Conversion.h"
+
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QProgressDialog;
+class QTimer;
+class QTreeWidget;
+class SornLogic;
+
+// A card of clips in the window: several logs named in the input field
+// (a folder's logs, or several files opened or dropped at once) are cut
+// into flights as velloa-cli does for a folder (--join auto), listed one a
+// row, and the write buttons convert every checked flight with
+// CardConversion, off the UI thread.
+
+// The logs an input field's text names: a folder's logs (LogsInFolder,
+// not its subfolders; the folder itself when it holds none), several names
+// each in double quotes ("a.SRT" "b.SRT", as InputTextOfLogs writes them;
+// a folder among them gives its logs), or else the text itself.
+QStringList LogsOfInputText(const QString& text);
+// Several logs as the input field shows them: each in double quotes.
+QString InputTextOfLogs(const QStringList& logs);
+
+// The flight list (hidden): a row a flight, with its check box, number,
+// clips, start, duration, path and logs (FlightListHeaders).
+QTreeWidget* MakeFlightList();
+
+class CardControl : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CardControl(SornLogic* logic);
+    ~CardControl() override;
+
+    // Takes the input field's text. Several logs: the list is shown and
+    // filled (the logs read off the UI thread; the first flight is shown
+    // in the flight view), the output name fields say where the files go,
+    // and true. Otherwise the list is hidden again and false (a folder of
+    // one log has put that log into the field). The card already listed
+    // with the same settings is kept as it is, checks and all.
+    bool Take(const QString& text);
+    bool Active() const { return !m_logs.isEmpty(); }
+    bool Busy() const { return m_busy; }
+
+    // A write button with several logs: `request` (as the button reads the
+    // fields) for every checked flight: each clip's output beside it (or in
+    // the folder its name field holds), each whole flight's (for the track
+    // outputs), then one summary box. Nothing when a run is going on.
+    void Write(const ConversionRequest& request);
+
+signals:
+    void Listed();  // the list holds the newest card
+    void Written(); // a write run has ended and its summary was shown
+
+private:
+    struct Listing;
+    void Run(const QString& label, int steps, std::function<void(CardWatch&)> work, std::function<void()> done);
+    void Fill(const Listing& listing);
+    void ShowSelected();
+    void Leave();
+
+    SornLogic* m_logic;
+    QString m_text;       // the field's text of the card taken
+    QStringList m_settings;  // the settings it was listed with
+    QStringList m_logs;   // its logs; empty: no card
+    int m_generation = 0; // the newest listing
+    bool m_busy = false;
+    int m_runs = 0;  // the newest run
+    std::shared_ptr<CardWatch> m_watch;  // its watch
+    std::shared_ptr<Listing> m_listing;
+    QProgressDialog* m_progress = nullptr;
+    QTimer* m_progressTimer = nullptr;
+    int m_heightWithoutList = 0;
+};
