@@ -20,7 +20,7 @@
 #   9-card.png            a card of clips (a folder: two flights and a log
 #                         of no use) given on the command line: the flight
 #                         list, the first flight shown whole
-#   10-card-written.png   the summary box after "Calc & Write .SRT file"
+#   10-card-written.png   the summary box after "Calc & Write .SRT file" (the box alone)
 # The screen has a window manager with a task bar (IceWM), as a pilot's
 # desktop has: title bar and panel take their share of the 768 px. Needs a
 # built build/src/velloa and xvfb-run, icewm, xdotool, xwd and netpbm
@@ -161,6 +161,8 @@ sleep 2
 shot 9-card.png
 keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
 sleep 4
-shot 10-card-written.png
+# The box alone: a new window is drawn black in a capture of the whole
+# screen under Xvfb, so it is captured by itself.
+xwd -id "$(xdotool getactivewindow)" -silent | xwdtopnm 2>/dev/null | pnmtopng > "$out/10-card-written.png"
 keys Return
 kill $pid; wait $pid 2>/dev/null || true

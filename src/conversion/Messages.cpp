@@ -142,7 +142,7 @@ QString FlightPathText(double pathM)
 
 QStringList FlightListHeaders()
 {
-    return {QStringLiteral("Flight"), QStringLiteral("Clips"), QStringLiteral("Start"), QStringLiteral("Duration"),
+    return {QStringLiteral("Flight"), QStringLiteral("Start"), QStringLiteral("Duration"), QStringLiteral("Clips"),
             QStringLiteral("Path, m"), QStringLiteral("Logs")};
 }
 

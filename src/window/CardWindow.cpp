@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QRegularExpression>
+#include <QSet>
 #include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
@@ -251,6 +252,14 @@ void CardControl::Fill(const Listing& listing)
 {
     QTreeWidget* list = m_logic->Widgets->FlightList;
     list->clear();
+    // The narrow column shows the first columns only: the start and the
+    // duration come first, and the start leaves its date out when every
+    // flight starts on the same day (each row's tip has the whole line).
+    QSet<QString> days;
+    for (const Listing::Row& row : listing.Rows) {
+        if (!row.Summary.Clips.isEmpty() && row.Summary.StartLocalMs != kNoTime)
+            days.insert(FlightStartText(row.Summary.StartLocalMs).section(QLatin1Char(' '), 0, 0));
+    }
     for (std::size_t k = 0; k < listing.Rows.size(); ++k) {
         const Listing::Row& row = listing.Rows[k];
         auto* item = new QTreeWidgetItem(list);
@@ -258,10 +267,12 @@ void CardControl::Fill(const Listing& listing)
         item->setCheckState(0, Qt::Checked);
         item->setText(0, QString::number(k + 1));
         item->setData(0, Qt::UserRole, static_cast<int>(k));
-        item->setText(1, QString::number(row.Logs.size()));
+        item->setText(3, QString::number(row.Logs.size()));
         if (!row.Summary.Clips.isEmpty()) {
-            item->setText(2, FlightStartText(row.Summary.StartLocalMs));
-            item->setText(3, FlightDurationText(row.Summary.DurationMs));
+            const QString start = FlightStartText(row.Summary.StartLocalMs);
+            const bool timeOnly = days.size() == 1 && row.Summary.StartLocalMs != kNoTime;
+            item->setText(1, timeOnly ? start.section(QLatin1Char(' '), 1) : start);
+            item->setText(2, FlightDurationText(row.Summary.DurationMs));
             item->setText(4, FlightPathText(row.Summary.PathM));
         }
         QStringList names;
