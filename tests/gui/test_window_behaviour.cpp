@@ -3,6 +3,7 @@
 #include "output/Outputs.h"
 #include "support/DialogDriver.h"
 #include "support/Support.h"
+#include "support/WindowStates.h"
 #include "window/FlightView.h"
 #include "window/MainWindowWidgets.h"
 #include "window/MapView.h"
@@ -62,30 +63,21 @@ private slots:
         m_logic.reset();
         QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
         init();
-        for (int state = 0; state < 8; ++state) {
-            const bool view = state & 1, patterns = state & 2, others = state & 4;
-            if (w->AdjustInPatternsCheck->isChecked() != patterns)
-                w->AdjustInPatternsCheck->click();
-            if (w->OtherOutputsCheck->isChecked() != others)
-                w->OtherOutputsCheck->click();
-            if (view)
-                m_logic->ShowFlight(Flight{{}, Track(2)});
-            w->SetFlightViewShown(view);
-            w->Window->resize(1016, 700);  // 1024 x 768 less frame, title bar and panel
-            QTest::qWait(20);  // the layout as the user would see it
-            const QSize least = w->Window->minimumSizeHint();
-            const QString where = QStringLiteral("view %1, patterns %2, other outputs %3: %4 x %5, view %6 px")
-                                      .arg(view).arg(patterns).arg(others).arg(least.width()).arg(least.height())
-                                      .arg(w->FlightPane->width());
-            QVERIFY2(least.height() <= 700 && least.width() <= 1016, qPrintable(where));
-            QVERIFY2(!view || w->FlightPane->width() > 800, qPrintable(where));
-            // Nothing cut off: the view's last button and the controls column (which scrolls).
-            for (const char* name : {"HideFlightButton", "ControlsScroll"}) {
-                auto* widget = w->Window->findChild<QWidget*>(QLatin1String(name));
-                const QRect box(widget->mapTo(w->Window, QPoint()), widget->size());
-                QVERIFY2(!widget->isVisible() || w->Window->rect().contains(box), qPrintable(where));
-            }
-        }
+        ForEachWindowState(
+            w,
+            [&](bool view) {
+                if (view)
+                    m_logic->ShowFlight(Flight{{}, Track(2)});
+                w->SetFlightViewShown(view);
+            },
+            [&](bool, const QString& where) {
+                // Nothing cut off: the view's last button and the controls column (which scrolls).
+                for (const char* name : {"HideFlightButton", "ControlsScroll"}) {
+                    auto* widget = w->Window->findChild<QWidget*>(QLatin1String(name));
+                    const QRect box(widget->mapTo(w->Window, QPoint()), widget->size());
+                    QVERIFY2(!widget->isVisible() || w->Window->rect().contains(box), qPrintable(where));
+                }
+            });
     }
 
     // The Placeholders menu inserts its choice at the cursor of the pattern

@@ -5,6 +5,7 @@
 #include "window/SornLogic.h"
 #include "support/DialogDriver.h"
 #include "support/Support.h"
+#include "support/WindowStates.h"
 #include "window/FlightView.h"
 #include "window/MainWindowWidgets.h"
 #include "window/Playback.h"
@@ -81,23 +82,14 @@ private slots:
 
         // Every state fits a 1024 x 768 screen with the list shown, the
         // controls narrow beside the view.
-        for (int state = 0; state < 8; ++state) {
-            const bool view = state & 1, patterns = state & 2, others = state & 4;
-            if (w->AdjustInPatternsCheck->isChecked() != patterns)
-                w->AdjustInPatternsCheck->click();
-            if (w->OtherOutputsCheck->isChecked() != others)
-                w->OtherOutputsCheck->click();
-            w->SetFlightViewShown(view);
-            w->Window->resize(1016, 700);
-            QTest::qWait(20);
-            const QSize least = w->Window->minimumSizeHint();
-            const QString where = QStringLiteral("state %1: %2 x %3").arg(state).arg(least.width()).arg(least.height());
-            QVERIFY2(least.height() <= 700 && least.width() <= 1016 && w->ControlsNarrow == view, qPrintable(where));
-            QVERIFY2(!view || w->FlightPane->width() > 800, qPrintable(where));
-            const QRect list(w->FlightList->mapTo(w->Window, QPoint()), w->FlightList->size());
-            QVERIFY2(w->FlightList->isVisible() && w->FlightList->height() >= w->FlightList->minimumHeight()
-                         && w->Window->rect().contains(list), qPrintable(where));
-        }
+        ForEachWindowState(
+            w, [&](bool view) { w->SetFlightViewShown(view); },
+            [&](bool view, const QString& where) {
+                const QRect list(w->FlightList->mapTo(w->Window, QPoint()), w->FlightList->size());
+                QVERIFY2(w->ControlsNarrow == view && w->FlightList->isVisible()
+                             && w->FlightList->height() >= w->FlightList->minimumHeight() && w->Window->rect().contains(list),
+                         qPrintable(where));
+            });
 
         // The first flight only, into a folder: its clips' KML and the whole
         // flight's, as velloa-cli wrote them; one box says so.
