@@ -20,7 +20,9 @@ char* WriteDigits(char* out, qint64 value, int width)
 
 } // namespace
 
-std::vector<size_t> PathSamples(const Flight& flight, size_t first, size_t end, bool perFrame)
+// The samples of points [first, end), per frame on the time axis less
+// `shiftMs`: the seconds of each recording's own cues, as the route counts them.
+std::vector<size_t> PathSamples(const Flight& flight, size_t first, size_t end, bool perFrame, qint64 shiftMs)
 {
     std::vector<size_t> samples;
     const FlightRecordList& records = flight.Log.Records;
@@ -35,13 +37,14 @@ std::vector<size_t> PathSamples(const Flight& flight, size_t first, size_t end, 
         return samples;
     }
     // Runs of records that round to the same second; the best of each run.
+    const auto cue = [&](size_t i) { return points[i].TimeMs - shiftMs; };
     size_t i = first;
     while (i < end) {
-        const qint64 second = FloorDiv(points[i].TimeMs + 500, 1000);
+        const qint64 second = FloorDiv(cue(i) + 500, 1000);
         size_t best = end;
         qint64 bestDistance = 0;
-        for (; i < end && FloorDiv(points[i].TimeMs + 500, 1000) == second; ++i) {
-            const qint64 distance = std::llabs(points[i].TimeMs - second * 1000);
+        for (; i < end && FloorDiv(cue(i) + 500, 1000) == second; ++i) {
+            const qint64 distance = std::llabs(cue(i) - second * 1000);
             if (hasFix(i) && (best == end || distance < bestDistance)) {
                 best = i;
                 bestDistance = distance;
@@ -57,9 +60,9 @@ std::vector<std::vector<size_t>> PathSegments(const Flight& flight)
 {
     std::vector<std::vector<size_t>> segments;
     if (flight.Recordings.empty())
-        segments.push_back(PathSamples(flight, 0, flight.Log.Records.size(), flight.PerFrame));
+        segments.push_back(PathSamples(flight, 0, flight.Log.Records.size(), flight.PerFrame, 0));
     for (const TrackRecording& r : flight.Recordings) {
-        std::vector<size_t> samples = PathSamples(flight, r.First, r.End, r.PerFrame);
+        std::vector<size_t> samples = PathSamples(flight, r.First, r.End, r.PerFrame, r.ShiftMs);
         if (!samples.empty() || segments.empty())
             segments.push_back(std::move(samples));
     }

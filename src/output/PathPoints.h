@@ -24,7 +24,7 @@ constexpr int kMetreDecimals = 2;
 std::vector<size_t> PathSamples(const Flight& flight);
 // The same, one list per recording of the flight (a recording without a fix
 // has none, unless it is the only one): the segments of the GPX track and
-// the KML path.
+// the KML path. A later recording's seconds are those of its own cues.
 std::vector<std::vector<size_t>> PathSegments(const Flight& flight);
 
 // `samples` cut where the flight's clips start (Flight::ClipStarts): one

@@ -488,16 +488,16 @@ Flight DeriveFlight(FlightLog log, const TrackSettings& settings)
     // The time axis runs on across each join: by the dates' difference where
     // both sides have dates, else by the last block's span.
     for (std::size_t k = 1; k < flight.Recordings.size(); ++k) {
-        const TrackRecording& r = flight.Recordings[k];
+        TrackRecording& r = flight.Recordings[k];
         const TrackPoint& last = points[r.First - 1];
         const FlightRecord& lastRecord = flight.Log.Records[r.First - 1];
         qint64 gap = lastRecord.CueEndMs > lastRecord.CueStartMs && lastRecord.CueStartMs != kNoTime
             ? lastRecord.CueEndMs - lastRecord.CueStartMs : 1000;
         if (last.LocalMs != kNoTime && points[r.First].LocalMs != kNoTime && points[r.First].LocalMs > last.LocalMs)
             gap = points[r.First].LocalMs - last.LocalMs;
-        const qint64 shift = last.TimeMs + gap - points[r.First].TimeMs;
+        r.ShiftMs = last.TimeMs + gap - points[r.First].TimeMs;
         for (std::size_t i = r.First; i < r.End; ++i)
-            points[i].TimeMs += shift;
+            points[i].TimeMs += r.ShiftMs;
     }
     std::vector<Track> parts;
     for (const TrackRecording& r : flight.Recordings) {

@@ -46,6 +46,9 @@ struct TrackRecording {
     std::size_t End = 0;
     bool PerFrame = false;
     double HalfUnitDeg = 0.0;  // LogRecording::HalfUnitDeg
+    // What DeriveFlight added to the recording's cue times (TrackPoint::TimeMs)
+    // so that the time axis runs on across the joins.
+    qint64 ShiftMs = 0;
 };
 
 // What a conversion derives the track with.

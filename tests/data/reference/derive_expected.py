@@ -369,8 +369,10 @@ def gpx(records, step=5, per_frame=False, parts=None):
 # Written for a case whose args ask for them (--all, --gpx-track, --kml, --csv,
 # --geojson) from its expected.records.tsv: the path is the records with a fix
 # (per frame: of the records whose cue rounds to the same second, the fix
-# nearest that second), at the positions as read; times are the local dates
-# turned into UTC in the zone of --time-zone by Python's zoneinfo.
+# nearest that second), at the positions as read, each recording on its own;
+# a local time is its recording's first dated block's date plus the cue time
+# since (again from a date more than 2 s ahead), turned into UTC in the zone of
+# --time-zone by Python's zoneinfo.
 
 LAYOUT_NAMES = (("[latitude", "bracketed fields"), ("HOME(", "HOME and GPS fields"),
                 ("GPS (", "comma-separated fields"), ("RTK (", "comma-separated fields"), ("GPS(", "GPS latitude first"))
@@ -400,40 +402,58 @@ def nearest_filled(values):
     return [values[max([j for j in given if j <= i] or [min(given)])] for i in range(len(values))] if given else values
 
 
-def flight_points(folder, parsed, derived, per_frame, zone):
+def flight_points(folder, parsed, derived, per_frame, zone, parts):
     """Every record as the outputs see it: the values as read (None: absent),
-    the filled and derived ones, and the samples of the path."""
+    the filled and derived ones, and the samples of the path, one segment a
+    recording."""
     rows = [line.split("\t") for line in (folder / "expected.records.tsv").read_text().splitlines()[1:]]
     value = lambda text: None if text == "-" else float(text)
     msl = nearest_filled([value(r[8]) for r in rows])
-    far = haversine if per_frame else distance
-    points = []
-    for row, p, d, alt in zip(rows, parsed, derived, msl):
-        points.append(dict(Start=int(row[0]), End=int(row[1]), Local=None if row[2] == "-" else row[2],
+    points, local, running = [], [], 0
+    for a, b, _ in parts:
+        base = None
+        for p in parsed[a:b]:
+            logged = local_ms(p)
+            if logged is not None and (base is None or logged > base[0] + p["Cue"] - base[1] + 2000):
+                base = (logged, p["Cue"])
+            local.append(None if logged is None else iso(base[0] + p["Cue"] - base[1], True, False))
+        if a:  # the time runs on across a join: by the local times where both sides have them, else the last span
+            gap = (local_ms(dict(Local=local[a])) - local_ms(dict(Local=local[a - 1])) if local[a - 1] and (local[a] or "") > local[a - 1]
+                   else int(rows[a - 1][1]) - parsed[a - 1]["Cue"])
+            running += parsed[a - 1]["Cue"] + gap - parsed[a]["Cue"]
+        for row in rows[a:b]:
+            row.append(int(row[0]) + running)
+    for row, p, d, alt, lt in zip(rows, parsed, derived, msl, local):
+        far = haversine if d["PerFrame"] else distance
+        points.append(dict(Start=int(row[0]), End=int(row[1]), Time=row[9], Local=lt,
                            Lat=value(row[3]), Lon=value(row[4]), Height=value(row[7]), Msl=value(row[8]),
                            FilledHeight=p["Barometer"], FilledMsl=alt, HomeLat=p["HomeLat"], HomeLon=p["HomeLon"],
                            Speed=d["Speed"], Way=d["Way"], Far=far(p["HomeLat"], p["HomeLon"], d["Lat"], d["Lon"]),
-                           Utc=None if row[2] == "-" else utc_ms(row[2], zone)))
-    samples = [i for i, p in enumerate(points) if p["Lat"] is not None]
-    if per_frame:
-        second = lambda i: (points[i]["Start"] + 500) // 1000
-        runs = {}
-        for i in samples:
-            best = runs.get(second(i))
-            if best is None or abs(points[i]["Start"] - 1000 * second(i)) < abs(points[best]["Start"] - 1000 * second(i)):
-                runs[second(i)] = i
-        samples = sorted(runs.values())
+                           Utc=None if lt is None else utc_ms(lt, zone)))
+    segments = []
+    for a, b, frames in parts:
+        samples = [i for i in range(a, b) if points[i]["Lat"] is not None]
+        if frames:
+            second = lambda i: (points[i]["Start"] + 500) // 1000
+            runs = {}
+            for i in samples:
+                best = runs.get(second(i))
+                if best is None or abs(points[i]["Start"] - 1000 * second(i)) < abs(points[best]["Start"] - 1000 * second(i)):
+                    runs[second(i)] = i
+            samples = sorted(runs.values())
+        segments += [samples] if samples or not segments else []
     has_msl = any(p["Msl"] is not None for p in points)
     elevations = has_msl or any(p["Height"] is not None for p in points)
     for p in points:
         e = p["FilledMsl"] if has_msl else p["FilledHeight"]
         p["Ele"] = e if elevations and math.isfinite(e) else None
-    spans = [p["End"] - p["Start"] for p in points if p["End"] > p["Start"]][:60]
+    spans = [p["End"] - p["Start"] for p in points[:parts[0][1]] if p["End"] > p["Start"]][:60]
     rate = round(1000 * len(spans) / sum(spans))
     text = (folder / "flight.SRT").read_bytes().decode("utf-8", "replace")
-    layout = next(name for mark, name in LAYOUT_NAMES if mark in text)
+    first = next(b for b in split_blocks(text.encode()) if any(mark in b for mark, _ in LAYOUT_NAMES))
+    layout = next(name for mark, name in LAYOUT_NAMES if mark in first)  # the layout of the first blocks
     milliseconds = per_frame or any(p["Local"] and not p["Local"].endswith(".000") for p in points)
-    return dict(points=points, samples=samples, has_msl=has_msl, elevations=elevations, rate=rate, camera=log_camera(folder),
+    return dict(points=points, samples=sum(segments, []), segments=segments, has_msl=has_msl, elevations=elevations, rate=rate, camera=log_camera(folder),
                 format=f"{layout}, {rate} block{'s' if rate > 1 else ''} per second", ms=milliseconds)
 
 
@@ -441,14 +461,16 @@ def track_gpx(f):
     out = ['<?xml version="1.0" encoding="UTF-8"?>\n<gpx xmlns="http://www.topografix.com/GPX/1/1"'
            ' xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance" version="1.1" creator="velloa.example"'
            ' xsi:schemaLocation="http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd">\n'
-           '  <trk>\n    <trkseg>\n']
-    for i in f["samples"]:
-        p = f["points"][i]
-        inner = ([f"        <ele>{fixed(p['Ele'], 2)}</ele>\n"] if p["Ele"] is not None else []) + (
-            [f"        <time>{iso(p['Utc'], f['ms'], True)}</time>\n"] if p["Utc"] is not None else [])
-        start = f'      <trkpt lat="{fixed(p["Lat"], 6)}" lon="{fixed(p["Lon"], 6)}"'
-        out.append(start + (">\n" + "".join(inner) + "      </trkpt>\n" if inner else "/>\n"))
-    return "".join(out) + "    </trkseg>\n  </trk>\n</gpx>\n"
+           '  <trk>\n']
+    for segment in f["segments"]:  # one segment a recording
+        out.append("    <trkseg>\n")
+        for p in (f["points"][i] for i in segment):
+            inner = ([f"        <ele>{fixed(p['Ele'], 2)}</ele>\n"] if p["Ele"] is not None else []) + (
+                [f"        <time>{iso(p['Utc'], f['ms'], True)}</time>\n"] if p["Utc"] is not None else [])
+            start = f'      <trkpt lat="{fixed(p["Lat"], 6)}" lon="{fixed(p["Lon"], 6)}"'
+            out.append(start + (">\n" + "".join(inner) + "      </trkpt>\n" if inner else "/>\n"))
+        out.append("    </trkseg>\n")
+    return "".join(out) + "  </trk>\n</gpx>\n"
 
 
 def kml(f):
@@ -466,19 +488,21 @@ def kml(f):
            '      </LineStyle>\n    </Style>\n'
            f'    <Placemark>\n      <name>Home</name>\n      <Point>\n        <coordinates>{fixed(pts[0]["HomeLon"], 6)},'
            f'{fixed(pts[0]["HomeLat"], 6)}</coordinates>\n      </Point>\n    </Placemark>\n']
-    if samples:
-        shape = "LineString" if len(samples) > 1 else "Point"
-        out.append(f"    <Placemark>\n      <name>Path</name>\n      <styleUrl>#path</styleUrl>\n      <{shape}>\n"
-                   f"        <altitudeMode>{mode}</altitudeMode>\n        <coordinates>"
-                   + "\n".join(where(pts[i], ",", False) for i in samples)
-                   + f"</coordinates>\n      </{shape}>\n    </Placemark>\n")
-    timed = [i for i in samples if pts[i]["Utc"] is not None]
-    if timed:
-        out.append("    <Placemark>\n      <name>Replay</name>\n      <styleUrl>#path</styleUrl>\n      <gx:Track>\n"
-                   f"        <altitudeMode>{mode}</altitudeMode>\n"
-                   + "".join(f"        <when>{iso(pts[i]['Utc'], f['ms'], True)}</when>\n" for i in timed)
-                   + "".join(f"        <gx:coord>{where(pts[i], ' ', True)}</gx:coord>\n" for i in timed)
-                   + "      </gx:Track>\n    </Placemark>\n")
+    # Several recordings: one placemark of several lines (and of several tracks).
+    segments = f["segments"]
+    timed = [t for t in ([i for i in segment if pts[i]["Utc"] is not None] for segment in segments) if t]
+    for name, parts, multi in (("Path", segments if samples else [], "MultiGeometry"), ("Replay", timed, "gx:MultiTrack")):
+        d = "  " * (len(parts) > 1)
+        out.append(f"    <Placemark>\n      <name>{name}</name>\n      <styleUrl>#path</styleUrl>\n"
+                   + f"      <{multi}>\n" * (len(parts) > 1) if parts else "")
+        for part in parts:
+            shape = "gx:Track" if name == "Replay" else "LineString" if len(part) > 1 else "Point"
+            out.append(f"{d}      <{shape}>\n{d}        <altitudeMode>{mode}</altitudeMode>\n" + (
+                "".join(f"{d}        <when>{iso(pts[i]['Utc'], f['ms'], True)}</when>\n" for i in part)
+                + "".join(f"{d}        <gx:coord>{where(pts[i], ' ', True)}</gx:coord>\n" for i in part) if name == "Replay" else
+                f"{d}        <coordinates>" + "\n".join(where(pts[i], ",", False) for i in part) + "</coordinates>\n")
+                + f"{d}      </{shape}>\n")
+        out.append(f"      </{multi}>\n" * (len(parts) > 1) + "    </Placemark>\n" if parts else "")
     return "".join(out) + "  </Document>\n</kml>\n"
 
 
@@ -532,8 +556,8 @@ def geojson(f):
     path = [[rounded(pts[i]["Lon"], 6), rounded(pts[i]["Lat"], 6)] + (
         [rounded(pts[i]["Ele"], 2) if pts[i]["Ele"] is not None else 0.0] if f["elevations"] else []) for i in samples]
     last = pts[-1]
-    end = last["Start"] + float(last["End"] - last["Start"])
-    props = {"name": "Path", "flight_time_s": rounded((end - pts[0]["Start"]) / 1000.0, 2),
+    end = last["Time"] + float(last["End"] - last["Start"])
+    props = {"name": "Path", "flight_time_s": rounded((end - pts[0]["Time"]) / 1000.0, 2),
              "path_m": rounded(last["Way"] - pts[0]["Way"], 2),
              "max_distance_home_m": rounded(max([0.0] + [p["Far"] for p in pts if not math.isnan(p["Far"])]), 2),
              # a log without heights above take-off gives its greatest height above sea level
@@ -553,14 +577,14 @@ def geojson(f):
     return json.dumps(whole({"type": "FeatureCollection", "features": features}), sort_keys=True, separators=(",", ":")) + "\n"
 
 
-def other_outputs(folder, args, parsed, derived, per_frame):
+def other_outputs(folder, args, parsed, derived, per_frame, parts):
     outputs = {"gpx-track": ("track.gpx", track_gpx), "kml": ("kml", kml), "csv": ("csv", csv), "geojson": ("geojson", geojson)}
     wanted = [kind for kind in outputs if ("--all" in args or "--" + kind in args) and "--no-" + kind not in args]
     if not wanted:
         return
     zone = next((a.partition("=")[2] for a in args if a.startswith("--time-zone=")), None)
     assert zone, "a case with these outputs names its --time-zone"
-    f = flight_points(folder, parsed, derived, per_frame, zone)
+    f = flight_points(folder, parsed, derived, per_frame, zone, parts)
     for suffix, write in (outputs[kind] for kind in wanted):
         (folder / ("expected." + suffix)).write_bytes(write(f).encode("utf-8"))
 # --- The placeholders after the ten, the camera fields and the privacy zone ---
@@ -724,7 +748,7 @@ def main(folders):
             srt = "".join(expand(r, i, pattern, per_frame) for i, r in enumerate(derived))
             (folder / "expected.sorned.srt").write_bytes(srt.encode("utf-8"))
         if parsed and tsv.exists():
-            other_outputs(folder, args, parsed, derived, per_frame)
+            other_outputs(folder, args, parsed, derived, per_frame, parts)
         print(f"{folder}: {len(parsed)} records")
 
 
