@@ -59,7 +59,7 @@ bool WriteKml(const Flight& flight, QIODevice* device)
     // "lon lat height" in a gx:Track (0 without a height).
     const auto coordinates = [&](size_t i, QChar separator, bool zeroHeight) {
         double elevation = seaLevel ? flight.Points[i].AltitudeM : flight.Points[i].HeightM;
-        const bool known = elevations.Any() && std::isfinite(elevation);
+        const bool known = elevations.Any() && std::isfinite(elevation) && (!seaLevel || AltitudeLoggedAt(flight, i));
         if (!known)
             elevation = 0.0;
         return Coordinates(flight.Log.Records[i], known || zeroHeight ? &elevation : nullptr, separator);

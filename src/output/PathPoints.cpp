@@ -114,6 +114,8 @@ bool PathElevations::At(size_t index, double* metres) const
 {
     if (!m_any)
         return false;
+    if (m_flight.HasAltitude && !AltitudeLoggedAt(m_flight, index))
+        return false;  // another drone's height above sea level
     const TrackPoint& point = m_flight.Points[index];
     *metres = m_flight.HasAltitude ? point.AltitudeM : point.HeightM;
     return std::isfinite(*metres);

@@ -266,7 +266,7 @@ inline void PutNumberSlot(ByteSink& out, int slot, const FlightRecord& record, c
             PutTrimmed(out, camera.ZoomMyriad, 4);
         break;
     case SlotAltitude:
-        if (flight.Source.HasAltitude)
+        if (AltitudeLoggedAt(flight.Source, static_cast<std::size_t>(index)))
             PutFixed<1>(out, point.AltitudeM);
         break;
     case SlotVSpeed: PutFixed<1>(out, spellings.Rises.At(static_cast<std::size_t>(index))); break;

@@ -68,6 +68,11 @@ Flight JoinClips(const std::vector<const Flight*>& clips)
         const qint64 shift = joined.Points.empty() ? 0 : nextStartMs - clip->Points.front().TimeMs;
         if (!joined.Points.empty())
             joined.ClipStarts.push_back(joined.Points.size());
+        const std::size_t start = joined.Points.size();
+        if (!clip->HasAltitude)
+            joined.AltitudeGaps.emplace_back(start, start + clip->Points.size());
+        for (const auto& [first, end] : clip->AltitudeGaps)
+            joined.AltitudeGaps.emplace_back(start + first, start + end);
         for (std::size_t i = 0; i < clip->Points.size(); ++i) {
             joined.Log.Records.push_back(clip->Log.Records[i]);
             TrackPoint point = clip->Points[i];
@@ -80,5 +85,7 @@ Flight JoinClips(const std::vector<const Flight*>& clips)
         const qint64 interval = clip->Log.BlocksPerSecond > 0 ? 1000 / clip->Log.BlocksPerSecond : 1000;
         nextStartMs = lastStart + (length > 0 ? length : interval);
     }
+    if (!joined.HasAltitude)
+        joined.AltitudeGaps.clear();
     return joined;
 }

@@ -88,7 +88,25 @@ struct Flight {
     // each later clip's first point; the track outputs start a new segment
     // there. Empty for one log.
     std::vector<std::size_t> ClipStarts = {};
+    // Points [first, end) of a recording or clip that gives no height above
+    // sea level in a flight that has one elsewhere (clips of two drones):
+    // their AltitudeM is only filled in from another drone's, and no output
+    // prints it (AltitudeLoggedAt).
+    std::vector<std::pair<std::size_t, std::size_t>> AltitudeGaps = {};
 };
+
+// Whether point `index` has a height above sea level of its own recording's
+// (the flight has one, and the point lies in none of its AltitudeGaps).
+inline bool AltitudeLoggedAt(const Flight& flight, std::size_t index)
+{
+    if (!flight.HasAltitude)
+        return false;
+    for (const auto& [first, end] : flight.AltitudeGaps) {
+        if (index >= first && index < end)
+            return false;
+    }
+    return true;
+}
 
 // The points of the records with nothing derived yet but the filled gaps: a
 // record without Home, position, height or cue time (a block cut short, a

@@ -444,9 +444,13 @@ def flight_points(folder, parsed, derived, per_frame, zone, parts):
         segments += [samples] if samples or not segments else []
     has_msl = any(p["Msl"] is not None for p in points)
     elevations = has_msl or any(p["Height"] is not None for p in points)
-    for p in points:
-        e = p["FilledMsl"] if has_msl else p["FilledHeight"]
-        p["Ele"] = e if elevations and math.isfinite(e) else None
+    # A recording without heights above sea level (another drone's clip) has
+    # no elevation where the others give them.
+    logged = [any(points[i]["Msl"] is not None for i in range(a, b)) for a, b, _ in parts]
+    for k, (a, b, _) in enumerate(parts):
+        for p in points[a:b]:
+            e = (p["FilledMsl"] if logged[k] else None) if has_msl else p["FilledHeight"]
+            p["Ele"] = e if elevations and e is not None and math.isfinite(e) else None
     spans = [p["End"] - p["Start"] for p in points[:parts[0][1]] if p["End"] > p["Start"]][:60]
     rate = round(1000 * len(spans) / sum(spans))
     text = (folder / "flight.SRT").read_bytes().decode("utf-8", "replace")
