@@ -12,18 +12,42 @@ Flight WithoutPrivacyZone(const Flight& flight)
 {
     if (!HasPrivacyZone(flight))
         return flight;
-    Flight kept;
-    kept.Log.Family = flight.Log.Family;
-    kept.Log.BlocksPerSecond = flight.Log.BlocksPerSecond;
-    kept.HasAltitude = flight.HasAltitude;
-    kept.PerFrame = flight.PerFrame;
-    kept.PrivacyRadiusM = flight.PrivacyRadiusM;
+    // Everything the flight carries (its KML choice, recordings, clips),
+    // then the points in the zone taken out and every index moved down.
+    Flight kept = flight;
     const std::size_t n = std::min(flight.Points.size(), flight.Log.Records.size());
+    std::vector<std::size_t> moved(n + 1, 0);  // point i's index in `kept` (the count kept before it)
+    std::size_t count = 0;
     for (std::size_t i = 0; i < n; ++i) {
+        moved[i] = count;
         if (InPrivacyZone(flight, flight.Points[i]))
             continue;
-        kept.Log.Records.push_back(flight.Log.Records[i]);
-        kept.Points.push_back(flight.Points[i]);
+        kept.Log.Records[count] = flight.Log.Records[i];
+        kept.Points[count] = flight.Points[i];
+        ++count;
+    }
+    moved[n] = count;
+    kept.Log.Records.resize(count);
+    kept.Points.resize(count);
+    const auto at = [&](std::size_t i) { return moved[std::min(i, n)]; };
+    kept.Recordings.clear();
+    for (const TrackRecording& r : flight.Recordings) {
+        TrackRecording part = r;
+        part.First = at(r.First);
+        part.End = at(r.End);
+        if (part.End > part.First)
+            kept.Recordings.push_back(part);
+    }
+    kept.ClipStarts.clear();
+    for (const std::size_t start : flight.ClipStarts) {
+        const std::size_t i = at(start);
+        if (i > 0 && i < count && (kept.ClipStarts.empty() || kept.ClipStarts.back() < i))
+            kept.ClipStarts.push_back(i);
+    }
+    kept.AltitudeGaps.clear();
+    for (const auto& [first, end] : flight.AltitudeGaps) {
+        if (at(end) > at(first))
+            kept.AltitudeGaps.emplace_back(at(first), at(end));
     }
     return kept;
 }

@@ -13,6 +13,8 @@
 #include <QBuffer>
 #include <QtTest>
 
+#include <tuple>
+
 class TestOverlay : public QObject {
     Q_OBJECT
 
@@ -92,6 +94,26 @@ private slots:
         const Flight kept = WithoutPrivacyZone(flight);
         for (const TrackPoint& point : kept.Points)
             QVERIFY(point.DistanceHomeM > 40.0);
+
+        // A log of two recordings (a line from home, its cues restarted halfway): the zone
+        // takes the first points of the first one; the second still starts a segment, and
+        // the KML keeps the heights asked for.
+        const QString joined = QStringLiteral(TEST_DATA_DIR "/reference/restart-d-line/flight.SRT");
+        Flight two = DeriveFlight(ReadFlightLog(joined, InputPatterns::Defaults(), AutomaticFormatId()).Log, {});
+        two.PrivacyRadiusM = 5.0;
+        two.Kml = KmlHeights::SeaLevel;
+        const std::size_t gone = CountInPrivacyZone(two);
+        QVERIFY(two.Recordings.size() == 2 && gone > 0 && gone < two.Recordings[1].First);
+        const Flight shared = WithoutPrivacyZone(two);
+        QCOMPARE(shared.Recordings.size(), std::size_t(2));
+        QCOMPARE(shared.Recordings[1].First, two.Recordings[1].First - gone);
+        QCOMPARE(shared.Recordings[1].End, two.Points.size() - gone);
+        for (const auto& [id, mark, count] : {std::tuple{"gpx-track", "<trkseg>", 2}, {"kml", "<altitudeMode>absolute<", 2}}) {
+            QBuffer device;
+            device.open(QIODevice::WriteOnly);
+            QVERIFY(FindOutputKind(QLatin1String(id))->Write(two, QString(), &device));
+            QCOMPARE(int(device.data().count(mark)), count);
+        }
     }
 };
 
