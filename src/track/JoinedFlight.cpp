@@ -73,6 +73,14 @@ Flight JoinClips(const std::vector<const Flight*>& clips)
             joined.AltitudeGaps.emplace_back(start, start + clip->Points.size());
         for (const auto& [first, end] : clip->AltitudeGaps)
             joined.AltitudeGaps.emplace_back(start + first, start + end);
+        // The clip's recordings, each sampled on its own cues' seconds as in
+        // the clip's own outputs.
+        for (TrackRecording recording : clip->Recordings) {
+            recording.First += start;
+            recording.End += start;
+            recording.ShiftMs += shift;
+            joined.Recordings.push_back(recording);
+        }
         for (std::size_t i = 0; i < clip->Points.size(); ++i) {
             joined.Log.Records.push_back(clip->Log.Records[i]);
             TrackPoint point = clip->Points[i];

@@ -104,6 +104,8 @@ private slots:
         QVERIFY(Generate(dir.path(), "--family D --duration 30 --split 10 --path line @"));
         QVERIFY(Generate(dir.path(), "--family D --duration 8 --first-counter 9 --split 10 --start-time 2019-06-20_14:00:00 --path line @"));
         QVERIFY(Generate(dir.path(), "--family A --blocks 40 --split 20 --first-counter 20 --start-time 2020-01-01_10:00:00 @"));
+        // Clips of 6.5 s at 25 a second: each later one starts off a whole second.
+        QVERIFY(Generate(dir.path(), "--family D --fps 25 --duration 20 --split 6.5 --first-counter 30 --start-time 2021-05-01_09:00:00 --path line @"));
         ProcessRun run = RunProgram({QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--quiet"), QStringLiteral("--all"),
                                      QStringLiteral("--jobs=2"), dir.path()});
         QCOMPARE(run.exitCode, 0);
@@ -115,6 +117,17 @@ private slots:
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("DJI_0001.flight.csv"))));
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("DJI_0009.flight.kml"))));  // a flight of one clip
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("DJI_0001.flight.sorned.srt"))));
+        // The whole flight's points are the clips' own, each sampled on its own cues' seconds.
+        const auto points = [&](const QString& name) {
+            QByteArrayList lines = ReadFile(dir.filePath(name)).split('\n');
+            lines.erase(std::remove_if(lines.begin(), lines.end(), [](const QByteArray& l) { return !l.contains("<trkpt"); }), lines.end());
+            return lines;
+        };
+        QByteArrayList clipPoints;
+        for (const char* clip : {"DJI_0030", "DJI_0031", "DJI_0032", "DJI_0033"})
+            clipPoints += points(QLatin1String(clip) + QStringLiteral(".track.gpx"));
+        QVERIFY(clipPoints.size() > 20);
+        QCOMPARE(points(QStringLiteral("DJI_0030.flight.track.gpx")), clipPoints);
 
         // Logs read by the input patterns: each clip as --join chain writes it.
         const QStringList logs{dir.filePath(QStringLiteral("DJI_0020.SRT")), dir.filePath(QStringLiteral("DJI_0021.SRT"))};
