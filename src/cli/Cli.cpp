@@ -193,14 +193,9 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
 
     const bool quiet = parser.isSet(quietOption);
     const bool progress = !quiet && flights.size() > 1 && StandardErrorIsTerminal();
-    std::vector<FlightConversion> conversions(flights.size());
     int number = 0;
-    // Flights side by side; the clips of a lone flight side by side.
-    const int clipJobs = flights.size() == 1 ? jobs : 1;
-    RunInOrder(flights.size(), jobs,
-        [&](std::size_t k) { conversions[k] = ConvertFlight(clips, flights[k], options, mode, clipJobs); },
-        [&](std::size_t k) {
-            const FlightConversion& conversion = conversions[k];
+    ConvertFlights(clips, flights, options, mode, jobs, false, nullptr,
+        [&](std::size_t k, const FlightConversion& conversion) {
             if (progress)
                 err << "\r\033[K";
             if (listOnly) {
@@ -217,7 +212,6 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
             } else {
                 allWritten = PrintFlight(clips, flights[k], conversion, quiet, out, err) && allWritten;
             }
-            conversions[k] = FlightConversion();
             if (progress) {
                 err << kProgram << ": " << (k + 1) << " of " << flights.size() << " flights\r";
                 if (k + 1 == flights.size())

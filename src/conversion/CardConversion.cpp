@@ -150,6 +150,20 @@ std::vector<CardFlight> PlanFlights(const std::vector<CardClip>& clips, JoinMode
     return flights;
 }
 
+void ConvertFlights(std::vector<CardClip>& clips, const std::vector<CardFlight>& flights, const ConversionOptions& options,
+                    JoinMode mode, int jobs, bool keepFlights, CardWatch* watch,
+                    const std::function<void(std::size_t, const FlightConversion&)>& done)
+{
+    std::vector<FlightConversion> conversions(flights.size());
+    const int clipJobs = flights.size() == 1 ? jobs : 1;
+    RunInOrder(flights.size(), jobs,
+        [&](std::size_t k) { conversions[k] = ConvertFlight(clips, flights[k], options, mode, clipJobs, keepFlights, watch); },
+        [&](std::size_t k) {
+            done(k, conversions[k]);
+            conversions[k] = FlightConversion();
+        });
+}
+
 FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& flight, const ConversionOptions& options,
                                JoinMode mode, int jobs, bool keepFlights, CardWatch* watch)
 {

@@ -86,6 +86,14 @@ struct FlightConversion {
 FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& flight, const ConversionOptions& options,
                                JoinMode mode, int jobs = 1, bool keepFlights = false, CardWatch* watch = nullptr);
 
+// Converts every flight of `flights` (ConvertFlight), `jobs` flights side
+// by side, or the clips of a lone flight side by side; `done(k, conversion)`
+// is called on the calling thread in flight order, after which the
+// conversion is let go.
+void ConvertFlights(std::vector<CardClip>& clips, const std::vector<CardFlight>& flights, const ConversionOptions& options,
+                    JoinMode mode, int jobs, bool keepFlights, CardWatch* watch,
+                    const std::function<void(std::size_t, const FlightConversion&)>& done);
+
 // One flight as velloa-cli's --flights lists it and the window's flight
 // list shows it (FlightLineText), from what ConvertFlight gave.
 struct FlightSummary {

@@ -220,9 +220,8 @@ bool CardControl::Take(const QString& text)
             return;
         const std::vector<CardFlight> flights = PlanFlights(clips, JoinMode::Auto);
         listing->Rows.resize(flights.size());
-        const int clipJobs = flights.size() == 1 ? jobs : 1;
-        RunInOrder(flights.size(), jobs, [&](std::size_t k) {
-            const FlightConversion conversion = ConvertFlight(clips, flights[k], options, JoinMode::Auto, clipJobs, true, &watch);
+        ConvertFlights(clips, flights, options, JoinMode::Auto, jobs, true, &watch,
+                       [&](std::size_t k, const FlightConversion& conversion) {
             Listing::Row& row = listing->Rows[k];
             std::vector<const Flight*> parts;
             for (std::size_t c = 0; c < flights[k].Clips.size(); ++c) {
@@ -236,7 +235,7 @@ bool CardControl::Take(const QString& text)
             row.Summary = SummariseFlight(clips, flights[k], conversion);
             if (!parts.empty() && static_cast<int>(parts.size()) + row.Failed.size() == row.Logs.size())
                 row.Whole = JoinClips(parts);
-        }, [](std::size_t) {});
+        });
         if (watch.Cancelled())
             listing->Rows.clear();  // no flight half-listed: the list stays empty, a write takes every flight
     }, [this, listing, generation] {
@@ -372,14 +371,8 @@ void CardControl::Write(const ConversionRequest& request)
             if (std::none_of(flight.Clips.begin(), flight.Clips.end(), [&](std::size_t i) { return left.contains(clips[i].Log); }))
                 flights.push_back(flight);
         }
-        std::vector<FlightConversion> conversions(flights.size());
-        const int clipJobs = flights.size() == 1 ? jobs : 1;
-        RunInOrder(flights.size(), jobs,
-            [&](std::size_t k) { conversions[k] = ConvertFlight(clips, flights[k], options, JoinMode::Auto, clipJobs, false, &watch); },
-            [&](std::size_t k) {
-                Tally(clips, flights[k], conversions[k], *facts);
-                conversions[k] = FlightConversion();
-            });
+        ConvertFlights(clips, flights, options, JoinMode::Auto, jobs, false, &watch,
+            [&](std::size_t k, const FlightConversion& conversion) { Tally(clips, flights[k], conversion, *facts); });
     }, [this, controls, facts] {
         controls->setEnabled(true);
         SornLogic::Show(CardSummaryMessage(*facts));
