@@ -44,10 +44,5 @@ Flight WithoutPrivacyZone(const Flight& flight)
         if (i > 0 && i < count && (kept.ClipStarts.empty() || kept.ClipStarts.back() < i))
             kept.ClipStarts.push_back(i);
     }
-    kept.AltitudeGaps.clear();
-    for (const auto& [first, end] : flight.AltitudeGaps) {
-        if (at(end) > at(first))
-            kept.AltitudeGaps.emplace_back(at(first), at(end));
-    }
     return kept;
 }

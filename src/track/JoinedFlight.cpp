@@ -69,10 +69,6 @@ Flight JoinClips(const std::vector<const Flight*>& clips)
         if (!joined.Points.empty())
             joined.ClipStarts.push_back(joined.Points.size());
         const std::size_t start = joined.Points.size();
-        if (!clip->HasAltitude)
-            joined.AltitudeGaps.emplace_back(start, start + clip->Points.size());
-        for (const auto& [first, end] : clip->AltitudeGaps)
-            joined.AltitudeGaps.emplace_back(start + first, start + end);
         // The clip's recordings, each sampled on its own cues' seconds as in
         // the clip's own outputs.
         for (TrackRecording recording : clip->Recordings) {
@@ -93,7 +89,5 @@ Flight JoinClips(const std::vector<const Flight*>& clips)
         const qint64 interval = clip->Log.BlocksPerSecond > 0 ? 1000 / clip->Log.BlocksPerSecond : 1000;
         nextStartMs = lastStart + (length > 0 ? length : interval);
     }
-    if (!joined.HasAltitude)
-        joined.AltitudeGaps.clear();
     return joined;
 }

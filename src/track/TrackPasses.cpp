@@ -476,13 +476,11 @@ Flight DeriveFlight(FlightLog log, const TrackSettings& settings)
     }
     if (flight.Recordings.empty() && !flight.Points.empty())
         flight.Recordings.push_back({0, flight.Points.size(), flight.PerFrame, 0.0});
-    for (const TrackRecording& r : flight.Recordings) {
-        const auto first = log.Records.begin() + static_cast<std::ptrdiff_t>(r.First);
-        const auto end = log.Records.begin() + static_cast<std::ptrdiff_t>(r.End);
-        if (flight.HasAltitude && std::none_of(first, end, [](const FlightRecord& record) {
-                return record.Gives(FlightRecord::HasAltitude);
-            }))
-            flight.AltitudeGaps.emplace_back(r.First, r.End);
+    for (TrackRecording& r : flight.Recordings) {
+        r.GivesAltitude = flight.HasAltitude
+            && std::any_of(log.Records.begin() + static_cast<std::ptrdiff_t>(r.First),
+                           log.Records.begin() + static_cast<std::ptrdiff_t>(r.End),
+                           [](const FlightRecord& record) { return record.Gives(FlightRecord::HasAltitude); });
     }
     flight.Log = std::move(log);
     Track& points = flight.Points;

@@ -49,6 +49,10 @@ struct TrackRecording {
     // What DeriveFlight added to the recording's cue times (TrackPoint::TimeMs)
     // so that the time axis runs on across the joins.
     qint64 ShiftMs = 0;
+    // Whether some record of it gives the height above sea level; where it
+    // gives none but the flight has one (clips of two drones), its AltitudeM
+    // is only another drone's filled in, and no output prints it.
+    bool GivesAltitude = false;
 };
 
 // What a conversion derives the track with.
@@ -88,22 +92,17 @@ struct Flight {
     // each later clip's first point; the track outputs start a new segment
     // there. Empty for one log.
     std::vector<std::size_t> ClipStarts = {};
-    // Points [first, end) of a recording or clip that gives no height above
-    // sea level in a flight that has one elsewhere (clips of two drones):
-    // their AltitudeM is only filled in from another drone's, and no output
-    // prints it (AltitudeLoggedAt).
-    std::vector<std::pair<std::size_t, std::size_t>> AltitudeGaps = {};
 };
 
 // Whether point `index` has a height above sea level of its own recording's
-// (the flight has one, and the point lies in none of its AltitudeGaps).
+// (the flight has one, and the recording holding the point gives one).
 inline bool AltitudeLoggedAt(const Flight& flight, std::size_t index)
 {
     if (!flight.HasAltitude)
         return false;
-    for (const auto& [first, end] : flight.AltitudeGaps) {
-        if (index >= first && index < end)
-            return false;
+    for (const TrackRecording& r : flight.Recordings) {
+        if (index >= r.First && index < r.End)
+            return r.GivesAltitude;
     }
     return true;
 }
