@@ -28,6 +28,9 @@ enum Slot { SlotId = 0, SlotSrtTime, SlotGps, SlotHome, SlotBarometer, SlotFlyTi
             SlotIso, SlotShutter, SlotFNumber, SlotEv, SlotFocalLength, SlotColorTemp, SlotDigitalZoom,
             SlotAltitude, SlotVSpeed, SlotSpeedMph, SlotSpeedKnots, SlotDistanceFt, SlotHeightFt,
             SlotWayKm, SlotWayMi, SlotDate, SlotTime, SlotTimeUtc, SlotLat, SlotLon, SlotCount };
+static_assert(SlotIso == int(Placeholder::Iso) && SlotDigitalZoom == int(Placeholder::DigitalZoom)
+                  && SlotLon == int(Placeholder::Lon),
+              "a slot is its placeholder's number");
 
 QString PlaceholderName(int slot)
 {
@@ -142,11 +145,6 @@ void PutWhole(ByteSink& out, double value)
     }
 }
 
-void PutTrimmed(ByteSink& out, std::uint32_t value, int decimals)
-{
-    out.MoveTo(WriteTrimmed(out.Room(kWriteFixedRoom), value, decimals));
-}
-
 // What the values of one flight's records share.
 struct FlightValues {
     explicit FlightValues(const Flight& flight)
@@ -208,11 +206,6 @@ void PutClock(ByteSink& out, const char* spelling)
         out.Append(spelling + 11, 8);
 }
 
-void PutEv(ByteSink& out, const CameraSettings& camera)
-{
-    out.Append(camera.Ev, static_cast<int>(strnlen(camera.Ev, sizeof camera.Ev)));
-}
-
 // Writes the text of a value placeholder (every one but {SrtTime} and
 // {FlyTime}): plain ASCII, formatted as QString::number writes the numbers
 // (format 'f'), so the file reads the same on every locale. A value the
@@ -239,31 +232,13 @@ inline void PutNumberSlot(ByteSink& out, int slot, const FlightRecord& record, c
     case SlotSpeedKmh: PutFixed<1>(out, KmhFromMs(point.SpeedMs)); break;
     case SlotWay: PutFixed<1>(out, point.WayM); break;
     case SlotIso:
-        if (camera.Iso != 0)
-            out.MoveTo(WriteDecimal(out.Room(kWriteFixedRoom), camera.Iso));
-        break;
     case SlotShutter:
-        if (camera.ShutterCenti != 0) {
-            out.Append("1/", 2);
-            PutTrimmed(out, camera.ShutterCenti, 2);
-        }
-        break;
     case SlotFNumber:
-        if (camera.FNumberCenti != 0)
-            PutTrimmed(out, camera.FNumberCenti, 2);
-        break;
-    case SlotEv: PutEv(out, camera); break;
+    case SlotEv:
     case SlotFocalLength:
-        if (camera.FocalCenti != 0)
-            PutTrimmed(out, camera.FocalCenti, 2);
-        break;
     case SlotColorTemp:
-        if (camera.ColorTempK != 0)
-            out.MoveTo(WriteDecimal(out.Room(kWriteFixedRoom), camera.ColorTempK));
-        break;
     case SlotDigitalZoom:
-        if (camera.ZoomMyriad != 0)
-            PutTrimmed(out, camera.ZoomMyriad, 4);
+        out.MoveTo(WriteCameraText(out.Room(kCameraTextRoom), static_cast<Placeholder>(slot), camera));
         break;
     case SlotAltitude:
         if (AltitudeLoggedAt(flight.Source, static_cast<std::size_t>(index)))
