@@ -4,6 +4,7 @@
 #include "output/PrivacyZone.h"
 #include "output/SrtWriter.h"
 #include "track/LogTime.h"
+#include "track/TrackPasses.h"
 
 bool ConversionResult::Wrote(const OutputKind& kind) const
 {

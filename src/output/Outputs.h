@@ -1,6 +1,6 @@
 #pragma once
 
-#include "track/TrackPasses.h"
+#include "track/Flight.h"
 
 #include <QString>
 

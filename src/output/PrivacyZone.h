@@ -1,6 +1,6 @@
 #pragma once
 
-#include "track/TrackPasses.h"
+#include "track/Flight.h"
 
 // The privacy zone: a circle of Flight::PrivacyRadiusM metres around home.
 // A shared video or track would otherwise show to the metre where the pilot

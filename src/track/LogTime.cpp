@@ -1,7 +1,7 @@
 #include "track/LogTime.h"
 
 #include "input/CivilTime.h"
-#include "track/TrackPasses.h"
+#include "track/Flight.h"
 
 #include <QDateTime>
 #include <QRegularExpression>

@@ -8,6 +8,7 @@
 #include "output/PrivacyZone.h"
 #include "conversion/ReadSummary.h"
 #include "output/SrtWriter.h"
+#include "track/TrackPasses.h"
 #include "support/Support.h"
 
 #include <QBuffer>

@@ -1,6 +1,7 @@
 // What trips a pilot up: pattern group height, file drops, leaving the input, Tab, minimum size, About.
 #include "window/SornLogic.h"
 #include "output/Outputs.h"
+#include "track/TrackPasses.h"
 #include "support/DialogDriver.h"
 #include "support/Support.h"
 #include "support/WindowStates.h"
