@@ -100,9 +100,7 @@ void ReadBack(const QString& dir)
     const QString base = dir + QStringLiteral("/flight.");
     if (!QFile::exists(base + QStringLiteral("track.gpx")))
         return;
-    for (const char* tool : {"xmllint", "gpsbabel", "ogrinfo"})
-        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
-            QSKIP("xmllint, gpsbabel or ogrinfo is not installed");
+    REQUIRE_TOOLS({"xmllint", "gpsbabel", "ogrinfo"});
     QString error;
     RunTool({QStringLiteral("xmllint"), QStringLiteral("--noout"), QStringLiteral("--schema"), QStringLiteral(GPX_SCHEMA_PATH),
              base + QStringLiteral("track.gpx")}, &error);
