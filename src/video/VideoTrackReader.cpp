@@ -95,6 +95,9 @@ bool BoxesComplete(Source source)
     return true;
 }
 
+// The most that libavformat may allocate in one piece while reading.
+constexpr size_t kMaxAllocationBytes = size_t(64) << 20;
+
 // Small enough that reading one subtitle sample between large video frames
 // reads little more than the sample.
 constexpr int kBufferBytes = 16 * 1024;
@@ -150,7 +153,11 @@ public:
         // lost tracks too (the subtitle track among them, maybe).
         for (unsigned i = 0; i < m_format->nb_streams; ++i) {
             AVStream* stream = m_format->streams[i];
+            // A track whose samples got no index (one too large to allocate)
+            // is damaged.
             const int entries = avformat_index_get_entries_count(stream);
+            if (stream->nb_frames > 0 && entries == 0)
+                return VelloaVideoDamaged;
             for (int k = 0; k < entries; ++k) {
                 const AVIndexEntry* entry = avformat_index_get_entry(stream, k);
                 if (entry && (entry->pos < 0 || entry->pos > m_source.Size - entry->size))
@@ -212,6 +219,12 @@ extern "C" __attribute__((visibility("default"))) int velloa_read_video_subtitle
     // libavformat reports what it finds wrong on standard error; the caller
     // tells the user instead.
     av_log_set_level(AV_LOG_QUIET);
+    // A damaged index may claim millions of samples in a file of a few
+    // kilobytes; the demuxer then reserves an index entry for each (170 MB
+    // for a 1,758-byte file). No block of a real clip comes near this bound:
+    // the index of a 30-minute clip at 60 frames a second takes 2.6 MB a
+    // track, its largest video frame a few MB.
+    av_max_alloc(kMaxAllocationBytes);
     Source source;
     if (fd >= 0) {
         struct stat status;

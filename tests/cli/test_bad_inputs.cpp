@@ -93,6 +93,8 @@ private slots:
                                                  << QByteArray("velloa-cli: v.mp4: no flight record in the video\n") << QByteArray();
         QTest::newRow("cut video") << QByteArray("video cut") << 3 << QByteArray("v.mp4") << 1 << unread << QByteArray();
         QTest::newRow("cut video, index first") << QByteArray("video cut +faststart") << 3 << QByteArray("v.mp4") << 1 << unread << QByteArray();
+        // A damaged index found by fuzzing (1,758 bytes claiming 7 million samples).
+        QTest::newRow("damaged index") << QByteArray("found") << 3 << QByteArray("v.mp4") << 1 << unread << QByteArray();
         QTest::newRow("text file named as a video") << QByteArray("text") << 3 << QByteArray("v.mp4") << 1 << unread << QByteArray();
         QTest::newRow("unreadable video") << QByteArray("video unreadable") << 3 << QByteArray("v.mp4") << 1
                                           << QByteArray("velloa-cli: v.mp4: File not opened.\n") << QByteArray();
@@ -150,6 +152,8 @@ private slots:
         }
         if (setup.startsWith("video cut"))
             QVERIFY(QFile::resize(video, QFileInfo(video).size() / 2));
+        if (setup == "found")
+            QVERIFY(QFile::copy(QStringLiteral(TEST_DATA_DIR "/../../fuzz/corpus/video/damaged-index-slow.mp4"), video));
         if (setup.startsWith("text"))
             QVERIFY(QFile::copy(dir.filePath(QStringLiteral("a.SRT")), video));
         const QMap<QString, QByteArray> before = Files(dir.path());
