@@ -65,6 +65,21 @@ def timed(command, check=True):
     return wall, int(rss_kb) / 1024.0, status
 
 
+# Instructions are counted (valgrind's callgrind, one run: the count does not
+# depend on the machine's load) on logs of at most this many blocks.
+COUNTED_BLOCKS = 100000
+
+
+def instructions(command):
+    """Millions of instructions that command executes, or None without valgrind."""
+    if not shutil.which("valgrind"):
+        return None
+    run = subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=/dev/null"] + command,
+                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    counted = [line.split()[-1] for line in run.stderr.splitlines() if "Collected :" in line]
+    return int(counted[-1]) / 1e6 if counted else None
+
+
 def family_rows(blocks, runs, converted):
     """velloa-cli on a log of each family with the same number of blocks. A
     reader that refuses a family still gets its row, with the exit status."""
@@ -74,14 +89,17 @@ def family_rows(blocks, runs, converted):
         for family, _, log in logs:
             results.setdefault(family, []).append(timed([CLI, "--quiet", "--output-dir", converted, log], False))
     print("\nvelloa-cli per log family, %d blocks each, median of %d runs" % (blocks, runs))
-    print("  %-30s %7s %9s %10s %12s %5s" % ("family", "MB", "wall s", "MB/s", "peak RSS MB", "exit"))
+    print("  %-30s %7s %9s %10s %12s %5s %14s" % ("family", "MB", "wall s", "MB/s", "peak RSS MB", "exit",
+                                                  "instructions M"))
     for family, drone, log in logs:
         mb = os.path.getsize(log) / 1e6
         wall = statistics.median(r[0] for r in results[family])
         rss = max(r[1] for r in results[family])
         status = ",".join(sorted({str(r[2]) for r in results[family]}))
         rate = mb / wall if wall > 0 else float("inf")
-        print("  %-30s %7.1f %9.3f %10.1f %12.1f %5s" % ("%s (%s)" % (family, drone), mb, wall, rate, rss, status))
+        counted = instructions([CLI, "--quiet", "--output-dir", converted, log]) if blocks <= COUNTED_BLOCKS else None
+        print("  %-30s %7.1f %9.3f %10.1f %12.1f %5s %14s" % ("%s (%s)" % (family, drone), mb, wall, rate, rss, status,
+                                                             "-" if counted is None else "%.1f" % counted))
 
 
 # Logs read from a video's subtitle track: the same log as a .SRT, in a video

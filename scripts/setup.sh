@@ -14,7 +14,8 @@ if [ "${1:-build}" = bench ] || [ "${1:-build}" = test ]; then
   packages+=(ffmpeg)
 fi
 if [ "${1:-build}" = bench ]; then
-  packages+=(python3 time)
+  # valgrind counts the instructions of the benchmark's runs.
+  packages+=(python3 time valgrind)
 fi
 if [ "${1:-build}" = package ] || [ "${1:-build}" = test ]; then
   # CPack's .deb: dpkg-shlibdeps (dpkg-dev) computes the dependencies, file
