@@ -86,22 +86,9 @@ export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressi
 
 # --- Fuzzing smoke run --------------------------------------------------------
 # libFuzzer needs clang; clang++ links the same libstdc++ as the gcc-built Qt.
-# Only the fuzz targets are built here. Each runs for 30 s on a fresh copy of
-# its seed corpus inside the build folder; libFuzzer exits non-zero on a crash,
-# a sanitizer report, a leak, a unit slower than 10 s or more than 2 GB.
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVELLOA_WERROR=ON -DVELLOA_FUZZ=ON -DVELLOA_SANITIZE=ON >/dev/null
-cmake --build build-fuzz --target fuzz_log fuzz_patterns fuzz_matcher fuzz_video -j "$jobs"
-for target in fuzz_log fuzz_patterns fuzz_matcher fuzz_video; do
-  corpus=build-fuzz/smoke/${target#fuzz_}
-  rm -rf "$corpus"
-  mkdir -p "$corpus"
-  cp fuzz/corpus/"${target#fuzz_}"/* "$corpus"/
-  dict=()
-  [ "$target" != fuzz_patterns ] && dict=(-dict=fuzz/blocks.dict)
-  echo "Fuzzing $target for 30 s"
-  ASAN_OPTIONS=$asan_options build-fuzz/fuzz/$target "${dict[@]}" -max_total_time=30 -timeout=10 -rss_limit_mb=2048 \
-    -print_final_stats=1 -artifact_prefix="build-fuzz/smoke/$target-" "$corpus" 2>build-fuzz/smoke/$target.log \
-    || { tail -n 60 build-fuzz/smoke/$target.log >&2; echo "$target failed; see build-fuzz/smoke/" >&2; exit 1; }
-  grep -E '^stat::(number_of_executed_units|average_exec_per_sec)' build-fuzz/smoke/$target.log
+# fuzz/run.sh builds each target in build-fuzz/ and runs it for 30 s on a
+# fresh copy of its seed corpus; libFuzzer exits non-zero on a crash, a
+# sanitizer report, a leak, a unit slower than 10 s or more than 2 GB.
+for target in fuzz_log fuzz_patterns fuzz_matcher fuzz_video fuzz_render; do
+  fuzz/run.sh "$target" 30
 done
