@@ -253,8 +253,8 @@ inline void PutNumberSlot(ByteSink& out, int slot, const FlightRecord& record, c
     case SlotHeightFt: PutWhole(out, point.HeightM / 0.3048); break;
     case SlotWayKm: PutFixed<2>(out, point.WayM / 1000); break;
     case SlotWayMi: PutFixed<2>(out, point.WayM / 1609.344); break;
-    case SlotDate: PutDate(out, spellings.Local.Of(record.LocalTimeMs)); break;
-    case SlotTime: PutClock(out, spellings.Local.Of(record.LocalTimeMs)); break;
+    case SlotDate: PutDate(out, spellings.Local.Of(point.LocalMs)); break;
+    case SlotTime: PutClock(out, spellings.Local.Of(point.LocalMs)); break;
     case SlotTimeUtc: PutClock(out, spellings.Utc.Of(point.UtcMs)); break;
     case SlotLat:
         if (flight.HasPosition && !(flight.Private && InPrivacyZone(flight.Source, point)))

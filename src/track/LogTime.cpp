@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <ctime>
 
 namespace {
@@ -129,11 +130,41 @@ qint64 LocalToUtc::ToUtcMs(qint64 localMs)
     return localMs - (m_hourUniform ? m_hourOffsetMs : OffsetMsOfLocal(localMs));
 }
 
+qint64 LocalToUtc::ToLocalMs(qint64 utcMs)
+{
+    if (utcMs == kNoTime)
+        return kNoTime;
+    const qint64 hour = FloorDiv(utcMs, kMsPerHour);
+    if (hour != m_utcHour) {
+        m_utcHour = hour;
+        m_utcHourOffsetMs = OffsetMsAtUtc(hour * kMsPerHour);
+        m_utcHourUniform = OffsetMsAtUtc(hour * kMsPerHour + kMsPerHour - 1) == m_utcHourOffsetMs;
+    }
+    return utcMs + (m_utcHourUniform ? m_utcHourOffsetMs : OffsetMsAtUtc(utcMs));
+}
+
 void SetUtcTimes(Flight& flight, const QTimeZone& zone)
 {
-    LocalToUtc toUtc(zone);
-    for (TrackPoint& point : flight.Points)
-        point.UtcMs = toUtc.ToUtcMs(point.LocalMs);
+    LocalToUtc clock(zone);
+    const FlightRecordList& records = flight.Log.Records;
+    Track& points = flight.Points;
+    const std::size_t count = std::min(records.size(), points.size());
+    std::vector<TrackRecording> recordings = flight.Recordings;
+    if (recordings.empty())
+        recordings.push_back({0, count});
+    for (const TrackRecording& r : recordings) {
+        const std::size_t end = std::min(r.End, count);
+        std::size_t dated = r.First;
+        while (dated < end && records[dated].LocalTimeMs == kNoTime)
+            ++dated;
+        const qint64 baseUtc = dated < end ? clock.ToUtcMs(records[dated].LocalTimeMs) : kNoTime;
+        const qint64 baseTime = dated < end ? points[dated].TimeMs : 0;
+        for (std::size_t i = r.First; i < end; ++i) {
+            TrackPoint& point = points[i];
+            point.UtcMs = i < dated || records[i].LocalTimeMs == kNoTime ? kNoTime : baseUtc + (point.TimeMs - baseTime);
+            point.LocalMs = clock.ToLocalMs(point.UtcMs);
+        }
+    }
 }
 
 bool FlightHasDates(const Flight& flight)
