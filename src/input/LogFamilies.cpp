@@ -15,6 +15,8 @@
 const std::vector<LogFamily>& LogFamilies()
 {
     static const std::vector<LogFamily> families = {
+        {"A-Hb", "Phantom 3/4, Inspire 1, older firmware (HOME, GPS, Hb)", "HOME and GPS fields with Hb", false,
+         RecogniseHomeGpsHb, MakeHomeGpsHbReader},
         {"A", "Mavic Pro, Phantom 3/4, Inspire (HOME, GPS, BAROMETER)", "HOME and GPS fields", false,
          RecogniseHomeGps, MakePatternReader},
         {"B", "Matrice 300 RTK (GPS latitude first)", "GPS latitude first", false, RecogniseLatFirstGps,
@@ -288,8 +290,10 @@ void LogParser::Read(const QString& block)
 // read in its own layout.
 void LogParser::SwitchLayout(const QString& block)
 {
+    const LogFamily* current = m_log.Recordings.back().Family;
+    if (current && current->Recognise(block))
+        return;  // a block of this layout without a fix (the older family A's "GPS(N/A,N/A,7)")
     for (const LogFamily& family : LogFamilies()) {
-        const LogFamily* current = m_log.Recordings.back().Family;
         if (&family == current || (ReadByPatterns(&family) && ReadByPatterns(current)) || !family.Recognise(block))
             continue;
         m_reader = family.MakeReader(m_patterns);
