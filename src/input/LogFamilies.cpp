@@ -52,6 +52,18 @@ bool FlightLog::HasAnyPosition() const
     return false;
 }
 
+bool FlightLog::GivesHeights() const
+{
+    for (const LogRecording& recording : Recordings) {
+        if (!recording.Family || recording.Family->ReadByPatterns())
+            return true;
+    }
+    if (Recordings.empty() && (!Family || Family->ReadByPatterns()))
+        return true;
+    constexpr std::uint8_t kHeights = FlightRecord::HasHeight | FlightRecord::HasAltitude;
+    return std::any_of(Records.begin(), Records.end(), [](const FlightRecord& r) { return (r.Has & kHeights) != 0; });
+}
+
 QString FlightLog::FormatName() const
 {
     if (!Family)
