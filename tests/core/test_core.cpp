@@ -9,7 +9,6 @@
 #include "output/Outputs.h"
 #include "output/SrtWriter.h"
 #include "conversion/Conversion.h"
-#include "conversion/ReadSummary.h"
 #include "support/Support.h"
 #include "track/GreatCircle.h"
 #include "track/LogTime.h"
@@ -351,34 +350,6 @@ private slots:
         QCOMPARE(iso(last.LocalMs - last.LocalMs % 1000).chopped(1), local);
         for (size_t i = 1; i < flight.Points.size(); ++i)
             QCOMPARE(flight.Points[i].UtcMs - flight.Points[i - 1].UtcMs, qint64(1000));
-    }
-
-    // A log outside the six patterns without a height says so and prints its
-    // heights empty; the patterns' logs print 0.0 where they find none.
-    void heightsMissing_data()
-    {
-        QTest::addColumn<QString>("options");
-        QTest::addColumn<QString>("heights");  // {Barometer}|{HeightFt}|{Altitude}|{VSpeed} of the third block
-        QTest::newRow("C without heights") << "--family C --no-heights" << "|||";
-        QTest::newRow("D without heights") << "--family D --fps 1 --no-heights" << "|||";
-        QTest::newRow("B") << "--family B --path line" << "2.0|7||1.0";
-        QTest::newRow("A without BAROMETER") << "--family A --path line" << "0.0|0||0.0";
-    }
-
-    void heightsMissing()
-    {
-        QFETCH(QString, options);
-        QFETCH(QString, heights);
-        QTemporaryDir dir;
-        ConversionRequest request;
-        request.InputName = dir.filePath(QStringLiteral("f.SRT"));
-        RunProgram(QStringList{QStringLiteral("python3"), QStringLiteral(GENERATOR_PATH), request.InputName, QStringLiteral("--duration"),
-                               QStringLiteral("4")} + options.split(QLatin1Char(' ')));
-        if (options.contains(QLatin1String("--family A")))
-            WriteFile(request.InputName, ReadFile(request.InputName).replace("BAROMETER", "BAROMETRE"));
-        const Flight flight = Convert(request).Flight;
-        QCOMPARE(BuildReadSummary(flight).contains(QStringLiteral("No heights in the log\r\n")), heights.startsWith(QLatin1Char('|')));
-        QCOMPARE(SubtitlePreview(flight, 2, QStringLiteral("{Barometer}|{HeightFt}|{Altitude}|{VSpeed}")), heights);
     }
 
     // Blocks without cues whose dates repeat share the time to the next date
