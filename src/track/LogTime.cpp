@@ -119,28 +119,14 @@ qint64 LocalToUtc::ToUtcMs(qint64 localMs)
 {
     if (localMs == kNoTime)
         return kNoTime;
-    const qint64 hour = FloorDiv(localMs, kMsPerHour);
-    if (hour != m_hour) {
-        // Clocks change on a whole local hour almost everywhere; an hour
-        // whose two ends disagree is converted record by record.
-        m_hour = hour;
-        m_hourOffsetMs = OffsetMsOfLocal(hour * kMsPerHour);
-        m_hourUniform = OffsetMsOfLocal(hour * kMsPerHour + kMsPerHour - 1) == m_hourOffsetMs;
-    }
-    return localMs - (m_hourUniform ? m_hourOffsetMs : OffsetMsOfLocal(localMs));
+    return localMs - m_localHour.At(localMs, [this](qint64 ms) { return OffsetMsOfLocal(ms); });
 }
 
 qint64 LocalToUtc::ToLocalMs(qint64 utcMs)
 {
     if (utcMs == kNoTime)
         return kNoTime;
-    const qint64 hour = FloorDiv(utcMs, kMsPerHour);
-    if (hour != m_utcHour) {
-        m_utcHour = hour;
-        m_utcHourOffsetMs = OffsetMsAtUtc(hour * kMsPerHour);
-        m_utcHourUniform = OffsetMsAtUtc(hour * kMsPerHour + kMsPerHour - 1) == m_utcHourOffsetMs;
-    }
-    return utcMs + (m_utcHourUniform ? m_utcHourOffsetMs : OffsetMsAtUtc(utcMs));
+    return utcMs + m_utcHour.At(utcMs, [this](qint64 ms) { return OffsetMsAtUtc(ms); });
 }
 
 void SetUtcTimes(Flight& flight, const QTimeZone& zone)
