@@ -19,10 +19,13 @@ way in steps of at least a metre; haversine distances. Outside the six
 patterns smoothed positions stay within half a unit of the last decimal the
 log writes (one block a second: after every sweep, and centred sweeps
 follow). A log of several recordings (a cue that runs backwards, a date more
-than 2 s ahead of its recording's cues) is smoothed and measured recording by
+than 2 s ahead of its recording's cues but not by a change of the clocks) is
+smoothed and measured recording by
 recording, the way running on across each join, and its route sampled
 recording by recording; a per-frame log whose positions all lie within pi/2
-and pi is read in radians (the account then holds them as logged).
+and pi is read in radians (the account then holds them as logged). The older
+firmware's layout (Hb) and the logs of the other layouts without any height
+have rules of their own (older_firmware_fly_times, no_heights).
 
 Numbers are rounded the way the program writes them (as Qt writes them): the
 exact binary value rounded to n decimals, a value exactly half-way away from
