@@ -348,13 +348,14 @@ FlightLog LogParser::Finish()
         const qint64 cue = records[i].CueStartMs;
         const qint64 date = records[i].LocalTimeMs;
         const bool dated = cue != kNoTime && date != kNoTime;
+        const qint64 clockChange = dated && baseDate != kNoTime && cue >= lastCue
+            ? ClockChangeMs(date - (baseDate + (cue - baseCue))) : 0;
         bool starts = false;
         if (layout < m_log.Recordings.size() && m_log.Recordings[layout].First == i) {
             recordings.push_back(m_log.Recordings[layout++]);
             starts = true;
-        } else if (dated && baseDate != kNoTime && cue >= lastCue
-                   && ClockChangeMs(date - (baseDate + (cue - baseCue))) != 0) {
-            baseDate += ClockChangeMs(date - (baseDate + (cue - baseCue)));
+        } else if (clockChange != 0) {
+            baseDate += clockChange;
         } else if ((cue != kNoTime && lastCue != kNoTime && cue < lastCue)
                    || (dated && baseDate != kNoTime && date > baseDate + (cue - baseCue) + kDateLeadMs)) {
             recordings.push_back(recordings.back());

@@ -35,10 +35,8 @@ QJsonObject Feature(const QString& type, const QJsonValue& coordinates, const QJ
             {QStringLiteral("properties"), properties}};
 }
 
-// The lines of a path of positions (longitude, latitude, and an elevation
-// or none): one more wherever the path crosses the antimeridian (a step of
-// more than 180 degrees of longitude), cut there at a point interpolated on
-// both sides, at 180 and at -180 (RFC 7946, 3.1.9).
+// A position of the path as written: longitude in [-180, 180), elevation
+// in metres (used only where the path has elevations).
 struct PathPosition {
     double Lon, Lat, Ele;
 };
@@ -51,6 +49,9 @@ QJsonArray PositionArray(double lon, double lat, double ele, bool withEle)
     return position;
 }
 
+// The lines of a path: one more wherever the path crosses the antimeridian
+// (a step of more than 180 degrees of longitude), cut there at a point
+// interpolated on both sides, at 180 and at -180 (RFC 7946, 3.1.9).
 QJsonArray LinesCutAtAntimeridian(const std::vector<PathPosition>& path, bool withEle)
 {
     QJsonArray lines;
