@@ -460,7 +460,7 @@ def main(argv=None):
     add = parser.add_argument
     add("output", nargs="?", default="-", help="file to write (default: standard output)")
     add("--family", choices=FAMILIES, default="A")
-    add("--variant", help="C: p4p (default), mini2, rtk; D: mini3 (default), mavic2, air2, mavic3, h20")
+    add("--variant", help="A: mavicpro (default), old; C: p4p (default), mini2, rtk; D: mini3 (default), mavic2, air2, mavic3, h20")
     add("--blocks", type=positive_int, default=600, help="number of blocks")
     add("--duration", type=float, help="seconds of flight (instead of --blocks)")
     add("--fps", type=int, choices=FRAME_RATES, help="family D: blocks per second (default 30)")
