@@ -24,6 +24,11 @@ Distances are on a sphere of 111,320 m per degree (radius 6378.2 km).
 again at 0 in it); --then appends the log of other options (a second drone: its account rows
 follow). --no-cues (D) writes a number, a dotted date line and the fields, and the account the
 cues taken from the dates; --radians (D) prints positions in radians, the account too.
+--time-zone writes the dates on the clock of a zone (IANA name): --start-time is read in it
+(the first reading of a repeated hour), and the dates of later blocks are that instant plus the
+flight time, on the zone's clock, so they jump when its clocks change. --variant old (A) writes
+the older firmware's layout: an unpadded date `2017.8.5` and `Hb:h Hs:0.0` for BAROMETER.
+--no-heights (B, C, D) leaves out every height field (the account "-").
 """
 
 import argparse
@@ -35,16 +40,18 @@ import os
 import random
 import shlex
 import sys
+import zoneinfo
 
 METRES_PER_DEGREE = 111320.0  # along a meridian, close enough for a synthetic path
 SPHERE_RADIUS = METRES_PER_DEGREE * 180.0 / math.pi
 FAMILIES = ("A", "B", "C", "D")
-VARIANTS = {"A": ("mavicpro",), "B": ("m300",), "C": ("p4p", "mini2", "rtk"),
+VARIANTS = {"A": ("mavicpro", "old"), "B": ("m300",), "C": ("p4p", "mini2", "rtk"),
             "D": ("mini3", "mavic2", "air2", "mavic3", "h20")}
 DEFAULT_DECIMALS = {"A": 4, "B": 4, "C": 4, "D": 6}
 FRAME_RATES = (1, 24, 25, 30, 50, 60)
 START = datetime.datetime(2019, 6, 20, 12, 34, 56)
 CLIP = [0, 0]  # --split: the clip being written and the flight time (ms) of its first cue
+ZONE = None  # --time-zone
 RADIANS = False  # --radians
 D_CLOCK_OFFSET_US = 104625  # family D's clock runs a fraction of a second off the cues
 ABS_ALT_ERROR = 26.512  # abs_alt is often tens of metres off
@@ -279,6 +286,14 @@ def record(sample, local_time=None, pos=None, home=None, height=None, msl=None):
     return ["-" if v is None else str(v) for v in values]
 
 
+def clock(microseconds):
+    """The date the drone writes `microseconds` after START: on the clock of ZONE, where given."""
+    if ZONE is None:
+        return START + datetime.timedelta(microseconds=microseconds)
+    start = START.replace(tzinfo=ZONE, fold=0).astimezone(datetime.timezone.utc)
+    return (start + datetime.timedelta(microseconds=microseconds)).astimezone(ZONE).replace(tzinfo=None)
+
+
 def iso_time(stamp):
     return stamp.strftime("%Y-%m-%dT%H:%M:%S.") + "%03d" % (stamp.microsecond // 1000)
 
@@ -299,7 +314,10 @@ def family_a(args, stream):
     home = Home()
     for sample in stream:
         s = sample.state
-        stamp = START + datetime.timedelta(milliseconds=CLIP[1] + sample.start_ms)
+        stamp = clock(1000 * (CLIP[1] + sample.start_ms))
+        old = args.variant == "old"
+        date = ("%d.%d.%d " % (stamp.year, stamp.month, stamp.day) + stamp.strftime("%H:%M:%S") if old
+                else stamp.strftime("%Y.%m.%d %H:%M:%S"))
         cue = cue_line(sample)
         home_text = (fmt(home.lat, d), fmt(home.lon, d)) if home.update(sample) else (fmt(0.0, d), fmt(0.0, d))
         pos = position(sample, d)
@@ -311,8 +329,8 @@ def family_a(args, stream):
             gps = "GPS(%s,%s,%d)" % (fmt(0.0, d), fmt(0.0, d), s.sats - 12)
         height = fmt(s.height, 1)
         args.camera = (s.iso, s.shutter, "F2.2", s.ev or None)
-        yield [str(sample.n), cue, "HOME(%s,%s) %s" % (home_text[1], home_text[0], stamp.strftime("%Y.%m.%d %H:%M:%S")),
-               "%s BAROMETER:%s" % (gps, height), "ISO:%d Shutter:%d EV:%s Fnum:F2.2 " % (s.iso, s.shutter, s.ev)], \
+        yield [str(sample.n), cue, "HOME(%s,%s) %s" % (home_text[1], home_text[0], date),
+               ("%s Hb:%s Hs:0.0" if old else "%s BAROMETER:%s") % (gps, height), "ISO:%d Shutter:%d EV:%s Fnum:F2.2 " % (s.iso, s.shutter, s.ev)], \
             record(sample, iso_time(stamp), pos, home_text if home.lat is not None else None, height)
 
 
@@ -320,12 +338,12 @@ def family_b(args, stream):
     d = args.decimals
     for sample in stream:
         s = sample.state
-        stamp = START + datetime.timedelta(milliseconds=CLIP[1] + sample.start_ms)
+        stamp = clock(1000 * (CLIP[1] + sample.start_ms))
         pos = position(sample, d)
         printed = pos or (fmt(0.0, d), fmt(0.0, d))
-        height = fmt(s.height, 1)
+        height = None if args.no_heights else fmt(s.height, 1)
         yield [str(sample.n), cue_line(sample), stamp.strftime("%Y.%m.%d %H:%M:%S"),
-               "GPS(%s,%s,0.0M) BAROMETER:%sM" % (printed[0], printed[1], height)], \
+               "GPS(%s,%s,0.0M)" % (printed[0], printed[1]) + ("" if height is None else " BAROMETER:%sM" % height)], \
             record(sample, iso_time(stamp), pos, None, height)
 
 
@@ -340,7 +358,7 @@ def family_c(args, stream):
         printed = pos or (fmt(0.0, d), fmt(0.0, d))
         fixed = home.update(sample)
         from_home = distance(home.lat, home.lon, s.lat, s.lon) if fixed and pos else 0.0
-        height = fmt(s.height, 2)
+        height = None if args.no_heights else fmt(s.height, 2)
         fields = ["F/%s" % ("5.6" if variant == "rtk" else "2.8"), "SS %d" % s.shutter, "ISO %d" % s.iso,
                   "EV %s" % ev_text(s.ev)]
         args.camera = (s.iso, s.shutter, fields[0][2:], ev_text(s.ev), None, None,
@@ -354,8 +372,8 @@ def family_c(args, stream):
             home_text = (fmt(home.lat, d), fmt(home.lon, d)) if fixed else None
             shown = home_text or (fmt(0.0, d), fmt(0.0, d))
             fields.append("HOME (%s, %s, %sm)" % (shown[1], shown[0], fmt(args.take_off_msl if fixed else 0.0, 2)))
-        fields += ["D %sm" % fmt(from_home, 2), "H %sm" % height, "H.S %sm/s" % fmt(s.speed, 2),
-                   "V.S %sm/s" % fmt(s.vspeed, 2)]
+        fields += ["D %sm" % fmt(from_home, 2)] + ([] if height is None else ["H %sm" % height]) + [
+            "H.S %sm/s" % fmt(s.speed, 2)] + ([] if height is None else ["V.S %sm/s" % fmt(s.vspeed, 2)])
         if variant == "rtk":
             fields.append("F.PRY (%s°, 0.0°, %s°)" % (fmt(-0.8 * s.speed, 1), fmt(s.heading, 1)))
             fields.append("G.PRY (-30.0°, 0.0°, %s°)" % fmt(s.heading, 1))
@@ -368,7 +386,7 @@ def family_d(args, stream):
     old = v in ("mavic2", "air2")  # blanks before the colons, comma date, [altitude: z]
     for sample in stream:
         s = sample.state
-        stamp = START + datetime.timedelta(microseconds=D_CLOCK_OFFSET_US + 1000 * (CLIP[1] + sample.start_ms))
+        stamp = clock(D_CLOCK_OFFSET_US + 1000 * (CLIP[1] + sample.start_ms))
         diff = sample.end_ms - sample.start_ms
         head = ('<font size="36">%s : %d, DiffTime : %dms' % ("SrtCnt" if v == "air2" else "FrameCnt", sample.n, diff)
                 if old else '<font size="28">FrameCnt: %d, DiffTime: %dms' % (sample.n, diff))
@@ -395,6 +413,9 @@ def family_d(args, stream):
             if v == "mini3":
                 camera += "[dzoom_ratio: 10000, delta:0],"
             where = "[latitude: %s] [longitude: %s] [rel_alt: %s abs_alt: %s] " % (printed[0], printed[1], height, msl)
+        if args.no_heights:
+            height = msl = None
+            where = where[:where.index("[rel_alt" if "[rel_alt" in where else "[altitude")]
         args.camera = (s.iso, "1/%d.0" % s.shutter, "280" if old else "1.7" if v == "mini3" else "2.8", ev_text(s.ev),
                        5600 if old else 5300, "240" if old else "4.50" if v == "h20" else "24.00",
                        {"mini3": "10000", "h20": "1.00"}.get(v))
@@ -439,7 +460,7 @@ def main(argv=None):
     add = parser.add_argument
     add("output", nargs="?", default="-", help="file to write (default: standard output)")
     add("--family", choices=FAMILIES, default="A")
-    add("--variant", help="C: p4p (default), mini2, rtk; D: mini3 (default), mavic2, air2, mavic3, h20")
+    add("--variant", help="A: mavicpro (default), old; C: p4p (default), mini2, rtk; D: mini3 (default), mavic2, air2, mavic3, h20")
     add("--blocks", type=positive_int, default=600, help="number of blocks")
     add("--duration", type=float, help="seconds of flight (instead of --blocks)")
     add("--fps", type=int, choices=FRAME_RATES, help="family D: blocks per second (default 30)")
@@ -469,9 +490,14 @@ def main(argv=None):
     add("--radius", type=float, default=30.0, help="metres of the orbit")
     add("--no-cues", action="store_true", help="D: no cue line and no frame line, dates with dots")
     add("--radians", action="store_true", help="D: latitude and longitude in radians")
+    add("--time-zone", help="the zone whose clock the dates are written on (IANA name)")
+    add("--no-heights", action="store_true", help="B, C, D: no height fields")
     args = parser.parse_args(argv)
-    global START, RADIANS
+    global START, RADIANS, ZONE
     RADIANS = args.radians
+    ZONE = zoneinfo.ZoneInfo(args.time_zone) if args.time_zone else None
+    if args.no_heights and args.family == "A":
+        parser.error("--no-heights is for families B, C and D")
     CLIP[:] = [0, 0]
     if args.start_time:
         START = datetime.datetime.strptime(args.start_time, "%Y-%m-%d %H:%M:%S")

@@ -29,6 +29,8 @@ QString BuildReadSummary(const Flight& flight)
         summary += QStringLiteral("No cue times in the log: cues taken from the dates") + lineEnd;
     if (!FlightHasDates(flight))
         summary += QStringLiteral("No dates in the log: the outputs carry no times") + lineEnd;
+    if (!flight.Log.GivesHeights())
+        summary += QStringLiteral("No heights in the log") + lineEnd;
     if (flight.Log.InRadians)
         summary += QStringLiteral("Positions in radians: read as such") + lineEnd;
     if (flight.Log.Source == FlightLog::ReadFrom::VideoTrack)

@@ -9,7 +9,8 @@
 // <way of the last point>\r\n", numbers in 'g' format with 6 digits; for a
 // layout other than family A a line "Log format: <layout>, <n> blocks per
 // second\r\n", and for such a log without any date (family C) a last line
-// "No dates in the log: the outputs carry no times\r\n"; when a video was
+// "No dates in the log: the outputs carry no times\r\n", for a log without
+// any height "No heights in the log\r\n"; when a video was
 // named, "Read from the video's subtitle track\r\n" or "Read from the log
 // beside the video: <name>\r\n".
 // With a privacy zone a last line "Privacy: <n> positions within <radius> m

@@ -59,3 +59,18 @@ constexpr bool ValidDate(qint64 year, int month, int day)
     const bool leap = FloorDiv(year, 4) * 4 == year && (FloorDiv(year, 100) * 100 != year || FloorDiv(year, 400) * 400 == year);
     return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
 }
+
+// The change of a zone's offset that a jump of a logged clock is, within
+// `slackMs` (the logs' seconds are not in step with their cues), or 0: the
+// clocks go forward or back by an hour, on Lord Howe Island by half an hour.
+// The logs name no zone, so a reader tells a clock change by its size alone.
+constexpr qint64 ClockChangeMs(qint64 jumpMs, qint64 slackMs = 2000)
+{
+    for (const qint64 change : {kMsPerHour, kMsPerHour / 2}) {
+        if (jumpMs >= change - slackMs && jumpMs <= change + slackMs)
+            return change;
+        if (jumpMs <= -change + slackMs && jumpMs >= -change - slackMs)
+            return -change;
+    }
+    return 0;
+}

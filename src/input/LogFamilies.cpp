@@ -1,5 +1,6 @@
 #include "input/LogFamily.h"
 
+#include "input/CivilTime.h"
 #include "input/LargePages.h"
 
 #include "input/SrtParser.h"
@@ -14,6 +15,8 @@
 const std::vector<LogFamily>& LogFamilies()
 {
     static const std::vector<LogFamily> families = {
+        {"A-Hb", "Phantom 3/4, Inspire 1, older firmware (HOME, GPS, Hb)", "HOME and GPS fields with Hb", false,
+         RecogniseHomeGpsHb, MakeHomeGpsHbReader},
         {"A", "Mavic Pro, Phantom 3/4, Inspire (HOME, GPS, BAROMETER)", "HOME and GPS fields", false,
          RecogniseHomeGps, MakePatternReader},
         {"B", "Matrice 300 RTK (GPS latitude first)", "GPS latitude first", false, RecogniseLatFirstGps,
@@ -47,6 +50,18 @@ bool FlightLog::HasAnyPosition() const
             return true;
     }
     return false;
+}
+
+bool FlightLog::GivesHeights() const
+{
+    for (const LogRecording& recording : Recordings) {
+        if (!recording.Family || recording.Family->ReadByPatterns())
+            return true;
+    }
+    if (Recordings.empty() && (!Family || Family->ReadByPatterns()))
+        return true;
+    constexpr std::uint8_t kHeights = FlightRecord::HasHeight | FlightRecord::HasAltitude;
+    return std::any_of(Records.begin(), Records.end(), [](const FlightRecord& r) { return (r.Has & kHeights) != 0; });
 }
 
 QString FlightLog::FormatName() const
@@ -151,8 +166,11 @@ bool ReadByPatterns(const LogFamily* family)
 
 // A log without a single cue line: the cues from the dates, the first block
 // at 00:00:00,000, each ending where the next begins and the last lasting as
-// long as the one before it. Returns false (nothing changed) when a block
-// has a cue or none has a date.
+// long as the one before it. A date that jumps by a change of the clocks
+// (an hour back, an hour forward) runs on from the date before; one that
+// runs backwards otherwise never moves a cue back; blocks whose dates repeat
+// share the time to the next date evenly (a second: no cue is empty).
+// Returns false (nothing changed) when a block has a cue or none has a date.
 bool CuesFromDates(FlightRecordList& records)
 {
     qint64 origin = kNoTime;
@@ -164,12 +182,29 @@ bool CuesFromDates(FlightRecordList& records)
     }
     if (origin == kNoTime)
         return false;
-    // A date that runs backwards never moves a cue back.
     qint64 start = 0;
+    qint64 lastDate = kNoTime;
     for (FlightRecord& r : records) {
-        if (r.LocalTimeMs != kNoTime)
+        if (r.LocalTimeMs != kNoTime) {
+            if (lastDate != kNoTime)
+                origin += ClockChangeMs(r.LocalTimeMs - lastDate);
+            lastDate = r.LocalTimeMs;
             start = std::max(start, r.LocalTimeMs - origin);
+        }
         r.CueStartMs = start;
+    }
+    // Runs of equal starts share the span to the next start (the last run a
+    // second).
+    for (std::size_t i = 0; i < records.size();) {
+        std::size_t end = i + 1;
+        while (end < records.size() && records[end].CueStartMs == records[i].CueStartMs)
+            ++end;
+        const qint64 first = records[i].CueStartMs;
+        const qint64 span = (end < records.size() ? records[end].CueStartMs : first + 1000) - first;
+        const qint64 count = static_cast<qint64>(end - i);
+        for (std::size_t k = i + 1; k < end; ++k)
+            records[k].CueStartMs = first + span * static_cast<qint64>(k - i) / count;
+        i = end;
     }
     for (std::size_t i = 0; i < records.size(); ++i) {
         FlightRecord& r = records[i];
@@ -267,8 +302,10 @@ void LogParser::Read(const QString& block)
 // read in its own layout.
 void LogParser::SwitchLayout(const QString& block)
 {
+    const LogFamily* current = m_log.Recordings.back().Family;
+    if (current && current->Recognise(block))
+        return;  // a block of this layout without a fix (the older family A's "GPS(N/A,N/A,7)")
     for (const LogFamily& family : LogFamilies()) {
-        const LogFamily* current = m_log.Recordings.back().Family;
         if (&family == current || (ReadByPatterns(&family) && ReadByPatterns(current)) || !family.Recognise(block))
             continue;
         m_reader = family.MakeReader(m_patterns);
@@ -299,7 +336,8 @@ FlightLog LogParser::Finish()
     m_log.Recordings = std::move(layouts);
     // A cue that runs backwards starts a recording, and so does a date that
     // runs more than 2 s ahead of the first date plus the cue time since (a
-    // log cut and joined again, its cues counted on).
+    // log cut and joined again, its cues counted on), unless it jumps by a
+    // change of the clocks: the count then runs on from the changed clock.
     constexpr qint64 kDateLeadMs = 2000;
     std::vector<LogRecording> recordings;
     std::size_t layout = 0;
@@ -310,10 +348,14 @@ FlightLog LogParser::Finish()
         const qint64 cue = records[i].CueStartMs;
         const qint64 date = records[i].LocalTimeMs;
         const bool dated = cue != kNoTime && date != kNoTime;
+        const qint64 clockChange = dated && baseDate != kNoTime && cue >= lastCue
+            ? ClockChangeMs(date - (baseDate + (cue - baseCue))) : 0;
         bool starts = false;
         if (layout < m_log.Recordings.size() && m_log.Recordings[layout].First == i) {
             recordings.push_back(m_log.Recordings[layout++]);
             starts = true;
+        } else if (clockChange != 0) {
+            baseDate += clockChange;
         } else if ((cue != kNoTime && lastCue != kNoTime && cue < lastCue)
                    || (dated && baseDate != kNoTime && date > baseDate + (cue - baseCue) + kDateLeadMs)) {
             recordings.push_back(recordings.back());

@@ -93,6 +93,10 @@ struct FlightLog {
     bool InRadians = false;
 
     bool HasAnyPosition() const;
+    // Whether the log gives heights: some block gives a height (above
+    // take-off or sea level), or the six input patterns read it (their
+    // Barometer reads 0.0 where it finds none, as it always has).
+    bool GivesHeights() const;
     // How the log was read, as the read summary and the flight view name it:
     // "bracketed fields, 30 blocks per second", or "input patterns".
     QString FormatName() const;

@@ -35,25 +35,68 @@ QJsonObject Feature(const QString& type, const QJsonValue& coordinates, const QJ
             {QStringLiteral("properties"), properties}};
 }
 
+// A position of the path as written: longitude in [-180, 180), elevation
+// in metres (used only where the path has elevations).
+struct PathPosition {
+    double Lon, Lat, Ele;
+};
+
+QJsonArray PositionArray(double lon, double lat, double ele, bool withEle)
+{
+    QJsonArray position{Rounded(lon, kDegreeDecimals), Rounded(lat, kDegreeDecimals)};
+    if (withEle)
+        position.append(std::isfinite(ele) ? Rounded(ele, kMetreDecimals) : QJsonValue(0.0));
+    return position;
+}
+
+// The lines of a path: one more wherever the path crosses the antimeridian
+// (a step of more than 180 degrees of longitude), cut there at a point
+// interpolated on both sides, at 180 and at -180 (RFC 7946, 3.1.9).
+QJsonArray LinesCutAtAntimeridian(const std::vector<PathPosition>& path, bool withEle)
+{
+    QJsonArray lines;
+    QJsonArray line;
+    for (size_t k = 0; k < path.size(); ++k) {
+        const PathPosition& p = path[k];
+        if (k > 0 && std::fabs(p.Lon - path[k - 1].Lon) > 180.0) {
+            const PathPosition& a = path[k - 1];
+            const double side = a.Lon > 0.0 ? 180.0 : -180.0;  // the side the path leaves
+            const double to = p.Lon + 2.0 * side;                // p's longitude beyond it
+            const double f = (side - a.Lon) / (to - a.Lon);
+            const double lat = a.Lat + (p.Lat - a.Lat) * f;
+            const double ele = a.Ele + (p.Ele - a.Ele) * f;
+            // A point on the antimeridian itself is not written twice.
+            if (a.Lon != side)
+                line.append(PositionArray(side, lat, ele, withEle));
+            lines.append(line);
+            line = QJsonArray{PositionArray(-side, lat, ele, withEle)};
+            if (p.Lon == -side)
+                continue;
+        }
+        line.append(PositionArray(p.Lon, p.Lat, p.Ele, withEle));
+    }
+    lines.append(line);
+    return lines;
+}
+
 } // namespace
 
 bool WriteGeoJson(const Flight& flight, QIODevice* device)
 {
     const std::vector<size_t> samples = PathSamples(flight);
     const PathElevations elevations(flight);
-    const auto positions = [&](const std::vector<size_t>& indexes) {
-        QJsonArray line;
+    const auto lines = [&](const std::vector<size_t>& indexes) {
+        std::vector<PathPosition> path;
+        path.reserve(indexes.size());
         for (const size_t i : indexes) {
             const FlightRecord& record = flight.Log.Records[i];
-            QJsonArray position = Position(record.Lon, record.Lat);
             double elevation = 0.0;
-            if (elevations.Any())
-                position.append(elevations.At(i, &elevation) ? Rounded(elevation, kMetreDecimals) : QJsonValue(0.0));
-            line.append(position);
+            if (!elevations.At(i, &elevation))
+                elevation = 0.0;
+            path.push_back({WrittenLon(record.Lon, kDegreeDecimals), record.Lat, elevation});
         }
-        return line;
+        return LinesCutAtAntimeridian(path, elevations.Any());
     };
-    const QJsonArray path = positions(samples);
 
     const FlightFigures figures = ComputeFlightFigures(flight);
     QJsonObject properties{
@@ -80,19 +123,20 @@ bool WriteGeoJson(const Flight& flight, QIODevice* device)
     }
 
     QJsonArray features;
-    if (!path.isEmpty()) {
-        // A LineString needs two positions at least.
-        const std::vector<std::vector<size_t>> pieces = SamplesByClip(flight, samples);
-        if (pieces.size() > 1) {
-            // A flight of several clips: one line each.
-            QJsonArray lines;
-            for (const std::vector<size_t>& piece : pieces)
-                lines.append(positions(piece));
-            features.append(Feature(QStringLiteral("MultiLineString"), lines, properties));
-        } else {
-            features.append(path.size() > 1 ? Feature(QStringLiteral("LineString"), path, properties)
-                                            : Feature(QStringLiteral("Point"), path.first(), properties));
+    if (!samples.empty()) {
+        // A flight of several clips: one line each, and more where a line
+        // crosses the antimeridian. A LineString needs two positions at least.
+        QJsonArray all;
+        for (const std::vector<size_t>& piece : SamplesByClip(flight, samples)) {
+            for (const QJsonValue& line : lines(piece))
+                all.append(line);
         }
+        if (all.size() > 1)
+            features.append(Feature(QStringLiteral("MultiLineString"), all, properties));
+        else if (all.first().toArray().size() > 1)
+            features.append(Feature(QStringLiteral("LineString"), all.first(), properties));
+        else
+            features.append(Feature(QStringLiteral("Point"), all.first().toArray().first(), properties));
     }
     if (!flight.Points.empty() && !HasPrivacyZone(flight)) {  // no home point with a privacy zone
         const TrackPoint& first = flight.Points.front();

@@ -44,10 +44,12 @@ QString PlaceholderName(int slot)
 }
 
 // The placeholders whose text may be empty: the camera settings and the
-// values a log may lack, and the positions a privacy zone hides.
+// values a log may lack (the heights of a log without them), and the
+// positions a privacy zone hides.
 bool MayBeEmpty(int slot)
 {
-    return slot == SlotGps || slot == SlotHome || (slot >= SlotIso && slot <= SlotAltitude) || slot >= SlotDate;
+    return slot == SlotGps || slot == SlotHome || slot == SlotBarometer || (slot >= SlotIso && slot <= SlotVSpeed)
+        || slot == SlotHeightFt || slot >= SlotDate;
 }
 
 // The bytes of the computed subtitle file as they are made: a cursor into
@@ -148,11 +150,13 @@ void PutWhole(ByteSink& out, double value)
 // What the values of one flight's records share.
 struct FlightValues {
     explicit FlightValues(const Flight& flight)
-        : Source(flight), HasPosition(flight.Log.HasAnyPosition()), Private(HasPrivacyZone(flight))
+        : Source(flight), HasPosition(flight.Log.HasAnyPosition()), Heights(flight.Log.GivesHeights()),
+          Private(HasPrivacyZone(flight))
     {
     }
     const Flight& Source;
     bool HasPosition;
+    bool Heights;  // a log without heights prints the heights empty
     bool Private;
 };
 
@@ -224,7 +228,10 @@ inline void PutNumberSlot(ByteSink& out, int slot, const FlightRecord& record, c
         if (!flight.Private)
             PutLonLat(out, point.HomeLon, point.HomeLat);
         break;
-    case SlotBarometer: PutFixed<1>(out, point.HeightM); break;
+    case SlotBarometer:
+        if (flight.Heights)
+            PutFixed<1>(out, point.HeightM);
+        break;
     case SlotDistance: PutFixed<1>(out, point.DistanceHomeM); break;
     case SlotSpeedMs: PutFixed<2>(out, point.SpeedMs); break;
     // Metres per second to kilometres per hour, in exactly this order of
@@ -244,17 +251,23 @@ inline void PutNumberSlot(ByteSink& out, int slot, const FlightRecord& record, c
         if (AltitudeLoggedAt(flight.Source, static_cast<std::size_t>(index)))
             PutFixed<1>(out, point.AltitudeM);
         break;
-    case SlotVSpeed: PutFixed<1>(out, spellings.Rises.At(static_cast<std::size_t>(index))); break;
+    case SlotVSpeed:
+        if (flight.Heights)
+            PutFixed<1>(out, spellings.Rises.At(static_cast<std::size_t>(index)));
+        break;
     // 1 mi = 1,609.344 m, 1 nmi = 1,852 m, 1 ft = 0.3048 m; again in a fixed
     // order of operations.
     case SlotSpeedMph: PutFixed<1>(out, (point.SpeedMs * 3600) / 1609.344); break;
     case SlotSpeedKnots: PutFixed<1>(out, (point.SpeedMs * 3600) / 1852); break;
     case SlotDistanceFt: PutWhole(out, point.DistanceHomeM / 0.3048); break;
-    case SlotHeightFt: PutWhole(out, point.HeightM / 0.3048); break;
+    case SlotHeightFt:
+        if (flight.Heights)
+            PutWhole(out, point.HeightM / 0.3048);
+        break;
     case SlotWayKm: PutFixed<2>(out, point.WayM / 1000); break;
     case SlotWayMi: PutFixed<2>(out, point.WayM / 1609.344); break;
-    case SlotDate: PutDate(out, spellings.Local.Of(record.LocalTimeMs)); break;
-    case SlotTime: PutClock(out, spellings.Local.Of(record.LocalTimeMs)); break;
+    case SlotDate: PutDate(out, spellings.Local.Of(point.LocalMs)); break;
+    case SlotTime: PutClock(out, spellings.Local.Of(point.LocalMs)); break;
     case SlotTimeUtc: PutClock(out, spellings.Utc.Of(point.UtcMs)); break;
     case SlotLat:
         if (flight.HasPosition && !(flight.Private && InPrivacyZone(flight.Source, point)))

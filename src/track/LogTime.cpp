@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <ctime>
 
 namespace {
@@ -118,22 +119,38 @@ qint64 LocalToUtc::ToUtcMs(qint64 localMs)
 {
     if (localMs == kNoTime)
         return kNoTime;
-    const qint64 hour = FloorDiv(localMs, kMsPerHour);
-    if (hour != m_hour) {
-        // Clocks change on a whole local hour almost everywhere; an hour
-        // whose two ends disagree is converted record by record.
-        m_hour = hour;
-        m_hourOffsetMs = OffsetMsOfLocal(hour * kMsPerHour);
-        m_hourUniform = OffsetMsOfLocal(hour * kMsPerHour + kMsPerHour - 1) == m_hourOffsetMs;
-    }
-    return localMs - (m_hourUniform ? m_hourOffsetMs : OffsetMsOfLocal(localMs));
+    return localMs - m_localHour.At(localMs, [this](qint64 ms) { return OffsetMsOfLocal(ms); });
+}
+
+qint64 LocalToUtc::ToLocalMs(qint64 utcMs)
+{
+    if (utcMs == kNoTime)
+        return kNoTime;
+    return utcMs + m_utcHour.At(utcMs, [this](qint64 ms) { return OffsetMsAtUtc(ms); });
 }
 
 void SetUtcTimes(Flight& flight, const QTimeZone& zone)
 {
-    LocalToUtc toUtc(zone);
-    for (TrackPoint& point : flight.Points)
-        point.UtcMs = toUtc.ToUtcMs(point.LocalMs);
+    LocalToUtc clock(zone);
+    const FlightRecordList& records = flight.Log.Records;
+    Track& points = flight.Points;
+    const std::size_t count = std::min(records.size(), points.size());
+    std::vector<TrackRecording> recordings = flight.Recordings;
+    if (recordings.empty())
+        recordings.push_back({0, count});
+    for (const TrackRecording& r : recordings) {
+        const std::size_t end = std::min(r.End, count);
+        std::size_t dated = r.First;
+        while (dated < end && records[dated].LocalTimeMs == kNoTime)
+            ++dated;
+        const qint64 baseUtc = dated < end ? clock.ToUtcMs(records[dated].LocalTimeMs) : kNoTime;
+        const qint64 baseTime = dated < end ? points[dated].TimeMs : 0;
+        for (std::size_t i = r.First; i < end; ++i) {
+            TrackPoint& point = points[i];
+            point.UtcMs = i < dated || records[i].LocalTimeMs == kNoTime ? kNoTime : baseUtc + (point.TimeMs - baseTime);
+            point.LocalMs = clock.ToLocalMs(point.UtcMs);
+        }
+    }
 }
 
 bool FlightHasDates(const Flight& flight)

@@ -8,12 +8,14 @@
 #include "output/FixedNumber.h"
 #include "output/Outputs.h"
 #include "output/SrtWriter.h"
+#include "conversion/Conversion.h"
 #include "support/Support.h"
 #include "track/GreatCircle.h"
 #include "track/LogTime.h"
 
 #include <QBuffer>
 #include <QDateTime>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
 #include <cstring>
@@ -300,6 +302,70 @@ private slots:
         for (const qint64 earlier : {localMs - 86400000, localMs - localMs % 3600000})
             toUtc.ToUtcMs(earlier);
         QCOMPARE(QDateTime::fromMSecsSinceEpoch(toUtc.ToUtcMs(localMs), Qt::UTC).toString(Qt::ISODate), utc);
+    }
+
+    // A log across a change of the clocks (data/clock_changes.tsv: name,
+    // zone, first date, UTC and local time four seconds on), with cues and
+    // without (the cues taken from the dates), is one recording whose UTC
+    // times run on a second a block and whose local times are the zone's.
+    void clockChanges_data()
+    {
+        QTest::addColumn<QString>("zone");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("utc");
+        QTest::addColumn<QString>("local");
+        QTest::addColumn<QStringList>("layout");
+        for (const QByteArray& line : ReadFile(QStringLiteral(TEST_DATA_DIR "/clock_changes.tsv")).split('\n')) {
+            const QStringList row = QString::fromUtf8(line).split(QLatin1Char('\t'));
+            if (row.size() != 5)
+                continue;
+            for (const char* layout : {"A", "D --variant mavic2 --fps 1 --no-cues"})
+                QTest::newRow(qPrintable(row[0] + QStringLiteral(", ") + QLatin1String(layout)))
+                    << row[1] << row[2] << row[3] << row[4] << QString::fromLatin1(layout).split(QLatin1Char(' '));
+        }
+    }
+
+    void clockChanges()
+    {
+        QFETCH(QString, zone);
+        QFETCH(QString, first);
+        QFETCH(QString, utc);
+        QFETCH(QString, local);
+        QFETCH(QStringList, layout);
+        QTemporaryDir dir;
+        ConversionRequest request;
+        request.InputName = dir.filePath(QStringLiteral("f.SRT"));
+        request.TimeZone = zone;
+        RunProgram(QStringList{QStringLiteral("python3"), QStringLiteral(GENERATOR_PATH), request.InputName,
+                               QStringLiteral("--duration"), QStringLiteral("5"), QStringLiteral("--time-zone"), zone,
+                               QStringLiteral("--start-time"), QString(first).replace(QLatin1Char('T'), QLatin1Char(' ')),
+                               QStringLiteral("--family")} + layout);
+        const Flight flight = Convert(request).Flight;
+        QCOMPARE(flight.Points.size(), size_t(5));
+        QCOMPARE(flight.Recordings.size(), size_t(1));
+        QCOMPARE(flight.Log.Records.back().CueStartMs, qint64(4000));
+        const auto iso = [](qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(Qt::ISODate); };
+        const TrackPoint& last = flight.Points.back();
+        QCOMPARE(iso(last.UtcMs - last.UtcMs % 1000), utc);
+        QCOMPARE(iso(last.LocalMs - last.LocalMs % 1000).chopped(1), local);
+        for (size_t i = 1; i < flight.Points.size(); ++i)
+            QCOMPARE(flight.Points[i].UtcMs - flight.Points[i - 1].UtcMs, qint64(1000));
+    }
+
+    // Blocks without cues whose dates repeat share the time to the next date
+    // evenly: no cue is empty, none repeats.
+    void repeatedDatesShareTheirSecond()
+    {
+        QByteArray log;
+        for (const char* date : {"12:00:00", "12:00:00", "12:00:00", "12:00:01", "12:00:02", "12:00:02"})
+            log += QByteArray("1\n2023.10.29 ") + date + "\n[latitude : -20.2533] [longtitude : 149.0251]\n\n";
+        const FlightLog read = ParseLog(log, InputPatterns::Defaults(), AutomaticFormatId());
+        const qint64 starts[] = {0, 333, 666, 1000, 2000, 2500};
+        QCOMPARE(read.Records.size(), size_t(6));
+        for (size_t i = 0; i < 6; ++i) {
+            QCOMPARE(read.Records[i].CueStartMs, starts[i]);
+            QCOMPARE(read.Records[i].CueEndMs, i + 1 < 6 ? starts[i + 1] : 3000);
+        }
     }
 };
 

@@ -7,6 +7,8 @@
 
 bool RecogniseHomeGps(const QString& block);
 std::unique_ptr<BlockReader> MakePatternReader(const InputPatterns& patterns);
+bool RecogniseHomeGpsHb(const QString& block);
+std::unique_ptr<BlockReader> MakeHomeGpsHbReader(const InputPatterns& patterns);
 bool RecogniseLatFirstGps(const QString& block);
 std::unique_ptr<BlockReader> MakeLatFirstGpsReader(const InputPatterns& patterns);
 bool RecogniseCommaFields(const QString& block);

@@ -19,10 +19,13 @@ way in steps of at least a metre; haversine distances. Outside the six
 patterns smoothed positions stay within half a unit of the last decimal the
 log writes (one block a second: after every sweep, and centred sweeps
 follow). A log of several recordings (a cue that runs backwards, a date more
-than 2 s ahead of its recording's cues) is smoothed and measured recording by
+than 2 s ahead of its recording's cues but not by a change of the clocks) is
+smoothed and measured recording by
 recording, the way running on across each join, and its route sampled
 recording by recording; a per-frame log whose positions all lie within pi/2
-and pi is read in radians (the account then holds them as logged).
+and pi is read in radians (the account then holds them as logged). The older
+firmware's layout (Hb) and the logs of the other layouts without any height
+have rules of their own (older_firmware_fly_times, no_heights).
 
 Numbers are rounded the way the program writes them (as Qt writes them): the
 exact binary value rounded to n decimals, a value exactly half-way away from
@@ -323,7 +326,7 @@ def expand(record, index, pattern, per_frame=False):
         ("{SrtTime}", lambda: record["SrtTime"]),
         ("{GPS}", lambda: fixed(record["Lon"], 4) + "," + fixed(record["Lat"], 4)),
         ("{Home}", lambda: fixed(record["HomeLon"], 4) + "," + fixed(record["HomeLat"], 4)),
-        ("{Barometer}", lambda: fixed(record["Barometer"], 1)),
+        ("{Barometer}", lambda: "" if record.get("NoHeights") else fixed(record["Barometer"], 1)),
         ("{FlyTime}", lambda: record["FlyTime"]),
         ("{Distance}", lambda: fixed(far(record["HomeLat"], record["HomeLon"],
                                               record["Lat"], record["Lon"]), 1)),
@@ -370,11 +373,11 @@ def gpx(records, step=5, per_frame=False, parts=None):
 # --geojson) from its expected.records.tsv: the path is the records with a fix
 # (per frame: of the records whose cue rounds to the same second, the fix
 # nearest that second), at the positions as read, each recording on its own;
-# a local time is its recording's first dated block's date plus the cue time
-# since (again from a date more than 2 s ahead), turned into UTC in the zone of
-# --time-zone by Python's zoneinfo.
+# a UTC time is its recording's first dated block's date, turned into UTC in
+# the zone of --time-zone by Python's zoneinfo, plus the cue time since, and
+# the local time is that instant on the zone's clock (clock_times).
 
-LAYOUT_NAMES = (("[latitude", "bracketed fields"), ("HOME(", "HOME and GPS fields"),
+LAYOUT_NAMES = (("[latitude", "bracketed fields"), ("Hb:", "HOME and GPS fields with Hb"), ("HOME(", "HOME and GPS fields"),
                 ("GPS (", "comma-separated fields"), ("RTK (", "comma-separated fields"), ("GPS(", "GPS latitude first"))
 
 
@@ -403,6 +406,7 @@ def nearest_filled(values):
 
 
 def flight_points(folder, parsed, derived, per_frame, zone, parts):
+    clocks = clock_times(parsed, parts, zone)
     """Every record as the outputs see it: the values as read (None: absent),
     the filled and derived ones, and the samples of the path, one segment a
     recording."""
@@ -423,13 +427,13 @@ def flight_points(folder, parsed, derived, per_frame, zone, parts):
             running += parsed[a - 1]["Cue"] + gap - parsed[a]["Cue"]
         for row in rows[a:b]:
             row.append(int(row[0]) + running)
-    for row, p, d, alt, lt in zip(rows, parsed, derived, msl, local):
+    for row, p, d, alt, (utc, lt) in zip(rows, parsed, derived, msl, clocks):
         far = haversine if d["PerFrame"] else distance
         points.append(dict(Start=int(row[0]), End=int(row[1]), Time=row[9], Local=lt,
                            Lat=value(row[3]), Lon=value(row[4]), Height=value(row[7]), Msl=value(row[8]),
                            FilledHeight=p["Barometer"], FilledMsl=alt, HomeLat=p["HomeLat"], HomeLon=p["HomeLon"],
                            Speed=d["Speed"], Way=d["Way"], Far=far(p["HomeLat"], p["HomeLon"], d["Lat"], d["Lon"]),
-                           Utc=None if lt is None else utc_ms(lt, zone)))
+                           Utc=utc))
     segments = []
     for a, b, frames in parts:
         samples = [i for i in range(a, b) if points[i]["Lat"] is not None]
@@ -557,8 +561,10 @@ def geojson(f):
         return int(v) if isinstance(v, float) and v == int(v) else v
 
     pts, samples = f["points"], f["samples"]
-    path = [[rounded(pts[i]["Lon"], 6), rounded(pts[i]["Lat"], 6)] + (
-        [rounded(pts[i]["Ele"], 2) if pts[i]["Ele"] is not None else 0.0] if f["elevations"] else []) for i in samples]
+    raw = [[pts[i]["Lon"], pts[i]["Lat"]] + ([pts[i]["Ele"] if pts[i]["Ele"] is not None else 0.0] if f["elevations"] else [])
+           for i in samples]
+    lines = [[[rounded(v, 6 if k < 2 else 2) for k, v in enumerate(p)] for p in line] for line in cut_at_antimeridian(raw)]
+    path = lines[0] if raw else []
     last = pts[-1]
     end = last["Time"] + float(last["End"] - last["Start"])
     props = {"name": "Path", "flight_time_s": rounded((end - pts[0]["Time"]) / 1000.0, 2),
@@ -576,9 +582,30 @@ def geojson(f):
             props[key] = iso(pts[i]["Utc"], f["ms"], True)
     feature = lambda kind, where, properties: {"type": "Feature", "geometry": {"type": kind, "coordinates": where},
                                                "properties": properties}
-    features = [feature("LineString", path, props) if len(path) > 1 else feature("Point", path[0], props)] if path else []
+    features = ([feature("MultiLineString", lines, props)] if len(lines) > 1 else
+                [feature("LineString", path, props) if len(path) > 1 else feature("Point", path[0], props)] if path else [])
     features.append(feature("Point", [rounded(pts[0]["HomeLon"], 6), rounded(pts[0]["HomeLat"], 6)], {"name": "Home"}))
     return json.dumps(whole({"type": "FeatureCollection", "features": features}), sort_keys=True, separators=(",", ":")) + "\n"
+
+
+def cut_at_antimeridian(path):
+    """The lines of a path of [lon, lat(, ele)]: cut wherever a step spans more
+    than 180 degrees of longitude, the crossing interpolated linearly (with the
+    far point's longitude taken 360 degrees round) and ending one line at the
+    side left (+-180) and starting the next on the other."""
+    lines = [[]]
+    for k, p in enumerate(path):
+        if k and abs(p[0] - path[k - 1][0]) > 180.0:
+            a = path[k - 1]
+            side = 180.0 if a[0] > 0 else -180.0
+            f = (side - a[0]) / (p[0] + 2 * side - a[0])
+            cross = [a[j] + (p[j] - a[j]) * f for j in range(1, len(p))]
+            lines[-1] += [[side] + cross] if a[0] != side else []  # a point on the line stands once
+            lines.append([[-side] + cross])
+            if p[0] == -side:
+                continue
+        lines[-1].append(p)
+    return lines
 
 
 def other_outputs(folder, args, parsed, derived, per_frame, parts):
@@ -622,15 +649,12 @@ def fill_nearest(values):
             for i, v in enumerate(values)] if given else values
 
 
-def overlay_blocks(folder, derived, pattern, per_frame, args):
+def overlay_blocks(folder, derived, pattern, per_frame, args, clocks):
     """The subtitle text with every placeholder; the ten as expand() gives them."""
     options = dict(a.partition("=")[::2] for a in args)
     radius = float(options.get("--privacy-radius", "0"))
-    zone = options.get("--time-zone", "+00:00")
-    offset_ms = (1 if zone[0] == "+" else -1) * (int(zone[1:3]) * 60 + int(zone[4:6])) * 60000
     far = haversine if per_frame else distance
     rows = [line.split("\t") for line in (folder / "expected.camera.tsv").read_text().splitlines()[1:]]
-    locals_ = [r.get("Local") for r in derived]
     msl = fill_nearest([r["Msl"] for r in derived])
     t = [r["Cue"] for r in derived]
     h = [r["Barometer"] for r in derived]
@@ -645,17 +669,17 @@ def overlay_blocks(folder, derived, pattern, per_frame, args):
         vspeed = rise / ((t[b] - t[a]) / 1000.0) if t[b] > t[a] else (0.0 if per_frame else rise)
         d = far(r["HomeLat"], r["HomeLon"], r["Lat"], r["Lon"])
         hidden = radius > 0 and not d > radius
-        local = locals_[i]
-        utc = local and (datetime.datetime.fromisoformat(local[:19])
-                         - datetime.timedelta(milliseconds=offset_ms)).strftime("%H:%M:%S")
+        utc, local = clocks[i]
+        utc = utc is not None and iso(utc, False, False)[11:19]
+        heights = not r.get("NoHeights")
         values = dict(camera_texts(rows[i]))
         values.update({
             "{Altitude}": fixed(msl[i], 1) if msl[i] is not None else "",
-            "{VSpeed}": fixed(vspeed, 1),
+            "{VSpeed}": fixed(vspeed, 1) if heights else "",
             "{SpeedMPH}": fixed((r["Speed"] * 3600) / 1609.344, 1),
             "{SpeedKnots}": fixed((r["Speed"] * 3600) / 1852, 1),
             "{DistanceFt}": fixed(d / 0.3048, 0),
-            "{HeightFt}": fixed(r["Barometer"] / 0.3048, 0),
+            "{HeightFt}": fixed(r["Barometer"] / 0.3048, 0) if heights else "",
             "{WayKm}": fixed(r["Way"] / 1000, 2),
             "{WayMi}": fixed(r["Way"] / 1609.344, 2),
             "{Date}": local[:10] if local else "",
@@ -695,7 +719,10 @@ def recordings(records):
     starts, last, base = [0], None, None
     for i, r in enumerate(records):
         cue, date = r["Cue"], local_ms(r)
-        if i and cue is not None and ((last is not None and cue < last)
+        if i and cue is not None and date is not None and base and (last is None or cue >= last) and clock_change(
+                date - (base[0] + cue - base[1])):
+            base = (base[0] + clock_change(date - (base[0] + cue - base[1])), base[1])
+        elif i and cue is not None and ((last is not None and cue < last)
                                       or (date is not None and base and date > base[0] + cue - base[1] + 2000)):
             starts.append(i)
             base = None
@@ -707,6 +734,56 @@ def recordings(records):
         spans = sorted(y["Cue"] - x["Cue"] for x, y in zip(records[a:b], records[a + 1:b]))
         parts.append((a, b, bool(spans) and spans[len(spans) // 2] < 500))
     return parts
+
+
+# --- Clocks that change, the older firmware's layout, logs without heights ---------
+
+def clock_change(jump_ms):
+    """The change of the clocks (an hour, or half an hour, either way) that a
+    jump of a logged date is, within 2 s, or 0."""
+    for change in (3600000, 1800000):
+        for signed in (change, -change):
+            if abs(jump_ms - signed) <= 2000:
+                return signed
+    return 0
+
+
+def clock_times(parsed, parts, zone):
+    """(UTC ms, local ISO text with ms) of every record, or (None, None): the
+    recording's first dated block's date, in UTC, plus the cue time since; the
+    local time is that instant on the zone's clock."""
+    sign = re.fullmatch(r"([+-])(\d\d):(\d\d)", zone)
+    tz = (datetime.timezone(datetime.timedelta(hours=int(sign[2]), minutes=int(sign[3])) * (1 if sign[1] == "+" else -1))
+          if sign else datetime.timezone.utc if zone in ("UTC", "Z") else zoneinfo.ZoneInfo(zone))
+    out = []
+    for a, b, _ in parts:
+        base = None
+        for p in parsed[a:b]:
+            logged = local_ms(p)
+            if logged is None:
+                out.append((None, None))
+                continue
+            if base is None:
+                base = (utc_ms(iso(logged, True, False), zone), p["Cue"])
+            utc = base[0] + p["Cue"] - base[1]
+            stamp = datetime.datetime(1970, 1, 1, tzinfo=datetime.timezone.utc) + datetime.timedelta(milliseconds=utc)
+            out.append((utc, stamp.astimezone(tz).replace(tzinfo=None).isoformat(timespec="milliseconds")))
+    return out
+
+
+def older_firmware_fly_times(log, derived):
+    """The older firmware's unpadded date ("2017.8.5 14:11:51") is {FlyTime} as logged."""
+    if b"Hb:" in log:
+        for r, block in zip(derived, split_blocks(log)):
+            m = re.search(r"HOME\([^)]*\) ([^\r\n]*)", block)
+            r["FlyTime"] = m.group(1).strip() if m else r["FlyTime"]
+
+
+def no_heights(rows, derived):
+    """A log outside the six patterns whose blocks give no height prints its heights empty."""
+    if rows and all(row[7] == "-" and row[8] == "-" for row in rows):
+        for r in derived:
+            r["NoHeights"] = True
 
 
 def main(folders):
@@ -732,8 +809,11 @@ def main(folders):
             (folder / "expected.gpx").write_bytes(gpx(parsed, parts=parts).encode("utf-8"))
         derived = [dict(r) for r in parsed]
         log = (folder / "flight.SRT").read_bytes()
-        by_patterns = b"HOME(" in log and b"GPS(" in log or any(a.startswith("--pattern") for a in args)
+        by_patterns = b"HOME(" in log and b"GPS(" in log and b"Hb:" not in log or any(a.startswith("--pattern") for a in args)
         rows = [line.split("\t") for line in tsv.read_text().splitlines()[1:]] if tsv.exists() else []
+        if not by_patterns:
+            older_firmware_fly_times(log, derived)
+            no_heights(rows, derived)
         for a, b, frames in parts:  # each recording on its own; the way runs on across the joins
             keep = near_fix(rows[a:b], parsed[a:b]) if rows and not by_patterns else unclamped
             far = haversine if frames else distance
@@ -742,8 +822,9 @@ def main(folders):
             (derive_per_frame if frames else derive_track)(derived[a:b], smoothing, before, keep)
             for r in derived[a:b]:
                 r["PerFrame"] = frames
+        zone = next((a.partition("=")[2] for a in args if a.startswith("--time-zone=")), "UTC")
         if (folder / "expected.camera.tsv").exists():  # the placeholders after the ten, a privacy zone
-            srt, radius = overlay_blocks(folder, derived, pattern, per_frame, args)
+            srt, radius = overlay_blocks(folder, derived, pattern, per_frame, args, clock_times(parsed, parts, zone))
             (folder / "expected.sorned.srt").write_bytes(srt.encode("utf-8"))
             if radius > 0:  # the route of the records outside the zone
                 kept = [p for p, r in zip(parsed, derived) if not r["Hidden"]]
