@@ -2,6 +2,7 @@
 
 #include "input/CivilTime.h"
 #include "output/FixedNumber.h"
+#include "output/PrivacyZone.h"
 
 #include <QIODevice>
 
@@ -28,7 +29,11 @@ std::vector<size_t> PathSamples(const Flight& flight, size_t first, size_t end, 
     const FlightRecordList& records = flight.Log.Records;
     const Track& points = flight.Points;
     end = std::min(end, records.size());
-    const auto hasFix = [&](size_t i) { return records[i].Gives(FlightRecord::HasPosition); };
+    // A fix inside the privacy zone counts as none.
+    const bool zone = HasPrivacyZone(flight);
+    const auto hasFix = [&](size_t i) {
+        return records[i].Gives(FlightRecord::HasPosition) && !(zone && LoggedInPrivacyZone(flight, i));
+    };
     if (!perFrame) {
         for (size_t i = first; i < end; ++i) {
             if (hasFix(i))

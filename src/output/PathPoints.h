@@ -19,8 +19,9 @@ constexpr int kMetreDecimals = 2;
 // The records of the path, one per second of flight, in file order: every
 // record with a fix of a one-per-second log; for a per-frame log, of the
 // records whose cue time (TrackPoint::TimeMs) rounds to the same whole
-// second, the one with a fix nearest that second. Records without a fix are
-// left out.
+// second, the one with a fix nearest that second. Records without a fix, and
+// those whose fix lies in the privacy zone (output/PrivacyZone.h), are left
+// out.
 std::vector<size_t> PathSamples(const Flight& flight);
 // The same, one list per recording of the flight (a recording without a fix
 // has none, unless it is the only one): the segments of the GPX track and

@@ -402,7 +402,7 @@ def nearest_filled(values):
     return [values[max([j for j in given if j <= i] or [min(given)])] for i in range(len(values))] if given else values
 
 
-def flight_points(folder, parsed, derived, per_frame, zone, parts):
+def flight_points(folder, parsed, derived, per_frame, zone, parts, radius=0.0):
     """Every record as the outputs see it: the values as read (None: absent),
     the filled and derived ones, and the samples of the path, one segment a
     recording."""
@@ -430,9 +430,10 @@ def flight_points(folder, parsed, derived, per_frame, zone, parts):
                            FilledHeight=p["Barometer"], FilledMsl=alt, HomeLat=p["HomeLat"], HomeLon=p["HomeLon"],
                            Speed=d["Speed"], Way=d["Way"], Far=far(p["HomeLat"], p["HomeLon"], d["Lat"], d["Lon"]),
                            Utc=None if lt is None else utc_ms(lt, zone)))
+    zone_points(points, radius)
     segments = []
     for a, b, frames in parts:
-        samples = [i for i in range(a, b) if points[i]["Lat"] is not None]
+        samples = [i for i in range(a, b) if points[i]["Lat"] is not None and not points[i]["Hidden"]]
         if frames:
             second = lambda i: (points[i]["Start"] + 500) // 1000
             runs = {}
@@ -457,7 +458,7 @@ def flight_points(folder, parsed, derived, per_frame, zone, parts):
     first = next(b for b in split_blocks(text.encode()) if any(mark in b for mark, _ in LAYOUT_NAMES))
     layout = next(name for mark, name in LAYOUT_NAMES if mark in first)  # the layout of the first blocks
     milliseconds = per_frame or any(p["Local"] and not p["Local"].endswith(".000") for p in points)
-    return dict(points=points, samples=sum(segments, []), segments=segments, has_msl=has_msl, elevations=elevations, rate=rate, camera=log_camera(folder),
+    return dict(points=points, samples=sum(segments, []), segments=segments, radius=radius, has_msl=has_msl, elevations=elevations, rate=rate, camera=log_camera(folder),
                 format=f"{layout}, {rate} block{'s' if rate > 1 else ''} per second", ms=milliseconds)
 
 
@@ -490,8 +491,9 @@ def kml(f):
            ' xmlns:gx="http://www.google.com/kml/ext/2.2">\n  <Document>\n    <name>Flight</name>\n'
            '    <Style id="path">\n      <LineStyle>\n        <color>ff00a5ff</color>\n        <width>3</width>\n'
            '      </LineStyle>\n    </Style>\n'
-           f'    <Placemark>\n      <name>Home</name>\n      <Point>\n        <coordinates>{fixed(pts[0]["HomeLon"], 6)},'
-           f'{fixed(pts[0]["HomeLat"], 6)}</coordinates>\n      </Point>\n    </Placemark>\n']
+           + ('' if f["radius"] > 0 else  # no home point with a privacy zone
+              f'    <Placemark>\n      <name>Home</name>\n      <Point>\n        <coordinates>{fixed(pts[0]["HomeLon"], 6)},'
+              f'{fixed(pts[0]["HomeLat"], 6)}</coordinates>\n      </Point>\n    </Placemark>\n')]
     # Several recordings: one placemark of several lines (and of several tracks).
     segments = f["segments"]
     timed = [t for t in ([i for i in segment if pts[i]["Utc"] is not None] for segment in segments) if t]
@@ -529,15 +531,18 @@ def log_camera(folder):
 
 def csv(f):
     camera = [(name, key) for name, key in CSV_CAMERA if any(row[key] for row in f["camera"])]
+    zone = f["radius"] > 0  # no distance from home, no row whose position lies in the zone
     out = ["cue_start_s,time_utc,time_local,latitude,longitude,height_m,altitude_m,"
-           "speed_ms,speed_kmh,distance_home_m,way_m" + "".join("," + name for name, _ in camera) + "\r\n"]
+           "speed_ms,speed_kmh," + "distance_home_m," * (not zone) + "way_m" + "".join("," + name for name, _ in camera) + "\r\n"]
     number = lambda v, n: "" if v is None or not math.isfinite(v) else fixed(v, n)
     for p, row in zip(f["points"], f["camera"]):
+        if p["Hidden"]:
+            continue
         local = p["Local"] and p["Local"][:23 if f["ms"] else 19]
         out.append(",".join([fixed(p["Start"] / 1000.0, 3), "" if p["Utc"] is None else iso(p["Utc"], f["ms"], True),
                              local or "", number(p["Lat"], 6), number(p["Lon"], 6), number(p["Height"], 2),
                              number(p["Msl"], 2), number(p["Speed"], 2), number((p["Speed"] * 0.001) * 3600, 2),
-                             number(p["Far"], 2), number(p["Way"], 2)] + [row[key] for _, key in camera]) + "\r\n")
+                             *[number(p["Far"], 2)] * (not zone), number(p["Way"], 2)] + [row[key] for _, key in camera]) + "\r\n")
     return "".join(out)
 
 
@@ -577,7 +582,8 @@ def geojson(f):
     feature = lambda kind, where, properties: {"type": "Feature", "geometry": {"type": kind, "coordinates": where},
                                                "properties": properties}
     features = [feature("LineString", path, props) if len(path) > 1 else feature("Point", path[0], props)] if path else []
-    features.append(feature("Point", [rounded(pts[0]["HomeLon"], 6), rounded(pts[0]["HomeLat"], 6)], {"name": "Home"}))
+    if not f["radius"] > 0:  # no home point with a privacy zone
+        features.append(feature("Point", [rounded(pts[0]["HomeLon"], 6), rounded(pts[0]["HomeLat"], 6)], {"name": "Home"}))
     return json.dumps(whole({"type": "FeatureCollection", "features": features}), sort_keys=True, separators=(",", ":")) + "\n"
 
 
@@ -588,7 +594,8 @@ def other_outputs(folder, args, parsed, derived, per_frame, parts):
         return
     zone = next((a.partition("=")[2] for a in args if a.startswith("--time-zone=")), None)
     assert zone, "a case with these outputs names its --time-zone"
-    f = flight_points(folder, parsed, derived, per_frame, zone, parts)
+    radius = float(next((a.partition("=")[2] for a in args if a.startswith("--privacy-radius=")), "0"))
+    f = flight_points(folder, parsed, derived, per_frame, zone, parts, radius)
     for suffix, write in (outputs[kind] for kind in wanted):
         (folder / ("expected." + suffix)).write_bytes(write(f).encode("utf-8"))
 # --- The placeholders after the ten, the camera fields and the privacy zone ---
@@ -644,7 +651,7 @@ def overlay_blocks(folder, derived, pattern, per_frame, args):
         rise = h[b] - h[a]
         vspeed = rise / ((t[b] - t[a]) / 1000.0) if t[b] > t[a] else (0.0 if per_frame else rise)
         d = far(r["HomeLat"], r["HomeLon"], r["Lat"], r["Lon"])
-        hidden = radius > 0 and not d > radius
+        gps_hidden, hidden = zone_subtitles(r, pattern, radius)
         local = locals_[i]
         utc = local and (datetime.datetime.fromisoformat(local[:19])
                          - datetime.timedelta(milliseconds=offset_ms)).strftime("%H:%M:%S")
@@ -667,13 +674,12 @@ def overlay_blocks(folder, derived, pattern, per_frame, args):
         text = pattern
         if radius > 0:  # no home at all, no position inside the zone
             text = text.replace("{Home}", "")
-            if hidden:
+            if gps_hidden:
                 text = text.replace("{GPS}", "")
         text = expand(r, i, text, per_frame)
         for name, value in values.items():  # in the order of the placeholders
             text = text.replace(name, value)
         out.append(text)
-        r["Hidden"] = hidden
     return "".join(out), radius
 
 
@@ -707,6 +713,44 @@ def recordings(records):
         spans = sorted(y["Cue"] - x["Cue"] for x, y in zip(records[a:b], records[a + 1:b]))
         parts.append((a, b, bool(spans) and spans[len(spans) // 2] < 500))
     return parts
+
+
+# --- The privacy zone ----------------------------------------------------------------
+# With --privacy-radius above 0 no output writes a position within the radius
+# of home, measured from the position as that output writes it: rounded to its
+# decimals, by the haversine formula on the sphere of every distance (a
+# position that is no number counts as inside). The route writes the positions
+# as read (gaps filled, 5 decimals), the GPX track, KML, CSV and GeoJSON the
+# logged ones (6), the subtitles the smoothed ones ({GPS} 4, {Lat}/{Lon} 6).
+# A pattern that prints a distance from home beside positions prints no
+# position at all. No home point is written; the figures stay the flight's.
+
+def in_zone(home_lat, home_lon, lat, lon, decimals, radius):
+    if not radius > 0:
+        return False
+    d = haversine(home_lat, home_lon, float(fixed(lat, decimals)), float(fixed(lon, decimals)))
+    return not d > radius
+
+
+def zone_subtitles(r, pattern, radius):
+    """Whether the zone empties {GPS}, and {Lat} and {Lon}, of smoothed record r."""
+    if not radius > 0:
+        return False, False
+    if any(n in pattern for n in ("{Distance}", "{DistanceFt}")) and any(n in pattern for n in ("{GPS}", "{Lat}", "{Lon}")):
+        return True, True
+    return tuple(in_zone(r["HomeLat"], r["HomeLon"], r["Lat"], r["Lon"], n, radius) for n in (4, 6))
+
+
+def zone_route(parsed, radius):
+    """The records the route samples from: those written outside the zone."""
+    return [p for p in parsed if not in_zone(p["HomeLat"], p["HomeLon"], p["Lat"], p["Lon"], 5, radius)]
+
+
+def zone_points(points, radius):
+    """Marks the points whose logged position lies in the zone: no path
+    sample, no CSV row."""
+    for p in points:
+        p["Hidden"] = p["Lat"] is not None and in_zone(p["HomeLat"], p["HomeLon"], p["Lat"], p["Lon"], 6, radius)
 
 
 def main(folders):
@@ -746,8 +790,7 @@ def main(folders):
             srt, radius = overlay_blocks(folder, derived, pattern, per_frame, args)
             (folder / "expected.sorned.srt").write_bytes(srt.encode("utf-8"))
             if radius > 0:  # the route of the records outside the zone
-                kept = [p for p, r in zip(parsed, derived) if not r["Hidden"]]
-                (folder / "expected.gpx").write_bytes(gpx(kept, per_frame=per_frame).encode("utf-8"))
+                (folder / "expected.gpx").write_bytes(gpx(zone_route(parsed, radius), per_frame=per_frame).encode("utf-8"))
         elif parsed and "--no-srt" not in args:
             srt = "".join(expand(r, i, pattern, per_frame) for i, r in enumerate(derived))
             (folder / "expected.sorned.srt").write_bytes(srt.encode("utf-8"))
