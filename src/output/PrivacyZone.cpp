@@ -20,6 +20,25 @@ bool InPrivacyZone(double radiusM, const TrackPoint& point, double lat, double l
     return radiusM > 0.0 && !(HaversineDistance(point.HomeLat, point.HomeLon, lat, lon) > radiusM);
 }
 
+bool InPrivacyZone(const Flight& flight, const TrackPoint& point, double lat, double lon, int decimals)
+{
+    if (!HasPrivacyZone(flight))
+        return false;
+    // Rounding moves each coordinate by at most half a unit of its last
+    // decimal, less than a whole unit of latitude along the diagonal: a
+    // position farther than that from the zone's edge stays on its side, and
+    // only one near the edge is written out and read back.
+    static constexpr double kUnits[] = {1.0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6};
+    constexpr double kMetresPerDegree = kSphereRadiusMetres * 3.141592653589793 / 180.0;
+    const double marginM = decimals >= 1 && decimals <= 6 ? kUnits[decimals] * kMetresPerDegree : 0.0;
+    const double distanceM = HaversineDistance(point.HomeLat, point.HomeLon, lat, lon);
+    if (distanceM > flight.PrivacyRadiusM + marginM)
+        return false;
+    if (distanceM < flight.PrivacyRadiusM - marginM)
+        return true;
+    return InPrivacyZone(flight.PrivacyRadiusM, point, WrittenDegrees(lat, decimals), WrittenDegrees(lon, decimals));
+}
+
 bool LoggedInPrivacyZone(const Flight& flight, std::size_t index)
 {
     if (!HasPrivacyZone(flight))

@@ -28,12 +28,9 @@ double WrittenDegrees(double value, int decimals);
 // false for a radius of 0 (no zone).
 bool InPrivacyZone(double radiusM, const TrackPoint& point, double lat, double lon);
 
-// The same for the flight's zone, the position rounded to `decimals` first.
-inline bool InPrivacyZone(const Flight& flight, const TrackPoint& point, double lat, double lon, int decimals)
-{
-    return HasPrivacyZone(flight)
-        && InPrivacyZone(flight.PrivacyRadiusM, point, WrittenDegrees(lat, decimals), WrittenDegrees(lon, decimals));
-}
+// The same for the flight's zone, the position rounded to `decimals` (1 to
+// 6) first.
+bool InPrivacyZone(const Flight& flight, const TrackPoint& point, double lat, double lon, int decimals);
 
 // Whether record `index` writes a logged position (as the GPX track, KML,
 // GeoJSON and CSV write it, six decimals) that lies in the flight's zone.
