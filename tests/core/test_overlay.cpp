@@ -82,7 +82,8 @@ private slots:
     // the summary) writes a position within the radius of home, measured
     // here from the coordinates as written, so neither the home point; a
     // pattern with {Distance} prints no position at all; the GeoJSON's
-    // figures stay those of the whole flight.
+    // figures stay those of the whole flight. A card of clips: every clip's
+    // outputs and the whole flight's.
     void privacyZone_data()
     {
         QTest::addColumn<QString>("generator");
@@ -92,6 +93,7 @@ private slots:
         QTest::newRow("A walk") << "--family=A --duration=300" << 150.0 << marked;
         QTest::newRow("D line, per frame") << "--family=D --fps=25 --duration=40 --path=line" << 60.0 << marked;
         QTest::newRow("C Mini 2, built-in pattern") << "--family=C --variant=mini2 --duration=200" << 100.0 << QByteArray();
+        QTest::newRow("D card of three clips") << "--family=D --duration=60 --path=line --split=20" << 100.0 << marked;
     }
     void privacyZone()
     {
@@ -99,9 +101,12 @@ private slots:
         QFETCH(double, radius);
         QFETCH(QByteArray, pattern);
         QTemporaryDir dir;
-        const QString log = dir.filePath(QStringLiteral("flight.SRT")), tsv = dir.filePath(QStringLiteral("records.tsv"));
-        RunProgram(QStringList{QStringLiteral("python3"), QStringLiteral(GENERATOR_PATH), QStringLiteral("--records-out"), tsv, log}
-                   + generator.split(QLatin1Char(' ')));
+        const bool card = generator.contains(QLatin1String("--split"));
+        const QString log = dir.filePath(card ? QStringLiteral("card") : QStringLiteral("flight.SRT"));
+        const QString tsv = dir.filePath(QStringLiteral("records.tsv"));
+        QVERIFY(!card || QDir(dir.path()).mkdir(QStringLiteral("card")));
+        RunProgram(QStringList{QStringLiteral("python3"), QStringLiteral(GENERATOR_PATH), QStringLiteral("--records-out"), tsv,
+                               card ? log + QStringLiteral("/DJI_") : log} + generator.split(QLatin1Char(' ')));
         const QList<QByteArray> first = ReadFile(tsv).split('\n').value(1).split('\t');  // home as logged, else the first fix
         const double homeLat = first[5] == "-" ? first[3].toDouble() : first[5].toDouble();
         const double homeLon = first[6] == "-" ? first[4].toDouble() : first[6].toDouble();
@@ -116,10 +121,16 @@ private slots:
         };
         convert(0.0, QStringLiteral("whole"));
         convert(radius, QStringLiteral("zone"));
-        // Each output's positions as [lat, lon]: the captures of `re`, in that order or (lonFirst) the other.
+        // The positions of the outputs of a kind as [lat, lon]: the captures of `re`, in that order or (lonFirst) the other.
+        const QStringList written = Entries(dir.filePath(QStringLiteral("zone")));
         const auto positions = [&](const char* suffix, const char* re, bool lonFirst) {
             QList<std::pair<double, double>> found;
-            const QString text = QString::fromUtf8(ReadFile(dir.filePath(QStringLiteral("zone/flight.") + QLatin1String(suffix))));
+            QString text;
+            for (const QString& name : written) {
+                const bool track = name.endsWith(QLatin1String(".track.gpx"));
+                if (name.endsWith(QLatin1Char('.') + QLatin1String(suffix)) && !(track && QLatin1String(suffix) == QLatin1String("gpx")))
+                    text += QString::fromUtf8(ReadFile(dir.filePath(QStringLiteral("zone/") + name)));
+            }
             for (auto m = QRegularExpression(QLatin1String(re)).globalMatch(text); m.hasNext();) {
                 const QRegularExpressionMatch match = m.next();
                 const double a = match.captured(1).toDouble(), b = match.captured(2).toDouble();
@@ -138,7 +149,7 @@ private slots:
             {"sorned.srt", pair.arg(QLatin1String(",")).prepend(QLatin1String("G ")), true, !pattern.isEmpty()},
             {"sorned.srt", pair.arg(QLatin1String(" ")).prepend(QLatin1String("L ")), false, !pattern.isEmpty()},
             {"sorned.srt", pair.arg(QLatin1String(",")).prepend(QLatin1String("(?:GPS:|H )")), true, false},  // built-in, {Home}
-            {"stdout", pair.arg(QLatin1String(", ")).prepend(QLatin1String("GPS: ")), false, false},
+            {"stdout", pair.arg(QLatin1String(", ")).prepend(QLatin1String("GPS: ")), false, card},  // a later clip's first
         };
         for (const auto& output : outputs) {
             const auto found = positions(output.suffix, qPrintable(output.re), output.lonFirst);
@@ -149,14 +160,15 @@ private slots:
         }
         QCOMPARE(ReadFile(dir.filePath(QStringLiteral("zone/flight.stdout"))).contains(
                      "Privacy zone: positions left out of the subtitles, which print distances from home\n"), pattern.isEmpty());
-        const auto figures = [&](const QString& into) {
-            QJsonObject properties = QJsonDocument::fromJson(ReadFile(dir.filePath(into + QStringLiteral("/flight.geojson"))))
+        const auto figures = [&](const QString& file) {
+            QJsonObject properties = QJsonDocument::fromJson(ReadFile(dir.filePath(file)))
                                          .object()[QStringLiteral("features")].toArray()[0].toObject()[QStringLiteral("properties")].toObject();
             properties.remove(QStringLiteral("start_utc"));  // the written path's first and last times
             properties.remove(QStringLiteral("end_utc"));
             return properties;
         };
-        QCOMPARE(figures(QStringLiteral("zone")), figures(QStringLiteral("whole")));
+        for (const QString& name : written.filter(QStringLiteral(".geojson")))
+            QCOMPARE(figures(QStringLiteral("zone/") + name), figures(QStringLiteral("whole/") + name));
     }
 
     // A log of two recordings (a line from home, its cues restarted halfway)
