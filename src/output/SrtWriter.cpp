@@ -15,6 +15,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <vector>
 
@@ -596,6 +597,10 @@ QString DefaultOutputPattern()
         "\r\n");
 }
 
+namespace {
+
+// Whether the pattern prints some of `which` in some record: the name is in
+// it, or forms where values between its pieces are empty.
 bool PatternPrints(const QString& pattern, std::initializer_list<Placeholder> which)
 {
     // The replacements in their order with every value empty: an empty
@@ -611,6 +616,8 @@ bool PatternPrints(const QString& pattern, std::initializer_list<Placeholder> wh
     }
     return false;
 }
+
+}  // namespace
 
 bool SubtitlesLeaveOutPositions(const Flight& flight, const QString& pattern)
 {

@@ -1,12 +1,9 @@
 #pragma once
 
-#include "output/Placeholders.h"
 #include "track/Flight.h"
 
 #include <QByteArray>
 #include <QString>
-
-#include <initializer_list>
 
 class QIODevice;
 
@@ -26,10 +23,6 @@ QString DefaultOutputPattern();
 // SubtitlesLeaveOutPositions.
 // Empty for an index outside the flight.
 QString RenderSrtRecord(const Flight& flight, int index, const QString& pattern);
-
-// Whether the pattern prints some of `which` in some record: the name is in
-// it, or forms where values between its pieces are empty.
-bool PatternPrints(const QString& pattern, std::initializer_list<Placeholder> which);
 
 // Whether, with the flight's privacy zone, the subtitles print every
 // position empty: the pattern prints a distance from home ({Distance},
