@@ -122,14 +122,13 @@ private slots:
         convert(0.0, QStringLiteral("whole"));
         convert(radius, QStringLiteral("zone"));
         // The positions of the outputs of a kind as [lat, lon]: the captures of `re`, in that order or (lonFirst) the other.
-        const QStringList written = Entries(dir.filePath(QStringLiteral("zone")));
-        const auto positions = [&](const char* suffix, const char* re, bool lonFirst) {
+        const auto positions = [&](const char* suffix, const char* re, bool lonFirst, const QString& into = QStringLiteral("zone")) {
             QList<std::pair<double, double>> found;
             QString text;
-            for (const QString& name : written) {
+            for (const QString& name : Entries(dir.filePath(into))) {
                 const bool track = name.endsWith(QLatin1String(".track.gpx"));
                 if (name.endsWith(QLatin1Char('.') + QLatin1String(suffix)) && !(track && QLatin1String(suffix) == QLatin1String("gpx")))
-                    text += QString::fromUtf8(ReadFile(dir.filePath(QStringLiteral("zone/") + name)));
+                    text += QString::fromUtf8(ReadFile(dir.filePath(into + QLatin1Char('/') + name)));
             }
             for (auto m = QRegularExpression(QLatin1String(re)).globalMatch(text); m.hasNext();) {
                 const QRegularExpressionMatch match = m.next();
@@ -158,8 +157,12 @@ private slots:
                 QVERIFY2(HaversineDistance(homeLat, homeLon, lat, lon) > radius,
                          qPrintable(QStringLiteral("%1: %2, %3").arg(QLatin1String(output.suffix)).arg(lat).arg(lon)));
         }
-        QCOMPARE(ReadFile(dir.filePath(QStringLiteral("zone/flight.stdout"))).contains(
-                     "Privacy zone: positions left out of the subtitles, which print distances from home\n"), pattern.isEmpty());
+        const QByteArray summary = ReadFile(dir.filePath(QStringLiteral("zone/flight.stdout")));
+        QCOMPARE(summary.contains("Privacy zone: positions left out of the subtitles, which print distances from home\n"), pattern.isEmpty());
+        int inside = 0;  // the logged positions in the zone: those of the CSV without one
+        for (const auto& [lat, lon] : positions("csv", qPrintable(outputs[3].re), false, QStringLiteral("whole")))
+            inside += !(HaversineDistance(homeLat, homeLon, lat, lon) > radius);
+        QVERIFY(inside > 0 && (card || summary.contains(QStringLiteral("Privacy: %1 positions within %2 m of home left out\n").arg(inside).arg(radius).toUtf8())));
         const auto figures = [&](const QString& file) {
             QJsonObject properties = QJsonDocument::fromJson(ReadFile(dir.filePath(file)))
                                          .object()[QStringLiteral("features")].toArray()[0].toObject()[QStringLiteral("properties")].toObject();
@@ -167,7 +170,7 @@ private slots:
             properties.remove(QStringLiteral("end_utc"));
             return properties;
         };
-        for (const QString& name : written.filter(QStringLiteral(".geojson")))
+        for (const QString& name : Entries(dir.filePath(QStringLiteral("zone"))).filter(QStringLiteral(".geojson")))
             QCOMPARE(figures(QStringLiteral("zone/") + name), figures(QStringLiteral("whole/") + name));
     }
 
