@@ -443,6 +443,7 @@ def flight_points(folder, parsed, derived, per_frame, zone, parts, radius=0.0):
                     runs[second(i)] = i
             samples = sorted(runs.values())
         segments += [samples] if samples or not segments else []
+    segments = zone_cut(points, segments) if radius > 0 else segments
     has_msl = any(p["Msl"] is not None for p in points)
     elevations = has_msl or any(p["Height"] is not None for p in points)
     # A recording without heights above sea level (another drone's clip) has
@@ -562,8 +563,9 @@ def geojson(f):
         return int(v) if isinstance(v, float) and v == int(v) else v
 
     pts, samples = f["points"], f["samples"]
-    path = [[rounded(pts[i]["Lon"], 6), rounded(pts[i]["Lat"], 6)] + (
-        [rounded(pts[i]["Ele"], 2) if pts[i]["Ele"] is not None else 0.0] if f["elevations"] else []) for i in samples]
+    where = lambda i: [rounded(pts[i]["Lon"], 6), rounded(pts[i]["Lat"], 6)] + (
+        [rounded(pts[i]["Ele"], 2) if pts[i]["Ele"] is not None else 0.0] if f["elevations"] else [])
+    path = [where(i) for i in samples]
     last = pts[-1]
     end = last["Time"] + float(last["End"] - last["Start"])
     props = {"name": "Path", "flight_time_s": rounded((end - pts[0]["Time"]) / 1000.0, 2),
@@ -582,6 +584,8 @@ def geojson(f):
     feature = lambda kind, where, properties: {"type": "Feature", "geometry": {"type": kind, "coordinates": where},
                                                "properties": properties}
     features = [feature("LineString", path, props) if len(path) > 1 else feature("Point", path[0], props)] if path else []
+    if f["radius"] > 0 and len(f["segments"]) > 1:  # the passes outside the privacy zone
+        features = [feature("MultiLineString", [[where(i) for i in segment] for segment in f["segments"]], props)]
     if not f["radius"] > 0:  # no home point with a privacy zone
         features.append(feature("Point", [rounded(pts[0]["HomeLon"], 6), rounded(pts[0]["HomeLat"], 6)], {"name": "Home"}))
     return json.dumps(whole({"type": "FeatureCollection", "features": features}), sort_keys=True, separators=(",", ":")) + "\n"
@@ -751,6 +755,18 @@ def zone_points(points, radius):
     sample, no CSV row."""
     for p in points:
         p["Hidden"] = p["Lat"] is not None and in_zone(p["HomeLat"], p["HomeLon"], p["Lat"], p["Lon"], 6, radius)
+
+
+def zone_cut(points, segments):
+    """Each segment cut where a logged position in the zone lies between two
+    of its samples: no line is drawn across the zone."""
+    out = []
+    for segment in segments:
+        for n, i in enumerate(segment):
+            if n == 0 or any(p["Hidden"] for p in points[segment[n - 1] + 1:i]):
+                out.append([])
+            out[-1].append(i)
+    return out or [[]]
 
 
 def main(folders):
