@@ -216,7 +216,7 @@ FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& f
         WriteOutputs(requests[k], result);
         if (watch)
             ++watch->ClipsDone;
-        QString summary = BuildReadSummary(result.Flight);
+        QString summary = BuildReadSummary(result.Flight, requests[k]);
         conversion.Summaries[k] = summary.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         if (!keepFlights && !whole)
             result.Flight = Flight();

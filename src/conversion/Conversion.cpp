@@ -105,6 +105,6 @@ std::vector<bool> PointsInPrivacyZone(const Flight& flight, double radiusM)
     std::vector<bool> inZone;
     inZone.reserve(flight.Points.size());
     for (const TrackPoint& point : flight.Points)
-        inZone.push_back(InPrivacyZone(radiusM, point));
+        inZone.push_back(InPrivacyZone(radiusM, point, point.Lat, point.Lon));  // the view draws the estimate
     return inZone;
 }

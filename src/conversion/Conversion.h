@@ -72,9 +72,9 @@ bool WantsCameraSettings(const ConversionRequest& request);
 // the subtitle file writes it with `pattern`: the preview of what is burned
 // into the video at that moment (empty for an index past the records).
 QString SubtitlePreview(const Flight& flight, std::size_t index, const QString& pattern);
-// For each point of `flight`, whether it lies in a privacy zone of
-// `radiusM` metres round home (all false for 0): what a shared picture of
-// the flight leaves out.
+// For each point of `flight`, whether its estimated position (the one the
+// flight view draws) lies in a privacy zone of `radiusM` metres round home
+// (all false for 0): what a shared picture of the flight leaves out.
 std::vector<bool> PointsInPrivacyZone(const Flight& flight, double radiusM);
 // Convert for a log already read (`read`, whatever its status): the same
 // steps from the time zone on. With `join`, the log is derived as a clip of

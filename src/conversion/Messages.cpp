@@ -66,9 +66,9 @@ UserMessage OutputOutcomeMessage(const ConversionResult::Output& output)
     return {};
 }
 
-UserMessage ReadInformationMessage(const Flight& flight)
+UserMessage ReadInformationMessage(const Flight& flight, const ConversionRequest& request)
 {
-    return {Kind::Information, QStringLiteral("Read information"), BuildReadSummary(flight)};
+    return {Kind::Information, QStringLiteral("Read information"), BuildReadSummary(flight, request)};
 }
 
 UserMessage InputNameMissingMessage()

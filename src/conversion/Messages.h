@@ -39,7 +39,7 @@ QString CommandLineFailureText(const ConversionResult& result);
 UserMessage OutputOutcomeMessage(const ConversionResult::Output& output);
 
 // The "Read information" box the subtitle file's button shows first.
-UserMessage ReadInformationMessage(const Flight& flight);
+UserMessage ReadInformationMessage(const Flight& flight, const ConversionRequest& request);
 
 // "Au..."/"Please, specify input file name": a write button with no input.
 UserMessage InputNameMissingMessage();

@@ -1,6 +1,8 @@
 #include "conversion/ReadSummary.h"
 
+#include "output/Outputs.h"
 #include "output/PrivacyZone.h"
+#include "output/SrtWriter.h"
 #include "track/LogTime.h"
 
 namespace {
@@ -10,16 +12,19 @@ QString SummaryNumber(double value)
 }
 } // namespace
 
-QString BuildReadSummary(const Flight& flight)
+QString BuildReadSummary(const Flight& flight, const ConversionRequest& request)
 {
     const QString lineEnd = QStringLiteral("\r\n");
     const FlightRecordList& records = flight.Log.Records;
     QString summary = QStringLiteral("Parsed ") + QString::number(records.size()) + QStringLiteral(" records") + lineEnd + lineEnd;
     if (records.empty())
         return summary;
-    // Latitude first here, unlike the {GPS} placeholder of the subtitles.
+    // Latitude first here, unlike the {GPS} placeholder of the subtitles;
+    // a position the privacy zone hides, as written here, is not.
     const TrackPoint& first = flight.Points.front();
-    summary += QStringLiteral("First: GPS: ") + SummaryNumber(first.Lat) + QStringLiteral(", ") + SummaryNumber(first.Lon)
+    const QString lat = SummaryNumber(first.Lat), lon = SummaryNumber(first.Lon);
+    const bool hidden = HasPrivacyZone(flight) && InPrivacyZone(flight.PrivacyRadiusM, first, lat.toDouble(), lon.toDouble());
+    summary += QStringLiteral("First: GPS: ") + (hidden ? QStringLiteral("in the privacy zone") : lat + QStringLiteral(", ") + lon)
         + QStringLiteral(" SrtTime: ") + records.front().SrtTimeText() + lineEnd;
     summary += QStringLiteral("Way: ") + SummaryNumber(flight.Points.back().WayM) + lineEnd;
     const LogFamily* family = flight.Log.Family;
@@ -42,5 +47,11 @@ QString BuildReadSummary(const Flight& flight)
                        .arg(CountInPrivacyZone(flight))
                        .arg(SummaryNumber(flight.PrivacyRadiusM))
             + lineEnd;
+    for (const ConversionRequest::Output& output : request.Outputs) {
+        if (output.Kind == &SubtitleOutput() && SubtitlesLeaveOutPositions(flight, request.OutPattern)) {
+            summary += QStringLiteral("Privacy zone: positions left out of the subtitles, which print distances from home") + lineEnd;
+            break;
+        }
+    }
     return summary;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/Conversion.h"
 #include "track/Flight.h"
 
 #include <QString>
@@ -13,6 +14,11 @@
 // any height "No heights in the log\r\n"; when a video was
 // named, "Read from the video's subtitle track\r\n" or "Read from the log
 // beside the video: <name>\r\n".
-// With a privacy zone a last line "Privacy: <n> positions within <radius> m
-// of home left out\r\n".
-QString BuildReadSummary(const Flight& flight);
+// With a privacy zone the first position reads "in the privacy zone" where
+// it lies in the zone as written here, a last line "Privacy: <n> positions
+// within <radius> m of home left out\r\n" counts the logged positions in
+// it, and when `request` writes the subtitle file with a pattern that
+// prints distances from home beside positions (SubtitlesLeaveOutPositions),
+// "Privacy zone: positions left out of the subtitles, which print distances
+// from home\r\n" follows.
+QString BuildReadSummary(const Flight& flight, const ConversionRequest& request);

@@ -122,7 +122,10 @@ bool WriteCsv(const Flight& flight, QIODevice* device)
     buffer += "\r\n";
     const bool milliseconds = TimesWithMilliseconds(flight);
     const FlightRecordList& records = flight.Log.Records;
+    const bool zone = HasPrivacyZone(flight);
     for (size_t i = 0; i < records.size() && i < flight.Points.size(); ++i) {
+        if (zone && LoggedInPrivacyZone(flight, i))
+            continue;  // its position would show the zone
         const FlightRecord& record = records[i];
         const TrackPoint& point = flight.Points[i];
         Row row(buffer);

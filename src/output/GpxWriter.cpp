@@ -3,6 +3,7 @@
 #include "output/FixedNumber.h"
 #include "output/Maker.h"
 #include "output/PathPoints.h"
+#include "output/PrivacyZone.h"
 
 #include <QIODevice>
 #include <QString>
@@ -13,6 +14,9 @@
 #include <limits>
 
 namespace {
+
+// Decimals of the route's degrees.
+constexpr int kRouteDecimals = 5;
 
 QByteArray HeaderBytes()
 {
@@ -39,12 +43,12 @@ QByteArray FooterBytes()
 void AppendPoint(QByteArray& out, double latDeg, double lonDeg, const double* heightMetres)
 {
     out += "<rtept lat=\"";
-    AppendFixed(out, latDeg, 5);
+    AppendFixed(out, latDeg, kRouteDecimals);
     out += "\" lon=\"";
     // GPX longitudes lie in [-180, 180): the antimeridian is written as
     // -180, which is the same meridian.
     const int lonStart = out.size();
-    AppendFixed(out, lonDeg, 5);
+    AppendFixed(out, lonDeg, kRouteDecimals);
     if (out.size() - lonStart == 9 && std::memcmp(out.constData() + lonStart, "180.00000", 9) == 0)
         out.insert(lonStart, '-');
     out += "\">\r\n";
@@ -108,11 +112,21 @@ std::vector<size_t> RouteSamples(const Flight& flight, int step)
     std::vector<TrackRecording> recordings = flight.Recordings;
     if (recordings.empty())
         recordings.push_back({0, records.size(), flight.PerFrame, 0.0});
+    // The route writes the positions with gaps filled: where one lies in the
+    // privacy zone, the record is passed over as if the log had none.
+    const bool zone = HasPrivacyZone(flight);
+    const auto inZone = [&](size_t i) {
+        const TrackPoint& point = flight.Points[i];
+        return zone && InPrivacyZone(flight, point, point.FixLat, point.FixLon, kRouteDecimals);
+    };
     for (const TrackRecording& r : recordings) {
         const size_t end = std::min(r.End, records.size());
         if (!r.PerFrame) {
-            for (size_t i = r.First; i < end; i += static_cast<size_t>(step))
-                samples.push_back(i);
+            size_t kept = 0;
+            for (size_t i = r.First; i < end; ++i) {
+                if (!inZone(i) && kept++ % static_cast<size_t>(step) == 0)
+                    samples.push_back(i);
+            }
             continue;
         }
         // Per frame: the first record, then the first one whose cue starts
@@ -121,6 +135,8 @@ std::vector<size_t> RouteSamples(const Flight& flight, int step)
         const qint64 stepMs = qint64(step) * 1000;
         qint64 next = kNoTime;
         for (size_t i = r.First; i < end; ++i) {
+            if (inZone(i))
+                continue;
             const qint64 cue = records[i].CueStartMs;
             if (next == kNoTime) {
                 samples.push_back(i);

@@ -22,7 +22,8 @@ bool WriteGpxFooter(QIODevice* device);
 // several recordings starts its cues again, or changes its layout, at each):
 // its first, first + step, first + 2 step, ... for one block per second;
 // per frame its first record and then the first at or after every further
-// `step` seconds of cue time.
+// `step` seconds of cue time. With a privacy zone the records whose position
+// (gaps filled) lies in it are passed over before counting.
 std::vector<size_t> RouteSamples(const Flight& flight, int step);
 
 // A GPX 1.1 document with one route of the sampled points' positions as read

@@ -5,7 +5,6 @@
 #include "output/GpxTrackWriter.h"
 #include "output/GpxWriter.h"
 #include "output/KmlWriter.h"
-#include "output/PrivacyZone.h"
 #include "output/SrtWriter.h"
 
 namespace {
@@ -15,27 +14,17 @@ bool WriteRoute(const Flight& flight, QIODevice* device)
     return WriteGpxRoute(flight, device, GpxRecordStep);
 }
 
-// The outputs shared with other programs: with a privacy zone they are given
-// the flight without the records inside it.
-template <bool (*Writer)(const Flight&, QIODevice*)>
-bool Shared(const Flight& flight, QIODevice* device)
-{
-    if (HasPrivacyZone(flight))
-        return Writer(WithoutPrivacyZone(flight), device);
-    return Writer(flight, device);
-}
-
 } // namespace
 
 const std::vector<OutputKind>& OutputKinds()
 {
     static const std::vector<OutputKind> kinds = {
         {"srt", ".sorned.srt", nullptr, WriteSrtBlocks, "computed subtitle file", true},
-        {"gpx", ".gpx", Shared<WriteRoute>, nullptr, "GPX 1.1 route", true},
-        {"gpx-track", ".track.gpx", Shared<WriteGpxTrack>, nullptr, "GPX 1.1 track with UTC times", false},
-        {"kml", ".kml", Shared<WriteKml>, nullptr, "KML 2.2 path for Google Earth", false},
-        {"csv", ".csv", Shared<WriteCsv>, nullptr, "CSV table of every record", false},
-        {"geojson", ".geojson", Shared<WriteGeoJson>, nullptr, "GeoJSON path and home point", false},
+        {"gpx", ".gpx", WriteRoute, nullptr, "GPX 1.1 route", true},
+        {"gpx-track", ".track.gpx", WriteGpxTrack, nullptr, "GPX 1.1 track with UTC times", false},
+        {"kml", ".kml", WriteKml, nullptr, "KML 2.2 path for Google Earth", false},
+        {"csv", ".csv", WriteCsv, nullptr, "CSV table of every record", false},
+        {"geojson", ".geojson", WriteGeoJson, nullptr, "GeoJSON path and home point", false},
     };
     return kinds;
 }

@@ -2,6 +2,7 @@
 
 #include "input/CivilTime.h"
 #include "output/FixedNumber.h"
+#include "output/PrivacyZone.h"
 
 #include <QIODevice>
 
@@ -28,7 +29,11 @@ std::vector<size_t> PathSamples(const Flight& flight, size_t first, size_t end, 
     const FlightRecordList& records = flight.Log.Records;
     const Track& points = flight.Points;
     end = std::min(end, records.size());
-    const auto hasFix = [&](size_t i) { return records[i].Gives(FlightRecord::HasPosition); };
+    // A fix inside the privacy zone counts as none.
+    const bool zone = HasPrivacyZone(flight);
+    const auto hasFix = [&](size_t i) {
+        return records[i].Gives(FlightRecord::HasPosition) && !(zone && LoggedInPrivacyZone(flight, i));
+    };
     if (!perFrame) {
         for (size_t i = first; i < end; ++i) {
             if (hasFix(i))
@@ -66,14 +71,17 @@ std::vector<std::vector<size_t>> PathSegments(const Flight& flight)
         if (!samples.empty() || segments.empty())
             segments.push_back(std::move(samples));
     }
-    if (flight.ClipStarts.empty())
+    if (flight.ClipStarts.empty() && !HasPrivacyZone(flight))
         return segments;
-    // A flight joined from clips: a recording never runs across a clip's start.
+    // A flight joined from clips: a recording never runs across a clip's
+    // start; nor does a line run across the privacy zone.
     std::vector<std::vector<size_t>> pieces;
     for (const std::vector<size_t>& segment : segments) {
         for (std::vector<size_t>& piece : SamplesByClip(flight, segment))
             pieces.push_back(std::move(piece));
     }
+    if (pieces.empty() && flight.ClipStarts.empty())
+        pieces.emplace_back();  // the one empty segment of a log without a sample
     return pieces;
 }
 
@@ -81,11 +89,16 @@ std::vector<std::vector<size_t>> SamplesByClip(const Flight& flight, const std::
 {
     std::vector<std::vector<size_t>> pieces;
     auto clipStart = flight.ClipStarts.begin();
+    const bool zone = HasPrivacyZone(flight);
     for (const size_t i : samples) {
         bool next = pieces.empty();
         while (clipStart != flight.ClipStarts.end() && i >= *clipStart) {
             ++clipStart;
             next = true;
+        }
+        if (zone && !next) {
+            for (size_t j = pieces.back().back() + 1; j < i && !next; ++j)
+                next = LoggedInPrivacyZone(flight, j);
         }
         if (next)
             pieces.emplace_back();

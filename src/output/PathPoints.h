@@ -19,16 +19,20 @@ constexpr int kMetreDecimals = 2;
 // The records of the path, one per second of flight, in file order: every
 // record with a fix of a one-per-second log; for a per-frame log, of the
 // records whose cue time (TrackPoint::TimeMs) rounds to the same whole
-// second, the one with a fix nearest that second. Records without a fix are
-// left out.
+// second, the one with a fix nearest that second. Records without a fix, and
+// those whose fix lies in the privacy zone (output/PrivacyZone.h), are left
+// out.
 std::vector<size_t> PathSamples(const Flight& flight);
 // The same, one list per recording of the flight (a recording without a fix
-// has none, unless it is the only one): the segments of the GPX track and
-// the KML path. A later recording's seconds are those of its own cues.
+// has none, unless it is the only one), cut as SamplesByClip cuts them: the
+// segments of the GPX track and the KML path. A later recording's seconds
+// are those of its own cues.
 std::vector<std::vector<size_t>> PathSegments(const Flight& flight);
 
-// `samples` cut where the flight's clips start (Flight::ClipStarts): one
-// piece per clip that has a sample.
+// `samples` cut where the flight's clips start (Flight::ClipStarts), and
+// with a privacy zone where the path passes through it (a logged position
+// inside it lies between two samples): one piece per clip, and per pass
+// outside the zone, that has a sample. No line is drawn across the zone.
 std::vector<std::vector<size_t>> SamplesByClip(const Flight& flight, const std::vector<size_t>& samples);
 
 // The elevations of the points in metres: above sea level where the flight

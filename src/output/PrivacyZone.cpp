@@ -1,48 +1,57 @@
 #include "output/PrivacyZone.h"
 
+#include "output/FixedNumber.h"
+#include "output/PathPoints.h"
+#include "track/GreatCircle.h"
+
+double WrittenDegrees(double value, int decimals)
+{
+    char text[kWriteFixedRoom];
+    const char* end = decimals >= 1 && decimals <= 6 ? WriteFixed(text, value, decimals) : nullptr;
+    if (!end)
+        return value;
+    bool ok = false;
+    const double written = QByteArray::fromRawData(text, static_cast<int>(end - text)).toDouble(&ok);
+    return ok ? written : value;
+}
+
+bool InPrivacyZone(double radiusM, const TrackPoint& point, double lat, double lon)
+{
+    return radiusM > 0.0 && !(HaversineDistance(point.HomeLat, point.HomeLon, lat, lon) > radiusM);
+}
+
+bool InPrivacyZone(const Flight& flight, const TrackPoint& point, double lat, double lon, int decimals)
+{
+    if (!HasPrivacyZone(flight))
+        return false;
+    // Rounding moves each coordinate by at most half a unit of its last
+    // decimal, less than a whole unit of latitude along the diagonal: a
+    // position farther than that from the zone's edge stays on its side, and
+    // only one near the edge is written out and read back.
+    static constexpr double kUnits[] = {1.0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6};
+    constexpr double kMetresPerDegree = kSphereRadiusMetres * 3.141592653589793 / 180.0;
+    const double marginM = decimals >= 1 && decimals <= 6 ? kUnits[decimals] * kMetresPerDegree : 0.0;
+    const double distanceM = HaversineDistance(point.HomeLat, point.HomeLon, lat, lon);
+    if (distanceM > flight.PrivacyRadiusM + marginM)
+        return false;
+    if (distanceM < flight.PrivacyRadiusM - marginM)
+        return true;
+    return InPrivacyZone(flight.PrivacyRadiusM, point, WrittenDegrees(lat, decimals), WrittenDegrees(lon, decimals));
+}
+
+bool LoggedInPrivacyZone(const Flight& flight, std::size_t index)
+{
+    if (!HasPrivacyZone(flight))
+        return false;
+    const FlightRecord& record = flight.Log.Records[index];
+    return record.Gives(FlightRecord::HasPosition)
+        && InPrivacyZone(flight, flight.Points[index], record.Lat, WrittenLon(record.Lon, kDegreeDecimals), kDegreeDecimals);
+}
+
 std::size_t CountInPrivacyZone(const Flight& flight)
 {
     std::size_t count = 0;
-    for (const TrackPoint& point : flight.Points)
-        count += InPrivacyZone(flight, point);
+    for (std::size_t i = 0; i < flight.Log.Records.size() && i < flight.Points.size(); ++i)
+        count += LoggedInPrivacyZone(flight, i);
     return count;
-}
-
-Flight WithoutPrivacyZone(const Flight& flight)
-{
-    if (!HasPrivacyZone(flight))
-        return flight;
-    // Everything the flight carries (its KML choice, recordings, clips),
-    // then the points in the zone taken out and every index moved down.
-    Flight kept = flight;
-    const std::size_t n = std::min(flight.Points.size(), flight.Log.Records.size());
-    std::vector<std::size_t> moved(n + 1, 0);  // point i's index in `kept` (the count kept before it)
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        moved[i] = count;
-        if (InPrivacyZone(flight, flight.Points[i]))
-            continue;
-        kept.Log.Records[count] = flight.Log.Records[i];
-        kept.Points[count] = flight.Points[i];
-        ++count;
-    }
-    moved[n] = count;
-    kept.Log.Records.resize(count);
-    kept.Points.resize(count);
-    const auto at = [&](std::size_t i) { return moved[std::min(i, n)]; };
-    kept.Recordings.clear();
-    for (const TrackRecording& r : flight.Recordings) {
-        TrackRecording part = r;
-        part.First = at(r.First);
-        part.End = at(r.End);
-        if (part.End > part.First)
-            kept.Recordings.push_back(part);
-    }
-    kept.ClipStarts.clear();
-    for (const std::size_t start : flight.ClipStarts) {
-        const std::size_t i = at(start);
-        if (i > 0 && i < count && (kept.ClipStarts.empty() || kept.ClipStarts.back() < i))
-            kept.ClipStarts.push_back(i);
-    }
-    return kept;
 }

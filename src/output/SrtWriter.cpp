@@ -15,6 +15,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <vector>
 
@@ -149,15 +150,22 @@ void PutWhole(ByteSink& out, double value)
 
 // What the values of one flight's records share.
 struct FlightValues {
-    explicit FlightValues(const Flight& flight)
+    FlightValues(const Flight& flight, const QString& pattern)
         : Source(flight), HasPosition(flight.Log.HasAnyPosition()), Heights(flight.Log.GivesHeights()),
-          Private(HasPrivacyZone(flight))
+          Private(HasPrivacyZone(flight)), NoPositions(SubtitlesLeaveOutPositions(flight, pattern))
     {
+    }
+    // Whether the position, written with `decimals` decimals, is one the
+    // privacy zone hides.
+    bool Hides(const TrackPoint& point, double lat, double lon, int decimals) const
+    {
+        return NoPositions || (Private && InPrivacyZone(Source, point, lat, lon, decimals));
     }
     const Flight& Source;
     bool HasPosition;
     bool Heights;  // a log without heights prints the heights empty
     bool Private;
+    bool NoPositions;  // every position is left out
 };
 
 // The spelling "YYYY.MM.DD hh:mm:ss" of a time, kept while the records
@@ -221,7 +229,7 @@ inline void PutNumberSlot(ByteSink& out, int slot, const FlightRecord& record, c
     switch (slot) {
     case SlotId: out.MoveTo(WriteDecimal(out.Room(kWriteFixedRoom), static_cast<std::uint64_t>(index) + 1)); break;
     case SlotGps:
-        if (!(flight.Private && InPrivacyZone(flight.Source, point)))
+        if (!flight.Hides(point, point.Lat, WrittenLon(point.Lon, 4), 4))
             PutLonLat(out, point.Lon, point.Lat);
         break;
     case SlotHome:
@@ -270,11 +278,11 @@ inline void PutNumberSlot(ByteSink& out, int slot, const FlightRecord& record, c
     case SlotTime: PutClock(out, spellings.Local.Of(point.LocalMs)); break;
     case SlotTimeUtc: PutClock(out, spellings.Utc.Of(point.UtcMs)); break;
     case SlotLat:
-        if (flight.HasPosition && !(flight.Private && InPrivacyZone(flight.Source, point)))
+        if (flight.HasPosition && !flight.Hides(point, point.Lat, point.Lon, 6))
             PutFixed<6>(out, point.Lat);
         break;
     case SlotLon:
-        if (flight.HasPosition && !(flight.Private && InPrivacyZone(flight.Source, point)))
+        if (flight.HasPosition && !flight.Hides(point, point.Lat, point.Lon, 6))
             PutFixed<6>(out, point.Lon);
         break;
     default: break;
@@ -563,7 +571,7 @@ template <typename Flush>
 bool RenderInto(const Flight& flight, const QString& pattern, ByteSink& out, int flushBytes, Flush flush)
 {
     SrtTemplate compiled(pattern, flight);
-    const FlightValues values(flight);
+    const FlightValues values(flight, pattern);
     const FlightRecordList& records = flight.Log.Records;
     for (int index = 0; index < static_cast<int>(records.size()); ++index) {
         const FlightRecord& record = records[static_cast<size_t>(index)];
@@ -601,11 +609,39 @@ QString DefaultOutputPattern()
         "\r\n");
 }
 
+namespace {
+
+// Whether the pattern prints some of `which` in some record: the name is in
+// it, or forms where values between its pieces are empty.
+bool PatternPrints(const QString& pattern, std::initializer_list<Placeholder> which)
+{
+    // The replacements in their order with every value empty: an empty
+    // value is the only one that can join its neighbours into a name.
+    QString text = pattern;
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        const QString name = PlaceholderName(slot);
+        if (!text.contains(name))
+            continue;
+        if (std::find(which.begin(), which.end(), static_cast<Placeholder>(slot)) != which.end())
+            return true;
+        text.remove(name);
+    }
+    return false;
+}
+
+}  // namespace
+
+bool SubtitlesLeaveOutPositions(const Flight& flight, const QString& pattern)
+{
+    return HasPrivacyZone(flight) && PatternPrints(pattern, {Placeholder::Distance, Placeholder::DistanceFt})
+        && PatternPrints(pattern, {Placeholder::Gps, Placeholder::Lat, Placeholder::Lon});
+}
+
 QString RenderSrtRecord(const Flight& flight, int index, const QString& pattern)
 {
     if (index < 0 || static_cast<size_t>(index) >= std::min(flight.Log.Records.size(), flight.Points.size()))
         return QString();
-    const FlightValues values(flight);
+    const FlightValues values(flight, pattern);
     return ExpandBlock(flight.Log.Records[static_cast<size_t>(index)], flight.Points[static_cast<size_t>(index)], index,
                        pattern, values);
 }

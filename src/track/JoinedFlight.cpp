@@ -60,8 +60,13 @@ Flight JoinClips(const std::vector<const Flight*>& clips)
     for (const Flight* clip : clips) {
         if (clip->Points.empty())
             continue;
-        if (joined.Log.Family == nullptr)
+        if (joined.Log.Family == nullptr) {
             joined.Log.Family = clip->Log.Family;
+            // The conversion's choices, the same for every clip: the KML's
+            // heights and the privacy zone.
+            joined.Kml = clip->Kml;
+            joined.PrivacyRadiusM = clip->PrivacyRadiusM;
+        }
         joined.Log.BlocksPerSecond = std::max(joined.Log.BlocksPerSecond, clip->Log.BlocksPerSecond);
         joined.HasAltitude = joined.HasAltitude || clip->HasAltitude;
         joined.PerFrame = joined.PerFrame || clip->PerFrame;

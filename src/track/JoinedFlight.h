@@ -33,6 +33,6 @@ void RunWayOn(Flight& clip, const TrackSettings& settings, JoinContext& context)
 
 // The clips of one flight as one Flight for the outputs of the whole flight:
 // records (as read) and points in order, the points' times of each later
-// clip moved on to run after the clip before (from its last cue's end), and
-// ClipStarts set.
+// clip moved on to run after the clip before (from its last cue's end),
+// ClipStarts set, and the first clip's KML heights and privacy zone.
 Flight JoinClips(const std::vector<const Flight*>& clips);

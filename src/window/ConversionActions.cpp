@@ -47,7 +47,7 @@ std::optional<ConversionResult> SornLogic::WriteOneOutput(const OutputKind& kind
     ShowFlight(result.Flight);
     // The subtitle file's button tells what was read before the outcome.
     if (&kind == &SubtitleOutput())
-        Show(ReadInformationMessage(result.Flight));
+        Show(ReadInformationMessage(result.Flight, *request));
     Show(OutputOutcomeMessage(result.Outputs.front()));
     return result;
 }

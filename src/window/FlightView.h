@@ -39,8 +39,10 @@ public:
     QString FileName() const { return m_fileName; }
     // Writes Picture as a PNG image; false when that failed. With a privacy
     // radius above 0 the picture follows the zone as a shared track does:
-    // the map leaves out the positions within that many metres of home and
-    // the home point, and the subtitle text prints no position inside it.
+    // the map leaves out the estimated positions it draws within that many
+    // metres of home and the home point, and the subtitle text follows the
+    // subtitle file's rule (no position inside the zone, none at all beside
+    // a distance from home).
     bool SavePicture(const QString& fileName, double privacyRadiusM = 0.0);
     // Where the subtitle preview takes its output pattern from.
     void SetPatternSource(std::function<QString()> source);

@@ -6,12 +6,17 @@
 #include "output/Outputs.h"
 #include "output/Placeholders.h"
 #include "output/PrivacyZone.h"
-#include "conversion/ReadSummary.h"
 #include "output/SrtWriter.h"
+#include "track/GreatCircle.h"
 #include "track/TrackPasses.h"
 #include "support/Support.h"
 
 #include <QBuffer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <tuple>
@@ -73,43 +78,116 @@ private slots:
         QCOMPARE(RenderSrtRecord(flight, 0, pattern), text);
     }
 
-    // With a zone, no output holds the home point or a position inside it,
-    // the CSV has no distance from home, and the summary counts what was
-    // left out.
+    // A generated flight with a zone, through velloa-cli: no output (and not
+    // the summary) writes a position within the radius of home, measured
+    // here from the coordinates as written, so neither the home point; a
+    // pattern with {Distance} prints no position at all; the GeoJSON's
+    // figures stay those of the whole flight. A card of clips: every clip's
+    // outputs and the whole flight's.
+    void privacyZone_data()
+    {
+        QTest::addColumn<QString>("generator");
+        QTest::addColumn<double>("radius");
+        QTest::addColumn<QByteArray>("pattern");  // empty: the built-in one
+        const QByteArray marked("G {GPS}\nL {Lat} {Lon}\nH {Home}\n\n");
+        QTest::newRow("A walk") << "--family=A --duration=300" << 150.0 << marked;
+        QTest::newRow("D line, per frame") << "--family=D --fps=25 --duration=40 --path=line" << 60.0 << marked;
+        QTest::newRow("C Mini 2, built-in pattern") << "--family=C --variant=mini2 --duration=200" << 100.0 << QByteArray();
+        QTest::newRow("D card of three clips") << "--family=D --duration=60 --path=line --split=20" << 100.0 << marked;
+    }
     void privacyZone()
     {
-        const QString log = QStringLiteral(TEST_DATA_DIR "/reference/privacy-a/flight.SRT");
-        Flight flight = DeriveFlight(ReadFlightLog(log, InputPatterns::Defaults(), AutomaticFormatId()).Log, {});
-        flight.PrivacyRadiusM = 40.0;
-        const std::size_t inside = CountInPrivacyZone(flight), rows = flight.Points.size() - inside;
-        QVERIFY(inside > 0 && rows > 0);
-        QVERIFY(BuildReadSummary(flight).contains(QStringLiteral("Privacy: %1 positions within 40 m of home left out\r\n").arg(inside)));
-        for (const char* id : {"csv", "kml", "geojson", "gpx-track"}) {
-            QBuffer device;
-            device.open(QIODevice::WriteOnly);
-            QVERIFY(FindOutputKind(QLatin1String(id))->Write(flight, QString(), &device));
-            QVERIFY2(!device.data().contains("Home") && !device.data().contains("distance_home_m,"), id);
-            if (QByteArray(id) == "csv")
-                QCOMPARE(std::size_t(device.data().count("\r\n")), rows + 1);
+        QFETCH(QString, generator);
+        QFETCH(double, radius);
+        QFETCH(QByteArray, pattern);
+        QTemporaryDir dir;
+        const bool card = generator.contains(QLatin1String("--split"));
+        const QString log = dir.filePath(card ? QStringLiteral("card") : QStringLiteral("flight.SRT"));
+        const QString tsv = dir.filePath(QStringLiteral("records.tsv"));
+        QVERIFY(!card || QDir(dir.path()).mkdir(QStringLiteral("card")));
+        RunProgram(QStringList{QStringLiteral("python3"), QStringLiteral(GENERATOR_PATH), QStringLiteral("--records-out"), tsv,
+                               card ? log + QStringLiteral("/DJI_") : log} + generator.split(QLatin1Char(' ')));
+        const QList<QByteArray> first = ReadFile(tsv).split('\n').value(1).split('\t');  // home as logged, else the first fix
+        const double homeLat = first[5] == "-" ? first[3].toDouble() : first[5].toDouble();
+        const double homeLon = first[6] == "-" ? first[4].toDouble() : first[6].toDouble();
+        QStringList cli{QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--all"), QStringLiteral("--time-zone=UTC"), log};
+        if (!pattern.isEmpty() && WriteFile(dir.filePath(QStringLiteral("p.txt")), pattern))
+            cli << QStringLiteral("--out-pattern-file=") + dir.filePath(QStringLiteral("p.txt"));
+        const auto convert = [&](double radiusM, const QString& into) {
+            const ProcessRun run = RunProgram(cli + QStringList{QStringLiteral("--privacy-radius=%1").arg(radiusM),
+                                                               QStringLiteral("--output-dir=") + dir.filePath(into)});
+            QCOMPARE(run.exitCode, 0);
+            WriteFile(dir.filePath(into + QStringLiteral("/flight.stdout")), run.out);
+        };
+        convert(0.0, QStringLiteral("whole"));
+        convert(radius, QStringLiteral("zone"));
+        // The positions of the outputs of a kind as [lat, lon]: the captures of `re`, in that order or (lonFirst) the other.
+        const auto positions = [&](const char* suffix, const char* re, bool lonFirst, const QString& into = QStringLiteral("zone")) {
+            QList<std::pair<double, double>> found;
+            QString text;
+            for (const QString& name : Entries(dir.filePath(into))) {
+                const bool track = name.endsWith(QLatin1String(".track.gpx"));
+                if (name.endsWith(QLatin1Char('.') + QLatin1String(suffix)) && !(track && QLatin1String(suffix) == QLatin1String("gpx")))
+                    text += QString::fromUtf8(ReadFile(dir.filePath(into + QLatin1Char('/') + name)));
+            }
+            for (auto m = QRegularExpression(QLatin1String(re)).globalMatch(text); m.hasNext();) {
+                const QRegularExpressionMatch match = m.next();
+                const double a = match.captured(1).toDouble(), b = match.captured(2).toDouble();
+                found.append(lonFirst ? std::pair{b, a} : std::pair{a, b});
+            }
+            return found;
+        };
+        const char* number = "(-?[0-9]+\\.[0-9]+|nan)";
+        const QString pair = QStringLiteral("%1%2%1").arg(QLatin1String(number));
+        const struct { const char* suffix; QString re; bool lonFirst; bool some; } outputs[] = {
+            {"gpx", QStringLiteral("lat=\"%1\" lon=\"%1\"").arg(QLatin1String(number)), false, true},
+            {"track.gpx", QStringLiteral("lat=\"%1\" lon=\"%1\"").arg(QLatin1String(number)), false, true},
+            {"kml", pair.arg(QStringLiteral("[, ]")).prepend(QLatin1String("[>\n]")), true, true},
+            {"csv", pair.arg(QLatin1String(",")).prepend(QLatin1String("(?m)^[^,\n]*,[^,\n]*,[^,\n]*,")), false, true},
+            {"geojson", pair.arg(QLatin1String(",")).prepend(QLatin1String("\\[")), true, true},
+            {"sorned.srt", pair.arg(QLatin1String(",")).prepend(QLatin1String("G ")), true, !pattern.isEmpty()},
+            {"sorned.srt", pair.arg(QLatin1String(" ")).prepend(QLatin1String("L ")), false, !pattern.isEmpty()},
+            {"sorned.srt", pair.arg(QLatin1String(",")).prepend(QLatin1String("(?:GPS:|H )")), true, false},  // built-in, {Home}
+            {"stdout", pair.arg(QLatin1String(", ")).prepend(QLatin1String("GPS: ")), false, card},  // a later clip's first
+        };
+        for (const auto& output : outputs) {
+            const auto found = positions(output.suffix, qPrintable(output.re), output.lonFirst);
+            QVERIFY2(output.some == !found.isEmpty(), output.suffix);
+            for (const auto& [lat, lon] : found)
+                QVERIFY2(HaversineDistance(homeLat, homeLon, lat, lon) > radius,
+                         qPrintable(QStringLiteral("%1: %2, %3").arg(QLatin1String(output.suffix)).arg(lat).arg(lon)));
         }
-        const Flight kept = WithoutPrivacyZone(flight);
-        for (const TrackPoint& point : kept.Points)
-            QVERIFY(point.DistanceHomeM > 40.0);
+        const QByteArray summary = ReadFile(dir.filePath(QStringLiteral("zone/flight.stdout")));
+        QCOMPARE(summary.contains("Privacy zone: positions left out of the subtitles, which print distances from home\n"), pattern.isEmpty());
+        int inside = 0;  // the logged positions in the zone: those of the CSV without one
+        for (const auto& [lat, lon] : positions("csv", qPrintable(outputs[3].re), false, QStringLiteral("whole")))
+            inside += !(HaversineDistance(homeLat, homeLon, lat, lon) > radius);
+        QVERIFY(inside > 0 && (card || summary.contains(QStringLiteral("Privacy: %1 positions within %2 m of home left out\n").arg(inside).arg(radius).toUtf8())));
+        const auto figures = [&](const QString& file) {
+            QJsonObject properties = QJsonDocument::fromJson(ReadFile(dir.filePath(file)))
+                                         .object()[QStringLiteral("features")].toArray()[0].toObject()[QStringLiteral("properties")].toObject();
+            properties.remove(QStringLiteral("start_utc"));  // the written path's first and last times
+            properties.remove(QStringLiteral("end_utc"));
+            return properties;
+        };
+        for (const QString& name : Entries(dir.filePath(QStringLiteral("zone"))).filter(QStringLiteral(".geojson")))
+            QCOMPARE(figures(QStringLiteral("zone/") + name), figures(QStringLiteral("whole/") + name));
+    }
 
-        // A log of two recordings (a line from home, its cues restarted halfway): the zone
-        // takes the first points of the first one; the second still starts a segment, and
-        // the KML keeps the heights asked for.
+    // A log of two recordings (a line from home, its cues restarted halfway)
+    // with a zone over the first points of the first one: the second still
+    // starts a segment, the KML keeps the heights asked for, and the CSV
+    // leaves out the distance from home.
+    void privacyZoneRecordings()
+    {
         const QString joined = QStringLiteral(TEST_DATA_DIR "/reference/restart-d-line/flight.SRT");
         Flight two = DeriveFlight(ReadFlightLog(joined, InputPatterns::Defaults(), AutomaticFormatId()).Log, {});
         two.PrivacyRadiusM = 5.0;
         two.Kml = KmlHeights::SeaLevel;
         const std::size_t gone = CountInPrivacyZone(two);
         QVERIFY(two.Recordings.size() == 2 && gone > 0 && gone < two.Recordings[1].First);
-        const Flight shared = WithoutPrivacyZone(two);
-        QCOMPARE(shared.Recordings.size(), std::size_t(2));
-        QCOMPARE(shared.Recordings[1].First, two.Recordings[1].First - gone);
-        QCOMPARE(shared.Recordings[1].End, two.Points.size() - gone);
-        for (const auto& [id, mark, count] : {std::tuple{"gpx-track", "<trkseg>", 2}, {"kml", "<altitudeMode>absolute<", 2}}) {
+        for (const auto& [id, mark, count] : {std::tuple{"gpx-track", "<trkseg>", 2}, {"kml", "<altitudeMode>absolute<", 2},
+                                              {"csv", "distance_home_m", 0}}) {
             QBuffer device;
             device.open(QIODevice::WriteOnly);
             QVERIFY(FindOutputKind(QLatin1String(id))->Write(two, QString(), &device));

@@ -78,10 +78,10 @@ QList<QStringList> OgrGeometries(const QStringList& options, QString* error)
     for (const QString& text : QString::fromUtf8(RunTool(QStringList{QStringLiteral("ogrinfo"), QStringLiteral("-ro"),
              QStringLiteral("-al"), QStringLiteral("-q")} + options, error)).split(QLatin1Char('\n'))) {
         const QString wkt = text.trimmed();
-        if (!(wkt.startsWith(QLatin1String("POINT")) || wkt.startsWith(QLatin1String("LINESTRING"))) || wkt.endsWith(QLatin1String("EMPTY")))
+        if (!(wkt.startsWith(QLatin1String("POINT")) || wkt.contains(QLatin1String("LINESTRING"))) || wkt.endsWith(QLatin1String("EMPTY")))
             continue;
-        QStringList pairs;
-        for (const QString& tuple : wkt.section(QLatin1Char('('), 1).section(QLatin1Char(')'), 0, 0).split(QLatin1Char(','))) {
+        QStringList pairs;  // a MULTILINESTRING's lines one after the other
+        for (const QString& tuple : wkt.section(QLatin1Char('('), 1).remove(QLatin1Char('(')).remove(QLatin1Char(')')).split(QLatin1Char(','))) {
             const QStringList n = tuple.simplified().split(QLatin1Char(' '));
             pairs << QString::number(n.value(1).toDouble(), 'f', 6) + QLatin1Char(' ') + QString::number(n.value(0).toDouble(), 'f', 6);
         }

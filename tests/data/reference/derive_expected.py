@@ -405,7 +405,7 @@ def nearest_filled(values):
     return [values[max([j for j in given if j <= i] or [min(given)])] for i in range(len(values))] if given else values
 
 
-def flight_points(folder, parsed, derived, per_frame, zone, parts):
+def flight_points(folder, parsed, derived, per_frame, zone, parts, radius=0.0):
     clocks = clock_times(parsed, parts, zone)
     """Every record as the outputs see it: the values as read (None: absent),
     the filled and derived ones, and the samples of the path, one segment a
@@ -434,9 +434,10 @@ def flight_points(folder, parsed, derived, per_frame, zone, parts):
                            FilledHeight=p["Barometer"], FilledMsl=alt, HomeLat=p["HomeLat"], HomeLon=p["HomeLon"],
                            Speed=d["Speed"], Way=d["Way"], Far=far(p["HomeLat"], p["HomeLon"], d["Lat"], d["Lon"]),
                            Utc=utc))
+    zone_points(points, radius)
     segments = []
     for a, b, frames in parts:
-        samples = [i for i in range(a, b) if points[i]["Lat"] is not None]
+        samples = [i for i in range(a, b) if points[i]["Lat"] is not None and not points[i]["Hidden"]]
         if frames:
             second = lambda i: (points[i]["Start"] + 500) // 1000
             runs = {}
@@ -446,6 +447,7 @@ def flight_points(folder, parsed, derived, per_frame, zone, parts):
                     runs[second(i)] = i
             samples = sorted(runs.values())
         segments += [samples] if samples or not segments else []
+    segments = zone_cut(points, segments) if radius > 0 else segments
     has_msl = any(p["Msl"] is not None for p in points)
     elevations = has_msl or any(p["Height"] is not None for p in points)
     # A recording without heights above sea level (another drone's clip) has
@@ -461,7 +463,7 @@ def flight_points(folder, parsed, derived, per_frame, zone, parts):
     first = next(b for b in split_blocks(text.encode()) if any(mark in b for mark, _ in LAYOUT_NAMES))
     layout = next(name for mark, name in LAYOUT_NAMES if mark in first)  # the layout of the first blocks
     milliseconds = per_frame or any(p["Local"] and not p["Local"].endswith(".000") for p in points)
-    return dict(points=points, samples=sum(segments, []), segments=segments, has_msl=has_msl, elevations=elevations, rate=rate, camera=log_camera(folder),
+    return dict(points=points, samples=sum(segments, []), segments=segments, radius=radius, has_msl=has_msl, elevations=elevations, rate=rate, camera=log_camera(folder),
                 format=f"{layout}, {rate} block{'s' if rate > 1 else ''} per second", ms=milliseconds)
 
 
@@ -494,8 +496,9 @@ def kml(f):
            ' xmlns:gx="http://www.google.com/kml/ext/2.2">\n  <Document>\n    <name>Flight</name>\n'
            '    <Style id="path">\n      <LineStyle>\n        <color>ff00a5ff</color>\n        <width>3</width>\n'
            '      </LineStyle>\n    </Style>\n'
-           f'    <Placemark>\n      <name>Home</name>\n      <Point>\n        <coordinates>{fixed(pts[0]["HomeLon"], 6)},'
-           f'{fixed(pts[0]["HomeLat"], 6)}</coordinates>\n      </Point>\n    </Placemark>\n']
+           + ('' if f["radius"] > 0 else  # no home point with a privacy zone
+              f'    <Placemark>\n      <name>Home</name>\n      <Point>\n        <coordinates>{fixed(pts[0]["HomeLon"], 6)},'
+              f'{fixed(pts[0]["HomeLat"], 6)}</coordinates>\n      </Point>\n    </Placemark>\n')]
     # Several recordings: one placemark of several lines (and of several tracks).
     segments = f["segments"]
     timed = [t for t in ([i for i in segment if pts[i]["Utc"] is not None] for segment in segments) if t]
@@ -533,15 +536,18 @@ def log_camera(folder):
 
 def csv(f):
     camera = [(name, key) for name, key in CSV_CAMERA if any(row[key] for row in f["camera"])]
+    zone = f["radius"] > 0  # no distance from home, no row whose position lies in the zone
     out = ["cue_start_s,time_utc,time_local,latitude,longitude,height_m,altitude_m,"
-           "speed_ms,speed_kmh,distance_home_m,way_m" + "".join("," + name for name, _ in camera) + "\r\n"]
+           "speed_ms,speed_kmh," + "distance_home_m," * (not zone) + "way_m" + "".join("," + name for name, _ in camera) + "\r\n"]
     number = lambda v, n: "" if v is None or not math.isfinite(v) else fixed(v, n)
     for p, row in zip(f["points"], f["camera"]):
+        if p["Hidden"]:
+            continue
         local = p["Local"] and p["Local"][:23 if f["ms"] else 19]
         out.append(",".join([fixed(p["Start"] / 1000.0, 3), "" if p["Utc"] is None else iso(p["Utc"], f["ms"], True),
                              local or "", number(p["Lat"], 6), number(p["Lon"], 6), number(p["Height"], 2),
                              number(p["Msl"], 2), number(p["Speed"], 2), number((p["Speed"] * 0.001) * 3600, 2),
-                             number(p["Far"], 2), number(p["Way"], 2)] + [row[key] for _, key in camera]) + "\r\n")
+                             *[number(p["Far"], 2)] * (not zone), number(p["Way"], 2)] + [row[key] for _, key in camera]) + "\r\n")
     return "".join(out)
 
 
@@ -561,10 +567,13 @@ def geojson(f):
         return int(v) if isinstance(v, float) and v == int(v) else v
 
     pts, samples = f["points"], f["samples"]
-    raw = [[pts[i]["Lon"], pts[i]["Lat"]] + ([pts[i]["Ele"] if pts[i]["Ele"] is not None else 0.0] if f["elevations"] else [])
-           for i in samples]
-    lines = [[[rounded(v, 6 if k < 2 else 2) for k, v in enumerate(p)] for p in line] for line in cut_at_antimeridian(raw)]
-    path = lines[0] if raw else []
+    where = lambda i: [pts[i]["Lon"], pts[i]["Lat"]] + (
+        [pts[i]["Ele"] if pts[i]["Ele"] is not None else 0.0] if f["elevations"] else [])
+    # The passes outside a privacy zone, each cut at the antimeridian.
+    parts = f["segments"] if f["radius"] > 0 and len(f["segments"]) > 1 else [samples]
+    lines = [[[rounded(v, 6 if k < 2 else 2) for k, v in enumerate(p)] for p in line]
+             for part in parts for line in cut_at_antimeridian([where(i) for i in part])]
+    path = lines[0] if samples else []
     last = pts[-1]
     end = last["Time"] + float(last["End"] - last["Start"])
     props = {"name": "Path", "flight_time_s": rounded((end - pts[0]["Time"]) / 1000.0, 2),
@@ -584,7 +593,8 @@ def geojson(f):
                                                "properties": properties}
     features = ([feature("MultiLineString", lines, props)] if len(lines) > 1 else
                 [feature("LineString", path, props) if len(path) > 1 else feature("Point", path[0], props)] if path else [])
-    features.append(feature("Point", [rounded(pts[0]["HomeLon"], 6), rounded(pts[0]["HomeLat"], 6)], {"name": "Home"}))
+    if not f["radius"] > 0:  # no home point with a privacy zone
+        features.append(feature("Point", [rounded(pts[0]["HomeLon"], 6), rounded(pts[0]["HomeLat"], 6)], {"name": "Home"}))
     return json.dumps(whole({"type": "FeatureCollection", "features": features}), sort_keys=True, separators=(",", ":")) + "\n"
 
 
@@ -615,7 +625,8 @@ def other_outputs(folder, args, parsed, derived, per_frame, parts):
         return
     zone = next((a.partition("=")[2] for a in args if a.startswith("--time-zone=")), None)
     assert zone, "a case with these outputs names its --time-zone"
-    f = flight_points(folder, parsed, derived, per_frame, zone, parts)
+    radius = float(next((a.partition("=")[2] for a in args if a.startswith("--privacy-radius=")), "0"))
+    f = flight_points(folder, parsed, derived, per_frame, zone, parts, radius)
     for suffix, write in (outputs[kind] for kind in wanted):
         (folder / ("expected." + suffix)).write_bytes(write(f).encode("utf-8"))
 # --- The placeholders after the ten, the camera fields and the privacy zone ---
@@ -668,7 +679,7 @@ def overlay_blocks(folder, derived, pattern, per_frame, args, clocks):
         rise = h[b] - h[a]
         vspeed = rise / ((t[b] - t[a]) / 1000.0) if t[b] > t[a] else (0.0 if per_frame else rise)
         d = far(r["HomeLat"], r["HomeLon"], r["Lat"], r["Lon"])
-        hidden = radius > 0 and not d > radius
+        gps_hidden, hidden = zone_subtitles(r, pattern, radius)
         utc, local = clocks[i]
         utc = utc is not None and iso(utc, False, False)[11:19]
         heights = not r.get("NoHeights")
@@ -691,13 +702,12 @@ def overlay_blocks(folder, derived, pattern, per_frame, args, clocks):
         text = pattern
         if radius > 0:  # no home at all, no position inside the zone
             text = text.replace("{Home}", "")
-            if hidden:
+            if gps_hidden:
                 text = text.replace("{GPS}", "")
         text = expand(r, i, text, per_frame)
         for name, value in values.items():  # in the order of the placeholders
             text = text.replace(name, value)
         out.append(text)
-        r["Hidden"] = hidden
     return "".join(out), radius
 
 
@@ -786,6 +796,56 @@ def no_heights(rows, derived):
             r["NoHeights"] = True
 
 
+# --- The privacy zone ----------------------------------------------------------------
+# With --privacy-radius above 0 no output writes a position within the radius
+# of home, measured from the position as that output writes it: rounded to its
+# decimals, by the haversine formula on the sphere of every distance (a
+# position that is no number counts as inside). The route writes the positions
+# as read (gaps filled, 5 decimals), the GPX track, KML, CSV and GeoJSON the
+# logged ones (6), the subtitles the smoothed ones ({GPS} 4, {Lat}/{Lon} 6).
+# A pattern that prints a distance from home beside positions prints no
+# position at all. No home point is written; the figures stay the flight's.
+
+def in_zone(home_lat, home_lon, lat, lon, decimals, radius):
+    if not radius > 0:
+        return False
+    d = haversine(home_lat, home_lon, float(fixed(lat, decimals)), float(fixed(lon, decimals)))
+    return not d > radius
+
+
+def zone_subtitles(r, pattern, radius):
+    """Whether the zone empties {GPS}, and {Lat} and {Lon}, of smoothed record r."""
+    if not radius > 0:
+        return False, False
+    if any(n in pattern for n in ("{Distance}", "{DistanceFt}")) and any(n in pattern for n in ("{GPS}", "{Lat}", "{Lon}")):
+        return True, True
+    return tuple(in_zone(r["HomeLat"], r["HomeLon"], r["Lat"], r["Lon"], n, radius) for n in (4, 6))
+
+
+def zone_route(parsed, radius):
+    """The records the route samples from: those written outside the zone."""
+    return [p for p in parsed if not in_zone(p["HomeLat"], p["HomeLon"], p["Lat"], p["Lon"], 5, radius)]
+
+
+def zone_points(points, radius):
+    """Marks the points whose logged position lies in the zone: no path
+    sample, no CSV row."""
+    for p in points:
+        p["Hidden"] = p["Lat"] is not None and in_zone(p["HomeLat"], p["HomeLon"], p["Lat"], p["Lon"], 6, radius)
+
+
+def zone_cut(points, segments):
+    """Each segment cut where a logged position in the zone lies between two
+    of its samples: no line is drawn across the zone."""
+    out = []
+    for segment in segments:
+        for n, i in enumerate(segment):
+            if n == 0 or any(p["Hidden"] for p in points[segment[n - 1] + 1:i]):
+                out.append([])
+            out[-1].append(i)
+    return out or [[]]
+
+
 def main(folders):
     for folder in map(Path, folders):
         patterns, smoothing, way_before, pattern = dict(PATTERNS), 5, 0.0, DEFAULT_PATTERN_LF
@@ -827,8 +887,7 @@ def main(folders):
             srt, radius = overlay_blocks(folder, derived, pattern, per_frame, args, clock_times(parsed, parts, zone))
             (folder / "expected.sorned.srt").write_bytes(srt.encode("utf-8"))
             if radius > 0:  # the route of the records outside the zone
-                kept = [p for p, r in zip(parsed, derived) if not r["Hidden"]]
-                (folder / "expected.gpx").write_bytes(gpx(kept, per_frame=per_frame).encode("utf-8"))
+                (folder / "expected.gpx").write_bytes(gpx(zone_route(parsed, radius), per_frame=per_frame).encode("utf-8"))
         elif parsed and "--no-srt" not in args:
             srt = "".join(expand(r, i, pattern, per_frame) for i, r in enumerate(derived))
             (folder / "expected.sorned.srt").write_bytes(srt.encode("utf-8"))
