@@ -33,6 +33,15 @@ struct TrackPoint {
 };
 using Track = std::vector<TrackPoint>;
 
+// How long a block lasts, in milliseconds: its cue's span where the cue has
+// one, else one block at `blocksPerSecond` (a second where that is unknown).
+inline qint64 BlockLengthMs(const FlightRecord& record, int blocksPerSecond)
+{
+    if (record.CueStartMs != kNoTime && record.CueEndMs != kNoTime && record.CueEndMs > record.CueStartMs)
+        return record.CueEndMs - record.CueStartMs;
+    return blocksPerSecond > 0 ? 1000 / blocksPerSecond : 1000;
+}
+
 // A speed in km/h from m/s, as every output and the view write it (one
 // formula, so the last digit agrees everywhere).
 inline double KmhFromMs(double speedMs)

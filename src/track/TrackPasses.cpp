@@ -45,9 +45,9 @@ void ForEachStretch(const Track& points, Smooth smooth)
 
 }  // namespace
 
-double StepDistance(const TrackPoint& a, const TrackPoint& b, bool perFrame, bool useHeight)
+double StepDistance(const TrackPoint& a, const TrackPoint& b, bool haversine, bool useHeight)
 {
-    const double ground = perFrame ? HaversineDistance(a.Lat, a.Lon, b.Lat, b.Lon)
+    const double ground = haversine ? HaversineDistance(a.Lat, a.Lon, b.Lat, b.Lon)
                                    : GreatCircleDistance(a.Lat, a.Lon, b.Lat, b.Lon);
     if (!useHeight)
         return ground;
@@ -178,9 +178,19 @@ void SmoothGpsOverTime(Track& points, int seconds)
     }
 }
 
+SecondAround SecondAround::At(const Track& points, std::size_t i)
+{
+    const qint64 t = points[i].TimeMs;
+    SecondAround second{i, i};
+    while (second.Before > 0 && points[second.Before].TimeMs > t - kHalfWindowMs)
+        --second.Before;
+    while (second.After + 1 < points.size() && points[second.After].TimeMs < t + kHalfWindowMs)
+        ++second.After;
+    return second;
+}
+
 void SecondAround::MoveTo(const Track& points, std::size_t i)
 {
-    constexpr qint64 kHalfWindowMs = 500;
     const qint64 t = points[i].TimeMs;
     while (Before + 1 <= i && points[Before + 1].TimeMs <= t - kHalfWindowMs)
         ++Before;
@@ -438,8 +448,7 @@ Flight DeriveFlight(FlightLog log, const TrackSettings& settings)
         TrackRecording& r = flight.Recordings[k];
         const TrackPoint& last = points[r.First - 1];
         const FlightRecord& lastRecord = flight.Log.Records[r.First - 1];
-        qint64 gap = lastRecord.CueEndMs > lastRecord.CueStartMs && lastRecord.CueStartMs != kNoTime
-            ? lastRecord.CueEndMs - lastRecord.CueStartMs : 1000;
+        qint64 gap = BlockLengthMs(lastRecord, flight.Recordings[k - 1].PerFrame ? flight.Log.BlocksPerSecond : 1);
         if (last.LocalMs != kNoTime && points[r.First].LocalMs != kNoTime && points[r.First].LocalMs > last.LocalMs)
             gap = points[r.First].LocalMs - last.LocalMs;
         r.ShiftMs = last.TimeMs + gap - points[r.First].TimeMs;

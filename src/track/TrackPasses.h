@@ -60,9 +60,12 @@ void CalcSpeedOverTime(Track& points, bool useHeight);
 // first at or after 0.5 s later (else the last). Moved to points in
 // increasing order, each step costs what the window moved.
 struct SecondAround {
+    static constexpr qint64 kHalfWindowMs = 500;
     std::size_t Before = 0;
     std::size_t After = 0;
     void MoveTo(const Track& points, std::size_t i);
+    // The second around point i found from it, in any order.
+    static SecondAround At(const Track& points, std::size_t i);
     // The time between Before and After, in seconds (0 for one point).
     double Seconds(const Track& points) const
     {
