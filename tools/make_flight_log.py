@@ -10,7 +10,7 @@ Before a fix A writes GPS(N/A,N/A,n) or zeros (--no-fix-style), the others zeros
 The paths: walk (heading and speed follow a random walk simulated once a second, with GPS
 noise of about a metre; the barometer starts a little below zero, climbs to --height and
 wanders), line (--speed along --heading), hover (stands still, the last decimal of each
-coordinate jittering), loop (one lap of two straights joined by half circles, --length
+coordinate jittering; with --wander, on a cell border wandering without jitter), loop (one lap of two straights joined by half circles, --length
 metres, then standing still), orbit (circles of --radius to the right, for ever),
 antimeridian (a line east across longitude 180 from latitude -16.8, crossing it half-way).
 Except for walk and hover the height climbs at --climb to --height. Per-frame blocks
@@ -165,6 +165,10 @@ class PlannedPath:
         self.rng = rng
         self.args = args
         self.lat0, self.lon0 = args.start_lat, args.start_lon
+        if args.wander:
+            # On the border between two cells of the last decimal, both ways.
+            half = 0.5 * 10.0 ** -args.decimals
+            self.lat0, self.lon0 = round(self.lat0, args.decimals) + half, round(self.lon0, args.decimals) + half
         self.camera_second, self.camera_state = -1, None
         # loop: straight, half circle, straight back, half circle
         self.radius = radius = args.radius if args.path == "orbit" else args.length / (4.0 + 2.0 * math.pi)
@@ -203,10 +207,22 @@ class PlannedPath:
                 break
         return east, north, heading
 
+    def _wander(self, t):
+        """The hover of --wander: slow circles of --wander metres around the start."""
+        w, a, b = self.args.wander, 2.0 * math.pi / 13.0, 2.0 * math.pi / 19.0
+        north, east = w * math.sin(a * t + 1.0), w * math.sin(b * t + 2.0)
+        vn, ve = w * a * math.cos(a * t + 1.0), w * b * math.cos(b * t + 2.0)
+        lat = self.lat0 + north / METRES_PER_DEGREE
+        lon = self.lon0 + east / (METRES_PER_DEGREE * math.cos(math.radians(self.lat0)))
+        return State(lat, lon, lat, lon, self.args.height, math.hypot(vn, ve), 0.0,
+                     math.degrees(math.atan2(ve, vn)), *self.camera(int(math.floor(t))))
+
     def at(self, t):
         args = self.args
         if args.path == "hover":
             moving, s, height, vspeed = False, 0.0, args.height, 0.0
+            if args.wander:
+                return self._wander(t)
         else:
             s = args.speed * t
             moving = s < self.lap
@@ -234,7 +250,7 @@ def samples(args, flight, rate, count):
     for i in range(count):
         start_ms = int(math.floor(i * 1000.0 / rate + 0.5))
         end_ms = int(math.floor((i + 1) * 1000.0 / rate + 0.5))
-        jitter = (jitter_rng.randint(0, 1), jitter_rng.randint(0, 1)) if args.path == "hover" else (0, 0)
+        jitter = (jitter_rng.randint(0, 1), jitter_rng.randint(0, 1)) if args.path == "hover" and not args.wander else (0, 0)
         yield Sample(i + 1, start_ms, end_ms, flight.at(start_ms / 1000.0), start_ms >= args.no_fix * 1000,
                      jitter, args.truncate and i == count - 1)
 
@@ -488,6 +504,8 @@ def main(argv=None):
     add("--joined", action="store_true", help="--split: the clips one after another in OUTPUT")
     add("--then", help="options of a log to append to OUTPUT (a file), its account rows too")
     add("--radius", type=float, default=30.0, help="metres of the orbit")
+    add("--wander", type=float, default=0.0,
+        help="hover: placed on the border of two cells of the last decimal, wandering this many metres around it")
     add("--no-cues", action="store_true", help="D: no cue line and no frame line, dates with dots")
     add("--radians", action="store_true", help="D: latitude and longitude in radians")
     add("--time-zone", help="the zone whose clock the dates are written on (IANA name)")

@@ -183,7 +183,7 @@ FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& f
         if (!clips[i].Read || (read.Status == ReadStatus::Ok && (!read.Log.Family || read.Log.Family->ReadByPatterns())))
             joinedFlight = false;
     }
-    const TrackSettings settings{options.Request.SmoothingCount, options.Request.WayBeforeM, options.Request.UseHeight};
+    const TrackSettings settings = TrackSettingsOf(options.Request);
     std::vector<ConversionRequest> requests(n);
     JoinContext start;  // what the clips derived side by side take: the first clip's home and take-off
     conversion.Clips.resize(n);

@@ -30,7 +30,10 @@ QString OutputPath(const QString& derived, const QString& outputDir)
 
 ConversionOptionSet::ConversionOptionSet()
     : m_smooth(QStringLiteral("smooth"),
-          QStringLiteral("GPS smoothing passes (\"Smooth GPS, sec\"); 0 or less spreads and averages speeds instead."),
+          QStringLiteral("\"Smooth GPS, sec\". Logs read by the six input patterns (Mavic Pro), as designed: "
+                         "that many smoothing passes; 0 or less spreads and averages speeds instead. Estimated "
+                         "tracks (every other log, or --track estimate): the time scale in seconds of the "
+                         "estimate; 0 or less: the logged positions, speeds from each step over its time."),
           QStringLiteral("TEXT"), QStringLiteral("5"))
     , m_wayBefore(QStringLiteral("way-before"),
           QStringLiteral("Way flown before the first LOG, in metres (\"Way before, m\")."), QStringLiteral("TEXT"),
@@ -44,6 +47,11 @@ ConversionOptionSet::ConversionOptionSet()
     , m_format(QStringLiteral("format"), FormatHelp(), QStringLiteral("NAME"), AutomaticFormatId())
     , m_useHeight(QStringLiteral("use-height"),
           QStringLiteral("Speed and way over 3-D distances, with the change of height (\"Use height for speed and way\")."))
+    , m_track(QStringLiteral("track"),
+          QStringLiteral("How the track is derived: design (the default: the smoothing passes for logs read by "
+                         "the six input patterns, the estimate from time and precision for every other log) "
+                         "or estimate (the estimate for every log)."),
+          QStringLiteral("METHOD"), QStringLiteral("design"))
     , m_timeZone(QStringLiteral("time-zone"),
           QStringLiteral("Zone of the log's local times, for the UTC times of the outputs: an IANA name "
                          "(Europe/Madrid), UTC, or an offset (+05:30); default: this computer's zone."),
@@ -65,7 +73,7 @@ ConversionOptionSet::ConversionOptionSet()
 
 void ConversionOptionSet::AddTo(QCommandLineParser& parser, const QList<QCommandLineOption>& others) const
 {
-    parser.addOptions({m_smooth, m_wayBefore, m_patternFile, m_pattern, m_useHeight, m_format, m_timeZone,
+    parser.addOptions({m_smooth, m_wayBefore, m_patternFile, m_pattern, m_useHeight, m_track, m_format, m_timeZone,
         m_kmlAltitude, m_privacy, m_outputDir, m_all});
     parser.addOptions(others);
     // From the table of outputs: --<id> for each output not written by
@@ -87,6 +95,12 @@ bool ConversionOptionSet::Read(const QCommandLineParser& parser, ConversionOptio
     request.SmoothingCount = ReadSmoothingCount(parser.value(m_smooth));
     request.WayBeforeM = ReadWayBefore(parser.value(m_wayBefore));
     request.UseHeight = parser.isSet(m_useHeight);
+    const QString track = parser.value(m_track);
+    if (track != QLatin1String("design") && track != QLatin1String("estimate")) {
+        error->Text = QStringLiteral("bad --track \"%1\": expected design or estimate").arg(track);
+        return false;
+    }
+    request.Track = track == QLatin1String("estimate") ? TrackMethod::Estimate : TrackMethod::Design;
     request.TimeZone = parser.value(m_timeZone);
     options->OutputDir = parser.value(m_outputDir);
     if (!ReadPrivacyRadius(parser.value(m_privacy), &request.PrivacyRadiusM)) {

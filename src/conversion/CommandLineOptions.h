@@ -18,7 +18,7 @@ struct ConversionOptions {
 };
 
 // velloa-cli's conversion options (--smooth, --way-before, --pattern,
-// --format, --out-pattern-file, --use-height, --time-zone, --kml-altitude,
+// --format, --out-pattern-file, --use-height, --track, --time-zone, --kml-altitude,
 // --privacy-radius, --output-dir,
 // --all and one --<id> / --no-<id> per output kind), shared with the tests
 // that run a case's options through the core without the program.
@@ -40,7 +40,7 @@ public:
     bool Read(const QCommandLineParser& parser, ConversionOptions* options, Error* error) const;
 
 private:
-    QCommandLineOption m_smooth, m_wayBefore, m_patternFile, m_pattern, m_format, m_useHeight, m_timeZone,
+    QCommandLineOption m_smooth, m_wayBefore, m_patternFile, m_pattern, m_format, m_useHeight, m_track, m_timeZone,
         m_kmlAltitude, m_privacy, m_outputDir, m_all;
 };
 

@@ -71,7 +71,7 @@ ConversionResult ConvertReadLog(const ConversionRequest& request, LogReadResult 
     if (read.Status != ReadStatus::Ok)
         return result;
 
-    const TrackSettings settings{request.SmoothingCount, request.WayBeforeM, request.UseHeight};
+    const TrackSettings settings = TrackSettingsOf(request);
     result.Flight = join ? DeriveJoinedClip(std::move(read.Log), settings, *join)
                          : DeriveFlight(std::move(read.Log), settings);
     SetUtcTimes(result.Flight, zone);
@@ -107,4 +107,11 @@ std::vector<bool> PointsInPrivacyZone(const Flight& flight, double radiusM)
     for (const TrackPoint& point : flight.Points)
         inZone.push_back(InPrivacyZone(radiusM, point, point.Lat, point.Lon));  // the view draws the estimate
     return inZone;
+}
+
+TrackSettings TrackSettingsOf(const ConversionRequest& request)
+{
+    TrackSettings settings{request.SmoothingCount, request.WayBeforeM, request.UseHeight};
+    settings.Method = request.Track;
+    return settings;
 }

@@ -20,6 +20,7 @@ struct ConversionRequest {
     int SmoothingCount = 5;                   // "Smooth GPS, sec"
     double WayBeforeM = 0.0;                  // "Way before, m"
     bool UseHeight = false;                   // "Use height for speed and way"
+    TrackMethod Track = TrackMethod::Design;  // how the track is derived (--track)
     // The zone of the log's local times, as ParseTimeZone reads it (empty:
     // this computer's zone): gives the UTC times of the GPX track, KML, CSV
     // and GeoJSON.
@@ -34,6 +35,9 @@ struct ConversionRequest {
     };
     std::vector<Output> Outputs;  // written in this order
 };
+
+// The track settings of a request.
+TrackSettings TrackSettingsOf(const ConversionRequest& request);
 
 struct ConversionResult {
     ReadStatus Read = ReadStatus::Ok;

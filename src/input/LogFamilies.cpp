@@ -132,31 +132,6 @@ int BlocksPerSecond(const FlightRecordList& records, std::size_t first, std::siz
     return static_cast<int>(std::lround(rate));
 }
 
-// The most decimals any of the first positions of [first, end) is written
-// with (a value of four decimals times 10^4 is a whole number, give or take
-// the rounding of a double).
-int PositionDecimals(const FlightRecordList& records, std::size_t first, std::size_t end)
-{
-    constexpr int kMostDecimals = 8;
-    constexpr std::size_t kSampled = 4000;
-    int decimals = 0;
-    std::size_t seen = 0;
-    for (std::size_t i = first; i < end && seen < kSampled && decimals < kMostDecimals; ++i) {
-        const FlightRecord& r = records[i];
-        if (!r.Gives(FlightRecord::HasPosition))
-            continue;
-        ++seen;
-        for (const double value : {r.Lat, r.Lon}) {
-            double scaled = std::fabs(value) * std::pow(10.0, decimals);
-            while (decimals < kMostDecimals && std::fabs(scaled - std::round(scaled)) > std::max(1e-6, scaled * 1e-9)) {
-                ++decimals;
-                scaled *= 10.0;
-            }
-        }
-    }
-    return decimals;
-}
-
 // The six patterns read the log: as the user asked (no family), or as the
 // Mavic Pro's layout.
 bool ReadByPatterns(const LogFamily* family)
@@ -376,7 +351,7 @@ FlightLog LogParser::Finish()
         const std::size_t end = k + 1 < recordings.size() ? recordings[k + 1].First : records.size();
         recording.BlocksPerSecond = BlocksPerSecond(records, recording.First, end);
         if (!ReadByPatterns(recording.Family))
-            recording.HalfUnitDeg = 0.5 * std::pow(10.0, -PositionDecimals(records, recording.First, end));
+            recording.HalfUnitDeg = 0.5 * std::pow(10.0, -WrittenDecimals(records, recording.First, end, FlightRecord::HasPosition));
     }
     m_log.Recordings = std::move(recordings);
     m_log.BlocksPerSecond = m_log.Recordings.empty() ? 0 : m_log.Recordings.front().BlocksPerSecond;
@@ -403,4 +378,29 @@ FlightLog ParseLog(const QByteArray& bytes, const InputPatterns& patterns, const
         return true;
     });
     return parser.Finish();
+}
+
+int WrittenDecimals(const FlightRecordList& records, std::size_t first, std::size_t end, FlightRecord::Value value)
+{
+    constexpr int kMostDecimals = 8;
+    constexpr std::size_t kSampled = 4000;
+    int decimals = 0;
+    std::size_t seen = 0;
+    for (std::size_t i = first; i < end && seen < kSampled && decimals < kMostDecimals; ++i) {
+        const FlightRecord& r = records[i];
+        if (!r.Gives(value))
+            continue;
+        ++seen;
+        const double values[2] = {value == FlightRecord::HasPosition ? r.Lat
+                                  : value == FlightRecord::HasHeight ? r.HeightM : r.AltitudeM,
+                                  value == FlightRecord::HasPosition ? r.Lon : 0.0};
+        for (const double v : values) {
+            double scaled = std::fabs(v) * std::pow(10.0, decimals);
+            while (decimals < kMostDecimals && std::fabs(scaled - std::round(scaled)) > std::max(1e-6, scaled * 1e-9)) {
+                ++decimals;
+                scaled *= 10.0;
+            }
+        }
+    }
+    return decimals;
 }

@@ -69,6 +69,12 @@ struct LogRecording {
     double HalfUnitDeg = 0.0;
 };
 
+// The most decimals any of the first values `value` (HasPosition: latitude
+// and longitude; HasHeight; HasAltitude) of records [first, end) is written
+// with (a value of four decimals times 10^4 is a whole number, give or take
+// the rounding of a double); 0 when none gives it.
+int WrittenDecimals(const FlightRecordList& records, std::size_t first, std::size_t end, FlightRecord::Value value);
+
 // A flight log as read: its records and how it was read.
 struct FlightLog {
     FlightRecordList Records;

@@ -33,6 +33,15 @@ struct TrackPoint {
 };
 using Track = std::vector<TrackPoint>;
 
+// How long a block lasts, in milliseconds: its cue's span where the cue has
+// one, else one block at `blocksPerSecond` (a second where that is unknown).
+inline qint64 BlockLengthMs(const FlightRecord& record, int blocksPerSecond)
+{
+    if (record.CueStartMs != kNoTime && record.CueEndMs != kNoTime && record.CueEndMs > record.CueStartMs)
+        return record.CueEndMs - record.CueStartMs;
+    return blocksPerSecond > 0 ? 1000 / blocksPerSecond : 1000;
+}
+
 // A speed in km/h from m/s, as every output and the view write it (one
 // formula, so the last digit agrees everywhere).
 inline double KmhFromMs(double speedMs)
@@ -45,7 +54,10 @@ struct TrackRecording {
     std::size_t First = 0;
     std::size_t End = 0;
     bool PerFrame = false;
-    double HalfUnitDeg = 0.0;  // LogRecording::HalfUnitDeg
+    // LogRecording::HalfUnitDeg; with TrackMethod::Estimate also for a log
+    // read by the six patterns, from its logged decimals. Above 0: the
+    // recording is estimated.
+    double HalfUnitDeg = 0.0;
     // What DeriveFlight added to the recording's cue times (TrackPoint::TimeMs)
     // so that the time axis runs on across the joins.
     qint64 ShiftMs = 0;
@@ -54,6 +66,11 @@ struct TrackRecording {
     // is only another drone's filled in, and no output prints it.
     bool GivesAltitude = false;
 };
+
+// How the track is derived: the passes as designed for logs read by the six
+// input patterns and the estimate (track/TrackEstimate.h) for every other
+// log, or the estimate for every log.
+enum class TrackMethod { Design, Estimate };
 
 // What a conversion derives the track with.
 struct TrackSettings {
@@ -68,6 +85,7 @@ struct TrackSettings {
     double HomeLon = 0.0;
     bool TakeOffAltitudeGiven = false;
     double TakeOffAltitudeM = 0.0;
+    TrackMethod Method = TrackMethod::Design;
 };
 
 // Which height the KML path is drawn at: automatic (above take-off wherever

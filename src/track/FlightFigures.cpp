@@ -9,18 +9,6 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kRadiansPerDegree = kPi / 180.0;
 
-// Longitude difference brought into [-180, 180], so that a flight across
-// the antimeridian stays in one piece.
-double LongitudeDelta(double lon, double lonOrigin)
-{
-    double d = std::fmod(lon - lonOrigin, 360.0);
-    if (d > 180.0)
-        d -= 360.0;
-    else if (d < -180.0)
-        d += 360.0;
-    return d;
-}
-
 }  // namespace
 
 FlightFigures ComputeFlightFigures(const Flight& flight)
@@ -44,7 +32,8 @@ FlightFigures ComputeFlightFigures(const Flight& flight)
     for (const TrackPoint& p : points) {
         FlightSample s;
         s.TimeS = (p.TimeMs - first.TimeMs) / 1000.0;
-        s.EastM = LongitudeDelta(p.Lon, first.HomeLon) * eastScale;
+        // The shorter way round: a flight across the antimeridian stays in one piece.
+        s.EastM = ShortLonDelta(p.Lon - first.HomeLon) * eastScale;
         s.NorthM = (p.Lat - first.HomeLat) * metresPerDegree;
         s.HeightM = height(p);
         s.SpeedMS = p.SpeedMs;
@@ -56,13 +45,9 @@ FlightFigures ComputeFlightFigures(const Flight& flight)
         figures.TopSpeedMs = std::fmax(figures.TopSpeedMs, p.SpeedMs);
     }
 
-    const int rate = flight.Log.BlocksPerSecond > 0 ? flight.Log.BlocksPerSecond : 1;
-    double lastEndMs = points.back().TimeMs + 1000.0 / rate;
-    if (points.size() <= flight.Log.Records.size()) {
-        const FlightRecord& last = flight.Log.Records[points.size() - 1];
-        if (last.CueStartMs != kNoTime && last.CueEndMs != kNoTime)
-            lastEndMs = points.back().TimeMs + double(last.CueEndMs - last.CueStartMs);
-    }
+    const FlightRecord none;
+    const FlightRecord& last = points.size() <= flight.Log.Records.size() ? flight.Log.Records[points.size() - 1] : none;
+    const double lastEndMs = double(points.back().TimeMs + BlockLengthMs(last, flight.Log.BlocksPerSecond));
     figures.FlightTimeS = (lastEndMs - first.TimeMs) / 1000.0;
     figures.PathM = points.back().WayM - first.WayM;
     return figures;

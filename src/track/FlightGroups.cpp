@@ -1,5 +1,6 @@
 #include "track/FlightGroups.h"
 
+#include "track/Flight.h"
 #include "track/GreatCircle.h"
 
 #include <QFileInfo>
@@ -17,8 +18,7 @@ ClipFacts FactsOfLog(const QString& name, const FlightLog& log)
         if (r.LocalTimeMs != kNoTime) {
             if (facts.FirstLocalMs == kNoTime)
                 facts.FirstLocalMs = r.LocalTimeMs;
-            const qint64 length = r.CueStartMs != kNoTime && r.CueEndMs != kNoTime ? r.CueEndMs - r.CueStartMs : 0;
-            facts.LastLocalMs = r.LocalTimeMs + std::max<qint64>(length, 0);
+            facts.LastLocalMs = r.LocalTimeMs + BlockLengthMs(r, log.BlocksPerSecond);
         }
         if (r.Gives(FlightRecord::HasPosition)) {
             if (!facts.HasFix) {

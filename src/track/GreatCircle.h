@@ -13,3 +13,25 @@ double GreatCircleDistance(double lat1Deg, double lon1Deg, double lat2Deg, doubl
 // centimetres apart, where the law of cosines moves in steps of millimetres
 // (a per-frame log's positions move by about 0.1 m a frame). NaN in, NaN out.
 double HaversineDistance(double lat1Deg, double lon1Deg, double lat2Deg, double lon2Deg);
+
+// A longitude difference taken the shorter way round, in (-180, 180] for
+// differences of longitudes within [-180, 180]. Away from the antimeridian
+// (|d| <= 180) it is d itself, bit for bit.
+inline double ShortLonDelta(double d)
+{
+    if (d > 180.0)
+        return d - 360.0;
+    if (d < -180.0)
+        return d + 360.0;
+    return d;
+}
+
+// A longitude brought back into (-180, 180] (unchanged when it is there).
+inline double NormalLon(double lon)
+{
+    if (lon > 180.0)
+        return lon - 360.0;
+    if (lon <= -180.0)
+        return lon + 360.0;
+    return lon;
+}

@@ -34,13 +34,9 @@ void RunWayOn(Flight& clip, const TrackSettings& settings, JoinContext& context)
     } else {
         // The straight line across the join, from the last position of the
         // clip before to this clip's first, both as smoothed.
-        const TrackPoint& a = context.Last;
-        const TrackPoint& b = points.front();
-        double line = clip.PerFrame ? HaversineDistance(a.Lat, a.Lon, b.Lat, b.Lon)
-                                    : GreatCircleDistance(a.Lat, a.Lon, b.Lat, b.Lon);
-        if (settings.UseHeight)
-            line = std::hypot(line, b.HeightM - a.HeightM);
-        const double before = context.WayM + line;
+        const bool estimated = !clip.Recordings.empty() && clip.Recordings.front().HalfUnitDeg > 0.0;
+        const double before = context.WayM
+            + StepDistance(context.Last, points.front(), clip.PerFrame || estimated, settings.UseHeight);
         for (TrackPoint& p : points)
             p.WayM += before;
     }
@@ -89,10 +85,7 @@ Flight JoinClips(const std::vector<const Flight*>& clips)
             joined.Points.push_back(point);
         }
         const qint64 lastStart = joined.Points.back().TimeMs;
-        const FlightRecord& last = joined.Log.Records.back();
-        const qint64 length = last.CueStartMs != kNoTime && last.CueEndMs != kNoTime ? last.CueEndMs - last.CueStartMs : 0;
-        const qint64 interval = clip->Log.BlocksPerSecond > 0 ? 1000 / clip->Log.BlocksPerSecond : 1000;
-        nextStartMs = lastStart + (length > 0 ? length : interval);
+        nextStartMs = lastStart + BlockLengthMs(joined.Log.Records.back(), clip->Log.BlocksPerSecond);
     }
     return joined;
 }

@@ -2,33 +2,13 @@
 
 #include "input/LargePages.h"
 #include "track/GreatCircle.h"
+#include "track/TrackEstimate.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 namespace {
-
-// A longitude difference taken the shorter way round, in (-180, 180]. Away
-// from the antimeridian (|d| <= 180) it is d itself, bit for bit.
-double ShortLonDelta(double d)
-{
-    if (d > 180.0)
-        return d - 360.0;
-    if (d < -180.0)
-        return d + 360.0;
-    return d;
-}
-
-// A longitude brought back into (-180, 180] (unchanged when it is there).
-double NormalLon(double lon)
-{
-    if (lon > 180.0)
-        return lon - 360.0;
-    if (lon <= -180.0)
-        return lon + 360.0;
-    return lon;
-}
 
 // The in-place pairwise sweep: each pair (j, j + 1), in increasing j, takes
 // its midpoint, so point j enters its second pair already changed. Every
@@ -45,19 +25,6 @@ void AveragingStep(TrackPoint& a, TrackPoint& b)
 
 // At most this many points share one measured step when spreading.
 constexpr int kMaxSpreadGroup = 5;
-
-// The distance between two points' smoothed positions: the law of cosines for
-// one-per-second logs, the haversine for per-frame ones; with useHeight the
-// change of height above take-off is added as the third side.
-double StepDistance(const TrackPoint& a, const TrackPoint& b, bool perFrame, bool useHeight)
-{
-    const double ground = perFrame ? HaversineDistance(a.Lat, a.Lon, b.Lat, b.Lon)
-                                   : GreatCircleDistance(a.Lat, a.Lon, b.Lat, b.Lon);
-    if (!useHeight)
-        return ground;
-    const double climb = b.HeightM - a.HeightM;
-    return std::sqrt(ground * ground + climb * climb);
-}
 
 // Runs `smooth(begin, end)` over each stretch of the track. A pause in the
 // recording (a jump of the cues) ends a stretch: positions on either side of
@@ -76,37 +43,17 @@ void ForEachStretch(const Track& points, Smooth smooth)
     }
 }
 
-// A smoothed position that strays farther than `halfUnitDeg` from its logged
-// one (in latitude or longitude) brought back to that distance.
-inline void KeepPointNearFix(TrackPoint& p, double halfUnitDeg)
-{
-    p.Lat = std::clamp(p.Lat, p.FixLat - halfUnitDeg, p.FixLat + halfUnitDeg);
-    const double dLon = ShortLonDelta(p.Lon - p.FixLon);
-    if (std::fabs(dLon) > halfUnitDeg)
-        p.Lon = NormalLon(p.FixLon + (dLon > 0 ? halfUnitDeg : -halfUnitDeg));
-}
-
-// One centred sweep over [begin, end): each point moves by a quarter of its
-// offsets to the neighbours as they were before the sweep (an end point's
-// missing neighbour is itself), and is kept near its fix.
-void CentredSweep(Track& points, std::size_t begin, std::size_t end, double halfUnitDeg)
-{
-    double prevLat = points[begin].Lat;
-    double prevLon = points[begin].Lon;
-    for (std::size_t j = begin; j < end; ++j) {
-        TrackPoint& p = points[j];
-        const TrackPoint& next = points[j + 1 < end ? j + 1 : j];
-        const double lat = p.Lat;
-        const double lon = p.Lon;
-        p.Lat = lat + ((prevLat - lat) + (next.Lat - lat)) * 0.25;
-        p.Lon = NormalLon(lon + (ShortLonDelta(prevLon - lon) + ShortLonDelta(next.Lon - lon)) * 0.25);
-        KeepPointNearFix(p, halfUnitDeg);
-        prevLat = lat;
-        prevLon = lon;
-    }
-}
-
 }  // namespace
+
+double StepDistance(const TrackPoint& a, const TrackPoint& b, bool haversine, bool useHeight)
+{
+    const double ground = haversine ? HaversineDistance(a.Lat, a.Lon, b.Lat, b.Lon)
+                                   : GreatCircleDistance(a.Lat, a.Lon, b.Lat, b.Lon);
+    if (!useHeight)
+        return ground;
+    const double climb = b.HeightM - a.HeightM;
+    return std::sqrt(ground * ground + climb * climb);
+}
 
 void SmoothGps(Track& points, int passes)
 {
@@ -231,9 +178,19 @@ void SmoothGpsOverTime(Track& points, int seconds)
     }
 }
 
+SecondAround SecondAround::At(const Track& points, std::size_t i)
+{
+    const qint64 t = points[i].TimeMs;
+    SecondAround second{i, i};
+    while (second.Before > 0 && points[second.Before].TimeMs > t - kHalfWindowMs)
+        --second.Before;
+    while (second.After + 1 < points.size() && points[second.After].TimeMs < t + kHalfWindowMs)
+        ++second.After;
+    return second;
+}
+
 void SecondAround::MoveTo(const Track& points, std::size_t i)
 {
-    constexpr qint64 kHalfWindowMs = 500;
     const qint64 t = points[i].TimeMs;
     while (Before + 1 <= i && points[Before + 1].TimeMs <= t - kHalfWindowMs)
         ++Before;
@@ -278,39 +235,14 @@ void CalcDistanceHome(Track& points, bool perFrame)
     }
 }
 
-void KeepNearFix(Track& points, double halfUnitDeg)
-{
-    if (!(halfUnitDeg > 0.0))
-        return;
-    for (TrackPoint& p : points)
-        KeepPointNearFix(p, halfUnitDeg);
-}
-
 namespace {
 
-void SmoothTrack(Track& points, int smoothing, bool perFrame, double halfUnitDeg)
+void SmoothTrack(Track& points, int smoothing, bool perFrame)
 {
-    if (perFrame) {
+    if (perFrame)
         SmoothGpsOverTime(points, smoothing);
-    } else if (halfUnitDeg > 0.0) {
-        // Each sweep starts from positions within the logged precision, so
-        // the sweeps settle on a smooth path inside it. A pairwise sweep
-        // leans ahead (each pair takes a point the pair before has moved),
-        // so bringing its path back leaves a jump where the logged position
-        // steps (a hovering drone read 2.9 m/s); as many centred sweeps
-        // follow, which spread such a jump to both sides.
-        for (int pass = 0; pass < smoothing; ++pass) {
-            SmoothGps(points, 1);
-            KeepNearFix(points, halfUnitDeg);
-        }
-        ForEachStretch(points, [&](std::size_t begin, std::size_t end) {
-            for (int pass = 0; pass < smoothing; ++pass)
-                CentredSweep(points, begin, end, halfUnitDeg);
-        });
-    } else {
+    else
         SmoothGps(points, smoothing);
-    }
-    KeepNearFix(points, halfUnitDeg);
 }
 
 void MeasureTrack(Track& points, const TrackSettings& settings, bool perFrame)
@@ -329,9 +261,9 @@ void MeasureTrack(Track& points, const TrackSettings& settings, bool perFrame)
 
 } // namespace
 
-void DeriveTrack(Track& points, const TrackSettings& settings, bool perFrame, double halfUnitDeg)
+void DeriveTrack(Track& points, const TrackSettings& settings, bool perFrame)
 {
-    SmoothTrack(points, settings.SmoothingCount, perFrame, halfUnitDeg);
+    SmoothTrack(points, settings.SmoothingCount, perFrame);
     MeasureTrack(points, settings, perFrame);
     CalcDistanceHome(points, perFrame);
 }
@@ -440,6 +372,22 @@ Track FillTrack(const FlightRecordList& records, bool* hasAltitude)
 
 namespace {
 
+// Half a unit of the last decimal records [first, end) write `value` with.
+double HalfUnit(const FlightRecordList& records, std::size_t first, std::size_t end, FlightRecord::Value value)
+{
+    return 0.5 * std::pow(10.0, -WrittenDecimals(records, first, end, value));
+}
+
+// The heights' half unit: of the heights above take-off where the log gives
+// them, else of those above sea level they are counted from.
+double HeightHalfUnit(const FlightRecordList& records, std::size_t first, std::size_t end)
+{
+    const bool heights = std::any_of(records.begin() + static_cast<std::ptrdiff_t>(first),
+        records.begin() + static_cast<std::ptrdiff_t>(end),
+        [](const FlightRecord& r) { return r.Gives(FlightRecord::HasHeight); });
+    return HalfUnit(records, first, end, heights ? FlightRecord::HasHeight : FlightRecord::HasAltitude);
+}
+
 // A part of a track as a track of its own, and back.
 Track Part(const Track& points, const TrackRecording& r)
 {
@@ -486,9 +434,12 @@ Flight DeriveFlight(FlightLog log, const TrackSettings& settings)
     Track& points = flight.Points;
     for (const TrackRecording& r : flight.Recordings)
         SetLocalTimes(flight.Log.Records, points, r.First, r.End);
-    if (flight.Recordings.size() <= 1) {
-        const double halfUnit = flight.Recordings.empty() ? 0.0 : flight.Recordings.front().HalfUnitDeg;
-        DeriveTrack(points, settings, flight.PerFrame, halfUnit);
+    for (TrackRecording& r : flight.Recordings) {
+        if (settings.Method == TrackMethod::Estimate && !(r.HalfUnitDeg > 0.0))
+            r.HalfUnitDeg = HalfUnit(flight.Log.Records, r.First, r.End, FlightRecord::HasPosition);
+    }
+    if (flight.Recordings.size() <= 1 && !(flight.Recordings.empty() || flight.Recordings.front().HalfUnitDeg > 0.0)) {
+        DeriveTrack(points, settings, flight.PerFrame);
         return flight;
     }
     // The time axis runs on across each join: by the dates' difference where
@@ -497,31 +448,41 @@ Flight DeriveFlight(FlightLog log, const TrackSettings& settings)
         TrackRecording& r = flight.Recordings[k];
         const TrackPoint& last = points[r.First - 1];
         const FlightRecord& lastRecord = flight.Log.Records[r.First - 1];
-        qint64 gap = lastRecord.CueEndMs > lastRecord.CueStartMs && lastRecord.CueStartMs != kNoTime
-            ? lastRecord.CueEndMs - lastRecord.CueStartMs : 1000;
+        qint64 gap = BlockLengthMs(lastRecord, flight.Recordings[k - 1].PerFrame ? flight.Log.BlocksPerSecond : 1);
         if (last.LocalMs != kNoTime && points[r.First].LocalMs != kNoTime && points[r.First].LocalMs > last.LocalMs)
             gap = points[r.First].LocalMs - last.LocalMs;
         r.ShiftMs = last.TimeMs + gap - points[r.First].TimeMs;
         for (std::size_t i = r.First; i < r.End; ++i)
             points[i].TimeMs += r.ShiftMs;
     }
-    std::vector<Track> parts;
-    for (const TrackRecording& r : flight.Recordings) {
-        parts.push_back(Part(points, r));
-        SmoothTrack(parts.back(), settings.SmoothingCount, r.PerFrame, r.HalfUnitDeg);
-    }
-    TrackSettings measure = settings;
-    for (std::size_t k = 0; k < parts.size(); ++k) {
+    // Each recording derived on its own; the way adds the straight line
+    // from the last position before a join to the first after it (the drone
+    // did fly there).
+    for (std::size_t k = 0; k < flight.Recordings.size(); ++k) {
         const TrackRecording& r = flight.Recordings[k];
-        if (k > 0) {
-            // The drone did fly from the last position before the join to
-            // the first after it.
-            const TrackPoint& last = parts[k - 1].back();
-            measure.WayBeforeM = last.WayM + StepDistance(last, parts[k].front(), r.PerFrame, settings.UseHeight);
+        const bool estimated = r.HalfUnitDeg > 0.0;
+        Track part;
+        if (estimated) {
+            const EstimatePrecision precision{r.HalfUnitDeg, HeightHalfUnit(flight.Log.Records, r.First, r.End)};
+            EstimateRecording(points, r.First, r.End, settings, precision, 0.0);
+        } else {
+            part = Part(points, r);
+            SmoothTrack(part, settings.SmoothingCount, r.PerFrame);
         }
-        MeasureTrack(parts[k], measure, r.PerFrame);
-        CalcDistanceHome(parts[k], r.PerFrame);
-        PutBack(points, parts[k], r);
+        TrackSettings measure = settings;
+        if (k > 0) {
+            const TrackPoint& last = points[r.First - 1];
+            const TrackPoint& first = estimated ? points[r.First] : part.front();
+            measure.WayBeforeM = last.WayM + StepDistance(last, first, r.PerFrame || estimated, settings.UseHeight);
+        }
+        if (estimated) {
+            for (std::size_t i = r.First; i < r.End; ++i)
+                points[i].WayM += measure.WayBeforeM;
+            continue;
+        }
+        MeasureTrack(part, measure, r.PerFrame);
+        CalcDistanceHome(part, r.PerFrame);
+        PutBack(points, part, r);
     }
     return flight;
 }

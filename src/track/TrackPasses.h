@@ -13,6 +13,12 @@
 // positions.
 Track FillTrack(const FlightRecordList& records, bool* hasAltitude = nullptr);
 
+// The distance in metres between two points' smoothed positions: the law of
+// cosines for one-per-second logs, the haversine for per-frame and estimated
+// ones; with useHeight the change of height above take-off is added as the
+// third side.
+double StepDistance(const TrackPoint& a, const TrackPoint& b, bool haversine, bool useHeight);
+
 // --- One block per second (families A, B, C) --------------------------------
 // `passes` in-place pairwise averaging sweeps over Lat and Lon (none when
 // passes < 1), each stretch between pauses in the cues (a step of more than
@@ -54,9 +60,12 @@ void CalcSpeedOverTime(Track& points, bool useHeight);
 // first at or after 0.5 s later (else the last). Moved to points in
 // increasing order, each step costs what the window moved.
 struct SecondAround {
+    static constexpr qint64 kHalfWindowMs = 500;
     std::size_t Before = 0;
     std::size_t After = 0;
     void MoveTo(const Track& points, std::size_t i);
+    // The second around point i found from it, in any order.
+    static SecondAround At(const Track& points, std::size_t i);
     // The time between Before and After, in seconds (0 for one point).
     double Seconds(const Track& points) const
     {
@@ -68,11 +77,6 @@ struct SecondAround {
 // takes whatever remains.
 void CalcWayOverTime(Track& points, double wayBeforeMetres, bool useHeight);
 
-// Brings every smoothed position that strays farther than `halfUnitDeg`
-// from its logged one (in latitude or longitude) back to that distance;
-// nothing when halfUnitDeg is 0.
-void KeepNearFix(Track& points, double halfUnitDeg);
-
 // DistanceHomeM of every point, from its home to its smoothed position.
 void CalcDistanceHome(Track& points, bool perFrame);
 
@@ -80,18 +84,15 @@ void CalcDistanceHome(Track& points, bool perFrame);
 // SmoothingCount passes; CalcSpeed with 3 passes when SmoothingCount <= 0,
 // none otherwise; CalcWay. Per frame: the OverTime passes. Then
 // CalcDistanceHome.
-// With halfUnitDeg > 0, KeepNearFix follows the smoothing; one block per
-// second, it follows each pass, and SmoothingCount centred sweeps (each
-// point moved by a quarter of its offsets to its neighbours), each followed
-// by KeepNearFix, come after the passes.
-void DeriveTrack(Track& points, const TrackSettings& settings, bool perFrame = false, double halfUnitDeg = 0.0);
+void DeriveTrack(Track& points, const TrackSettings& settings, bool perFrame = false);
 
 // The local times of the points (TrackPoint::LocalMs) of one recording from
 // its records, from the cue times as FillTrack leaves them.
 void SetLocalTimes(const FlightRecordList& records, Track& points, std::size_t first, std::size_t end);
 
 // The log's records filled and derived, as a Flight. Each recording is
-// smoothed and measured on its own; the way adds the straight line across
+// derived on its own, by the passes or estimated (TrackRecording::HalfUnitDeg,
+// TrackSettings::Method); the way adds the straight line across
 // each join, and the time axis (TimeMs) runs on across it, by the dates'
 // difference where both sides have dates.
 Flight DeriveFlight(FlightLog log, const TrackSettings& settings);

@@ -11,12 +11,9 @@ double VerticalSpeedAt(const Flight& flight, std::size_t index)
     std::size_t before = index;
     std::size_t after = index;
     if (flight.PerFrame) {
-        constexpr qint64 kHalfWindowMs = 500;
-        const qint64 t = points[index].TimeMs;
-        while (before > 0 && points[before].TimeMs > t - kHalfWindowMs)
-            --before;
-        while (after + 1 < n && points[after].TimeMs < t + kHalfWindowMs)
-            ++after;
+        const SecondAround second = SecondAround::At(points, index);
+        before = second.Before;
+        after = second.After;
     } else if (index + 1 < n) {
         after = index + 1;
     }

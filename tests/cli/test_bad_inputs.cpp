@@ -54,6 +54,8 @@ private slots:
         QTest::newRow("no LOG") << QByteArray() << 3 << QByteArray() << 2 << QByteArray("velloa-cli: no LOG given\n\nUsage: ") << QByteArray();
         QTest::newRow("bad pattern label") << QByteArray() << 3 << QByteArray("--pattern=Gps=x a.SRT") << 2
                                            << QByteArray("velloa-cli: bad --pattern \"Gps=x\"") << QByteArray();
+        QTest::newRow("unknown track") << QByteArray() << 3 << QByteArray("--track=smooth a.SRT") << 2
+                                       << QByteArray("velloa-cli: bad --track \"smooth\": expected design or estimate") << QByteArray();
         QTest::newRow("missing pattern file") << QByteArray() << 3 << QByteArray("--out-pattern-file=p a.SRT") << 1
                                               << QByteArray("velloa-cli: p: File not exists.\n") << QByteArray();
         // The second file's way starts where the first one's ended, written or not (checked below).

@@ -15,10 +15,12 @@ generator with the log: what each block holds. The records are then taken
 from it instead of the patterns, and a log of several blocks per second runs
 the per-frame passes: smoothing on the positions nearest each whole second
 of cue time, interpolated back; speed over one second around each point;
-way in steps of at least a metre; haversine distances. Outside the six
-patterns smoothed positions stay within half a unit of the last decimal the
-log writes (one block a second: after every sweep, and centred sweeps
-follow). A log of several recordings (a cue that runs backwards, a date more
+way in steps of at least a metre; haversine distances. A log outside the six
+patterns has its track estimated; its cases are derived at --smooth=0, where
+the estimate is the logged positions: each speed the haversine step to the
+next record over its time (the last record's the step before it, a step of no
+time 0), the way the sum of the steps, the distance from home haversine. A
+log of several recordings (a cue that runs backwards, a date more
 than 2 s ahead of its recording's cues but not by a change of the clocks) is
 smoothed and measured recording by
 recording, the way running on across each join, and its route sampled
@@ -206,11 +208,21 @@ def haversine(lat1, lon1, lat2, lon2):
     return 2.0 * RADIUS_M * math.asin(min(1.0, math.sqrt(a)))
 
 
-def unclamped(records):  # read by the six patterns: smoothed as it always was
-    pass
+def derive_logged(records, way_before):
+    """An estimated recording at --smooth=0: the positions as logged."""
+    w, n = way_before(records) if callable(way_before) else way_before, len(records)
+    for i, r in enumerate(records):
+        if i:
+            w += haversine(records[i - 1]["Lat"], records[i - 1]["Lon"], r["Lat"], r["Lon"])
+        r["Way"] = w
+        a = i if i + 1 < n else max(i - 1, 0)
+        b = min(a + 1, n - 1)
+        seconds = (records[b]["Cue"] - records[a]["Cue"]) / 1000.0
+        d = haversine(records[a]["Lat"], records[a]["Lon"], records[b]["Lat"], records[b]["Lon"])
+        r["Speed"] = d / seconds if seconds > 0 else 0.0
 
 
-def derive_per_frame(records, smoothing, way_before, after_smoothing=unclamped):
+def derive_per_frame(records, smoothing, way_before):
     t = [r["Cue"] for r in records]
     if smoothing > 0 and t[-1] > t[0]:
         seconds, i = [], 0
@@ -227,7 +239,6 @@ def derive_per_frame(records, smoothing, way_before, after_smoothing=unclamped):
             f = min(max(u - k, 0.0), 1.0)
             for key in ("Lat", "Lon"):
                 r[key] = seconds[k][key] + (seconds[k + 1][key] - seconds[k][key]) * f
-    after_smoothing(records)
     for i, r in enumerate(records):  # from half a second before to half a second after
         a = max([j for j in range(i + 1) if t[j] <= t[i] - 500] or [0])
         b = min([j for j in range(i, len(t)) if t[j] >= t[i] + 500] or [len(t) - 1])
@@ -264,17 +275,10 @@ def sweep(records, key, skip_nan=False):
         records[j + 1][key] = b - h
 
 
-def derive_track(records, smoothing, way_before, after_smoothing=unclamped):
+def derive_track(records, smoothing, way_before):
     for _ in range(smoothing):
         sweep(records, "Lat")  # Lat and Lon are independent: one sweep each
         sweep(records, "Lon")
-        after_smoothing(records)  # each sweep starts within the logged precision
-    for _ in range(smoothing if after_smoothing is not unclamped else 0):  # centred sweeps, from the values before each
-        for key in ("Lat", "Lon"):
-            old = [r[key] for r in records]
-            for j, r in enumerate(records):
-                r[key] = old[j] + ((old[max(j - 1, 0)] - old[j]) + (old[min(j + 1, len(old) - 1)] - old[j])) * 0.25
-        after_smoothing(records)
     for i in range(len(records) - 1):
         a, b = records[i], records[i + 1]
         a["Speed"] = distance(a["Lat"], a["Lon"], b["Lat"], b["Lon"])
@@ -305,21 +309,8 @@ def derive_track(records, smoothing, way_before, after_smoothing=unclamped):
             k = i
 
 
-def near_fix(rows, parsed):
-    """Outside the six patterns a smoothed position stays within half a unit
-    of the last decimal the recording writes (counted in the generator's text)."""
-    half = 0.5 * 10.0 ** -max([len(t.partition(".")[2]) for row in rows for t in row[3:5] if t != "-"] or [0])
-    half *= parsed[0]["Scale"]
-
-    def keep(records):
-        for r, fix in zip(records, parsed):
-            for key in ("Lat", "Lon"):
-                r[key] = min(max(r[key], fix[key] - half), fix[key] + half)
-    return keep
-
-
 def expand(record, index, pattern, per_frame=False):
-    far = haversine if record.get("PerFrame", per_frame) else distance
+    far = haversine if record.get("Haversine", per_frame) else distance
     text = pattern
     values = [
         ("{ID}", lambda: str(index + 1)),
@@ -428,7 +419,7 @@ def flight_points(folder, parsed, derived, per_frame, zone, parts, radius=0.0):
         for row in rows[a:b]:
             row.append(int(row[0]) + running)
     for row, p, d, alt, (utc, lt) in zip(rows, parsed, derived, msl, clocks):
-        far = haversine if d["PerFrame"] else distance
+        far = haversine if d["Haversine"] else distance
         points.append(dict(Start=int(row[0]), End=int(row[1]), Time=row[9], Local=lt,
                            Lat=value(row[3]), Lon=value(row[4]), Height=value(row[7]), Msl=value(row[8]),
                            FilledHeight=p["Barometer"], FilledMsl=alt, HomeLat=p["HomeLat"], HomeLon=p["HomeLon"],
@@ -664,7 +655,7 @@ def overlay_blocks(folder, derived, pattern, per_frame, args, clocks):
     """The subtitle text with every placeholder; the ten as expand() gives them."""
     options = dict(a.partition("=")[::2] for a in args)
     radius = float(options.get("--privacy-radius", "0"))
-    far = haversine if per_frame else distance
+    far = haversine if per_frame or derived[0]["Haversine"] else distance
     rows = [line.split("\t") for line in (folder / "expected.camera.tsv").read_text().splitlines()[1:]]
     msl = fill_nearest([r["Msl"] for r in derived])
     t = [r["Cue"] for r in derived]
@@ -874,14 +865,20 @@ def main(folders):
         if not by_patterns:
             older_firmware_fly_times(log, derived)
             no_heights(rows, derived)
+        estimated = tsv.exists() and not by_patterns
+        if estimated and smoothing > 0:
+            sys.exit(f"{folder}: an estimated track is derived here at --smooth=0 only")
         for a, b, frames in parts:  # each recording on its own; the way runs on across the joins
-            keep = near_fix(rows[a:b], parsed[a:b]) if rows and not by_patterns else unclamped
-            far = haversine if frames else distance
+            far = haversine if frames or estimated else distance
             before = (lambda records, a=a, far=far: way_before if a == 0 else derived[a - 1]["Way"] + far(
                 derived[a - 1]["Lat"], derived[a - 1]["Lon"], records[0]["Lat"], records[0]["Lon"]))
-            (derive_per_frame if frames else derive_track)(derived[a:b], smoothing, before, keep)
-            for r in derived[a:b]:
-                r["PerFrame"] = frames
+            part = derived[a:b]
+            if estimated:
+                derive_logged(part, before)
+            else:
+                (derive_per_frame if frames else derive_track)(part, smoothing, before)
+            for r in part:
+                r["PerFrame"], r["Haversine"] = frames, frames or estimated
         zone = next((a.partition("=")[2] for a in args if a.startswith("--time-zone=")), "UTC")
         if (folder / "expected.camera.tsv").exists():  # the placeholders after the ten, a privacy zone
             srt, radius = overlay_blocks(folder, derived, pattern, per_frame, args, clock_times(parsed, parts, zone))
