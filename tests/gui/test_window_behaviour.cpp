@@ -232,7 +232,7 @@ private slots:
                  << w->OutSrtFileNameEdit << w->WriteSrtButton << w->OutGpxFileNameEdit << w->WriteGpxButton
                  << w->OtherOutputsCheck << w->AboutButton;
         const FlightView* v = w->FlightPane;
-        expected << v->Map->ZoomInButton << v->Map->ZoomOutButton << v->Map->FitButton << v->ColourCombo
+        expected << v->Map->ZoomInButton << v->Map->ZoomOutButton << v->Map->FitButton << v->Map->FollowButton << v->ColourCombo
                  << v->Playback->PlayButton << v->Playback->RateCombo << v->Playback->Slider << v->TileUrlEdit
                  << v->SavePictureButton << v->HideButton << w->InFileNameEdit;
         const QString pattern = w->OutPatternEdit->toPlainText();
