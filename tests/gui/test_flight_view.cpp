@@ -6,6 +6,7 @@
 #include "input/LogReader.h"
 #include "track/TrackPasses.h"
 #include "window/FlightCharts.h"
+#include "window/FlightPreview.h"
 #include "window/FlightView.h"
 #include "window/MapView.h"
 #include "window/Playback.h"
@@ -185,8 +186,11 @@ private slots:
         QCOMPARE(count(zoned, 0, true), 0);
         QCOMPARE(count(zoned, 5, false), 0);
         QVERIFY(count(zoned, 20, false) > 10 && count(zoned, 20, false) == count(own, 20, false));
+        QTRY_VERIFY(!logic.Preview->Busy());
         QTest::mouseClick(view->HideButton, Qt::LeftButton);
         QVERIFY(view->isHidden());
+        emit w->InFileNameEdit->editingFinished();  // the same log again shows it again
+        QTRY_VERIFY(view->isVisible());
     }
 
     // The view alone: a 31 s flight played, clicked and followed; then one of two recordings
