@@ -97,7 +97,6 @@ FlightCharts::FlightCharts(QWidget* parent)
             chart->addAxis(axis, side);
         }
         Chart c;
-        c.Colour = colour;
         c.Lines.push_back(AddLine(chart, QPen(colour, 2)));
         c.Cursor = AddLine(chart, QPen(QColor(0x40, 0x40, 0x40), 1, Qt::DashLine));
         c.View = new QChartView(chart);

@@ -2,7 +2,6 @@
 
 #include "track/FlightFigures.h"
 
-#include <QColor>
 #include <QWidget>
 
 #include <vector>
@@ -46,7 +45,6 @@ private:
         QtCharts::QChartView* View = nullptr;
         QtCharts::QLineSeries* Cursor = nullptr;
         std::vector<QtCharts::QLineSeries*> Lines;  // one a recording, the first always there
-        QColor Colour;
     };
     void PlotChart(Chart& chart, const std::vector<QVector<QPointF>>& lines, double endS);
 
