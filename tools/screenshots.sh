@@ -21,6 +21,8 @@
 #                         of no use) given on the command line: the flight
 #                         list, the first flight shown whole
 #   10-card-written.png   the summary box after "Calc & Write .SRT file" (the box alone)
+#   11-picker.png         the Placeholders menu's second group (the menu alone),
+#                         with the values of a flight just written
 # The screen has a window manager with a task bar (IceWM), as a pilot's
 # desktop has: title bar and panel take their share of the 768 px. Needs a
 # built build/src/velloa and xvfb-run, icewm, xdotool, xwd and netpbm
@@ -130,13 +132,15 @@ for layout in A B C D; do
 done
 
 # A log given on the command line is shown at once, nothing written; then
-# played back: twenty Tabs from the input field round the map's buttons, the colour
-# choice, "Play" and the rate to the slider, which End and Left move.
+# played back: twenty-three Tabs from the input field round the map's buttons, the
+# colour choice, "Play" and the rate to the slider, which End moves to the end
+# of the flight and each Page_Down a second back, to 7:39.
 start "$work/DJI_0001.SRT"
 sleep 2
 shot 6-opened.png
-keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab
-keys End Page_Down Page_Down Page_Down Page_Down Page_Down Page_Down Page_Down Page_Down Page_Down Page_Down Page_Down Page_Down Page_Down Page_Down
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab
+keys End
+xdotool key --delay 10 --repeat 141 Page_Down
 shot 7-playback.png
 kill $pid; wait $pid 2>/dev/null || true
 
@@ -165,4 +169,23 @@ sleep 4
 # screen under Xvfb, so it is captured by itself.
 xwd -id "$(xdotool getactivewindow)" -silent | xwdtopnm 2>/dev/null | pnmtopng > "$out/10-card-written.png"
 keys Return
+kill $pid; wait $pid 2>/dev/null || true
+
+# The Placeholders menu after a write (the values of that flight): eleven
+# Tabs to "Calc & Write .SRT file", its boxes closed, three Shift+Tabs back
+# to "Placeholders"; Space opens the menu, Down and Right its second group.
+start "$work/DJI_0001.SRT"
+sleep 2
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
+sleep 2; keys Return; sleep 1; keys Return
+keys shift+Tab shift+Tab shift+Tab space
+sleep 1; keys Down Down Right
+sleep 1
+# Menus too are drawn black in a capture of the whole screen: the widest
+# window shown but the main one is the open group, captured by itself.
+group=$(for id in $(xdotool search --onlyvisible --classname velloa); do
+  eval "$(xdotool getwindowgeometry --shell "$id")"; echo "$WIDTH $HEIGHT $id"; done | sort -n | awk '$1 < 900' | tail -1 | cut -d' ' -f3)
+xwd -id "$group" -silent | xwdtopnm 2>/dev/null | pnmtopng > "$out/11-picker.png"
+echo "$out/11-picker.png"
+keys Escape Escape
 kill $pid; wait $pid 2>/dev/null || true

@@ -45,7 +45,7 @@ void FlightPreview::Read(bool again)
         ++m_generation;
         return;
     }
-    if (request.InputName.isEmpty() || (!again && request.InputName == m_lastName))
+    if (request.InputName.isEmpty() || (!again && request.InputName == m_lastName && (m_running > 0 || !m_widgets->FlightPane->isHidden())))
         return;
     m_lastName = request.InputName;
     const int generation = ++m_generation;

@@ -2,6 +2,7 @@
 
 #include "conversion/Conversion.h"
 #include "conversion/ConversionSettings.h"
+#include "window/FlightCharts.h"
 #include "window/MapView.h"
 #include "window/Playback.h"
 #include "window/TileSource.h"
@@ -15,18 +16,11 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QtCharts/QChart>
-#include <QtCharts/QChartView>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QValueAxis>
 
 #include <algorithm>
 #include <cmath>
-
-using namespace QtCharts;
 
 namespace {
 
@@ -44,71 +38,19 @@ QString Duration(double seconds)
     return clock + QStringLiteral(" (") + QString::number(s) + QStringLiteral(" s)");
 }
 
+// Whether some record gives a height, above take-off or above sea level.
+bool FlightHasHeights(const Flight& flight)
+{
+    return flight.HasAltitude
+        || std::any_of(flight.Log.Records.begin(), flight.Log.Records.end(),
+                       [](const FlightRecord& r) { return r.Gives(FlightRecord::HasHeight); });
+}
+
 QString Speed(double ms)
 {
     return std::isfinite(ms) ? QString::number(ms, 'f', 1) + QStringLiteral(" m/s (") + QString::number(ms * 3.6, 'f', 1)
             + QStringLiteral(" km/h)")
                              : QStringLiteral("-");
-}
-
-QChartView* MakeChart(const QString& title, const QString& unit, QLineSeries* series, QLineSeries* cursor,
-                      const QColor& colour, const char* name)
-{
-    // Small type and no axis titles (the unit is in the chart's title), so
-    // that labels keep their room in a low chart and are never elided.
-    auto* chart = new QChart;
-    chart->setTitle(title + QStringLiteral(", ") + unit);
-    QFont small = chart->titleFont();
-    small.setPointSizeF(8.0);
-    chart->setTitleFont(small);
-    chart->legend()->hide();
-    chart->setMargins(QMargins(0, 0, 4, 0));
-    chart->setBackgroundRoundness(0);
-    series->setPen(QPen(colour, 2));
-    cursor->setPen(QPen(QColor(0x40, 0x40, 0x40), 1, Qt::DashLine));
-    chart->addSeries(series);
-    chart->addSeries(cursor);
-    auto* x = new QValueAxis;
-    auto* y = new QValueAxis;
-    for (QValueAxis* axis : {x, y})
-        axis->setLabelsFont(small);
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    for (QLineSeries* s : {series, cursor}) {
-        s->attachAxis(x);
-        s->attachAxis(y);
-    }
-    auto* view = new QChartView(chart);
-    view->setObjectName(QLatin1String(name));
-    view->setRenderHint(QPainter::Antialiasing);
-    view->setFocusPolicy(Qt::NoFocus);
-    view->setMinimumSize(180, 140);
-    return view;
-}
-
-void SetAxis(QValueAxis* axis, double low, double high)
-{
-    const AxisTicks ticks = RoundTicks(low, high, 4);
-    axis->setTickType(QValueAxis::TicksFixed);
-    axis->setRange(ticks.Min, ticks.Max);
-    axis->setTickCount(int(std::lround((ticks.Max - ticks.Min) / ticks.Step)) + 1);
-    axis->setLabelFormat(QStringLiteral("%.") + QString::number(ticks.Decimals) + QStringLiteral("f"));
-}
-
-// Sets a chart's series and fits both axes to it.
-void Plot(QLineSeries* series, const QVector<QPointF>& points, double end)
-{
-    series->replace(points);
-    double top = 0.0, bottom = 0.0;
-    for (const QPointF& p : points) {
-        top = std::max(top, p.y());
-        bottom = std::min(bottom, p.y());
-    }
-    const QList<QAbstractAxis*> axes = series->attachedAxes();
-    for (QAbstractAxis* axis : axes) {
-        if (auto* value = qobject_cast<QValueAxis*>(axis))
-            axis->orientation() == Qt::Horizontal ? SetAxis(value, 0.0, end) : SetAxis(value, bottom, top);
-    }
 }
 
 // A bar from blue to red beside the range it stands for.
@@ -127,23 +69,6 @@ protected:
 };
 
 }  // namespace
-
-AxisTicks RoundTicks(double low, double high, int most)
-{
-    if (!(high > low))
-        high = low + 1.0;
-    const double power = std::pow(10.0, std::floor(std::log10((high - low) / most)));
-    AxisTicks ticks;
-    for (double multiple : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0}) {
-        ticks.Step = multiple * power;
-        ticks.Min = std::floor(low / ticks.Step + 1e-9) * ticks.Step;
-        ticks.Max = std::ceil(high / ticks.Step - 1e-9) * ticks.Step;
-        if (std::lround((ticks.Max - ticks.Min) / ticks.Step) <= most)
-            break;
-    }
-    ticks.Decimals = std::max(0, -int(std::floor(std::log10(ticks.Step) + 1e-9)));
-    return ticks;
-}
 
 FlightView::FlightView(QWidget* parent)
     : QWidget(parent)
@@ -236,23 +161,10 @@ FlightView::FlightView(QWidget* parent)
     Playback = new PlaybackBar;
     Playback->setObjectName(QStringLiteral("PlaybackBar"));
 
-    const std::vector<std::tuple<QString, QString, QColor, const char*>> charts = {
-        {QStringLiteral("Height above take-off"), QStringLiteral("m"), QColor(0x20, 0x60, 0xB0), "HeightChart"},
-        {QStringLiteral("Speed"), QStringLiteral("m/s"), QColor(0xC0, 0x40, 0x20), "SpeedChart"},
-        {QStringLiteral("Distance from home"), QStringLiteral("m"), QColor(0x20, 0x90, 0x40), "DistanceChart"}};
-    auto* chartRow = new QHBoxLayout;
-    std::vector<QChartView*> views;
-    for (const auto& [title, unit, colour, name] : charts) {
-        m_series.push_back(new QLineSeries);
-        m_cursors.push_back(new QLineSeries);
-        views.push_back(MakeChart(title, unit, m_series.back(), m_cursors.back(), colour, name));
-        chartRow->addWidget(views.back());
-    }
-    auto* timeCaption = new QLabel(QStringLiteral("Charts over flight time, s"));
-    timeCaption->setAlignment(Qt::AlignCenter);
-    HeightChart = views[0];
-    SpeedChart = views[1];
-    DistanceChart = views[2];
+    Charts = new FlightCharts;
+    HeightChart = Charts->HeightChart;
+    SpeedChart = Charts->SpeedChart;
+    DistanceChart = Charts->DistanceChart;
 
     auto* grid = new QGridLayout;
     grid->setContentsMargins(4, 4, 4, 4);
@@ -261,8 +173,7 @@ FlightView::FlightView(QWidget* parent)
     grid->addWidget(Map, 1, 0);
     grid->addLayout(side, 1, 1);
     grid->addWidget(Playback, 2, 0, 1, 2);
-    grid->addLayout(chartRow, 3, 0, 1, 2);
-    grid->addWidget(timeCaption, 4, 0, 1, 2);
+    grid->addWidget(Charts, 3, 0, 1, 2);
     grid->setRowStretch(1, 5);
     grid->setRowStretch(3, 3);
     grid->setColumnStretch(0, 1);
@@ -277,6 +188,8 @@ FlightView::FlightView(QWidget* parent)
     SavePictureButton->setObjectName(QStringLiteral("SavePictureButton"));
     HideButton = new QPushButton(QStringLiteral("Hide flight"));
     HideButton->setObjectName(QStringLiteral("HideFlightButton"));
+    HideButton->setToolTip(QStringLiteral("Close the flight view; open the log again, or press Return in its "
+                                          "field, to show it again"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(tileCaption);
     buttons->addWidget(TileUrlEdit, 1);
@@ -293,7 +206,7 @@ FlightView::FlightView(QWidget* parent)
     // tiles' address and the two buttons; the preview takes the focus on a
     // click only (to copy from it).
     SubtitlePreview->setFocusPolicy(Qt::ClickFocus);
-    const QList<QWidget*> order = {Map->ZoomInButton, Map->ZoomOutButton, Map->FitButton, ColourCombo,
+    const QList<QWidget*> order = {Map->ZoomInButton, Map->ZoomOutButton, Map->FitButton, Map->FollowButton, ColourCombo,
                                    Playback->PlayButton, Playback->RateCombo, Playback->Slider, TileUrlEdit,
                                    SavePictureButton, HideButton};
     for (int i = 0; i + 1 < order.size(); ++i)
@@ -306,6 +219,8 @@ FlightView::FlightView(QWidget* parent)
         }
     });
     connect(Playback, &PlaybackBar::IndexChanged, this, &FlightView::ShowMoment);
+    connect(Map, &MapView::PointClicked, Playback, &PlaybackBar::SetIndex);
+    connect(Charts, &FlightCharts::TimeClicked, Playback, &PlaybackBar::Seek);
     connect(ColourCombo, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] { ColourTrack(); });
 }
 
@@ -324,52 +239,52 @@ void FlightView::ShowFlight(const Flight& flight, const QString& fileName)
 {
     m_flight = flight;
     m_figures = ComputeFlightFigures(flight);
+    m_heights = FlightHasHeights(flight);
     m_fileName = fileName;
     const FlightFigures& figures = m_figures;
-    FileLabel->setText(QFileInfo(fileName).fileName());
-    FileLabel->setToolTip(fileName);
+    ShowFileName(fileName, flight.Log.Source, flight.Log.SourceName);
     m_flightTime->setText(Duration(figures.FlightTimeS));
     m_pathFlown->setText(Metres(figures.PathM));
     m_maxDistance->setText(Metres(figures.MaxDistanceHomeM));
-    m_maxHeight->setText(Metres(figures.MaxHeightM) + (figures.SeaLevel ? QStringLiteral(" above sea level") : QString()));
-    HeightChart->chart()->setTitle(figures.SeaLevel ? QStringLiteral("Height above sea level, m") : QStringLiteral("Height above take-off, m"));
+    m_maxHeight->setText(!m_heights ? QStringLiteral("No heights in the log")
+                                    : Metres(figures.MaxHeightM) + (figures.SeaLevel ? QStringLiteral(" above sea level") : QString()));
     m_topSpeed->setText(Speed(figures.TopSpeedMs));
     m_records->setText(QString::number(figures.Records));
     m_format->setText(figures.FormatName.isEmpty() ? QStringLiteral("-") : figures.FormatName);
 
-    QVector<QPointF> heights, speeds, distances;
     std::vector<double> times;
-    for (std::size_t i = 0; i < figures.Samples.size(); ++i) {
-        const FlightSample& s = figures.Samples[i];
+    times.reserve(figures.Samples.size());
+    for (const FlightSample& s : figures.Samples)
         times.push_back(s.TimeS);
-        if (std::isfinite(s.HeightM))
-            heights.append(QPointF(s.TimeS, s.HeightM));
-        if (std::isfinite(s.SpeedMS))
-            speeds.append(QPointF(s.TimeS, s.SpeedMS));
-        if (i < flight.Points.size() && std::isfinite(flight.Points[i].DistanceHomeM))
-            distances.append(QPointF(s.TimeS, flight.Points[i].DistanceHomeM));
-    }
     const double end = std::max(figures.FlightTimeS, times.empty() ? 0.0 : times.back());
-    Plot(m_series[0], heights, end);
-    Plot(m_series[1], speeds, end);
-    Plot(m_series[2], distances, end);
+    Charts->Plot(flight, figures, m_heights, end);
     ColourTrack();
-    Playback->SetTimes(times);
+    Playback->SetTimes(times, end);
     ShowMoment(Playback->Index());
+}
+
+void FlightView::ShowFileName(const QString& fileName, FlightLog::ReadFrom source, const QString& sourceName)
+{
+    QString text = QFileInfo(fileName).fileName();
+    if (source == FlightLog::ReadFrom::VideoTrack)
+        text += QStringLiteral(", read from the video's subtitle track");
+    else if (source == FlightLog::ReadFrom::LogBesideVideo)
+        text += QStringLiteral(", read from the log beside the video: ") + QFileInfo(sourceName).fileName();
+    FileLabel->setText(text);
+    FileLabel->setToolTip(fileName);
 }
 
 void FlightView::ShowReadFailure(const QString& fileName, const QString& why)
 {
     m_flight = Flight();
     m_figures = FlightFigures();
+    m_heights = true;
     m_fileName = fileName;
-    FileLabel->setText(QFileInfo(fileName).fileName());
-    FileLabel->setToolTip(fileName);
+    ShowFileName(fileName, FlightLog::ReadFrom::LogFile, QString());
     for (QLabel* label : {m_flightTime, m_pathFlown, m_maxDistance, m_maxHeight, m_topSpeed, m_records, m_format})
         label->setText(QStringLiteral("-"));
-    for (QLineSeries* series : m_series)
-        series->clear();
-    Playback->SetTimes({});
+    Charts->Clear();
+    Playback->SetTimes({}, 0.0);
     ShowMoment(-1);
     Map->SetMessage(QFileInfo(fileName).fileName() + QStringLiteral(" could not be read.\n") + why);
 }
@@ -381,10 +296,11 @@ void FlightView::ColourTrack()
     points.reserve(m_flight.Points.size());
     for (std::size_t i = 0; i < m_flight.Points.size(); ++i) {
         const TrackPoint& p = m_flight.Points[i];
-        points.push_back({p.Lat, p.Lon, byHeight ? p.HeightM : p.SpeedMs});
+        points.push_back({p.Lat, p.Lon, !byHeight ? p.SpeedMs : m_heights ? p.HeightM : NAN});
     }
     const double top = byHeight ? m_figures.MaxHeightM : m_figures.TopSpeedMs;
-    m_keyTop->setText(QString::number(top, 'f', 1) + (byHeight ? QStringLiteral(" m") : QStringLiteral(" m/s")));
+    m_keyTop->setText(byHeight && !m_heights ? QStringLiteral("-")
+                                             : QString::number(top, 'f', 1) + (byHeight ? QStringLiteral(" m") : QStringLiteral(" m/s")));
     const int marker = Playback->Index();
     if (m_flight.Points.empty())
         Map->SetTrack({}, 0.0, 0.0, top);
@@ -396,16 +312,7 @@ void FlightView::ColourTrack()
 void FlightView::ShowMoment(int index)
 {
     const bool valid = index >= 0 && index < int(m_figures.Samples.size()) && index < int(m_flight.Points.size());
-    for (std::size_t c = 0; c < m_cursors.size(); ++c) {
-        QVector<QPointF> line;
-        if (valid) {
-            const auto* y = qobject_cast<QValueAxis*>(m_series[c]->attachedAxes().value(1));
-            const double t = m_figures.Samples[index].TimeS;
-            if (y)
-                line = {QPointF(t, y->min()), QPointF(t, y->max())};
-        }
-        m_cursors[c]->replace(line);
-    }
+    Charts->SetCursor(valid ? m_figures.Samples[index].TimeS : NAN);
     if (!valid) {
         for (QLabel* label : {m_momentTime, m_momentSpeed, m_momentHeight, m_momentDistance, m_momentWay})
             label->setText(QStringLiteral("-"));
@@ -417,7 +324,7 @@ void FlightView::ShowMoment(int index)
     Map->SetMarker(index);
     m_momentTime->setText(Duration(s.TimeS));
     m_momentSpeed->setText(Speed(p.SpeedMs));
-    m_momentHeight->setText(Metres(p.HeightM));
+    m_momentHeight->setText(m_heights ? Metres(p.HeightM) : QStringLiteral("-"));
     m_momentDistance->setText(Metres(p.DistanceHomeM));
     m_momentWay->setText(Metres(p.WayM));
     RefreshSubtitle();

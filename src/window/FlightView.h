@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+class FlightCharts;
 class MapView;
 class PlaybackBar;
 class QComboBox;
@@ -17,14 +18,15 @@ class QPlainTextEdit;
 class TileSource;
 namespace QtCharts {
 class QChartView;
-class QLineSeries;
 }
 
 // The flight view beside the controls: the log's name, the track on a map,
 // the figures, playback with the moment's figures and its subtitle text,
 // height, speed and distance from home over flight time, the map tiles'
 // address and "Save picture". It shows what it is given and computes
-// nothing of its own but the picture's layout.
+// nothing of its own but the picture's layout. A click on the map's track
+// or on a chart shows that moment; the file's name says when the flight was
+// read from a video.
 class FlightView : public QWidget {
     Q_OBJECT
 
@@ -54,6 +56,7 @@ public:
     MapView* Map = nullptr;
     TileSource* Tiles = nullptr;
     PlaybackBar* Playback = nullptr;
+    FlightCharts* Charts = nullptr;
     QComboBox* ColourCombo = nullptr;    // item data: 0 speed, 1 height
     QPlainTextEdit* SubtitlePreview = nullptr;
     QtCharts::QChartView* HeightChart = nullptr;
@@ -68,13 +71,13 @@ public:
 private:
     void ShowMoment(int index);
     void ColourTrack();
+    void ShowFileName(const QString& fileName, FlightLog::ReadFrom source, const QString& sourceName);
 
     Flight m_flight;
     FlightFigures m_figures;
+    bool m_heights = true;  // some record gives a height
     QString m_fileName;
     std::function<QString()> m_patternSource;
-    std::vector<QtCharts::QLineSeries*> m_series;   // height, speed, distance
-    std::vector<QtCharts::QLineSeries*> m_cursors;  // one line a chart
     QLabel* m_flightTime = nullptr;
     QLabel* m_pathFlown = nullptr;
     QLabel* m_maxDistance = nullptr;
@@ -89,14 +92,3 @@ private:
     QLabel* m_momentDistance = nullptr;
     QLabel* m_momentWay = nullptr;
 };
-
-// The ticks of a chart axis over [low, high]: a round step (1, 2 or 5 times
-// a power of ten) giving at most `most` intervals, the ends on multiples of
-// it, and the decimals that step needs to be printed exactly.
-struct AxisTicks {
-    double Min = 0.0;
-    double Max = 1.0;
-    double Step = 1.0;
-    int Decimals = 0;
-};
-AxisTicks RoundTicks(double low, double high, int most = 5);

@@ -75,6 +75,9 @@ MapView::MapView(TileSource* tiles, QWidget* parent)
     ZoomInButton = button(QStringLiteral("+"), QStringLiteral("Zoom in"), "ZoomInButton");
     ZoomOutButton = button(QStringLiteral("\u2212"), QStringLiteral("Zoom out"), "ZoomOutButton");
     FitButton = button(QStringLiteral("Fit flight"), QStringLiteral("Show the whole flight"), "FitFlightButton");
+    FollowButton = button(QStringLiteral("Follow"), QStringLiteral("Keep the playback marker in view"), "FollowMarkerButton");
+    FollowButton->setCheckable(true);
+    FollowButton->setChecked(true);
     connect(ZoomInButton, &QToolButton::clicked, this, [this] { ZoomBy(1, rect().center()); });
     connect(ZoomOutButton, &QToolButton::clicked, this, [this] { ZoomBy(-1, rect().center()); });
     connect(FitButton, &QToolButton::clicked, this, &MapView::FitFlight);
@@ -119,6 +122,9 @@ void MapView::SetMessage(const QString& text)
 void MapView::SetMarker(int index)
 {
     m_marker = index;
+    const QRectF inside = QRectF(rect()).adjusted(kMargin, kMargin, -kMargin, -kMargin);
+    if (FollowButton->isChecked() && index >= 0 && index < int(m_unit.size()) && !inside.contains(PointAt(index)))
+        m_centre = m_unit[index] * WorldSize(m_zoom);
     update();
 }
 
@@ -181,6 +187,8 @@ void MapView::resizeEvent(QResizeEvent*)
     ZoomOutButton->setGeometry(6, 8 + size, size, size);
     FitButton->adjustSize();
     FitButton->move(12 + size, 6);
+    FollowButton->adjustSize();
+    FollowButton->move(FitButton->geometry().right() + 6, 6);
     if (m_fitted)
         FitFlight();
 }
@@ -199,6 +207,7 @@ void MapView::mousePressEvent(QMouseEvent* event)
         return QWidget::mousePressEvent(event);
     m_dragging = true;
     m_dragFrom = event->pos();
+    m_pressedAt = event->pos();
     setCursor(Qt::ClosedHandCursor);
 }
 
@@ -212,10 +221,22 @@ void MapView::mouseMoveEvent(QMouseEvent* event)
     update();
 }
 
-void MapView::mouseReleaseEvent(QMouseEvent*)
+void MapView::mouseReleaseEvent(QMouseEvent* event)
 {
+    const bool click = m_dragging && (event->pos() - m_pressedAt).manhattanLength() < 4;
     m_dragging = false;
     setCursor(Qt::OpenHandCursor);
+    if (!click)
+        return;
+    int nearest = -1;
+    double nearestPixels = 12.0;
+    for (int i = 0; i < int(m_unit.size()); ++i) {
+        const double pixels = QLineF(PointAt(i), event->localPos()).length();
+        if (pixels < nearestPixels)
+            nearest = i, nearestPixels = pixels;
+    }
+    if (nearest >= 0)
+        emit PointClicked(nearest);
 }
 
 void MapView::DrawTiles(QPainter& painter)

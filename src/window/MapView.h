@@ -21,7 +21,9 @@ struct MapPoint {
 // bar, the home point (a square marked H), the start (an open circle), the
 // end (a black dot), the playback marker, and the tiles' attribution. The
 // wheel and the +/- buttons zoom, dragging pans, "Fit flight" shows the
-// whole track again.
+// whole track again, a click on the track tells its point (PointClicked).
+// With "Follow" checked (as it starts), a marker that would leave the view
+// brings the view along, centred on it.
 class MapView : public QWidget {
     Q_OBJECT
 
@@ -32,7 +34,8 @@ public:
     void SetTrack(std::vector<MapPoint> points, double homeLat, double homeLon, double topValue);
     // A text instead of a track (a log that could not be read); empty for none.
     void SetMessage(const QString& text);
-    // The playback marker at point `index` (-1: none).
+    // The playback marker at point `index` (-1: none); with FollowButton
+    // checked the view is centred on it when it would stand outside.
     void SetMarker(int index);
     // A privacy zone for a shared picture: one flag a point, set for the
     // points left out (with the lines to them and any marker on them); with
@@ -52,8 +55,15 @@ public:
     QToolButton* ZoomInButton = nullptr;
     QToolButton* ZoomOutButton = nullptr;
     QToolButton* FitButton = nullptr;
+    QToolButton* FollowButton = nullptr;  // checkable
 
     static constexpr int kMaxZoom = 19;
+
+signals:
+    // The track's point nearest a click, when it lies within a few pixels.
+    void PointClicked(int index);
+
+public:
 
     QSize sizeHint() const override { return {480, 330}; }
     QSize minimumSizeHint() const override { return {240, 200}; }
@@ -84,6 +94,7 @@ private:
     QPointF m_centre;        // world pixels at m_zoom in the middle of the widget
     bool m_fitted = true;    // refit on resize until the user zooms or pans
     QPoint m_dragFrom;
+    QPoint m_pressedAt;
     bool m_dragging = false;
     double m_scaleBarMetres = 0.0;
 };

@@ -2,11 +2,13 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -30,9 +32,11 @@ PlaybackBar::PlaybackBar(QWidget* parent)
     RateCombo->setToolTip(QStringLiteral("Playback speed"));
     Slider = new QSlider(Qt::Horizontal);
     Slider->setObjectName(QStringLiteral("PlaybackSlider"));
-    Slider->setToolTip(QStringLiteral("Flight time: drag, or step with the arrow keys"));
+    Slider->setToolTip(QStringLiteral("Flight time: drag, click beside the handle for a second, "
+                                      "or step from record to record with the arrow keys"));
     Slider->setFocusPolicy(Qt::StrongFocus);
-    Slider->setPageStep(10);
+    Slider->setPageStep(1000);
+    Slider->installEventFilter(this);
     TimeLabel = new QLabel;
     TimeLabel->setObjectName(QStringLiteral("PlaybackTimeLabel"));
     TimeLabel->setMinimumWidth(TimeLabel->fontMetrics().horizontalAdvance(QStringLiteral("000:00 / 000:00")));
@@ -48,50 +52,89 @@ PlaybackBar::PlaybackBar(QWidget* parent)
     m_timer.setInterval(40);
     connect(&m_timer, &QTimer::timeout, this, &PlaybackBar::Tick);
     connect(PlayButton, &QPushButton::clicked, this, [this] { SetPlaying(!Playing()); });
-    connect(Slider, &QSlider::valueChanged, this, [this](int index) {
-        if (index >= 0 && index < int(m_times.size())) {
-            // Moved by hand, the playback carries on from the slider's sample.
-            if (IndexAt(m_time) != index)
-                m_time = m_times[index];
-            TimeLabel->setText(Clock(m_times[index]) + QStringLiteral(" / ") + Clock(m_times.back()));
-        }
-        emit IndexChanged(index);
-    });
-    SetTimes({});
+    connect(Slider, &QSlider::valueChanged, this, &PlaybackBar::SliderMoved);
+    SetTimes({}, 0.0);
 }
 
-void PlaybackBar::SetTimes(std::vector<double> times)
+void PlaybackBar::SetTimes(std::vector<double> times, double endS)
 {
     SetPlaying(false);
-    m_times = std::move(times);
-    m_time = m_times.empty() ? 0.0 : m_times.front();
-    setEnabled(!m_times.empty());
-    const QSignalBlocker block(Slider);
-    Slider->setRange(0, std::max(0, int(m_times.size()) - 1));
-    Slider->setValue(0);
-    TimeLabel->setText(m_times.empty() ? QString() : Clock(m_times.front()) + QStringLiteral(" / ") + Clock(m_times.back()));
-}
-
-int PlaybackBar::Index() const
-{
-    return Slider->value();
+    m_ms.clear();
+    for (double t : times)
+        m_ms.push_back(std::llround(t * 1000.0));
+    m_endMs = m_ms.empty() ? 0 : std::max(m_ms.back(), std::llround(endS * 1000.0));
+    setEnabled(!m_ms.empty());
+    {
+        const QSignalBlocker block(Slider);
+        Slider->setRange(m_ms.empty() ? 0 : int(m_ms.front()), int(m_endMs));
+    }
+    m_index = -1;
+    if (m_ms.empty()) {
+        m_time = 0.0;
+        TimeLabel->clear();
+        emit IndexChanged(-1);
+    } else {
+        SetIndex(0);
+    }
 }
 
 void PlaybackBar::SetIndex(int index)
 {
-    Slider->setValue(index);
+    if (index < 0 || index >= int(m_ms.size()))
+        return;
+    Seek(m_ms[index] / 1000.0);
+    if (m_index != index) {  // samples of one time: the one asked for
+        m_index = index;
+        emit IndexChanged(index);
+    }
 }
 
 int PlaybackBar::IndexAt(double seconds) const
 {
-    const auto after = std::upper_bound(m_times.begin(), m_times.end(), seconds);
-    return std::max(0, int(after - m_times.begin()) - 1);
+    const auto after = std::upper_bound(m_ms.begin(), m_ms.end(), std::llround(seconds * 1000.0));
+    return std::max(0, int(after - m_ms.begin()) - 1);
+}
+
+void PlaybackBar::Seek(double seconds)
+{
+    if (m_ms.empty())
+        return;
+    m_time = std::clamp(seconds, m_ms.front() / 1000.0, m_endMs / 1000.0);
+    {
+        const QSignalBlocker block(Slider);
+        Slider->setValue(int(std::llround(m_time * 1000.0)));
+    }
+    const int index = IndexAt(m_time);
+    TimeLabel->setText(Clock(m_ms[index] / 1000.0) + QStringLiteral(" / ") + Clock(m_endMs / 1000.0));
+    if (index != m_index) {
+        m_index = index;
+        emit IndexChanged(index);
+    }
+}
+
+void PlaybackBar::SliderMoved(int ms)
+{
+    Seek(ms / 1000.0);
+}
+
+bool PlaybackBar::eventFilter(QObject* watched, QEvent* event)
+{
+    // The arrow keys step one record, whatever time a record lasts.
+    if (watched == Slider && event->type() == QEvent::KeyPress && !m_ms.empty()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const int step = key == Qt::Key_Left || key == Qt::Key_Down ? -1 : key == Qt::Key_Right || key == Qt::Key_Up ? 1 : 0;
+        if (step != 0) {
+            SetIndex(std::clamp(m_index + step, 0, int(m_ms.size()) - 1));
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void PlaybackBar::SetPlaying(bool play)
 {
-    if (play && !m_times.empty()) {
-        if (Index() >= int(m_times.size()) - 1)  // at the end: from the start again
+    if (play && !m_ms.empty()) {
+        if (m_time * 1000.0 >= m_endMs)  // at the end: from the start again
             SetIndex(0);
         m_clock.start();
         m_timer.start();
@@ -103,16 +146,11 @@ void PlaybackBar::SetPlaying(bool play)
 
 void PlaybackBar::Advance(qint64 elapsedMs)
 {
-    if (m_times.empty())
+    if (m_ms.empty())
         return;
-    m_time += elapsedMs / 1000.0 * RateCombo->currentData().toInt();
-    if (m_time >= m_times.back()) {
-        m_time = m_times.back();
-        SetIndex(int(m_times.size()) - 1);
+    Seek(m_time + elapsedMs / 1000.0 * RateCombo->currentData().toInt());
+    if (m_time * 1000.0 >= m_endMs)
         SetPlaying(false);
-        return;
-    }
-    SetIndex(IndexAt(m_time));
 }
 
 void PlaybackBar::Tick()

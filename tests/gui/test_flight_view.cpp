@@ -3,6 +3,10 @@
 #include "window/SornLogic.h"
 #include "support/Support.h"
 #include "support/DialogDriver.h"
+#include "input/LogReader.h"
+#include "track/TrackPasses.h"
+#include "window/FlightCharts.h"
+#include "window/FlightPreview.h"
 #include "window/FlightView.h"
 #include "window/MapView.h"
 #include "window/Playback.h"
@@ -10,6 +14,7 @@
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QSlider>
+#include <QToolButton>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
 #include "window/MainWindowWidgets.h"
@@ -38,16 +43,18 @@ QVector<Point> KnownPath(int records)
     return path;
 }
 
-QByteArray Log(const QVector<Point>& path)
+// One block a second, cues from 0, dates from `start` seconds past noon.
+QByteArray Log(const QVector<Point>& path, bool heights = true, int start = 0)
 {
     QByteArray log;
     for (int i = 0; i < path.size(); ++i) {
         const QTime t = QTime(0, 0).addSecs(i);
-        log += QStringLiteral("%1\n%2,000 --> %3,000\nHOME(-58.3800,-34.6000) 2019.06.20 12:00:00\nGPS(%4,%5,17) "
-                              "BAROMETER:%6\n\n")
+        log += QStringLiteral("%1\n%2,000 --> %3,000\nHOME(-58.3800,-34.6000) 2019.06.20 %4\nGPS(%5,%6,17)%7\n\n")
                    .arg(i + 1).arg(t.toString(QStringLiteral("HH:mm:ss")), t.addSecs(1).toString(QStringLiteral("HH:mm:ss")))
+                   .arg(QTime(12, 0).addSecs(start + i).toString(QStringLiteral("HH:mm:ss")))
                    .arg(-58.38 + path[i].east / (kRadius * kRad * std::cos(kHomeLat * kRad)), 0, 'f', 7)
-                   .arg(kHomeLat + path[i].north / (kRadius * kRad), 0, 'f', 7).arg(path[i].height, 0, 'f', 1).toUtf8();
+                   .arg(kHomeLat + path[i].north / (kRadius * kRad), 0, 'f', 7)
+                   .arg(heights ? QStringLiteral(" BAROMETER:%1").arg(path[i].height, 0, 'f', 1) : QString()).toUtf8();
     }
     return log;
 }
@@ -179,8 +186,70 @@ private slots:
         QCOMPARE(count(zoned, 0, true), 0);
         QCOMPARE(count(zoned, 5, false), 0);
         QVERIFY(count(zoned, 20, false) > 10 && count(zoned, 20, false) == count(own, 20, false));
+        QTRY_VERIFY(!logic.Preview->Busy());
         QTest::mouseClick(view->HideButton, Qt::LeftButton);
         QVERIFY(view->isHidden());
+        emit w->InFileNameEdit->editingFinished();  // the same log again shows it again
+        QTRY_VERIFY(view->isVisible());
+    }
+
+    // The view alone: a 31 s flight played, clicked and followed; then one of two recordings
+    // without heights, read from a video.
+    void seekFollowAndWhatTheLogGives()
+    {
+        QTemporaryDir dir;
+        auto flight = [&](const QByteArray& log) {
+            WriteFile(dir.filePath(QStringLiteral("f.SRT")), log);
+            return DeriveFlight(ReadFlightLog(dir.filePath(QStringLiteral("f.SRT")), InputPatterns::Defaults(), AutomaticFormatId()).Log, {});
+        };
+        FlightView view;
+        view.resize(1000, 700);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.ShowFlight(flight(Log(KnownPath(31))), dir.filePath(QStringLiteral("f.SRT")));
+        PlaybackBar* play = view.Playback;
+
+        // The slider ends where the last block does (31 s), and a click beside the handle
+        // moves one second of flight: here one record.
+        QCOMPARE(play->TimeLabel->text(), QStringLiteral("0:00 / 0:31"));
+        QTest::mouseClick(play->Slider, Qt::LeftButton, {}, QPoint(play->Slider->width() - 4, play->Slider->height() / 2));
+        QCOMPARE(play->Index(), 1);
+        play->Advance(60000);
+        QCOMPARE(play->TimeLabel->text(), QStringLiteral("0:30 / 0:31"));
+
+        // A click on the track, or on a chart at 20.5 s, shows that moment.
+        QTest::mouseClick(view.Map, Qt::LeftButton, {}, view.Map->PointAt(12).toPoint());
+        QCOMPARE(play->Index(), 12);
+        QtCharts::QChart* chart = view.SpeedChart->chart();
+        const QPointF at = chart->mapToScene(chart->mapToPosition(QPointF(20.5, 2.0), chart->series().value(0)));
+        QTest::mouseClick(view.SpeedChart->viewport(), Qt::LeftButton, {}, view.SpeedChart->mapFromScene(at));
+        QCOMPARE(play->Index(), 20);
+
+        // Zoomed in on the start, the marker played to the end leaves the map unless it is followed.
+        for (bool follow : {false, true}) {
+            play->SetIndex(0);
+            view.Map->FollowButton->setChecked(follow);
+            view.Map->ZoomBy(4, view.Map->PointAt(0));
+            QVERIFY(view.Map->rect().contains(view.Map->PointAt(0).toPoint()));
+            play->Advance(29000);
+            QCOMPARE(play->Index(), 29);
+            QCOMPARE(view.Map->rect().contains(view.Map->PointAt(29).toPoint()), follow);
+            view.Map->FitFlight();
+        }
+
+        // Two recordings (the cues start again, the dates 9 s later), no heights, from a video.
+        Flight two = flight(Log(KnownPath(31), false) + Log(KnownPath(20), false, 40));
+        two.Log.Source = FlightLog::ReadFrom::VideoTrack;
+        view.ShowFlight(two, dir.filePath(QStringLiteral("DJI_0002.MP4")));
+        QCOMPARE(view.FileLabel->text(), QStringLiteral("DJI_0002.MP4, read from the video's subtitle track"));
+        QCOMPARE(FigureText(&view, "MaxHeightValue"), QStringLiteral("No heights in the log"));
+        QVERIFY(view.HeightChart->isHidden() && view.Charts->NoHeightsLabel->isVisible());
+        QList<int> lines;  // the distance chart's lines but the cursor (the second series)
+        const QList<QtCharts::QAbstractSeries*> series = view.DistanceChart->chart()->series();
+        for (int i = 0; i < series.size(); ++i)
+            if (i != 1)
+                lines << qobject_cast<QtCharts::QLineSeries*>(series[i])->count();
+        QCOMPARE(lines, (QList<int>{31, 20}));
     }
 };
 

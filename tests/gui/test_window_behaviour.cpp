@@ -9,6 +9,7 @@
 #include "window/MainWindowWidgets.h"
 #include "window/MapView.h"
 #include "window/Playback.h"
+#include "window/PlaceholderPicker.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -89,7 +90,7 @@ private slots:
         QTextCursor cursor = w->OutPatternEdit->textCursor();
         cursor.setPosition(2);
         w->OutPatternEdit->setTextCursor(cursor);
-        const QList<QAction*> actions = w->PlaceholderMenu->actions();
+        const QList<QAction*> actions = PlaceholderActions(w->PlaceholderMenu);
         QCOMPARE(actions.size(), 30);
         actions[10]->trigger();
         QCOMPARE(w->OutPatternEdit->toPlainText(), QStringLiteral("A|{ISO}B"));
@@ -231,7 +232,7 @@ private slots:
                  << w->OutSrtFileNameEdit << w->WriteSrtButton << w->OutGpxFileNameEdit << w->WriteGpxButton
                  << w->OtherOutputsCheck << w->AboutButton;
         const FlightView* v = w->FlightPane;
-        expected << v->Map->ZoomInButton << v->Map->ZoomOutButton << v->Map->FitButton << v->ColourCombo
+        expected << v->Map->ZoomInButton << v->Map->ZoomOutButton << v->Map->FitButton << v->Map->FollowButton << v->ColourCombo
                  << v->Playback->PlayButton << v->Playback->RateCombo << v->Playback->Slider << v->TileUrlEdit
                  << v->SavePictureButton << v->HideButton << w->InFileNameEdit;
         const QString pattern = w->OutPatternEdit->toPlainText();
