@@ -6,9 +6,10 @@ set -euo pipefail
 # rsvg-convert (librsvg2-bin) renders the icon's PNG sizes during the build;
 # tzdata holds the zones of --time-zone and the window's log time zone; Qt
 # Charts draws the flight view's charts; libavformat (found through
-# pkg-config) reads the subtitle track of videos.
+# pkg-config) reads the subtitle track of videos, libavcodec and libswscale
+# encode the overlay video.
 packages=(cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools librsvg2-bin tzdata libqt5charts5-dev
-  libavformat-dev libavcodec-dev libavutil-dev)
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev)
 if [ "${1:-build}" = bench ] || [ "${1:-build}" = test ]; then
   # The ffmpeg program makes the videos that the tests and the benchmark read.
   packages+=(ffmpeg)

@@ -4,6 +4,7 @@
 #include "conversion/CommandLineOptions.h"
 #include "conversion/ConversionSettings.h"
 #include "conversion/Messages.h"
+#include "conversion/OverlayOptions.h"
 #include "conversion/ReadSummary.h"
 
 #include <QCommandLineParser>
@@ -12,6 +13,8 @@
 #include <QTextStream>
 #include <QThread>
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -78,6 +81,56 @@ bool StandardErrorIsTerminal()
     return isatty(fileno(stderr)) != 0;
 }
 
+// Ctrl-C or a termination while an overlay is written: the overlay stops,
+// removes its unfinished file, and velloa-cli exits with 130.
+std::atomic<bool> g_interrupted{false};
+
+extern "C" void OnInterrupt(int)
+{
+    g_interrupted = true;
+}
+
+// Writes the overlay video of every clip of the flight that was read;
+// returns whether each was written. A terminal sees the progress.
+bool WriteOverlays(const std::vector<CardClip>& clips, const CardFlight& flight, const FlightConversion& conversion,
+                   const ConversionOptions& options, const OverlaySettings& overlay, bool quiet, QTextStream& out,
+                   QTextStream& err)
+{
+    bool ok = true;
+    const bool progress = !quiet && StandardErrorIsTerminal();
+    for (std::size_t k = 0; k < conversion.Clips.size() && !g_interrupted; ++k) {
+        const ConversionResult& result = conversion.Clips[k];
+        if (result.Read != ReadStatus::Ok)
+            continue;
+        const QString& log = clips[flight.Clips[k]].Log;
+        OverlayVideoRequest request = overlay.Video;
+        request.Clip = ClipForLog(log);
+        request.Output = OverlayOutputName(log, options.OutputDir);
+        const OverlayVideoResult written = WriteOverlayVideo(result.Flight, options.Request.OutPattern, request,
+            [&](qint64 done, qint64 total) {
+                if (progress) {
+                    err << "\r\033[K" << kProgram << ": " << request.Output << ": " << (100 * done / std::max<qint64>(total, 1))
+                        << " % of " << total << " frames";
+                    err.flush();
+                }
+                return !g_interrupted.load();
+            });
+        if (progress) {
+            err << "\r\033[K";
+            err.flush();
+        }
+        const QString text = OverlayOutcomeText(written, request.Output, request.Clip);
+        if (written.Status != OverlayVideoStatus::Written) {
+            Fail(err, request.Output, text);
+            ok = false;
+        } else if (!quiet) {
+            out << text << '\n';
+            out.flush();
+        }
+    }
+    return ok;
+}
+
 } // namespace
 
 int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -108,7 +161,10 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         QStringLiteral("Print every placeholder of the output pattern and its meaning, one per line, and exit."));
     parser.addOptions({helpOption, versionOption});
     const ConversionOptionSet conversionOptions;
-    conversionOptions.AddTo(parser, {quietOption, listPlaceholdersOption, recursiveOption, flightsOption, joinOption, jobsOption});
+    const OverlayOptionSet overlayOptions;
+    conversionOptions.AddTo(parser, QList<QCommandLineOption>{quietOption, listPlaceholdersOption, recursiveOption,
+                                                              flightsOption, joinOption, jobsOption}
+                                        + overlayOptions.Options());
     parser.addPositionalArgument(QStringLiteral("LOG"),
         QStringLiteral("Flight log(s) or video(s) to convert, in flight order, or FOLDERs of them."), QStringLiteral("LOG..."));
 
@@ -161,6 +217,11 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return ExitFailed;
     }
 
+    OverlaySettings overlay;
+    QString overlayError;
+    if (!overlayOptions.Read(parser, &overlay, &overlayError))
+        return usageError(overlayError);
+
     bool allWritten = true;
     bool folder = false;
     std::vector<CardClip> clips;
@@ -192,9 +253,14 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     const std::vector<CardFlight> flights = PlanFlights(clips, mode);
 
     const bool quiet = parser.isSet(quietOption);
+    if (overlay.Wanted) {
+        std::signal(SIGINT, OnInterrupt);
+        std::signal(SIGTERM, OnInterrupt);
+    }
     const bool progress = !quiet && flights.size() > 1 && StandardErrorIsTerminal();
     int number = 0;
-    ConvertFlights(clips, flights, options, mode, jobs, false, nullptr,
+    // The overlay draws each clip's flight after its files are written.
+    ConvertFlights(clips, flights, options, mode, jobs, overlay.Wanted, nullptr,
         [&](std::size_t k, const FlightConversion& conversion) {
             if (progress)
                 err << "\r\033[K";
@@ -211,6 +277,8 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
                 }
             } else {
                 allWritten = PrintFlight(clips, flights[k], conversion, quiet, out, err) && allWritten;
+                if (overlay.Wanted)
+                    allWritten = WriteOverlays(clips, flights[k], conversion, options, overlay, quiet, out, err) && allWritten;
             }
             if (progress) {
                 err << kProgram << ": " << (k + 1) << " of " << flights.size() << " flights\r";
@@ -221,5 +289,7 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         });
     if (listOnly)
         return ExitOk;
+    if (g_interrupted)
+        return 130;
     return allWritten ? ExitOk : ExitFailed;
 }

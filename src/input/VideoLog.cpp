@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
+#include <QMutex>
 
 #include <cstring>
 
@@ -26,18 +27,24 @@ qint64 RoundedMs(Wide ticks, qint32 num, qint32 den)
 
 // The module beside the installed programs (../lib/velloa from bin/), which
 // is also where the build puts it relative to its programs and tests.
-VelloaReadVideoSubtitlesFunction LoadReader()
+QLibrary& VideoModule()
 {
     // Loaded once and kept for the rest of the run (QLibrary never unloads
     // on destruction).
     static QLibrary library;
-    static const VelloaReadVideoSubtitlesFunction reader = [] {
+    static const bool named = [] {
         const QString programDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
                                                                 : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
         library.setFileName(QDir(programDir).filePath(QStringLiteral(VELLOA_VIDEO_MODULE)));
-        return reinterpret_cast<VelloaReadVideoSubtitlesFunction>(library.resolve(VELLOA_VIDEO_READ_SYMBOL));
+        return true;
     }();
-    return reader;
+    Q_UNUSED(named);
+    return library;
+}
+
+VelloaReadVideoSubtitlesFunction LoadReader()
+{
+    return reinterpret_cast<VelloaReadVideoSubtitlesFunction>(VideoModuleSymbol(VELLOA_VIDEO_READ_SYMBOL));
 }
 
 struct Walk {
@@ -65,6 +72,13 @@ int OnSample(void* context, const VelloaVideoSample* sample)
 }
 
 } // namespace
+
+QFunctionPointer VideoModuleSymbol(const char* name)
+{
+    static QMutex mutex;
+    QMutexLocker lock(&mutex);
+    return VideoModule().resolve(name);
+}
 
 bool IsVideoName(const QString& fileName)
 {

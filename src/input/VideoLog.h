@@ -3,6 +3,7 @@
 #include "video/VideoTrack.h"
 
 #include <QString>
+#include <QtGlobal>
 
 #include <functional>
 
@@ -11,6 +12,10 @@
 // by a module of its own (libvelloa_video.so, which links libavformat),
 // loaded the first time a video is opened, so that reading a .SRT maps no
 // video library.
+
+// A function of the video module (null when the module or the function
+// cannot be loaded); the module is loaded on the first call.
+QFunctionPointer VideoModuleSymbol(const char* name);
 
 // Whether the name ends in ".mp4" or ".mov" (any case).
 bool IsVideoName(const QString& fileName);

@@ -1,0 +1,179 @@
+// velloa-cli --overlay against clips made by the ffmpeg program: the
+// overlay takes the clip's size, rate and frame count, has an alpha channel,
+// and each frame is the picture drawn directly for the record whose cue
+// covers it (transparent where none does); bad values and unwritable places
+// leave nothing behind.
+#include "conversion/CommandLineOptions.h"
+#include "conversion/Conversion.h"
+#include "overlay/OverlayFrame.h"
+#include "support/Support.h"
+
+#include <QTemporaryDir>
+
+namespace {
+
+// The log as velloa-cli derives it with its default settings.
+Flight Derived(const QString& log, double privacyRadiusM = 0)
+{
+    ConversionRequest request;
+    request.InputName = log;
+    request.OutPattern = DefaultPatternAsWindowUsesIt();
+    request.PrivacyRadiusM = privacyRadiusM;
+    return Convert(request).Flight;
+}
+
+// Frame `k` of a video, as straight B, G, R, A bytes.
+QByteArray FrameBytes(const QString& video, int k)
+{
+    return RunProgram({QStringLiteral("ffmpeg"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), video,
+                       QStringLiteral("-vf"), QStringLiteral("select=eq(n\\,%1)").arg(k), QStringLiteral("-vframes"),
+                       QStringLiteral("1"), QStringLiteral("-f"), QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"),
+                       QStringLiteral("bgra"), QStringLiteral("-")}).out;
+}
+
+QByteArray Drawn(const Flight& flight, const OverlayLook& look, int record)
+{
+    const QImage image = OverlayPainter(flight, DefaultPatternAsWindowUsesIt(), look).Frame(record).convertToFormat(QImage::Format_ARGB32);
+    return QByteArray(reinterpret_cast<const char*>(image.constBits()), static_cast<int>(image.sizeInBytes()));
+}
+
+// ffprobe's width, height, frame rate, frame count and pixel format of the first video stream.
+QString Probe(const QString& video)
+{
+    return QString::fromUtf8(RunProgram({QStringLiteral("ffprobe"), QStringLiteral("-v"), QStringLiteral("error"),
+                                         QStringLiteral("-count_frames"), QStringLiteral("-select_streams"), QStringLiteral("v:0"),
+                                         QStringLiteral("-show_entries"),
+                                         QStringLiteral("stream=codec_name,width,height,r_frame_rate,nb_read_frames,pix_fmt"),
+                                         QStringLiteral("-of"), QStringLiteral("csv=p=0"), video}).out).trimmed();
+}
+
+bool Generate(const QString& log, const QStringList& options)
+{
+    return RunProgram(QStringList{QStringLiteral("python3"), QStringLiteral(GENERATOR_PATH)} + options + QStringList{log}).exitCode == 0;
+}
+
+} // namespace
+
+class TestOverlayVideo : public QObject {
+    Q_OBJECT
+private slots:
+    void followsTheClip_data()
+    {
+        QTest::addColumn<QString>("codec");
+        QTest::addColumn<QString>("probe");
+        QTest::newRow("png") << QString() << QStringLiteral("png,320,240,rgba,25/1,100");
+        QTest::newRow("qtrle") << QStringLiteral("qtrle") << QStringLiteral("qtrle,320,240,argb,25/1,100");
+        QTest::newRow("prores") << QStringLiteral("prores") << QStringLiteral("prores,320,240,yuva444p12le,25/1,100");
+    }
+    // A once-a-second log of 3 s beside a clip of 4 s at 25 frames a second.
+    void followsTheClip()
+    {
+        QFETCH(QString, codec);
+        QFETCH(QString, probe);
+        QTemporaryDir dir;
+        const QString log = dir.filePath(QStringLiteral("c.SRT")), clip = dir.filePath(QStringLiteral("c.MP4"));
+        QVERIFY(Generate(log, {QStringLiteral("--family"), QStringLiteral("C"), QStringLiteral("--blocks"), QStringLiteral("3")}));
+        QCOMPARE(RunProgram(QStringLiteral("ffmpeg -v error -f lavfi -i color=c=black:s=320x240:r=25:d=4 -c:v mpeg4 %1")
+                                .arg(clip).split(QLatin1Char(' '))).err, QByteArray());
+        QStringList command{QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--quiet"), QStringLiteral("--overlay"), log};
+        if (!codec.isEmpty())
+            command.insert(1, QStringLiteral("--overlay-codec=") + codec);
+        const ProcessRun run = RunProgram(command);
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        const QString overlay = dir.filePath(QStringLiteral("c.overlay.mov"));
+        QCOMPARE(Probe(overlay), probe);
+        if (codec == QLatin1String("prores"))
+            return;  // lossy: its pictures are not compared
+        // Frames 24 (0.96 s) and 25 (1.00 s) stand on both sides of the first
+        // cue's end; frame 75 (3.00 s) is past the last cue.
+        const Flight flight = Derived(log);
+        OverlayLook look;
+        look.Size = QSize(320, 240);
+        QCOMPARE(FrameBytes(overlay, 0), Drawn(flight, look, 0));
+        QCOMPARE(FrameBytes(overlay, 24), Drawn(flight, look, 0));
+        QCOMPARE(FrameBytes(overlay, 25), Drawn(flight, look, 1));
+        QVERIFY(FrameBytes(overlay, 24) != FrameBytes(overlay, 25));
+        QCOMPARE(FrameBytes(overlay, 74), Drawn(flight, look, 2));
+        QCOMPARE(FrameBytes(overlay, 75), QByteArray(320 * 240 * 4, '\0'));
+    }
+
+    // Without a clip: the size and rate asked for, over the log's duration;
+    // a per-frame log's own rate by default. With a zone, the map shows no
+    // home: the first frame differs from the one without.
+    void withoutAClip()
+    {
+        QTemporaryDir dir;
+        const QString log = dir.filePath(QStringLiteral("d.SRT"));
+        QVERIFY(Generate(log, {QStringLiteral("--family"), QStringLiteral("D"), QStringLiteral("--fps"), QStringLiteral("25"),
+                               QStringLiteral("--blocks"), QStringLiteral("50")}));
+        const QString overlay = dir.filePath(QStringLiteral("d.overlay.mov"));
+        QCOMPARE(RunProgram({QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--quiet"), QStringLiteral("--no-srt"),
+                             QStringLiteral("--no-gpx"), QStringLiteral("--overlay"), QStringLiteral("--overlay-size=200x100"),
+                             log}).exitCode, 0);
+        QCOMPARE(Probe(overlay), QStringLiteral("png,200,100,rgba,25/1,50"));
+        OverlayLook look;
+        look.Size = QSize(200, 100);
+        QCOMPARE(FrameBytes(overlay, 49), Drawn(Derived(log), look, 49));
+        QCOMPARE(RunProgram({QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--quiet"), QStringLiteral("--overlay"),
+                             QStringLiteral("--overlay-size=200x100"), QStringLiteral("--overlay-fps=10"),
+                             QStringLiteral("--privacy-radius=1"), QStringLiteral("--overlay-items=map"), log}).exitCode, 0);
+        QCOMPARE(Probe(overlay), QStringLiteral("png,200,100,rgba,10/1,20"));
+        look.Items = OverlayMap;
+        const Flight zoned = Derived(log, 1);
+        QCOMPARE(FrameBytes(overlay, 10), Drawn(zoned, look, 25));
+        QVERIFY(Drawn(zoned, look, 0) != Drawn(Derived(log), look, 0));
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("size") << QStringLiteral("--overlay-size=8x8") << 2 << QStringLiteral("--overlay-size must be WxH, each from 16 to 8192");
+        QTest::newRow("odd prores") << QStringLiteral("--overlay-codec=prores --overlay-size=101x100") << 2
+                                    << QStringLiteral("--overlay-size must be WxH, each from 16 to 8192 and even for prores");
+        QTest::newRow("fps") << QStringLiteral("--overlay-fps=0") << 2 << QStringLiteral("--overlay-fps must be a number");
+        QTest::newRow("codec") << QStringLiteral("--overlay-codec=h264") << 2 << QStringLiteral("--overlay-codec must be one of: png, qtrle, prores");
+        QTest::newRow("corner") << QStringLiteral("--overlay-corner=middle") << 2
+                                << QStringLiteral("--overlay-corner must be one of: top-left, top-right, bottom-left, bottom-right");
+        QTest::newRow("items") << QStringLiteral("--overlay-items=text,sky") << 2 << QStringLiteral("--overlay-items must be a list of: text, map, gauges");
+        QTest::newRow("unreadable clip") << QStringLiteral("clip") << 1
+                                         << QStringLiteral("velloa-cli: f.overlay.mov: the clip ./f.mp4 cannot be read\n");
+        QTest::newRow("read-only folder") << QStringLiteral("--output-dir=ro") << 1
+                                          << QStringLiteral("velloa-cli: ro/f.overlay.mov: the overlay video cannot be written: ");
+    }
+    void refusals()
+    {
+        QFETCH(QString, option);
+        QFETCH(int, exit);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        QVERIFY(Generate(dir.filePath(QStringLiteral("f.SRT")), {QStringLiteral("--blocks"), QStringLiteral("3")}));
+        QStringList command{QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--quiet"), QStringLiteral("--no-srt"),
+                            QStringLiteral("--no-gpx"), QStringLiteral("--overlay")};
+        if (option == QLatin1String("clip"))
+            QVERIFY(WriteFile(dir.filePath(QStringLiteral("f.mp4")), "not a video"));
+        else
+            command << option.split(QLatin1Char(' '));
+        const bool readOnly = option.contains(QLatin1String("=ro"));
+        if (readOnly) {
+            const QString probe = dir.filePath(QStringLiteral("probe"));
+            QVERIFY(WriteFile(probe, "x") && QFile::setPermissions(probe, {}));
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("ro"))
+                    && QFile::setPermissions(dir.filePath(QStringLiteral("ro")), QFile::ReadOwner | QFile::ExeOwner));
+            command = Unprivileged(command, probe);
+            if (command.isEmpty())
+                QSKIP("root, and setpriv cannot make the permission bits count here");
+        }
+        const QStringList before = Entries(dir.path());
+        const ProcessRun run = RunProgram(command << QStringLiteral("f.SRT"), dir.path());
+        QCOMPARE(run.exitCode, exit);
+        QVERIFY2(QString::fromUtf8(run.err).startsWith(exit == 2 ? QStringLiteral("velloa-cli: ") + error : error), run.err.constData());
+        QCOMPARE(Entries(dir.path()), before);
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("ro/f.overlay.mov"))));
+    }
+};
+
+QTEST_MAIN(TestOverlayVideo)
+#include "test_overlay_video.moc"
