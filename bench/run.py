@@ -169,6 +169,26 @@ def pattern_rows(blocks, runs, converted):
           % (100.0 * medians["default pattern"] / medians["every placeholder"]))
 
 
+def overlay_rows(runs, converted):
+    """The overlay video (velloa-cli --overlay), 1080p at 30 frames a second in
+    the default codec, over a minute of a once-a-second log and of a log of a
+    block per frame: how many times real time."""
+    logs = [("once a second (C)", make_log(60, "C", ["--family", "C", "--line-ends", "lf", "--path", "loop"])),
+            ("per frame (D, 30 fps)", make_log(1800, "D", ["--family", "D", "--fps", "30", "--line-ends", "lf",
+                                                           "--path", "orbit", "--radius", "50"]))]
+    results = {}
+    for _ in range(runs):
+        for name, log in logs:
+            results.setdefault(name, []).append(timed([CLI, "--quiet", "--no-srt", "--no-gpx", "--overlay",
+                                                       "--overlay-size", "1920x1080", "--overlay-fps", "30",
+                                                       "--output-dir", converted, log]))
+    print("\nOverlay video, 1080p, 30 frames a second, 60 s, png, median of %d runs" % runs)
+    print("  %-30s %9s %12s %12s" % ("log", "wall s", "x real time", "peak RSS MB"))
+    for name, _ in logs:
+        wall = statistics.median(r[0] for r in results[name])
+        print("  %-30s %9.2f %12.2f %12.1f" % (name, wall, 60.0 / wall, max(r[1] for r in results[name])))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--sizes", default="10000 100000 1000000")
@@ -215,6 +235,7 @@ def main():
             sys.stdout.flush()
             subprocess.run([STAGES, log, str(args.runs)], check=True)
     video_rows(args.runs, converted)
+    overlay_rows(args.runs, converted)
     shutil.rmtree(converted, ignore_errors=True)
 
 

@@ -8,8 +8,9 @@ set -euo pipefail
 # Charts draws the flight view's charts; libavformat (found through
 # pkg-config) reads the subtitle track of videos, libavcodec and libswscale
 # encode the overlay video.
+# fonts-dejavu-core holds the font that the overlay video's text is drawn with.
 packages=(cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools librsvg2-bin tzdata libqt5charts5-dev
-  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev)
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev fonts-dejavu-core)
 if [ "${1:-build}" = bench ] || [ "${1:-build}" = test ]; then
   # The ffmpeg program makes the videos that the tests and the benchmark read.
   packages+=(ffmpeg)

@@ -34,6 +34,8 @@ package_fail() { echo "package check: $*" >&2; exit 1; }
 dpkg-deb -f "$deb" Depends | grep -q libqt5widgets5 || package_fail "no computed Depends"
 # The video module (usr/lib/velloa) brings libavformat's package in.
 dpkg-deb -f "$deb" Depends | grep -q libavformat || package_fail "no libavformat in Depends"
+# The overlay video draws its text with DejaVu Sans.
+dpkg-deb -f "$deb" Depends | grep -q fonts-dejavu-core || package_fail "no fonts-dejavu-core in Depends"
 check=build/package-check
 rm -rf "$check"
 mkdir -p "$check"
