@@ -4,7 +4,8 @@
 #include "conversion/CommandLineOptions.h"
 #include "conversion/ConversionSettings.h"
 #include "conversion/Messages.h"
-#include "conversion/OverlayOptions.h"
+#include "conversion/VideoCopy.h"
+#include "conversion/VideoOutputOptions.h"
 #include "conversion/ReadSummary.h"
 
 #include <QCommandLineParser>
@@ -93,7 +94,7 @@ extern "C" void OnInterrupt(int)
 // Writes the overlay video of every clip of the flight that was read;
 // returns whether each was written. A terminal sees the progress.
 bool WriteOverlays(const std::vector<CardClip>& clips, const CardFlight& flight, const FlightConversion& conversion,
-                   const ConversionOptions& options, const OverlaySettings& overlay, bool quiet, QTextStream& out,
+                   const ConversionOptions& options, const VideoOutputSettings& overlay, bool quiet, QTextStream& out,
                    QTextStream& err)
 {
     bool ok = true;
@@ -122,6 +123,37 @@ bool WriteOverlays(const std::vector<CardClip>& clips, const CardFlight& flight,
         const QString text = OverlayOutcomeText(written, request.Output, request.Clip);
         if (written.Status != OverlayVideoStatus::Written) {
             Fail(err, request.Output, text);
+            ok = false;
+        } else if (!quiet) {
+            out << text << '\n';
+            out.flush();
+        }
+    }
+    return ok;
+}
+
+// Writes the copy of every clip of the flight that was read, carrying the
+// computed subtitles; returns whether each was written.
+bool WriteVideoCopies(const std::vector<CardClip>& clips, const CardFlight& flight, const FlightConversion& conversion,
+                      const ConversionOptions& options, bool quiet, QTextStream& out, QTextStream& err)
+{
+    bool ok = true;
+    for (std::size_t k = 0; k < conversion.Clips.size(); ++k) {
+        const ConversionResult& result = conversion.Clips[k];
+        if (result.Read != ReadStatus::Ok)
+            continue;
+        const QString& log = clips[flight.Clips[k]].Log;
+        const QString clip = ClipForLog(log);
+        if (clip.isEmpty()) {
+            Fail(err, log, NoVideoBesideLogText());
+            ok = false;
+            continue;
+        }
+        const QString output = VideoCopyName(log, clip, options.OutputDir);
+        const VideoCopyResult written = WriteVideoCopy(result.Flight, options.Request.OutPattern, clip, output);
+        const QString text = VideoCopyOutcomeText(written, output);
+        if (written.State != VideoCopyResult::Status::Written) {
+            Fail(err, output, text);
             ok = false;
         } else if (!quiet) {
             out << text << '\n';
@@ -161,10 +193,10 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         QStringLiteral("Print every placeholder of the output pattern and its meaning, one per line, and exit."));
     parser.addOptions({helpOption, versionOption});
     const ConversionOptionSet conversionOptions;
-    const OverlayOptionSet overlayOptions;
+    const VideoOutputOptionSet videoOptions;
     conversionOptions.AddTo(parser, QList<QCommandLineOption>{quietOption, listPlaceholdersOption, recursiveOption,
                                                               flightsOption, joinOption, jobsOption}
-                                        + overlayOptions.Options());
+                                        + videoOptions.Options());
     parser.addPositionalArgument(QStringLiteral("LOG"),
         QStringLiteral("Flight log(s) or video(s) to convert, in flight order, or FOLDERs of them."), QStringLiteral("LOG..."));
 
@@ -217,9 +249,9 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return ExitFailed;
     }
 
-    OverlaySettings overlay;
+    VideoOutputSettings overlay;
     QString overlayError;
-    if (!overlayOptions.Read(parser, &overlay, &overlayError))
+    if (!videoOptions.Read(parser, &overlay, &overlayError))
         return usageError(overlayError);
 
     bool allWritten = true;
@@ -259,8 +291,8 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     }
     const bool progress = !quiet && flights.size() > 1 && StandardErrorIsTerminal();
     int number = 0;
-    // The overlay draws each clip's flight after its files are written.
-    ConvertFlights(clips, flights, options, mode, jobs, overlay.Wanted, nullptr,
+    // The overlay and the video copy take each clip's flight after its files are written.
+    ConvertFlights(clips, flights, options, mode, jobs, overlay.Wanted || overlay.CopyWanted, nullptr,
         [&](std::size_t k, const FlightConversion& conversion) {
             if (progress)
                 err << "\r\033[K";
@@ -279,6 +311,8 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
                 allWritten = PrintFlight(clips, flights[k], conversion, quiet, out, err) && allWritten;
                 if (overlay.Wanted)
                     allWritten = WriteOverlays(clips, flights[k], conversion, options, overlay, quiet, out, err) && allWritten;
+                if (overlay.CopyWanted)
+                    allWritten = WriteVideoCopies(clips, flights[k], conversion, options, quiet, out, err) && allWritten;
             }
             if (progress) {
                 err << kProgram << ": " << (k + 1) << " of " << flights.size() << " flights\r";

@@ -1,6 +1,16 @@
 #include "output/OutputFiles.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -30,4 +40,37 @@ WriteStatus SaveOutput(const OutputKind& kind, const Flight& flight, const QStri
     if (flight.Log.Records.empty())
         return WriteStatus::NothingToWrite;
     return SaveAtomically(outputName, [&](QIODevice* device) { return kind.Write(flight, pattern, device); });
+}
+
+FileBeside::FileBeside(const QString& target) : m_target(target)
+{
+    const QFileInfo info(target);
+    QTemporaryFile file(info.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX.part").arg(info.fileName())));
+    if (!file.open()) {
+        m_error = file.errorString();
+        return;
+    }
+    file.setAutoRemove(false);
+    m_path = file.fileName();
+}
+
+FileBeside::~FileBeside()
+{
+    if (!m_path.isEmpty())
+        QFile::remove(m_path);
+}
+
+bool FileBeside::Commit()
+{
+    // A temporary file is made for its owner alone; the target gets the
+    // permissions of any new file.
+    const mode_t mask = umask(0);
+    umask(mask);
+    const QByteArray path = QFile::encodeName(m_path);
+    if (chmod(path.constData(), 0666 & ~mask) != 0 || std::rename(path.constData(), QFile::encodeName(m_target).constData()) != 0) {
+        m_error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    m_path.clear();
+    return true;
 }

@@ -1,21 +1,16 @@
 #include "overlay/OverlayVideo.h"
 
 #include "input/VideoLog.h"
+#include "output/OutputFiles.h"
 #include "video/VideoWriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <QThread>
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -181,16 +176,14 @@ OverlayVideoResult WriteOverlayVideo(const Flight& flight, const QString& patter
     result.Frames = total;
 
     // Written under a temporary name in the output's folder, renamed at the end.
-    QTemporaryFile part(QFileInfo(request.Output).absoluteDir().filePath(QStringLiteral(".%1.XXXXXX.part"))
-                            .arg(QFileInfo(request.Output).fileName()));
-    if (!part.open()) {
+    FileBeside part(request.Output);
+    if (part.Path().isEmpty()) {
         result.Status = OverlayVideoStatus::NotWritten;
-        result.Detail = part.errorString();
+        result.Detail = part.Error();
         return result;
     }
-    part.close();
     char error[256] = {};
-    VelloaOverlayWriter* writer = module.Open(QFile::encodeName(part.fileName()).constData(), look.Size.width(),
+    VelloaOverlayWriter* writer = module.Open(QFile::encodeName(part.Path()).constData(), look.Size.width(),
                                               look.Size.height(), static_cast<int>(request.Codec), line.TimeBaseNum,
                                               line.TimeBaseDen, QThread::idealThreadCount(), error, sizeof error);
     if (!writer) {
@@ -226,17 +219,11 @@ OverlayVideoResult WriteOverlayVideo(const Flight& flight, const QString& patter
         result.Status = OverlayVideoStatus::NotWritten;
         return result;
     }
-    if (std::rename(QFile::encodeName(part.fileName()).constData(), QFile::encodeName(request.Output).constData()) != 0) {
+    if (!part.Commit()) {
         result.Status = OverlayVideoStatus::NotWritten;
-        result.Detail = QString::fromLocal8Bit(std::strerror(errno));
+        result.Detail = part.Error();
         return result;
     }
-    part.setAutoRemove(false);
-    // A temporary file is made for its owner alone; the video gets the
-    // permissions of any new file.
-    const mode_t mask = umask(0);
-    umask(mask);
-    chmod(QFile::encodeName(request.Output).constData(), 0666 & ~mask);
     if (progress)
         progress(total, total);
     return result;

@@ -66,3 +66,41 @@ int velloa_close_overlay(VelloaOverlayWriter* writer, int keep);
 #define VELLOA_OPEN_OVERLAY_SYMBOL "velloa_open_overlay"
 #define VELLOA_OVERLAY_FRAME_SYMBOL "velloa_overlay_frame"
 #define VELLOA_CLOSE_OVERLAY_SYMBOL "velloa_close_overlay"
+
+extern "C" {
+
+// One sample of the computed subtitle track: shown from StartMs to EndMs
+// (milliseconds of the clip), its text UTF-8 (not terminated).
+struct VelloaSubtitleCue {
+    int64_t StartMs;
+    int64_t EndMs;
+    const char* Text;
+    int32_t Size;
+};
+
+struct VelloaCopyRequest {
+    const char* OutPath;       // the file to write (a new one)
+    const char* Format;        // "mp4" or "mov": the clip's own container
+    const VelloaSubtitleCue* Cues;
+    int64_t CueCount;
+    const char* Location;      // ISO 6709 ("+47.3769+008.5417/"), or null: none written
+    const char* CreationTime;  // ISO 8601 in UTC, or null: the clip's kept
+    int KeepClipSubtitles;     // the clip's own subtitle tracks, after the computed one
+    int KeepClipLocation;      // the clip's own location tags
+};
+
+// Copies the video in the open file descriptor `fd` packet for packet (no
+// track is decoded or encoded again) into request->OutPath, with the cues as
+// its first subtitle track (mov_text, titled "Velloa", the default one).
+// Tracks the container cannot carry are left out; their names (handler
+// names, else codec tags) go into `leftOut`, separated by ", ". Returns
+// VelloaVideoOk, VelloaVideoDamaged for a clip that cannot be read, or -1
+// when the copy cannot be written (`error` says why; the caller removes the
+// file).
+typedef int (*VelloaCopyVideoFunction)(int fd, const VelloaCopyRequest* request, char* leftOut, int leftOutSize,
+                                       char* error, int errorSize);
+int velloa_copy_video(int fd, const VelloaCopyRequest* request, char* leftOut, int leftOutSize, char* error,
+                      int errorSize);
+}
+
+#define VELLOA_COPY_VIDEO_SYMBOL "velloa_copy_video"

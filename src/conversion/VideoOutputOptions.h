@@ -7,12 +7,14 @@
 
 class QCommandLineParser;
 
-// The overlay video as a conversion asks for it: whether it is written, and
-// how it looks (--overlay-size, --overlay-fps, --overlay-codec,
-// --overlay-corner, --overlay-items).
-struct OverlaySettings {
-    bool Wanted = false;
+// The outputs made with the clip, which are written only when asked for by
+// name: the overlay video (--overlay) and how it looks (--overlay-size,
+// --overlay-fps, --overlay-codec, --overlay-corner, --overlay-items), and
+// the copy of the clip carrying the computed subtitles (--video-copy).
+struct VideoOutputSettings {
+    bool Wanted = false;        // the overlay
     OverlayVideoRequest Video;  // without its Clip and Output, which each log gives
+    bool CopyWanted = false;    // the video copy
 };
 
 // Each value's reading: false, with the text of what is allowed, for a value
@@ -24,16 +26,16 @@ bool ReadOverlayCodec(const QString& text, OverlayCodec* codec, QString* error);
 bool ReadOverlayCorner(const QString& text, OverlayCorner* corner, QString* error);
 bool ReadOverlayItems(const QString& text, int* items, QString* error);
 
-// velloa-cli's overlay options.
-class OverlayOptionSet {
+// velloa-cli's options of the outputs made with the clip.
+class VideoOutputOptionSet {
 public:
-    OverlayOptionSet();
+    VideoOutputOptionSet();
     QList<QCommandLineOption> Options() const;
     // False, with `error` naming what is allowed, for a bad value.
-    bool Read(const QCommandLineParser& parser, OverlaySettings* settings, QString* error) const;
+    bool Read(const QCommandLineParser& parser, VideoOutputSettings* settings, QString* error) const;
 
 private:
-    QCommandLineOption m_overlay, m_size, m_fps, m_codec, m_corner, m_items;
+    QCommandLineOption m_overlay, m_size, m_fps, m_codec, m_corner, m_items, m_copy;
 };
 
 // The clip an overlay follows: the log itself when it is a video, else the

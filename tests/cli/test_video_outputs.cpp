@@ -1,8 +1,9 @@
-// velloa-cli --overlay against clips made by the ffmpeg program: the
-// overlay takes the clip's size, rate and frame count, has an alpha channel,
-// and each frame is the picture drawn directly for the record whose cue
-// covers it (transparent where none does); bad values and unwritable places
-// leave nothing behind.
+// velloa-cli --overlay and --video-copy against clips made by the ffmpeg
+// program: the overlay takes the clip's size, rate and frame count, has an
+// alpha channel, and each frame is the picture drawn directly for the record
+// whose cue covers it (transparent where none does); the copy's video and
+// sound packets are the clip's and its first subtitle track the subtitle
+// file's text; bad values and unwritable places leave nothing behind.
 #include "conversion/CommandLineOptions.h"
 #include "conversion/Conversion.h"
 #include "overlay/OverlayFrame.h"
@@ -54,7 +55,7 @@ bool Generate(const QString& log, const QStringList& options)
 
 } // namespace
 
-class TestOverlayVideo : public QObject {
+class TestVideoOutputs : public QObject {
     Q_OBJECT
 private slots:
     void followsTheClip_data()
@@ -125,6 +126,55 @@ private slots:
         QVERIFY(Drawn(zoned, look, 0) != Drawn(Derived(log), look, 0));
     }
 
+    // A clip with video, sound, the drone's own subtitle track and a
+    // location; the copy without and with a privacy zone.
+    void videoCopy()
+    {
+        QTemporaryDir dir;
+        const QString log = dir.filePath(QStringLiteral("v.SRT")), clip = dir.filePath(QStringLiteral("v.MP4"));
+        QVERIFY(Generate(log, {QStringLiteral("--family"), QStringLiteral("D"), QStringLiteral("--fps"), QStringLiteral("25"),
+                               QStringLiteral("--blocks"), QStringLiteral("60")}));
+        QCOMPARE(RunProgram(QStringLiteral("ffmpeg -v error -f lavfi -i color=c=black:s=64x48:r=25:d=3 -f lavfi -i sine=d=3 -i %1 "
+                                           "-map 0 -map 1 -map 2 -c:v libx264 -c:a aac -c:s mov_text -metadata location=+47.3769+008.5417/ %2")
+                                .arg(log, clip).split(QLatin1Char(' '))).err, QByteArray());
+        const QString copy = dir.filePath(QStringLiteral("v.sorned.MP4"));
+        const auto md5 = [](const QString& video) {
+            return RunProgram({QStringLiteral("ffmpeg"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), video,
+                               QStringLiteral("-map"), QStringLiteral("0:v"), QStringLiteral("-map"), QStringLiteral("0:a"),
+                               QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"), QStringLiteral("md5"), QStringLiteral("-")}).out;
+        };
+        const auto tracks = [](const QString& video) {
+            return RunProgram({QStringLiteral("ffprobe"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                               QStringLiteral("stream=codec_name:stream_tags=handler_name:stream_disposition=default:format_tags=location"),
+                               QStringLiteral("-of"), QStringLiteral("csv=p=0"), video}).out;
+        };
+        const auto firstSubtitles = [](const QString& video) {
+            return RunProgram({QStringLiteral("ffmpeg"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), video,
+                               QStringLiteral("-map"), QStringLiteral("0:s:0"), QStringLiteral("-c:s"), QStringLiteral("text"),
+                               QStringLiteral("-f"), QStringLiteral("srt"), QStringLiteral("-")}).out.replace("\r\n", "\n");
+        };  // (ffmpeg's .srt writer ends the lines inside a block with CR LF)
+        QCOMPARE(RunProgram({QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--quiet"), QStringLiteral("--no-gpx"),
+                             QStringLiteral("--video-copy"), log}).exitCode, 0);
+        QCOMPARE(md5(copy), md5(clip));
+        QCOMPARE(tracks(copy), QByteArray("h264,1,VideoHandler\naac,1,SoundHandler\nmov_text,1,Velloa\nmov_text,0,SubtitleHandler\n"
+                                          "-34.6037-058.3816/\n"));
+        // The subtitle file's blocks without their number and cue lines, as an .srt of the track numbers them again.
+        QByteArray expected;
+        const QList<QByteArray> blocks = ReadFile(dir.filePath(QStringLiteral("v.sorned.srt"))).split('\n');
+        for (int i = 0, n = 0; i + 3 < blocks.size(); i += 5)
+            expected += QByteArray::number(++n) + '\n' + blocks[i + 1] + '\n' + blocks[i + 2] + '\n' + blocks[i + 3] + "\n\n";
+        QCOMPARE(firstSubtitles(copy), expected);
+        QCOMPARE(RunProgram({QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--quiet"), QStringLiteral("--no-gpx"), QStringLiteral("--no-srt"),
+                             QStringLiteral("--privacy-radius=1"), QStringLiteral("--video-copy"), log}).exitCode, 0);
+        QCOMPARE(md5(copy), md5(clip));
+        QCOMPARE(tracks(copy), QByteArray("h264,1,VideoHandler\naac,1,SoundHandler\nmov_text,1,Velloa\n\n"));
+        QVERIFY(QFile::remove(clip));
+        const ProcessRun none = RunProgram({QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--quiet"), QStringLiteral("--no-gpx"),
+                                            QStringLiteral("--no-srt"), QStringLiteral("--video-copy"), QStringLiteral("v.SRT")}, dir.path());
+        QCOMPARE(none.exitCode, 1);
+        QCOMPARE(none.err, QByteArray("velloa-cli: v.SRT: no video beside the log\n"));
+    }
+
     void refusals_data()
     {
         QTest::addColumn<QString>("option");
@@ -175,5 +225,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestOverlayVideo)
-#include "test_overlay_video.moc"
+QTEST_MAIN(TestVideoOutputs)
+#include "test_video_outputs.moc"

@@ -1,4 +1,4 @@
-#include "conversion/OverlayOptions.h"
+#include "conversion/VideoOutputOptions.h"
 
 #include "conversion/OutputNames.h"
 #include "input/VideoLog.h"
@@ -105,7 +105,7 @@ bool ReadOverlayItems(const QString& text, int* items, QString* error)
     return true;
 }
 
-OverlayOptionSet::OverlayOptionSet()
+VideoOutputOptionSet::VideoOutputOptionSet()
     : m_overlay(QStringLiteral("overlay"),
                 QStringLiteral("Also write <base>.overlay.mov: a video with a transparent background showing, frame "
                                "by frame, the subtitle text, a minimap and gauges of speed and height, to lay over "
@@ -128,18 +128,23 @@ OverlayOptionSet::OverlayOptionSet()
                QStringLiteral("CORNER")),
       m_items(QStringLiteral("overlay-items"),
               QStringLiteral("What the overlay shows, a comma-separated list of text, map, gauges (default all)."),
-              QStringLiteral("LIST"))
+              QStringLiteral("LIST")),
+      m_copy(QStringLiteral("video-copy"),
+             QStringLiteral("Also write <base>.sorned.<ext>: a copy of the video beside the log (or the video the log "
+                            "was read from), its video and sound unchanged, with the computed subtitles as its first "
+                            "subtitle track."))
 {
 }
 
-QList<QCommandLineOption> OverlayOptionSet::Options() const
+QList<QCommandLineOption> VideoOutputOptionSet::Options() const
 {
-    return {m_overlay, m_size, m_fps, m_codec, m_corner, m_items};
+    return {m_overlay, m_size, m_fps, m_codec, m_corner, m_items, m_copy};
 }
 
-bool OverlayOptionSet::Read(const QCommandLineParser& parser, OverlaySettings* settings, QString* error) const
+bool VideoOutputOptionSet::Read(const QCommandLineParser& parser, VideoOutputSettings* settings, QString* error) const
 {
     settings->Wanted = parser.isSet(m_overlay);
+    settings->CopyWanted = parser.isSet(m_copy);
     OverlayVideoRequest& video = settings->Video;
     if (parser.isSet(m_codec) && !ReadOverlayCodec(parser.value(m_codec), &video.Codec, error))
         return false;
