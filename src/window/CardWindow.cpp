@@ -13,7 +13,6 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QProgressDialog>
-#include <QRegularExpression>
 #include <QSet>
 #include <QThread>
 #include <QTimer>
@@ -31,35 +30,31 @@ QString FileNameOf(const QString& path)
 }
 
 // The files written and what failed of one flight's run.
-void TallyOutputs(const std::vector<ConversionResult::Output>& outputs, CardRunFacts& facts)
+void TallyFiles(const std::vector<FlightOutcome::File>& files, CardRunFacts& facts)
 {
-    for (const ConversionResult::Output& output : outputs) {
-        const UserMessage outcome = OutputOutcomeMessage(output);
-        if (output.Written())
-            facts.Written << FileNameOf(output.Name);
-        else if (!outcome.IsEmpty())
-            facts.Failed << ClipFailureText(FileNameOf(output.Name), outcome.Text);
+    for (const FlightOutcome::File& file : files) {
+        if (file.Written)
+            facts.Written << FileNameOf(file.Name);
+        else if (!file.Text.isEmpty())
+            facts.Failed << ClipFailureText(FileNameOf(file.Name), file.Text);
     }
 }
 
-void Tally(const std::vector<CardClip>& clips, const CardFlight& flight, const FlightConversion& conversion, CardRunFacts& facts)
+void Tally(const FlightOutcome& outcome, CardRunFacts& facts)
 {
     bool converted = false;
-    for (std::size_t c = 0; c < flight.Clips.size(); ++c) {
-        const ConversionResult& result = conversion.Clips[c];
-        if (conversion.Skipped[c]) {
+    for (const FlightOutcome::Clip& clip : outcome.Clips) {
+        if (clip.Skipped) {
             ++facts.NotConverted;
-            continue;
+        } else if (!clip.Converted()) {
+            facts.Failed << ClipFailureText(FileNameOf(clip.Log), ConversionFailureMessage(*clip.Result).Text);
+        } else {
+            converted = true;
+            ++facts.Clips;
+            TallyFiles(clip.Files, facts);
         }
-        if (result.Read != ReadStatus::Ok) {
-            facts.Failed << ClipFailureText(FileNameOf(clips[flight.Clips[c]].Log), ConversionFailureMessage(result).Text);
-            continue;
-        }
-        converted = true;
-        ++facts.Clips;
-        TallyOutputs(result.Outputs, facts);
     }
-    TallyOutputs(conversion.FlightOutputs, facts);
+    TallyFiles(outcome.FlightFiles, facts);
     facts.Flights += converted ? 1 : 0;
 }
 
@@ -76,25 +71,13 @@ QList<QLineEdit*> OutputFields(const MainWindowWidgets& w)
 
 QStringList LogsOfInputText(const QString& text)
 {
-    if (!text.isEmpty() && QFileInfo(text).isDir()) {
-        const QStringList logs = LogsInFolder(text, false);
-        return logs.isEmpty() ? QStringList{text} : logs;
-    }
-    static const QRegularExpression list(QStringLiteral("^\\s*(\"[^\"]*\"\\s*){2,}$"));
-    if (!list.match(text).hasMatch())
-        return {text};
+    const CardInput input = CardInputOf(NamesOfInputText(text), false);
+    if (input.Clips.empty())
+        return {text};  // a folder without logs: read as a log, which says so
     QStringList logs;
-    static const QRegularExpression quoted(QStringLiteral("\"([^\"]*)\""));
-    for (QRegularExpressionMatchIterator it = quoted.globalMatch(text); it.hasNext();) {
-        const QString name = it.next().captured(1);
-        logs << (!name.isEmpty() && QFileInfo(name).isDir() ? LogsInFolder(name, false) : QStringList{name});
-    }
+    for (const CardClip& clip : input.Clips)
+        logs << clip.Log;
     return logs;
-}
-
-QString InputTextOfLogs(const QStringList& logs)
-{
-    return QLatin1Char('"') + logs.join(QStringLiteral("\" \"")) + QLatin1Char('"');
 }
 
 QTreeWidget* MakeFlightList()
@@ -372,7 +355,7 @@ void CardControl::Write(const ConversionRequest& request)
                 flights.push_back(flight);
         }
         ConvertFlights(clips, flights, options, JoinMode::Auto, jobs, false, &watch,
-            [&](std::size_t k, const FlightConversion& conversion) { Tally(clips, flights[k], conversion, *facts); });
+            [&](std::size_t k, const FlightConversion& conversion) { Tally(OutcomeOfFlight(clips, flights[k], conversion), *facts); });
     }, [this, controls, facts] {
         controls->setEnabled(true);
         SornLogic::Show(CardSummaryMessage(*facts));

@@ -23,13 +23,9 @@ class SornLogic;
 // row, and the write buttons convert every checked flight with
 // CardConversion, off the UI thread.
 
-// The logs an input field's text names: a folder's logs (LogsInFolder,
-// not its subfolders; the folder itself when it holds none), several names
-// each in double quotes ("a.SRT" "b.SRT", as InputTextOfLogs writes them;
-// a folder among them gives its logs), or else the text itself.
+// The logs an input field's text names (NamesOfInputText, CardInputOf,
+// not the folders' subfolders); the text itself when that is none.
 QStringList LogsOfInputText(const QString& text);
-// Several logs as the input field shows them: each in double quotes.
-QString InputTextOfLogs(const QStringList& logs);
 
 // The flight list (hidden): a row a flight, with its check box, number,
 // clips, start, duration, path and logs (FlightListHeaders).

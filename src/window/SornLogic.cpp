@@ -33,7 +33,7 @@ SornLogic::SornLogic()
     Widgets = new MainWindowWidgets;
     Patterns = new InputPatterns;
     *Patterns = InputPatterns::Defaults();
-    OutPattern = StartOutputPattern();
+    OutPattern = DefaultPatternCrLf();
 
     Widgets->BuildMainWindow();
     SettingsToWidgets();
@@ -221,7 +221,7 @@ void SornLogic::Pressed_GetSrtName()
                                                      QStringLiteral("Flight logs and videos (*.srt *.mp4 *.mov)"));
     // A cancelled dialog returns no name, which empties the field on
     // purpose: the derivation then clears the output names' colouring too.
-    Widgets->InFileNameEdit->setText(names.size() > 1 ? InputTextOfLogs(names) : names.value(0));
+    Widgets->InFileNameEdit->setText(names.size() > 1 ? InputTextOfNames(names) : names.value(0));
     emit Widgets->InFileNameEdit->editingFinished();
 }
 
