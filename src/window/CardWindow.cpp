@@ -12,7 +12,11 @@
 #include <QFutureWatcher>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QProgressDialog>
+#include <QDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QSet>
 #include <QThread>
 #include <QTimer>
@@ -110,15 +114,41 @@ CardControl::CardControl(SornLogic* logic)
 {
     MainWindowWidgets* w = m_logic->Widgets;
     connect(w->FlightList, &QTreeWidget::currentItemChanged, this, [this] { ShowSelected(); });
-    m_progress = new QProgressDialog(w->Window);
+    // The run's progress, shown once the run has taken a moment, laid out
+    // before it shows. Cancel, Escape and closing it all cancel the run.
+    m_progress = new QDialog(w->Window);
     m_progress->setObjectName(QStringLiteral("CardProgress"));
     m_progress->setWindowTitle(WindowTitleText());
     m_progress->setWindowModality(Qt::WindowModal);
-    m_progress->setMinimumDuration(kMomentMs);
-    m_progress->setAutoReset(false);  // reset (hidden) when the run ends, or on Cancel
-    m_progress->reset();  // not shown until a run has taken a moment
+    m_progressLabel = new QLabel;
+    m_progressBar = new QProgressBar;
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
+    cancel->setObjectName(QStringLiteral("CardCancelButton"));
+    auto* layout = new QVBoxLayout(m_progress);
+    layout->addWidget(m_progressLabel);
+    layout->addWidget(m_progressBar);
+    layout->addWidget(cancel, 0, Qt::AlignRight);
+    connect(cancel, &QPushButton::clicked, m_progress, &QDialog::reject);
+    connect(m_progress, &QDialog::rejected, this, [this] {
+        if (m_watch)
+            m_watch->Cancel = true;
+        StopProgress();
+    });
     m_progressTimer = new QTimer(this);
     m_progressTimer->setInterval(100);
+    connect(m_progressTimer, &QTimer::timeout, this, [this] {
+        m_progressBar->setValue(m_watch ? m_watch->ClipsDone.load() : 0);
+        if (!m_progress->isVisible() && m_shownAfter.hasExpired(kMomentMs)) {
+            m_progress->adjustSize();
+            m_progress->show();
+        }
+    });
+}
+
+void CardControl::StopProgress()
+{
+    m_progressTimer->stop();
+    m_progress->hide();
 }
 
 CardControl::~CardControl() = default;
@@ -127,16 +157,11 @@ void CardControl::Run(const QString& label, int steps, std::function<void(CardWa
 {
     auto watch = std::make_shared<CardWatch>();
     m_busy = true;
-    m_progress->reset();
-    m_progress->setLabelText(label);
-    m_progress->setRange(0, steps);
-    m_progress->setValue(0);  // the moment starts
-    m_progressTimer->disconnect();
-    connect(m_progressTimer, &QTimer::timeout, this, [this, watch] { m_progress->setValue(watch->ClipsDone); });
-    // Cancel, Escape and closing the dialog all cancel.
-    disconnect(m_progress, nullptr, this, nullptr);
-    connect(m_progress, &QProgressDialog::canceled, this, [watch] { watch->Cancel = true; });
-    connect(m_progress, &QDialog::rejected, this, [watch] { watch->Cancel = true; });
+    m_watch = watch;
+    m_progressLabel->setText(label);
+    m_progressBar->setRange(0, steps);
+    m_progressBar->setValue(0);
+    m_shownAfter.start();  // the moment starts
     m_progressTimer->start();
     const int run = ++m_runs;
     auto* watcher = new QFutureWatcher<void>(this);
@@ -144,13 +169,11 @@ void CardControl::Run(const QString& label, int steps, std::function<void(CardWa
         watcher->deleteLater();
         if (run == m_runs) {
             m_busy = false;
-            m_progressTimer->stop();
-            m_progress->reset();
+            StopProgress();
         }
         done();
     });
     watcher->setFuture(QtConcurrent::run([work, watch] { work(*watch); }));
-    m_watch = watch;
 }
 
 bool CardControl::Take(const QString& text)
@@ -245,8 +268,14 @@ void CardControl::Fill(const Listing& listing)
     for (std::size_t k = 0; k < listing.Rows.size(); ++k) {
         const Listing::Row& row = listing.Rows[k];
         auto* item = new QTreeWidgetItem(list);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(0, Qt::Checked);
+        const bool readable = !row.Summary.Clips.isEmpty();
+        // A log that cannot be read is a row of its own kind: no check box
+        // (it is never written), greyed, and why in its text.
+        item->setFlags(readable ? item->flags() | Qt::ItemIsUserCheckable : item->flags() & ~Qt::ItemIsUserCheckable);
+        if (readable)
+            item->setCheckState(0, Qt::Checked);
+        else
+            item->setForeground(5, list->palette().brush(QPalette::Disabled, QPalette::Text));
         item->setText(0, QString::number(k + 1));
         item->setData(0, Qt::UserRole, static_cast<int>(k));
         item->setText(3, QString::number(row.Logs.size()));
@@ -261,7 +290,9 @@ void CardControl::Fill(const Listing& listing)
         for (const QString& log : row.Logs)
             names << FileNameOf(log);
         QString logs = names.size() > 2 ? names.first() + QStringLiteral(" ... ") + names.last() : names.join(QStringLiteral(", "));
-        if (!row.Failed.isEmpty())
+        if (!readable)
+            logs = row.Failed.join(QStringLiteral("; "));
+        else if (!row.Failed.isEmpty())
             logs += QStringLiteral("; ") + row.Failed.join(QStringLiteral("; "));
         item->setText(5, logs);
         // The whole row as --flights prints it, for the narrow column.
@@ -288,8 +319,7 @@ void CardControl::ShowSelected()
         m_logic->ShowFlight(row.Whole, row.Logs.first());
         return;
     }
-    m_logic->Widgets->FlightPane->ShowReadFailure(row.Logs.first(), row.Failed.join(QLatin1Char('\n')));
-    m_logic->Widgets->SetFlightViewShown(true);
+    m_logic->ShowReadFailure(row.Logs.first(), row.Failed.join(QLatin1Char('\n')));
 }
 
 void CardControl::Leave()

@@ -3,6 +3,7 @@
 #include "conversion/CardConversion.h"
 #include "conversion/Conversion.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -12,7 +13,9 @@
 #include <memory>
 #include <vector>
 
-class QProgressDialog;
+class QDialog;
+class QLabel;
+class QProgressBar;
 class QTimer;
 class QTreeWidget;
 class SornLogic;
@@ -74,7 +77,11 @@ private:
     int m_runs = 0;  // the newest run
     std::shared_ptr<CardWatch> m_watch;  // its watch
     std::shared_ptr<Listing> m_listing;
-    QProgressDialog* m_progress = nullptr;
-    QTimer* m_progressTimer = nullptr;
+    void StopProgress();
+    QDialog* m_progress = nullptr;
+    QLabel* m_progressLabel = nullptr;
+    QProgressBar* m_progressBar = nullptr;
+    QTimer* m_progressTimer = nullptr;  // feeds the bar; shows the dialog after a moment
+    QElapsedTimer m_shownAfter;
     int m_heightWithoutList = 0;
 };

@@ -20,6 +20,7 @@ void SornLogic::Pressed_WriteSrt()
     // press after a failed write does not count this file twice.
     if (result && result->Wrote(SubtitleOutput())) {
         const double way = result->WayAfterM;
+        m_written = {Widgets->InFileNameEdit->text(), FormatWayBefore(way), Widgets->WayBeforeEdit->text()};
         Widgets->WayBeforeEdit->setText(FormatWayBefore(way));
         Widgets->WayBeforeEdit->setStyleSheet(way != 0.0 ? Widgets->StyleChanged : Widgets->StyleNone);  // NaN counts as not 0
     }
@@ -69,5 +70,11 @@ std::optional<ConversionRequest> SornLogic::ReadInput(const OutputKind& kind, co
     request.Patterns = *Patterns;
     request.OutPattern = OutPattern;
     request.Outputs.push_back({&kind, outputName});
+    // The picker shows the camera settings of the flight written too.
+    request.CameraSettings = true;
+    // The other outputs of the log whose subtitle file was just written
+    // start from the way that file started from, not the way it reached.
+    if (&kind != &SubtitleOutput() && request.InputName == m_written.Log && Widgets->WayBeforeEdit->text() == m_written.WayAfter)
+        request.WayBeforeM = ReadWayBefore(m_written.WayBefore);
     return request;
 }

@@ -58,11 +58,9 @@ void FlightPreview::Read(bool again)
             return;  // a newer name was given meanwhile
         const ConversionResult result = watcher->result();
         if (result.Read == ReadStatus::Ok)
-            m_widgets->FlightPane->ShowFlight(result.Flight, request.InputName);
+            emit FlightRead(result.Flight, request.InputName);
         else
-            m_widgets->FlightPane->ShowReadFailure(request.InputName, ConversionFailureMessage(result).Text);
-        m_widgets->SetFlightViewShown(true);
-        emit Shown();
+            emit ReadFailed(request.InputName, ConversionFailureMessage(result).Text);
     });
     watcher->setFuture(QtConcurrent::run([request] { return Convert(request); }));
 }

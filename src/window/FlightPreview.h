@@ -14,9 +14,8 @@ ConversionRequest RequestFromFields(const MainWindowWidgets& widgets);
 // Shows a log in the flight view as soon as it is named: given on the
 // command line, dropped, opened or typed and confirmed. The log is read and
 // its track derived on a worker thread with the settings as the window shows
-// them (the controller's copies stay untouched), and nothing is written. A
-// log that cannot be read is said so in the view. Only the newest name's
-// result is shown.
+// them (the controller's copies stay untouched), and nothing is written.
+// Only the newest name's result is handed on.
 class FlightPreview : public QObject {
     Q_OBJECT
 
@@ -29,7 +28,10 @@ public:
     bool Busy() const { return m_running > 0; }
 
 signals:
-    void Shown();  // the view shows the newest result
+    // The newest name's log, read and derived (camera settings included).
+    void FlightRead(const Flight& flight, const QString& fileName);
+    // The newest name's log could not be read, and why.
+    void ReadFailed(const QString& fileName, const QString& why);
 
 private:
     MainWindowWidgets* m_widgets;

@@ -52,6 +52,8 @@ SornLogic::SornLogic()
     for (const MainWindowWidgets::OutputRow& row : qAsConst(Widgets->OtherOutputs))
         connect(row.WriteButton, &QPushButton::clicked, this, [this, row] { WriteOneOutput(*row.Kind, row.NameEdit->text()); });
     Preview = new FlightPreview(Widgets, this);
+    connect(Preview, &FlightPreview::FlightRead, this, [this](const Flight& flight, const QString& name) { ShowFlight(flight, name); });
+    connect(Preview, &FlightPreview::ReadFailed, this, &SornLogic::ShowReadFailure);
     Card = new CardControl(this);
     connect(Widgets->FlightPane->SavePictureButton, &QPushButton::clicked, this, [this] { SaveFlightPicture(); });
     connect(Widgets->FlightPane->HideButton, &QPushButton::clicked, this,
@@ -117,6 +119,7 @@ void SornLogic::ToggleGroup(QWidget* group, int& heightBefore)
     // The group's own state decides, not its check box: the two only stay
     // in step because every click reaches this function.
     const bool show = group->isHidden();
+    const QSize sizeBefore = Widgets->Window->size();
     if (show)
         heightBefore = Widgets->Window->height();
     group->setHidden(!show);
@@ -129,7 +132,11 @@ void SornLogic::ToggleGroup(QWidget* group, int& heightBefore)
         splitter->refresh();
     Widgets->Window->findChild<QWidget*>(QStringLiteral("ControlsScroll"))->updateGeometry();  // the column's own size
     Widgets->Window->layout()->activate();
-    Widgets->Window->resize(Widgets->Window->width(), show ? 50 : heightBefore);
+    // Beside the flight view the window keeps its size: the column scrolls.
+    if (!Widgets->FlightPane->isHidden())
+        Widgets->Window->resize(sizeBefore);
+    else
+        Widgets->Window->resize(Widgets->Window->width(), show ? 50 : heightBefore);
 }
 
 void SornLogic::ShowFlight(const Flight& flight, const QString& fileName)
@@ -141,6 +148,13 @@ void SornLogic::ShowFlight(const Flight& flight, const QString& fileName)
     for (const PlaceholderInfo& placeholder : Placeholders())
         values << SubtitlePreview(flight, static_cast<std::size_t>(middle), QLatin1String(placeholder.Name));
     SetPlaceholderValues(Widgets->PlaceholderMenu, values);
+    Widgets->SetFlightViewShown(true);
+}
+
+void SornLogic::ShowReadFailure(const QString& fileName, const QString& why)
+{
+    Widgets->FlightPane->ShowReadFailure(fileName, why);
+    SetPlaceholderValues(Widgets->PlaceholderMenu, {});  // no flight, no values
     Widgets->SetFlightViewShown(true);
 }
 
