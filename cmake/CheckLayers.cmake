@@ -2,7 +2,8 @@
 # reach: the video module (a plain C interface) includes nothing of Velloa; the core (input, track, output) knows neither program nor the
 # conversion door, the window reaches the core only through conversion/ and
 # track/ (the flight it draws), velloa-cli only through conversion/, and no
-# user-facing message type is named in src/input.
+# user-facing message type is named in src/input. Nor may modules include
+# each other in a circle (a .h and its .cpp are one module).
 # Usage: cmake -DSRC=<src folder> -P CheckLayers.cmake
 cmake_minimum_required(VERSION 3.16)
 set(allowed_input input video)
@@ -33,7 +34,43 @@ foreach(layer ${layers})
     endif()
   endforeach()
 endforeach()
+# The modules each module includes; then, from each, whether its includes
+# lead back to it.
+file(GLOB_RECURSE files ${SRC}/*.cpp ${SRC}/*.h)
+set(modules "")
+foreach(file ${files})
+  file(RELATIVE_PATH module ${SRC} ${file})
+  string(REGEX REPLACE "\\.(h|cpp)$" "" module "${module}")
+  string(MAKE_C_IDENTIFIER "${module}" id)
+  list(APPEND modules ${module})
+  file(STRINGS ${file} includes REGEX "^#include \"[a-z]+/.*\\.h\"")
+  foreach(line ${includes})
+    string(REGEX REPLACE "^#include \"(.*)\\.h\".*" "\\1" target "${line}")
+    if(NOT target STREQUAL module)
+      list(APPEND includes_${id} ${target})
+    endif()
+  endforeach()
+endforeach()
+list(REMOVE_DUPLICATES modules)
+foreach(module ${modules})
+  string(MAKE_C_IDENTIFIER "${module}" id)
+  set(frontier ${includes_${id}})
+  set(seen "")
+  while(frontier)
+    list(POP_FRONT frontier next)
+    if(next STREQUAL module)
+      string(APPEND failures "${module}: its includes lead back to it\n")
+      break()
+    endif()
+    if(NOT next IN_LIST seen)
+      list(APPEND seen ${next})
+      string(MAKE_C_IDENTIFIER "${next}" nextId)
+      list(APPEND frontier ${includes_${nextId}})
+    endif()
+  endwhile()
+endforeach()
+
 if(failures)
-  message(FATAL_ERROR "Includes across the layers the wrong way:\n${failures}")
+  message(FATAL_ERROR "Includes across the layers the wrong way, or in a circle:\n${failures}")
 endif()
-message(STATUS "Every include follows the layers")
+message(STATUS "Every include follows the layers, and none leads in a circle")

@@ -20,6 +20,12 @@ bool ConversionResult::Wrote(const OutputKind& kind) const
     return false;
 }
 
+bool ReadsAlike(const ConversionRequest& a, const ConversionRequest& b)
+{
+    return a.FormatId == b.FormatId && a.Patterns == b.Patterns && a.SmoothingCount == b.SmoothingCount
+        && a.WayBeforeM == b.WayBeforeM && a.UseHeight == b.UseHeight && a.TimeZone == b.TimeZone;
+}
+
 namespace {
 
 // The request's zone; false, and the result saying so, when it names none.

@@ -38,6 +38,11 @@ struct ConversionRequest {
     bool CameraSettings = false;
 };
 
+// Whether two requests read and derive a log alike: the same layout, input
+// patterns, smoothing, way before, use of height and time zone (their
+// outputs and the log may differ).
+bool ReadsAlike(const ConversionRequest& a, const ConversionRequest& b);
+
 struct ConversionResult {
     ReadStatus Read = ReadStatus::Ok;
     ::Flight Flight;  // the log as read and its track (when Read is Ok)

@@ -2,14 +2,12 @@
 
 #include "conversion/Messages.h"
 #include "track/JoinedFlight.h"
-#include "window/FlightPreview.h"
-#include "window/FlightView.h"
+#include "window/Dialogs.h"
 #include "window/MainWindowWidgets.h"
-#include "window/SornLogic.h"
+#include "window/NewestRun.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QDialog>
@@ -21,7 +19,6 @@
 #include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
-#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -84,20 +81,6 @@ QStringList LogsOfInputText(const QString& text)
     return logs;
 }
 
-QTreeWidget* MakeFlightList()
-{
-    auto* list = new QTreeWidget;
-    list->setHeaderLabels(FlightListHeaders());
-    list->setRootIsDecorated(false);
-    list->setUniformRowHeights(true);
-    list->setAllColumnsShowFocus(true);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setHidden(true);
-    // The header, three flights and a scroll bar in sight; more scroll.
-    list->setMinimumHeight(list->fontMetrics().lineSpacing() * 8);
-    return list;
-}
-
 struct CardControl::Listing {
     struct Row {
         QStringList Logs;  // every clip of the flight
@@ -108,11 +91,12 @@ struct CardControl::Listing {
     std::vector<Row> Rows;
 };
 
-CardControl::CardControl(SornLogic* logic)
-    : QObject(logic)
-    , m_logic(logic)
+CardControl::CardControl(MainWindowWidgets* widgets, QObject* parent)
+    : QObject(parent)
+    , m_w(widgets)
+    , m_run(new NewestRun(this))
 {
-    MainWindowWidgets* w = m_logic->Widgets;
+    MainWindowWidgets* w = m_w;
     connect(w->FlightList, &QTreeWidget::currentItemChanged, this, [this] { ShowSelected(); });
     // The run's progress, shown once the run has taken a moment, laid out
     // before it shows. Cancel, Escape and closing it all cancel the run.
@@ -156,29 +140,21 @@ CardControl::~CardControl() = default;
 void CardControl::Run(const QString& label, int steps, std::function<void(CardWatch&)> work, std::function<void()> done)
 {
     auto watch = std::make_shared<CardWatch>();
-    m_busy = true;
     m_watch = watch;
     m_progressLabel->setText(label);
     m_progressBar->setRange(0, steps);
     m_progressBar->setValue(0);
     m_shownAfter.start();  // the moment starts
     m_progressTimer->start();
-    const int run = ++m_runs;
-    auto* watcher = new QFutureWatcher<void>(this);
-    connect(watcher, &QFutureWatcher<void>::finished, this, [this, watcher, run, done] {
-        watcher->deleteLater();
-        if (run == m_runs) {
-            m_busy = false;
-            StopProgress();
-        }
+    m_run->Start([work, watch] { work(*watch); }, [this, done] {
+        StopProgress();
         done();
     });
-    watcher->setFuture(QtConcurrent::run([work, watch] { work(*watch); }));
 }
 
 bool CardControl::Take(const QString& text)
 {
-    MainWindowWidgets* w = m_logic->Widgets;
+    MainWindowWidgets* w = m_w;
     const QStringList logs = LogsOfInputText(text);
     if (logs.size() < 2) {
         Leave();
@@ -187,17 +163,12 @@ bool CardControl::Take(const QString& text)
         return false;
     }
     ConversionOptions options;
-    options.Request = RequestFromFields(*w);
-    // What reading and deriving the logs takes from the fields.
-    const ConversionRequest& r = options.Request;
-    QStringList settings{r.FormatId, QString::number(r.SmoothingCount), QString::number(r.WayBeforeM),
-                         QString::number(r.UseHeight), r.TimeZone};
-    for (const QString& pattern : r.Patterns.Texts)
-        settings << pattern;
-    if (text == m_text && settings == m_settings)
+    options.Request = w->Request();
+    options.Request.PrivacyRadiusM = 0.0;  // the view shows the whole flight
+    if (text == m_text && ReadsAlike(options.Request, m_listedWith))
         return true;  // confirmed again as it is listed
     m_text = text;
-    m_settings = settings;
+    m_listedWith = options.Request;
     m_logs = logs;
     w->InFileNameEdit->setStyleSheet(w->StyleChanged);
     for (QLineEdit* field : OutputFields(*w)) {
@@ -210,13 +181,12 @@ bool CardControl::Take(const QString& text)
     }
     w->FlightList->clear();
     if (w->FlightList->isHidden())
-        m_logic->ToggleGroup(w->FlightList, m_heightWithoutList);
+        w->ToggleGroup(w->FlightList, m_heightWithoutList);
 
     // An older listing gives way (a write run is never under way here: the
     // controls are disabled meanwhile).
     if (m_watch)
         m_watch->Cancel = true;
-    const int generation = ++m_generation;
     const int jobs = QThread::idealThreadCount();
     auto listing = std::make_shared<Listing>();
     Run(CardReadingText(logs.size()), 2 * logs.size(), [logs, options, jobs, listing](CardWatch& watch) {
@@ -244,9 +214,7 @@ bool CardControl::Take(const QString& text)
         });
         if (watch.Cancelled())
             listing->Rows.clear();  // no flight half-listed: the list stays empty, a write takes every flight
-    }, [this, listing, generation] {
-        if (generation != m_generation)
-            return;  // another card was taken meanwhile
+    }, [this, listing] {
         m_listing = listing;
         Fill(*listing);
     });
@@ -255,7 +223,7 @@ bool CardControl::Take(const QString& text)
 
 void CardControl::Fill(const Listing& listing)
 {
-    QTreeWidget* list = m_logic->Widgets->FlightList;
+    QTreeWidget* list = m_w->FlightList;
     list->clear();
     // The narrow column shows the first columns only: the start and the
     // duration come first, and the start leaves its date out when every
@@ -306,36 +274,36 @@ void CardControl::Fill(const Listing& listing)
         list->resizeColumnToContents(column);
     if (list->topLevelItemCount() > 0)
         list->setCurrentItem(list->topLevelItem(0));
-    emit Listed();
 }
 
 void CardControl::ShowSelected()
 {
-    QTreeWidgetItem* item = m_logic->Widgets->FlightList->currentItem();
+    QTreeWidgetItem* item = m_w->FlightList->currentItem();
     if (!item || !m_listing)
         return;
     const Listing::Row& row = m_listing->Rows.at(static_cast<std::size_t>(item->data(0, Qt::UserRole).toInt()));
     if (!row.Whole.Points.empty()) {
-        m_logic->ShowFlight(row.Whole, row.Logs.first());
+        emit FlightChosen(row.Whole, row.Logs.first());
         return;
     }
-    m_logic->ShowReadFailure(row.Logs.first(), row.Failed.join(QLatin1Char('\n')));
+    emit ReadFailed(row.Logs.first(), row.Failed.join(QLatin1Char('\n')));
 }
 
 void CardControl::Leave()
 {
     if (!Active())
         return;
-    MainWindowWidgets* w = m_logic->Widgets;
+    MainWindowWidgets* w = m_w;
     m_text.clear();
     m_logs.clear();
     m_listing.reset();
-    ++m_generation;
+    m_run->Drop();
+    StopProgress();
     if (m_watch)
         m_watch->Cancel = true;  // a listing no longer wanted
     w->FlightList->clear();
     if (!w->FlightList->isHidden())
-        m_logic->ToggleGroup(w->FlightList, m_heightWithoutList);
+        w->ToggleGroup(w->FlightList, m_heightWithoutList);
     for (QLineEdit* field : OutputFields(*w)) {
         field->setPlaceholderText(QString());
         field->setToolTip(field->property("toolTipOfOneLog").toString());
@@ -344,7 +312,7 @@ void CardControl::Leave()
 
 void CardControl::Write(const ConversionRequest& request)
 {
-    if (m_busy || !Active())
+    if (m_run->Busy() || !Active())
         return;
     ConversionOptions options;
     options.Request = request;
@@ -352,12 +320,12 @@ void CardControl::Write(const ConversionRequest& request)
     options.Outputs = {request.Outputs.front().Kind};
     options.OutputDir = request.Outputs.front().Name.trimmed();
     if (!options.OutputDir.isEmpty() && !QDir().mkpath(options.OutputDir)) {
-        SornLogic::Show(OutputFolderNotCreatedMessage(options.OutputDir));
+        Dialogs::Show(OutputFolderNotCreatedMessage(options.OutputDir));
         return;
     }
     // The clips of the flights unchecked are left out.
     QSet<QString> left;
-    QTreeWidget* list = m_logic->Widgets->FlightList;
+    QTreeWidget* list = m_w->FlightList;
     for (int i = 0; m_listing && i < list->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = list->topLevelItem(i);
         if (item->checkState(0) != Qt::Checked) {
@@ -369,7 +337,7 @@ void CardControl::Write(const ConversionRequest& request)
     facts->Folder = options.OutputDir;
     const QStringList logs = m_logs;
     const int jobs = QThread::idealThreadCount();
-    QWidget* controls = m_logic->Widgets->Window->findChild<QWidget*>(QStringLiteral("ControlsScroll"));
+    QWidget* controls = m_w->Window->findChild<QWidget*>(QStringLiteral("ControlsScroll"));
     controls->setEnabled(false);
     Run(CardConvertingText(logs.size()), 2 * logs.size(), [logs, options, jobs, left, facts](CardWatch& watch) {
         std::vector<CardClip> clips(logs.begin(), logs.end());
@@ -388,7 +356,6 @@ void CardControl::Write(const ConversionRequest& request)
             [&](std::size_t k, const FlightConversion& conversion) { Tally(OutcomeOfFlight(clips, flights[k], conversion), *facts); });
     }, [this, controls, facts] {
         controls->setEnabled(true);
-        SornLogic::Show(CardSummaryMessage(*facts));
-        emit Written();
+        Dialogs::Show(CardSummaryMessage(*facts));
     });
 }

@@ -5,7 +5,6 @@
 #include "conversion/ConversionSettings.h"
 #include "conversion/Messages.h"
 #include "window/CardWindow.h"
-#include "window/FlightPreview.h"
 #include "window/MainWindowWidgets.h"
 
 #include <QCheckBox>
@@ -59,16 +58,12 @@ std::optional<ConversionRequest> SornLogic::ReadInput(const OutputKind& kind, co
         Show(InputNameMissingMessage());
         return std::nullopt;
     }
-    double privacyRadiusM = 0.0;
-    if (!ReadPrivacyRadius(Widgets->PrivacyRadiusEdit->text(), &privacyRadiusM)) {
+    ConversionRequest request = Widgets->Request();
+    if (request.PrivacyRadiusM < 0.0) {
         Show(PrivacyRadiusRefusedMessage());
         return std::nullopt;
     }
-    WidgetsToSettings();
-    ConversionRequest request = RequestFromFields(*Widgets);
-    request.PrivacyRadiusM = privacyRadiusM;
-    request.Patterns = *Patterns;
-    request.OutPattern = OutPattern;
+    WidgetsToSettings();  // the controller's copies, as the request has them
     request.Outputs.push_back({&kind, outputName});
     // The picker shows the camera settings of the flight written too.
     request.CameraSettings = true;

@@ -5,27 +5,25 @@
 #include <QObject>
 #include <QString>
 
-struct MainWindowWidgets;
-
-// The request the window's fields make for the log named in the input
-// field, with no output: the settings exactly as the fields show them.
-ConversionRequest RequestFromFields(const MainWindowWidgets& widgets);
+class NewestRun;
 
 // Shows a log in the flight view as soon as it is named: given on the
 // command line, dropped, opened or typed and confirmed. The log is read and
-// its track derived on a worker thread with the settings as the window shows
-// them (the controller's copies stay untouched), and nothing is written.
-// Only the newest name's result is handed on.
+// its track derived on a worker thread with the request the fields make
+// (the controller's copies stay untouched), and nothing is written. Only
+// the newest name's result is handed on.
 class FlightPreview : public QObject {
     Q_OBJECT
 
 public:
-    FlightPreview(MainWindowWidgets* widgets, QObject* parent);
+    explicit FlightPreview(QObject* parent);
 
-    // Reads the log named in the input field (nothing for an empty field or
-    // the name shown or being read already, unless `again`).
-    void Read(bool again = false);
-    bool Busy() const { return m_running > 0; }
+    // Reads the log `request` names (nothing for an empty name or the name
+    // shown or being read already, unless `again`).
+    void Read(const ConversionRequest& request, bool again = false);
+    // No log is to be shown (several logs are named): a read under way is
+    // dropped, and the next name is read even when it was read before.
+    void Forget();
 
 signals:
     // The newest name's log, read and derived (camera settings included).
@@ -34,8 +32,6 @@ signals:
     void ReadFailed(const QString& fileName, const QString& why);
 
 private:
-    MainWindowWidgets* m_widgets;
+    NewestRun* m_run;
     QString m_lastName;
-    int m_generation = 0;
-    int m_running = 0;
 };

@@ -48,13 +48,18 @@ SornLogic::SornLogic()
     connect(Widgets->InFileNameEdit, &QLineEdit::editingFinished, this, &SornLogic::Changed_InFileName);
     connect(Widgets->AboutButton, &QPushButton::clicked, this, &SornLogic::Pressed_About);
     connect(Widgets->OtherOutputsCheck, &QCheckBox::clicked, this,
-            [this] { ToggleGroup(Widgets->OtherOutputsGroup, HeightWithoutOtherOutputs); });
+            [this] { Widgets->ToggleGroup(Widgets->OtherOutputsGroup, HeightWithoutOtherOutputs); });
     for (const MainWindowWidgets::OutputRow& row : qAsConst(Widgets->OtherOutputs))
         connect(row.WriteButton, &QPushButton::clicked, this, [this, row] { WriteOneOutput(*row.Kind, row.NameEdit->text()); });
-    Preview = new FlightPreview(Widgets, this);
+    // The two that show a flight, each through ShowFlight.
+    Preview = new FlightPreview(this);
     connect(Preview, &FlightPreview::FlightRead, this, [this](const Flight& flight, const QString& name) { ShowFlight(flight, name); });
     connect(Preview, &FlightPreview::ReadFailed, this, &SornLogic::ShowReadFailure);
-    Card = new CardControl(this);
+    Card = new CardControl(Widgets, this);
+    connect(Card, &CardControl::FlightChosen, this, [this](const Flight& flight, const QString& name) { ShowFlight(flight, name); });
+    connect(Card, &CardControl::ReadFailed, this, &SornLogic::ShowReadFailure);
+    Widgets->FlightPane->SetPatternSource([this] { return Widgets->OutPatternEdit->toPlainText(); });
+    connect(Widgets->OutPatternEdit, &QTextEdit::textChanged, Widgets->FlightPane, &FlightView::RefreshSubtitle);
     connect(Widgets->FlightPane->SavePictureButton, &QPushButton::clicked, this, [this] { SaveFlightPicture(); });
     connect(Widgets->FlightPane->HideButton, &QPushButton::clicked, this,
             [this] { Widgets->SetFlightViewShown(false); });
@@ -111,32 +116,7 @@ void SornLogic::Show(const UserMessage& message)
 void SornLogic::Pressed_HideUnhide_InPattern()
 {
     Widgets->LogFormatChoice->setHidden(!Widgets->InPatternGroup->isHidden());
-    ToggleGroup(Widgets->InPatternGroup, HeightWithoutPatterns);
-}
-
-void SornLogic::ToggleGroup(QWidget* group, int& heightBefore)
-{
-    // The group's own state decides, not its check box: the two only stay
-    // in step because every click reaches this function.
-    const bool show = group->isHidden();
-    const QSize sizeBefore = Widgets->Window->size();
-    if (show)
-        heightBefore = Widgets->Window->height();
-    group->setHidden(!show);
-    // The splitter and the layout measure their new minimum now rather than
-    // on the next pass of the event loop, so that the resize below is
-    // checked against the window as it now is. Shown, the
-    // window becomes as low as the layout allows (50 px just means "as low
-    // as possible"); hidden again, it returns to its height from before.
-    if (auto* splitter = qobject_cast<QSplitter*>(group->parentWidget()))
-        splitter->refresh();
-    Widgets->Window->findChild<QWidget*>(QStringLiteral("ControlsScroll"))->updateGeometry();  // the column's own size
-    Widgets->Window->layout()->activate();
-    // Beside the flight view the window keeps its size: the column scrolls.
-    if (!Widgets->FlightPane->isHidden())
-        Widgets->Window->resize(sizeBefore);
-    else
-        Widgets->Window->resize(Widgets->Window->width(), show ? 50 : heightBefore);
+    Widgets->ToggleGroup(Widgets->InPatternGroup, HeightWithoutPatterns);
 }
 
 void SornLogic::ShowFlight(const Flight& flight, const QString& fileName)
@@ -247,8 +227,10 @@ void SornLogic::OpenInputFile(const QString& fileName)
 
 void SornLogic::Changed_InFileName()
 {
-    if (Card->Take(Widgets->InFileNameEdit->text()))
-        return;  // several logs
+    if (Card->Take(Widgets->InFileNameEdit->text())) {
+        Preview->Forget();
+        return;  // several logs: the list shows their flights
+    }
     const QString input = Widgets->InFileNameEdit->text();  // a folder of one log: that log
     Widgets->InFileNameEdit->setStyleSheet(input.isEmpty() ? Widgets->StyleInput : Widgets->StyleChanged);
 
@@ -265,4 +247,5 @@ void SornLogic::Changed_InFileName()
         row.NameEdit->setText(names.Base + QLatin1String(row.Kind->Suffix));
         row.NameEdit->setStyleSheet(outputStyle);
     }
+    Preview->Read(Widgets->Request());
 }

@@ -68,9 +68,6 @@ public:
     int HeightWithoutPatterns = 0;
     int HeightWithoutOtherOutputs = 0;
 
-    // Shows or hides a group of the controls column; hidden again, the
-    // window returns to `heightBefore`, its height from before it was shown.
-    void ToggleGroup(QWidget* group, int& heightBefore);
     // The write buttons: read, derive and write one output, telling the
     // user the outcome (for the subtitle file the read summary first).
     // Returns no result when nothing was read (the user has been told).
