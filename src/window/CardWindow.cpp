@@ -241,18 +241,18 @@ void CardControl::Fill(const Listing& listing)
         // (it is never written), greyed, and why in its text.
         item->setFlags(readable ? item->flags() | Qt::ItemIsUserCheckable : item->flags() & ~Qt::ItemIsUserCheckable);
         if (readable)
-            item->setCheckState(0, Qt::Checked);
+            item->setCheckState(NumberColumn, Qt::Checked);
         else
-            item->setForeground(5, list->palette().brush(QPalette::Disabled, QPalette::Text));
-        item->setText(0, QString::number(k + 1));
-        item->setData(0, Qt::UserRole, static_cast<int>(k));
-        item->setText(3, QString::number(row.Logs.size()));
+            item->setForeground(LogsColumn, list->palette().brush(QPalette::Disabled, QPalette::Text));
+        item->setText(NumberColumn, QString::number(k + 1));
+        item->setData(NumberColumn, Qt::UserRole, static_cast<int>(k));
+        item->setText(ClipsColumn, QString::number(row.Logs.size()));
         if (!row.Summary.Clips.isEmpty()) {
             const QString start = FlightStartText(row.Summary.StartLocalMs);
             const bool timeOnly = days.size() == 1 && row.Summary.StartLocalMs != kNoTime;
-            item->setText(1, timeOnly ? start.section(QLatin1Char(' '), 1) : start);
-            item->setText(2, FlightDurationText(row.Summary.DurationMs));
-            item->setText(4, FlightPathText(row.Summary.PathM));
+            item->setText(StartColumn, timeOnly ? start.section(QLatin1Char(' '), 1) : start);
+            item->setText(DurationColumn, FlightDurationText(row.Summary.DurationMs));
+            item->setText(PathColumn, FlightPathText(row.Summary.PathM));
         }
         QStringList names;
         for (const QString& log : row.Logs)
@@ -262,7 +262,7 @@ void CardControl::Fill(const Listing& listing)
             logs = row.Failed.join(QStringLiteral("; "));
         else if (!row.Failed.isEmpty())
             logs += QStringLiteral("; ") + row.Failed.join(QStringLiteral("; "));
-        item->setText(5, logs);
+        item->setText(LogsColumn, logs);
         // The whole row as --flights prints it, for the narrow column.
         const QStringList tip = (row.Summary.Clips.isEmpty() ? QStringList() : QStringList{FlightLineText(
             static_cast<int>(k + 1), row.Summary.Clips, row.Summary.StartLocalMs, row.Summary.DurationMs, row.Summary.PathM)})
@@ -270,7 +270,7 @@ void CardControl::Fill(const Listing& listing)
         for (int column = 0; column < list->columnCount(); ++column)
             item->setToolTip(column, tip.join(QLatin1Char('\n')));
     }
-    for (int column = 0; column < list->columnCount() - 1; ++column)
+    for (int column = 0; column < LogsColumn; ++column)
         list->resizeColumnToContents(column);
     if (list->topLevelItemCount() > 0)
         list->setCurrentItem(list->topLevelItem(0));
@@ -281,7 +281,7 @@ void CardControl::ShowSelected()
     QTreeWidgetItem* item = m_w->FlightList->currentItem();
     if (!item || !m_listing)
         return;
-    const Listing::Row& row = m_listing->Rows.at(static_cast<std::size_t>(item->data(0, Qt::UserRole).toInt()));
+    const Listing::Row& row = m_listing->Rows.at(static_cast<std::size_t>(item->data(NumberColumn, Qt::UserRole).toInt()));
     if (!row.Whole.Points.empty()) {
         emit FlightChosen(row.Whole, row.Logs.first());
         return;
@@ -328,8 +328,8 @@ void CardControl::Write(const ConversionRequest& request)
     QTreeWidget* list = m_w->FlightList;
     for (int i = 0; m_listing && i < list->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = list->topLevelItem(i);
-        if (item->checkState(0) != Qt::Checked) {
-            for (const QString& log : m_listing->Rows.at(static_cast<std::size_t>(item->data(0, Qt::UserRole).toInt())).Logs)
+        if (item->checkState(NumberColumn) != Qt::Checked) {
+            for (const QString& log : m_listing->Rows.at(static_cast<std::size_t>(item->data(NumberColumn, Qt::UserRole).toInt())).Logs)
                 left.insert(log);
         }
     }

@@ -28,7 +28,6 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -351,24 +350,12 @@ void SetDirection(QWidget* row, bool narrow)
         box->setDirection(narrow ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
 }
 
-// Where a widget stands in its grid, wide and narrow.
-struct Place {
-    QWidget* Widget;
-    int Row, Column, Columns;                    // wide
-    int NarrowRow, NarrowColumn, NarrowColumns;  // narrow
-};
-
-void Arrange(QGridLayout* grid, const std::vector<Place>& places, bool narrow)
+void Put(QGridLayout* grid, QWidget* widget, int row, int column, int columns = 1)
 {
-    for (const Place& place : places) {
-        if (!place.Widget)
-            continue;
-        grid->removeWidget(place.Widget);
-        if (narrow)
-            grid->addWidget(place.Widget, place.NarrowRow, place.NarrowColumn, 1, place.NarrowColumns);
-        else
-            grid->addWidget(place.Widget, place.Row, place.Column, 1, place.Columns);
-    }
+    if (!widget)
+        return;
+    grid->removeWidget(widget);
+    grid->addWidget(widget, row, column, 1, columns);
 }
 
 QWidget* CaptionOf(const QWidget* field)
@@ -380,31 +367,31 @@ QWidget* CaptionOf(const QWidget* field)
 
 void MainWindowWidgets::Arrange(bool narrow)
 {
-    // Conversion settings: two a row, or one a row.
-    ::Arrange(qobject_cast<QGridLayout*>(Window->findChild<QGroupBox*>(QStringLiteral("SettingsGroup"))->layout()), {
-        {CaptionOf(WayBeforeEdit), 0, 0, 1, 0, 0, 1},
-        {WayBeforeEdit, 0, 1, 1, 0, 1, 1},
-        {CaptionOf(SmoothGpsEdit), 0, 2, 1, 1, 0, 1},
-        {SmoothGpsEdit, 0, 3, 1, 1, 1, 1},
-        {UseHeightCheck, 1, 0, 2, 2, 0, 2},
-        {CaptionOf(TimeZoneEdit), 1, 2, 1, 3, 0, 1},
-        {TimeZoneEdit, 1, 3, 1, 3, 1, 1},
-        {CaptionOf(PrivacyRadiusEdit), 2, 2, 1, 4, 0, 1},
-        {PrivacyRadiusEdit, 2, 3, 1, 4, 1, 1},
-        {OutPatternCaption, 2, 0, 2, 5, 0, 2},
-    }, narrow);
+    // Conversion settings: a field and its caption (or one that needs none,
+    // over both columns) two a row, or one a row in reading order with the
+    // pattern's caption right above the pattern.
+    auto* settings = qobject_cast<QGridLayout*>(Window->findChild<QGroupBox*>(QStringLiteral("SettingsGroup"))->layout());
+    const QList<QWidget*> fields = narrow
+        ? QList<QWidget*>{WayBeforeEdit, SmoothGpsEdit, UseHeightCheck, TimeZoneEdit, PrivacyRadiusEdit, OutPatternCaption}
+        : QList<QWidget*>{WayBeforeEdit, SmoothGpsEdit, UseHeightCheck, TimeZoneEdit, OutPatternCaption, PrivacyRadiusEdit};
+    const int perRow = narrow ? 1 : 2;
+    for (int k = 0; k < fields.size(); ++k) {
+        const int row = k / perRow, column = k % perRow * 2;
+        QWidget* caption = CaptionOf(fields[k]);
+        Put(settings, caption, row, column);
+        Put(settings, fields[k], row, caption ? column + 1 : column, caption ? 1 : 2);
+    }
     // Other outputs: the write button right of its field, or under it; the
     // KML heights under the rows.
-    std::vector<Place> others;
-    const int rows = OtherOutputs.size();
-    for (int i = 0; i < rows; ++i) {
+    auto* others = qobject_cast<QGridLayout*>(OtherOutputsGroup->layout());
+    const int step = narrow ? 2 : 1;
+    for (int i = 0; i < OtherOutputs.size(); ++i) {
         const OutputRow& row = OtherOutputs[i];
-        others.push_back({CaptionOf(row.NameEdit), i, 0, 1, 2 * i, 0, 1});
-        others.push_back({row.NameEdit, i, 1, 1, 2 * i, 1, 1});
-        others.push_back({row.WriteButton, i, 2, 1, 2 * i + 1, 0, 2});
+        Put(others, CaptionOf(row.NameEdit), step * i, 0);
+        Put(others, row.NameEdit, step * i, 1);
+        Put(others, row.WriteButton, step * i + step - 1, narrow ? 0 : 2, narrow ? 2 : 1);
     }
-    others.push_back({KmlAltitudeCombo, rows, 1, 2, 2 * rows, 0, 2});
-    ::Arrange(qobject_cast<QGridLayout*>(OtherOutputsGroup->layout()), others, narrow);
+    Put(others, KmlAltitudeCombo, step * OtherOutputs.size(), narrow ? 0 : 1, 2);
 }
 
 void MainWindowWidgets::SetControlsNarrow(bool narrow)
