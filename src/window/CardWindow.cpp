@@ -243,7 +243,7 @@ void CardControl::Fill(const Listing& listing)
         if (readable)
             item->setCheckState(NumberColumn, Qt::Checked);
         else
-            item->setForeground(LogsColumn, list->palette().brush(QPalette::Disabled, QPalette::Text));
+            item->setForeground(NumberColumn, list->palette().brush(QPalette::Disabled, QPalette::Text));
         item->setText(NumberColumn, QString::number(k + 1));
         item->setData(NumberColumn, Qt::UserRole, static_cast<int>(k));
         item->setText(ClipsColumn, QString::number(row.Logs.size()));
@@ -263,6 +263,10 @@ void CardControl::Fill(const Listing& listing)
         else if (!row.Failed.isEmpty())
             logs += QStringLiteral("; ") + row.Failed.join(QStringLiteral("; "));
         item->setText(LogsColumn, logs);
+        if (!readable) {  // the reason across the row, in sight in the narrow column too
+            item->setText(NumberColumn, QStringLiteral("%1  %2").arg(k + 1).arg(logs));
+            item->setFirstColumnSpanned(true);
+        }
         // The whole row as --flights prints it, for the narrow column.
         const QStringList tip = (row.Summary.Clips.isEmpty() ? QStringList() : QStringList{FlightLineText(
             static_cast<int>(k + 1), row.Summary.Clips, row.Summary.StartLocalMs, row.Summary.DurationMs, row.Summary.PathM)})
