@@ -141,8 +141,8 @@ void SornLogic::ShowReadFailure(const QString& fileName, const QString& why)
 void SornLogic::SaveFlightPicture()
 {
     const QString input = Widgets->FlightPane->FileName();  // the flight shown, not the field
-    double privacyRadiusM = 0.0;  // a saved picture follows the zone, as the shared tracks do
-    if (!ReadPrivacyRadius(Widgets->PrivacyRadiusEdit->text(), &privacyRadiusM)) {
+    const double privacyRadiusM = Widgets->Request().PrivacyRadiusM;  // a saved picture follows the zone, as the shared tracks do
+    if (privacyRadiusM < 0.0) {
         Show(PrivacyRadiusRefusedMessage());
         return;
     }
