@@ -5,7 +5,6 @@
 #include "window/CardWindow.h"
 #include "window/FlightPreview.h"
 
-#include "track/FlightFigures.h"
 #include "window/Dialogs.h"
 #include "window/FlightView.h"
 #include "window/MainWindowWidgets.h"
@@ -16,12 +15,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSplitter>
 #include <QTextEdit>
 #include <QUrl>
 #include <QVBoxLayout>
