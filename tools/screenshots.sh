@@ -148,7 +148,7 @@ kill $pid; wait $pid 2>/dev/null || true
 start "$work/DJI_0002.SRT"
 sleep 2
 keys Tab Tab space
-keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
 shot 8-all-groups.png
 kill $pid; wait $pid 2>/dev/null || true
 

@@ -6,11 +6,9 @@
 #include "conversion/Messages.h"
 #include "conversion/VideoCopy.h"
 #include "conversion/VideoOutputOptions.h"
-#include "conversion/ReadSummary.h"
 
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFileInfo>
 #include <QTextStream>
 #include <QThread>
 
@@ -34,47 +32,31 @@ void Fail(QTextStream& err, const QString& name, const QString& message)
 // Prints what converting one flight gave; returns whether every requested
 // file was written. The way is carried whatever happens to the outputs:
 // it belongs to the flight.
-bool PrintFlight(const std::vector<CardClip>& clips, const CardFlight& flight, const FlightConversion& conversion,
-                 bool quiet, QTextStream& out, QTextStream& err)
+bool PrintFlight(const FlightOutcome& outcome, bool quiet, QTextStream& out, QTextStream& err)
 {
-    bool ok = true;
-    for (std::size_t k = 0; k < conversion.Clips.size(); ++k) {
-        const ConversionResult& result = conversion.Clips[k];
-        const QString& log = clips[flight.Clips[k]].Log;
-        if (result.Read != ReadStatus::Ok) {
-            Fail(err, log, CommandLineFailureText(result));
-            ok = false;
-            continue;
-        }
+    const auto print = [&](const std::vector<FlightOutcome::File>& files, const QString& heading) {
         QStringList written;
-        for (const ConversionResult::Output& output : result.Outputs) {
-            const QString text = OutputOutcomeMessage(output).Text;
-            if (output.Written()) {
-                written << text;
-            } else {
-                Fail(err, output.Name, text);
-                ok = false;
-            }
+        for (const FlightOutcome::File& file : files) {
+            if (file.Written)
+                written << file.Text;
+            else
+                Fail(err, file.Name, file.Text);
         }
         if (!quiet) {
-            out << log << ":\n" << conversion.Summaries[k];
+            out << heading;
             for (const QString& line : written)
                 out << line << '\n';
         }
         out.flush();
+    };
+    for (const FlightOutcome::Clip& clip : outcome.Clips) {
+        if (clip.Converted())
+            print(clip.Files, clip.Log + QStringLiteral(":\n") + clip.Summary);
+        else if (!clip.Skipped)
+            Fail(err, clip.Log, CommandLineFailureText(*clip.Result));
     }
-    for (const ConversionResult::Output& output : conversion.FlightOutputs) {
-        const QString text = OutputOutcomeMessage(output).Text;
-        if (output.Written()) {
-            if (!quiet)
-                out << text << '\n';
-        } else {
-            Fail(err, output.Name, text);
-            ok = false;
-        }
-    }
-    out.flush();
-    return ok;
+    print(outcome.FlightFiles, QString());
+    return outcome.AllWritten;
 }
 
 bool StandardErrorIsTerminal()
@@ -254,24 +236,12 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     if (!videoOptions.Read(parser, &overlay, &overlayError))
         return usageError(overlayError);
 
-    bool allWritten = true;
-    bool folder = false;
-    std::vector<CardClip> clips;
-    for (const QString& argument : given) {
-        if (!argument.isEmpty() && QFileInfo(argument).isDir()) {
-            folder = true;
-            const QStringList logs = LogsInFolder(argument, parser.isSet(recursiveOption));
-            if (logs.isEmpty()) {
-                Fail(err, argument, NoLogsInFolderText());
-                allWritten = false;
-            }
-            for (const QString& log : logs)
-                clips.emplace_back(log);
-        } else {
-            clips.emplace_back(argument);
-        }
-    }
-    if (folder && !parser.isSet(joinOption))
+    CardInput input = CardInputOf(given, parser.isSet(recursiveOption));
+    for (const QString& folder : qAsConst(input.EmptyFolders))
+        Fail(err, folder, NoLogsInFolderText());
+    bool allWritten = input.EmptyFolders.isEmpty();
+    std::vector<CardClip>& clips = input.Clips;
+    if (input.Folder && !parser.isSet(joinOption))
         mode = JoinMode::Auto;
     const bool listOnly = parser.isSet(flightsOption);
     if (listOnly)
@@ -296,24 +266,18 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         [&](std::size_t k, const FlightConversion& conversion) {
             if (progress)
                 err << "\r\033[K";
-            if (listOnly) {
-                for (std::size_t c = 0; c < flights[k].Clips.size(); ++c) {
-                    if (conversion.Clips[c].Read != ReadStatus::Ok)
-                        Fail(err, clips[flights[k].Clips[c]].Log, CommandLineFailureText(conversion.Clips[c]));
-                }
-                const FlightSummary summary = SummariseFlight(clips, flights[k], conversion);
-                if (!summary.Clips.isEmpty()) {
-                    out << FlightLineText(++number, summary.Clips, summary.StartLocalMs, summary.DurationMs, summary.PathM)
-                        << '\n';
-                    out.flush();
-                }
-            } else {
-                allWritten = PrintFlight(clips, flights[k], conversion, quiet, out, err) && allWritten;
-                if (overlay.Wanted)
-                    allWritten = WriteOverlays(clips, flights[k], conversion, options, overlay, quiet, out, err) && allWritten;
-                if (overlay.CopyWanted)
-                    allWritten = WriteVideoCopies(clips, flights[k], conversion, options, quiet, out, err) && allWritten;
+            // Listing, only the clips that cannot be read are told.
+            const bool written = PrintFlight(OutcomeOfFlight(clips, flights[k], conversion), quiet || listOnly, out, err);
+            allWritten = written && allWritten;
+            const FlightSummary summary = SummariseFlight(clips, flights[k], conversion);
+            if (listOnly && !summary.Clips.isEmpty()) {
+                out << FlightLineText(++number, summary.Clips, summary.StartLocalMs, summary.DurationMs, summary.PathM) << '\n';
+                out.flush();
             }
+            if (!listOnly && overlay.Wanted)
+                allWritten = WriteOverlays(clips, flights[k], conversion, options, overlay, quiet, out, err) && allWritten;
+            if (!listOnly && overlay.CopyWanted)
+                allWritten = WriteVideoCopies(clips, flights[k], conversion, options, quiet, out, err) && allWritten;
             if (progress) {
                 err << kProgram << ": " << (k + 1) << " of " << flights.size() << " flights\r";
                 if (k + 1 == flights.size())

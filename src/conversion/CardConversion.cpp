@@ -1,21 +1,16 @@
 #include "conversion/CardConversion.h"
 
 #include "conversion/ConversionSettings.h"
+#include "conversion/Messages.h"
 #include "conversion/ReadSummary.h"
 
 #include <QDirIterator>
 #include <QSet>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
-#include <deque>
-#include <future>
-#include <mutex>
-#include <numeric>
 #include <set>
-#include <thread>
 
 bool ParseJoinMode(const QString& text, JoinMode* mode)
 {
@@ -54,50 +49,13 @@ QStringList LogsInFolder(const QString& folder, bool recursive)
     return logs;
 }
 
-void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_t)>& work,
-                const std::function<void(std::size_t)>& done)
-{
-    const std::size_t threads = std::min<std::size_t>(std::max(jobs, 1), count);
-    if (threads <= 1) {
-        for (std::size_t i = 0; i < count; ++i) {
-            work(i);
-            done(i);
-        }
-        return;
-    }
-    std::atomic<std::size_t> next{0};
-    std::mutex mutex;
-    std::condition_variable finished;
-    std::vector<char> ready(count, 0);
-    std::vector<std::thread> pool;
-    for (std::size_t t = 0; t < threads; ++t) {
-        pool.emplace_back([&] {
-            for (std::size_t i = next++; i < count; i = next++) {
-                work(i);
-                const std::lock_guard<std::mutex> lock(mutex);
-                ready[i] = 1;
-                finished.notify_all();
-            }
-        });
-    }
-    for (std::size_t i = 0; i < count; ++i) {
-        std::unique_lock<std::mutex> lock(mutex);
-        finished.wait(lock, [&] { return ready[i] != 0; });
-        lock.unlock();
-        done(i);
-    }
-    for (std::thread& thread : pool)
-        thread.join();
-}
-
 void ReadClips(std::vector<CardClip>& clips, const ConversionOptions& options, int jobs, CardWatch* watch)
 {
     RunInOrder(clips.size(), jobs, [&](std::size_t i) {
         CardClip& clip = clips[i];
         if (watch && watch->Cancelled())
             return;
-        clip.Result = ReadFlightLog(clip.Log, options.Request.Patterns, options.Request.FormatId,
-                                    WantsCameraSettings(RequestForLog(options, clip.Log, 0.0)));
+        clip.Result = ReadLogFor(RequestForLog(options, clip.Log, 0.0));
         clip.Read = true;
         if (clip.Result.Status == ReadStatus::Ok)
             clip.Facts = FactsOfLog(clip.Log, clip.Result.Log);
@@ -164,49 +122,73 @@ void ConvertFlights(std::vector<CardClip>& clips, const std::vector<CardFlight>&
         });
 }
 
+namespace {
+
+// Whether the clips of `flight` are joined (DeriveJoinedClip, RunWayOn):
+// with Auto, every clip read before and none read by the input patterns.
+bool JoinsClips(const std::vector<CardClip>& clips, const CardFlight& flight, JoinMode mode)
+{
+    return mode == JoinMode::Auto && std::all_of(flight.Clips.begin(), flight.Clips.end(), [&](std::size_t i) {
+        const LogReadResult& read = clips[i].Result;
+        return clips[i].Read && (read.Status != ReadStatus::Ok || (read.Log.Family && !read.Log.Family->ReadByPatterns()));
+    });
+}
+
+} // namespace
+
 FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& flight, const ConversionOptions& options,
                                JoinMode mode, int jobs, bool keepFlights, CardWatch* watch)
 {
     FlightConversion conversion;
     conversion.StartWayM = conversion.EndWayM = options.Request.WayBeforeM;
-    double wayBefore = options.Request.WayBeforeM;
-    JoinContext join;
-    bool allRead = true;
-    const bool whole = mode == JoinMode::Auto && flight.Complete && flight.Clips.size() > 1;
     const std::size_t n = flight.Clips.size();
-    // Joined clips (Auto, no log read by the input patterns) need only the
-    // first clip before them: they are derived side by side, and their ways
-    // run on in flight order. Chained ones are derived one after the other.
-    bool joinedFlight = mode == JoinMode::Auto;
-    for (const std::size_t i : flight.Clips) {
-        const LogReadResult& read = clips[i].Result;
-        if (!clips[i].Read || (read.Status == ReadStatus::Ok && (!read.Log.Family || read.Log.Family->ReadByPatterns())))
-            joinedFlight = false;
-    }
-    const TrackSettings settings = TrackSettingsOf(options.Request);
-    std::vector<ConversionRequest> requests(n);
-    JoinContext start;  // what the clips derived side by side take: the first clip's home and take-off
     conversion.Clips.resize(n);
     conversion.Summaries.resize(n);
     conversion.Skipped.assign(n, 0);
+    const bool whole = mode == JoinMode::Auto && flight.Complete && n > 1;
+    // Joined clips need only the first clip before them: they are derived
+    // side by side, and their ways run on in flight order. Chained ones are
+    // derived one after the other, each from the way the one before reached.
+    const bool joined = JoinsClips(clips, flight, mode);
+    const TrackSettings settings = TrackSettingsOf(options.Request);
+    std::vector<ConversionRequest> requests(n);
+    JoinContext join;   // the flight so far
+    JoinContext start;  // what the clips derived side by side take: the first clip's home and take-off
+    double wayBefore = options.Request.WayBeforeM;
+    bool allRead = true;
     const auto cancelled = [&] { return watch && watch->Cancelled(); };
+
+    // Read (unless read before) and derive one clip.
     const auto derive = [&](std::size_t k) {
         CardClip& clip = clips[flight.Clips[k]];
         if (cancelled()) {
             conversion.Skipped[k] = 1;
             return;
         }
-        requests[k] = RequestForLog(options, clip.Log, joinedFlight ? options.Request.WayBeforeM : wayBefore);
-        ConversionRequest request = requests[k];
-        request.Outputs.clear();
-        LogReadResult read = clip.Read ? std::move(clip.Result)
-                                       : ReadFlightLog(clip.Log, request.Patterns, request.FormatId, WantsCameraSettings(requests[k]));
-        conversion.Clips[k] = ConvertReadLog(request, std::move(read), joinedFlight ? &start : nullptr);
+        requests[k] = RequestForLog(options, clip.Log, joined ? options.Request.WayBeforeM : wayBefore);
+        LogReadResult read = clip.Read ? std::move(clip.Result) : ReadLogFor(requests[k]);
+        conversion.Clips[k] = DeriveReadLog(requests[k], std::move(read), joined ? &start : nullptr);
     };
-    // The clips' outputs are written on other threads, at most `jobs` clips
-    // at a time, while the next ones are derived.
-    std::deque<std::future<void>> writing;
-    const auto finish = [&](std::size_t k) {
+    // In flight order: the clip's way runs on from the one before (joined),
+    // or the next one starts from it as the window's field carries it (one
+    // decimal, read back). False for a clip not to be written.
+    const auto joinOn = [&](std::size_t k) {
+        ConversionResult& result = conversion.Clips[k];
+        if (conversion.Skipped[k])
+            return false;
+        if (result.Read != ReadStatus::Ok) {
+            allRead = false;
+            return false;
+        }
+        if (joined) {
+            RunWayOn(result.Flight, settings, join);
+            result.WayAfterM = result.Flight.Points.back().WayM;
+        }
+        wayBefore = joined ? result.WayAfterM : ReadWayBefore(FormatWayBefore(result.WayAfterM));
+        conversion.EndWayM = result.WayAfterM;
+        return true;
+    };
+    const auto write = [&](std::size_t k) {
         ConversionResult& result = conversion.Clips[k];
         if (cancelled()) {
             conversion.Skipped[k] = 1;
@@ -216,45 +198,33 @@ FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& f
         WriteOutputs(requests[k], result);
         if (watch)
             ++watch->ClipsDone;
-        QString summary = BuildReadSummary(result.Flight, requests[k]);
-        conversion.Summaries[k] = summary.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        conversion.Summaries[k] = BuildReadSummary(result.Flight, requests[k]).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         if (!keepFlights && !whole)
             result.Flight = Flight();
     };
-    const auto carry = [&](std::size_t k) {
-        ConversionResult& result = conversion.Clips[k];
-        if (conversion.Skipped[k])
-            return;
-        if (result.Read != ReadStatus::Ok) {
-            allRead = false;
-            return;
-        }
-        if (joinedFlight) {
-            RunWayOn(result.Flight, settings, join);
-            result.WayAfterM = result.Flight.Points.back().WayM;
-        }
-        // As the window's field carries it: the way with one decimal, read back.
-        wayBefore = joinedFlight ? result.WayAfterM : ReadWayBefore(FormatWayBefore(result.WayAfterM));
-        conversion.EndWayM = result.WayAfterM;
-        if (jobs <= 1) {
-            finish(k);
-            return;
-        }
-        while (writing.size() >= static_cast<std::size_t>(jobs)) {
-            writing.front().get();
-            writing.pop_front();
-        }
-        writing.push_back(std::async(std::launch::async, finish, k));
-    };
-    std::size_t k = 0;
-    for (; k < n && !(joinedFlight && join.Started); ++k) {
-        derive(k);
-        carry(k);
+
+    std::size_t first = 0;  // the clips up to the first one read one after the other
+    for (; joined && first < n && !join.Started; ++first) {
+        derive(first);
+        if (joinOn(first))
+            write(first);
     }
     start = join;
-    RunInOrder(n - k, joinedFlight ? jobs : 1, [&](std::size_t j) { derive(k + j); }, [&](std::size_t j) { carry(k + j); });
-    for (std::future<void>& write : writing)
-        write.get();
+    InOrderStep inOrder;
+    RunInOrder(n - first, jobs, [&](std::size_t j) {
+        const std::size_t k = first + j;
+        if (joined)
+            derive(k);
+        bool toWrite = false;
+        inOrder.Step(j, [&] {
+            if (!joined)
+                derive(k);
+            toWrite = joinOn(k);
+        });
+        if (toWrite)
+            write(k);
+    }, [](std::size_t) {});
+
     allRead = allRead && std::find(conversion.Skipped.begin(), conversion.Skipped.end(), 1) == conversion.Skipped.end();
     std::vector<Flight> derived;  // the clips' flights, for the outputs of the whole flight
     for (ConversionResult& result : conversion.Clips) {
@@ -266,32 +236,22 @@ FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& f
     if (!whole || !allRead)
         return conversion;
 
+    // The whole flight's outputs: those that are not the clip's own (the
+    // subtitle file and the route belong to each clip's video).
     std::vector<const Flight*> parts;
     for (const Flight& part : derived)
         parts.push_back(&part);
-    const Flight wholeFlight = JoinClips(parts);
+    ConversionResult wholeFlight;
+    wholeFlight.Flight = JoinClips(parts);
     derived.clear();
     const QString firstLog = clips[flight.Clips.front()].Log;
-    const QString flightLog = DeriveOutputNames(firstLog).Base + QStringLiteral(".flight.SRT");
-    const ConversionRequest request = RequestForLog(options, flightLog, wayBefore);
-    for (const ConversionRequest::Output& output : request.Outputs) {
-        // The subtitle file and the route belong to each clip's video.
-        if (!output.Kind->ByDefault)
-            conversion.FlightOutputs.push_back({output.Kind, output.Name});
-    }
-    // The CSV takes about as long as the other three together: it starts
-    // first, so that the others share the other core meanwhile.
-    std::vector<std::size_t> order(conversion.FlightOutputs.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_partition(order.begin(), order.end(), [&](std::size_t k) {
-        return QLatin1String(conversion.FlightOutputs[k].Kind->Id) == QLatin1String("csv");
-    });
-    RunInOrder(order.size(), jobs, [&](std::size_t j) {
-        ConversionResult::Output& written = conversion.FlightOutputs[order[j]];
-        written.Check = CheckOutputName(written.Name, firstLog);
-        if (written.Check == NameCheck::Ok)
-            written.Status = SaveOutput(*written.Kind, wholeFlight, request.OutPattern, written.Name);
-    }, [](std::size_t) {});
+    ConversionRequest request = RequestForLog(options, DeriveOutputNames(firstLog).Base + QStringLiteral(".flight.SRT"), wayBefore);
+    request.InputName = firstLog;
+    request.Outputs.erase(std::remove_if(request.Outputs.begin(), request.Outputs.end(),
+                                         [](const ConversionRequest::Output& output) { return output.Kind->ByDefault; }),
+                          request.Outputs.end());
+    WriteOutputs(request, wholeFlight, jobs);
+    conversion.FlightOutputs = std::move(wholeFlight.Outputs);
     return conversion;
 }
 
@@ -316,4 +276,65 @@ FlightSummary SummariseFlight(const std::vector<CardClip>& clips, const CardFlig
         summary.DurationMs = last->LastLocalMs - first->FirstLocalMs;
     summary.PathM = conversion.EndWayM - conversion.StartWayM;
     return summary;
+}
+
+FlightOutcome OutcomeOfFlight(const std::vector<CardClip>& clips, const CardFlight& flight, const FlightConversion& conversion)
+{
+    FlightOutcome outcome;
+    const auto files = [&](const std::vector<ConversionResult::Output>& outputs) {
+        std::vector<FlightOutcome::File> listed;
+        for (const ConversionResult::Output& output : outputs) {
+            listed.push_back({output.Name, output.Written(), OutputOutcomeMessage(output).Text});
+            outcome.AllWritten = outcome.AllWritten && output.Written();
+        }
+        return listed;
+    };
+    for (std::size_t c = 0; c < flight.Clips.size(); ++c) {
+        FlightOutcome::Clip clip;
+        clip.Log = clips[flight.Clips[c]].Log;
+        clip.Skipped = conversion.Skipped[c] != 0;
+        clip.Result = &conversion.Clips[c];
+        clip.Summary = conversion.Summaries[c];
+        if (clip.Converted())
+            clip.Files = files(clip.Result->Outputs);
+        outcome.AllWritten = outcome.AllWritten && clip.Converted();
+        outcome.Clips.push_back(clip);
+    }
+    outcome.FlightFiles = files(conversion.FlightOutputs);
+    return outcome;
+}
+
+CardInput CardInputOf(const QStringList& names, bool recursive)
+{
+    CardInput input;
+    for (const QString& name : names) {
+        if (name.isEmpty() || !QFileInfo(name).isDir()) {
+            input.Clips.emplace_back(name);
+            continue;
+        }
+        input.Folder = true;
+        const QStringList logs = LogsInFolder(name, recursive);
+        if (logs.isEmpty())
+            input.EmptyFolders << name;
+        for (const QString& log : logs)
+            input.Clips.emplace_back(log);
+    }
+    return input;
+}
+
+QStringList NamesOfInputText(const QString& text)
+{
+    static const QRegularExpression list(QStringLiteral("^\\s*(\"[^\"]*\"\\s*){2,}$"));
+    if (!list.match(text).hasMatch())
+        return {text};
+    QStringList names;
+    static const QRegularExpression quoted(QStringLiteral("\"([^\"]*)\""));
+    for (QRegularExpressionMatchIterator it = quoted.globalMatch(text); it.hasNext();)
+        names << it.next().captured(1);
+    return names;
+}
+
+QString InputTextOfNames(const QStringList& names)
+{
+    return QLatin1Char('"') + names.join(QStringLiteral("\" \"")) + QLatin1Char('"');
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "conversion/CommandLineOptions.h"
+#include "conversion/ConversionOptions.h"
+#include "conversion/InOrder.h"
 #include "track/FlightGroups.h"
 
 #include <QString>
@@ -33,6 +34,21 @@ struct CardClip {
     LogReadResult Result;
     ClipFacts Facts;    // when Read and Result is Ok
 };
+
+// The clips that velloa-cli's LOG arguments or the window's input field
+// name: each folder's logs (LogsInFolder), any other name as it is.
+struct CardInput {
+    std::vector<CardClip> Clips;
+    QStringList EmptyFolders;  // the folders named that hold no log
+    bool Folder = false;       // a folder was named
+};
+CardInput CardInputOf(const QStringList& names, bool recursive);
+
+// The names an input field's text gives: several names each in double
+// quotes ("a.SRT" "b.SRT", as InputTextOfNames writes them), or else the
+// text itself.
+QStringList NamesOfInputText(const QString& text);
+QString InputTextOfNames(const QStringList& names);
 
 struct CardFlight {
     std::vector<std::size_t> Clips;  // indexes into the card's clips, in flight order
@@ -104,8 +120,26 @@ struct FlightSummary {
 };
 FlightSummary SummariseFlight(const std::vector<CardClip>& clips, const CardFlight& flight, const FlightConversion& conversion);
 
-// Runs work(0) ... work(count - 1) on `jobs` threads (at least one), each
-// index once; `done(i)` is called on the calling thread in index order as
-// soon as work(0..i) have finished.
-void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_t)>& work,
-                const std::function<void(std::size_t)>& done);
+// What a flight's conversion wrote and what failed, and why, in the order
+// the clips and files came: what velloa-cli prints and the window tallies.
+struct FlightOutcome {
+    struct File {
+        QString Name;
+        bool Written = false;
+        QString Text;  // OutputOutcomeMessage's (empty: nothing to write)
+    };
+    struct Clip {
+        QString Log;
+        bool Skipped = false;  // left out by a cancel
+        const ConversionResult* Result = nullptr;  // Read not Ok: not converted
+        std::vector<File> Files;
+        QString Summary;  // the read summary, LF line ends
+        bool Converted() const { return !Skipped && Result->Read == ReadStatus::Ok; }
+    };
+    std::vector<Clip> Clips;
+    std::vector<File> FlightFiles;  // the outputs of the whole flight
+    // No clip skipped or unread and every file written.
+    bool AllWritten = true;
+};
+// Holds pointers into `conversion`.
+FlightOutcome OutcomeOfFlight(const std::vector<CardClip>& clips, const CardFlight& flight, const FlightConversion& conversion);

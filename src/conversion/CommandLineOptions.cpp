@@ -2,12 +2,9 @@
 
 #include "conversion/ConversionSettings.h"
 #include "conversion/Messages.h"
-#include "output/SrtWriter.h"
 
 #include <QCommandLineParser>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 namespace {
 
@@ -17,13 +14,6 @@ QString FormatHelp()
     for (const LogFamily& family : LogFamilies())
         text += QStringLiteral("%1 (%2), ").arg(QLatin1String(family.Id), QLatin1String(family.Drones));
     return text + QStringLiteral("or patterns (the six input patterns, as --pattern sets them).");
-}
-
-QString OutputPath(const QString& derived, const QString& outputDir)
-{
-    if (outputDir.isEmpty())
-        return derived;
-    return QDir(outputDir).filePath(QFileInfo(derived).fileName());
 }
 
 } // namespace
@@ -154,7 +144,7 @@ bool ConversionOptionSet::Read(const QCommandLineParser& parser, ConversionOptio
     }
 
     if (!parser.isSet(m_patternFile)) {
-        request.OutPattern = DefaultPatternAsWindowUsesIt();
+        request.OutPattern = DefaultPatternLf();
         return true;
     }
     QFile file(parser.value(m_patternFile));
@@ -164,22 +154,4 @@ bool ConversionOptionSet::Read(const QCommandLineParser& parser, ConversionOptio
     }
     request.OutPattern = QString::fromUtf8(file.readAll());
     return true;
-}
-
-ConversionRequest RequestForLog(const ConversionOptions& options, const QString& log, double wayBeforeM)
-{
-    ConversionRequest request = options.Request;
-    request.InputName = log;
-    request.WayBeforeM = wayBeforeM;
-    const OutputNames names = DeriveOutputNames(log);
-    for (const OutputKind* kind : options.Outputs)
-        request.Outputs.push_back({kind, OutputPath(names.Base + QLatin1String(kind->Suffix), options.OutputDir)});
-    return request;
-}
-
-QString DefaultPatternAsWindowUsesIt()
-{
-    QString pattern = DefaultOutputPattern();
-    pattern.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return pattern;
 }

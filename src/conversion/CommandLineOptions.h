@@ -1,6 +1,6 @@
 #pragma once
 
-#include "conversion/Conversion.h"
+#include "conversion/ConversionOptions.h"
 
 #include <QCommandLineOption>
 #include <QString>
@@ -8,14 +8,6 @@
 #include <vector>
 
 class QCommandLineParser;
-
-// What the conversion options of a command line ask for: everything of a
-// request but the log and the output names, which RequestForLog adds.
-struct ConversionOptions {
-    ConversionRequest Request;
-    std::vector<const OutputKind*> Outputs;  // in the order written
-    QString OutputDir;                       // empty: beside each log
-};
 
 // velloa-cli's conversion options (--smooth, --way-before, --pattern,
 // --format, --out-pattern-file, --use-height, --track, --time-zone, --kml-altitude,
@@ -43,12 +35,3 @@ private:
     QCommandLineOption m_smooth, m_wayBefore, m_patternFile, m_pattern, m_format, m_useHeight, m_track, m_timeZone,
         m_kmlAltitude, m_privacy, m_outputDir, m_all;
 };
-
-// The request for one log: `options` with the log, the way before it and
-// each output's name (beside the log, or in the output folder).
-ConversionRequest RequestForLog(const ConversionOptions& options, const QString& log, double wayBeforeM);
-
-// The output pattern the window uses at start-up: the built-in pattern with
-// LF line breaks (the window's editor hands its text back so), so that both
-// programs write identical files.
-QString DefaultPatternAsWindowUsesIt();

@@ -1,10 +1,15 @@
 #include "conversion/Conversion.h"
 
+#include "conversion/InOrder.h"
+
 #include "output/Placeholders.h"
 #include "output/PrivacyZone.h"
 #include "output/SrtWriter.h"
 #include "track/LogTime.h"
 #include "track/TrackPasses.h"
+
+#include <algorithm>
+#include <numeric>
 
 bool ConversionResult::Wrote(const OutputKind& kind) const
 {
@@ -13,6 +18,12 @@ bool ConversionResult::Wrote(const OutputKind& kind) const
             return true;
     }
     return false;
+}
+
+bool ReadsAlike(const ConversionRequest& a, const ConversionRequest& b)
+{
+    return a.FormatId == b.FormatId && a.Patterns == b.Patterns && a.Track == b.Track && a.SmoothingCount == b.SmoothingCount
+        && a.WayBeforeM == b.WayBeforeM && a.UseHeight == b.UseHeight && a.TimeZone == b.TimeZone;
 }
 
 namespace {
@@ -35,7 +46,7 @@ bool ReadZone(const ConversionRequest& request, ConversionResult& result, QTimeZ
 // outputs (the flight view) reads everything.
 bool WantsCameraSettings(const ConversionRequest& request)
 {
-    if (request.Outputs.empty())
+    if (request.Outputs.empty() || request.CameraSettings)
         return true;
     for (const ConversionRequest::Output& output : request.Outputs) {
         if (output.Kind == FindOutputKind(QStringLiteral("csv")))
@@ -51,6 +62,11 @@ bool WantsCameraSettings(const ConversionRequest& request)
     return false;
 }
 
+LogReadResult ReadLogFor(const ConversionRequest& request)
+{
+    return ReadFlightLog(request.InputName, request.Patterns, request.FormatId, WantsCameraSettings(request));
+}
+
 ConversionResult Convert(const ConversionRequest& request)
 {
     // An unknown zone reads nothing.
@@ -58,10 +74,13 @@ ConversionResult Convert(const ConversionRequest& request)
     QTimeZone zone;
     if (!ReadZone(request, result, &zone))
         return result;
-    return ConvertReadLog(request, ReadFlightLog(request.InputName, request.Patterns, request.FormatId, WantsCameraSettings(request)));
+    result = DeriveReadLog(request, ReadLogFor(request));
+    if (result.Read == ReadStatus::Ok)
+        WriteOutputs(request, result);
+    return result;
 }
 
-ConversionResult ConvertReadLog(const ConversionRequest& request, LogReadResult read, const JoinContext* join)
+ConversionResult DeriveReadLog(const ConversionRequest& request, LogReadResult read, const JoinContext* join)
 {
     ConversionResult result;
     QTimeZone zone;
@@ -78,19 +97,27 @@ ConversionResult ConvertReadLog(const ConversionRequest& request, LogReadResult 
     result.Flight.Kml = request.Kml;
     result.Flight.PrivacyRadiusM = request.PrivacyRadiusM;
     result.WayAfterM = result.Flight.Points.back().WayM;
-    WriteOutputs(request, result);
     return result;
 }
 
-void WriteOutputs(const ConversionRequest& request, ConversionResult& result)
+void WriteOutputs(const ConversionRequest& request, ConversionResult& result, int jobs)
 {
-    for (const ConversionRequest::Output& output : request.Outputs) {
-        ConversionResult::Output written{output.Kind, output.Name};
-        written.Check = CheckOutputName(output.Name, request.InputName);
+    const std::size_t first = result.Outputs.size();
+    for (const ConversionRequest::Output& output : request.Outputs)
+        result.Outputs.push_back({output.Kind, output.Name});
+    // The CSV takes about as long as the other track outputs together: it
+    // starts first, so that the others share the other cores meanwhile.
+    std::vector<std::size_t> order(request.Outputs.size());
+    std::iota(order.begin(), order.end(), first);
+    std::stable_partition(order.begin(), order.end(), [&](std::size_t k) {
+        return QLatin1String(result.Outputs[k].Kind->Id) == QLatin1String("csv");
+    });
+    RunInOrder(order.size(), jobs, [&](std::size_t j) {
+        ConversionResult::Output& written = result.Outputs[order[j]];
+        written.Check = CheckOutputName(written.Name, request.InputName);
         if (written.Check == NameCheck::Ok)
-            written.Status = SaveOutput(*output.Kind, result.Flight, request.OutPattern, output.Name);
-        result.Outputs.push_back(written);
-    }
+            written.Status = SaveOutput(*written.Kind, result.Flight, request.OutPattern, written.Name);
+    }, [](std::size_t) {});
 }
 
 QString SubtitlePreview(const Flight& flight, std::size_t index, const QString& pattern)

@@ -34,10 +34,18 @@ struct ConversionRequest {
         QString Name;
     };
     std::vector<Output> Outputs;  // written in this order
+    // Read the camera settings even when no output prints them (the window
+    // shows them beside the placeholders).
+    bool CameraSettings = false;
 };
 
 // The track settings of a request.
 TrackSettings TrackSettingsOf(const ConversionRequest& request);
+
+// Whether two requests read and derive a log alike: the same layout, input
+// patterns, track method, smoothing, way before, use of height and time zone
+// (their outputs and the log may differ).
+bool ReadsAlike(const ConversionRequest& a, const ConversionRequest& b);
 
 struct ConversionResult {
     ReadStatus Read = ReadStatus::Ok;
@@ -69,7 +77,8 @@ ConversionResult Convert(const ConversionRequest& request);
 
 // Whether any output of the request prints camera settings (the CSV, or a
 // camera placeholder in the subtitle file's pattern), so that the log is
-// read with them; true for a request without outputs (the flight view).
+// read with them; true for a request without outputs (the flight view) and
+// for one that asks for them (CameraSettings).
 bool WantsCameraSettings(const ConversionRequest& request);
 
 // The subtitle text of one record of `flight` (index into its records), as
@@ -80,11 +89,17 @@ QString SubtitlePreview(const Flight& flight, std::size_t index, const QString& 
 // flight view draws) lies in a privacy zone of `radiusM` metres round home
 // (all false for 0): what a shared picture of the flight leaves out.
 std::vector<bool> PointsInPrivacyZone(const Flight& flight, double radiusM);
-// Convert for a log already read (`read`, whatever its status): the same
-// steps from the time zone on. With `join`, the log is derived as a clip of
-// the flight `join` carries (DeriveJoinedClip; RunWayOn is the caller's).
-ConversionResult ConvertReadLog(const ConversionRequest& request, LogReadResult read, const JoinContext* join = nullptr);
+// Reads the log `request` names with the request's patterns and layout,
+// with camera settings when WantsCameraSettings.
+LogReadResult ReadLogFor(const ConversionRequest& request);
+
+// The deriving step of Convert for a log already read (`read`, whatever
+// its status): from the time zone on, everything but the writing. With
+// `join`, the log is derived as a clip of the flight `join` carries
+// (DeriveJoinedClip; RunWayOn is the caller's).
+ConversionResult DeriveReadLog(const ConversionRequest& request, LogReadResult read, const JoinContext* join = nullptr);
 
 // The writing step of Convert: every output `request` asks for, from
-// result.Flight (read and derived), appended to result.Outputs.
-void WriteOutputs(const ConversionRequest& request, ConversionResult& result);
+// result.Flight (read and derived), appended to result.Outputs in the
+// request's order; `jobs` outputs at a time (the CSV, the longest, first).
+void WriteOutputs(const ConversionRequest& request, ConversionResult& result, int jobs = 1);

@@ -50,7 +50,12 @@ std::vector<LogFormatOption> LogFormatOptions()
     return choices;
 }
 
-QString StartOutputPattern()
+QString DefaultPatternCrLf()
 {
     return DefaultOutputPattern();
+}
+
+QString DefaultPatternLf()
+{
+    return DefaultOutputPattern().replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }

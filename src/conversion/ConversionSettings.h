@@ -34,5 +34,10 @@ struct LogFormatOption {
 };
 std::vector<LogFormatOption> LogFormatOptions();
 
-// The output pattern the window starts with (the built-in one, CR LF).
-QString StartOutputPattern();
+// The built-in output pattern, with CR LF line ends (as the window's
+// editor starts) or with LF (as the editor hands its text back, and so
+// velloa-cli's default: both programs write identical files).
+QString DefaultPatternCrLf();
+QString DefaultPatternLf();
+// The flight view's name for DefaultPatternCrLf, until it calls that.
+inline QString StartOutputPattern() { return DefaultPatternCrLf(); }

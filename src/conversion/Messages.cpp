@@ -142,8 +142,14 @@ QString FlightPathText(double pathM)
 
 QStringList FlightListHeaders()
 {
-    return {QStringLiteral("Flight"), QStringLiteral("Start"), QStringLiteral("Duration"), QStringLiteral("Clips"),
-            QStringLiteral("Path, m"), QStringLiteral("Logs")};
+    QStringList headers;
+    headers.insert(NumberColumn, QStringLiteral("Flight"));
+    headers.insert(StartColumn, QStringLiteral("Start"));
+    headers.insert(DurationColumn, QStringLiteral("Duration"));
+    headers.insert(ClipsColumn, QStringLiteral("Clips"));
+    headers.insert(PathColumn, QStringLiteral("Path, m"));
+    headers.insert(LogsColumn, QStringLiteral("Logs"));
+    return headers;
 }
 
 QString OutputsBesideClipsText()

@@ -76,8 +76,9 @@ QString FlightStartText(qint64 startLocalMs);
 QString FlightDurationText(qint64 durationMs);
 QString FlightPathText(double pathM);
 
-// The flight list's column headers: "Flight", "Clips", "Start",
-// "Duration", "Path, m", "Logs".
+// The flight list's columns and their headers: "Flight", "Start",
+// "Duration", "Clips", "Path, m", "Logs".
+enum FlightListColumn { NumberColumn, StartColumn, DurationColumn, ClipsColumn, PathColumn, LogsColumn };
 QStringList FlightListHeaders();
 
 // What the output name fields say with several logs: "beside each clip",

@@ -42,3 +42,17 @@ char* WriteTrimmed(char* out, std::uint32_t value, int decimals);
 // Writes `value` in decimal digits (what QByteArray::number writes) and
 // returns the end of the text.
 char* WriteDecimal(char* out, std::uint64_t value);
+
+// A longitude as the outputs write it with `decimals` decimals: in [-180,
+// 180), one that would be written as 180 or more (a logged 180.000001, a
+// smoothed 180) less 360, one below -180 plus 360; unchanged elsewhere.
+inline double WrittenLon(double lon, int decimals)
+{
+    const double top = 180.0 - 0.5 * (decimals >= 6 ? 1e-6 : decimals == 5 ? 1e-5 : 1e-4);
+    if (lon < -180.0)
+        lon += 360.0;
+    return lon >= top ? lon - 360.0 : lon;
+}
+
+// Decimals the outputs write degrees with (6: about 0.1 m).
+constexpr int kDegreeDecimals = 6;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "output/FixedNumber.h"
 #include "track/Flight.h"
 
 #include <QByteArray>
@@ -12,8 +13,7 @@ class QIODevice;
 // What the GPX track, KML and GeoJSON outputs share: which records make the
 // path, its elevations and how numbers and times are written.
 
-// Decimals written: degrees (6: about 0.1 m) and metres or m/s (2).
-constexpr int kDegreeDecimals = 6;
+// Decimals written of metres and m/s (degrees: kDegreeDecimals).
 constexpr int kMetreDecimals = 2;
 
 // The records of the path, one per second of flight, in file order: every
@@ -64,17 +64,6 @@ void AppendIsoTime(QByteArray& out, qint64 ms, bool milliseconds, bool utc);
 constexpr int kIsoTimeRoom = 24;
 char* WriteIsoTime(char* out, qint64 ms, bool milliseconds, bool utc);
 QString IsoTime(qint64 ms, bool milliseconds, bool utc);
-
-// A longitude as the outputs write it with `decimals` decimals: in [-180,
-// 180), one that would be written as 180 or more (a logged 180.000001, a
-// smoothed 180) less 360, one below -180 plus 360; unchanged elsewhere.
-inline double WrittenLon(double lon, int decimals)
-{
-    const double top = 180.0 - 0.5 * (decimals >= 6 ? 1e-6 : decimals == 5 ? 1e-5 : 1e-4);
-    if (lon < -180.0)
-        lon += 360.0;
-    return lon >= top ? lon - 360.0 : lon;
-}
 
 // `value` with `decimals` digits after the point, as AppendFixed writes it.
 QString FixedText(double value, int decimals);

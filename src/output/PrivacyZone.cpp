@@ -1,7 +1,6 @@
 #include "output/PrivacyZone.h"
 
 #include "output/FixedNumber.h"
-#include "output/PathPoints.h"
 #include "track/GreatCircle.h"
 
 double WrittenDegrees(double value, int decimals)

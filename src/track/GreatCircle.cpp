@@ -39,3 +39,13 @@ double HaversineDistance(double lat1Deg, double lon1Deg, double lat2Deg, double 
     const double a = s * s + std::cos(lat1Deg * kRadiansPerDegree) * std::cos(lat2Deg * kRadiansPerDegree) * t * t;
     return 2.0 * kSphereRadiusMetres * std::asin(std::min(1.0, std::sqrt(a)));
 }
+
+double StepDistance(const TrackPoint& a, const TrackPoint& b, bool haversine, bool useHeight)
+{
+    const double ground = haversine ? HaversineDistance(a.Lat, a.Lon, b.Lat, b.Lon)
+                                   : GreatCircleDistance(a.Lat, a.Lon, b.Lat, b.Lon);
+    if (!useHeight)
+        return ground;
+    const double climb = b.HeightM - a.HeightM;
+    return std::sqrt(ground * ground + climb * climb);
+}

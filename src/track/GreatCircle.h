@@ -1,5 +1,7 @@
 #pragma once
 
+#include "track/Flight.h"
+
 // Radius of the sphere on which every distance is measured, in metres.
 constexpr double kSphereRadiusMetres = 6378200.0;
 
@@ -35,3 +37,9 @@ inline double NormalLon(double lon)
         return lon + 360.0;
     return lon;
 }
+
+// The distance in metres between two points' smoothed positions: the law of
+// cosines for one-per-second logs, the haversine for per-frame and estimated
+// ones; with useHeight the change of height above take-off is added as the
+// third side.
+double StepDistance(const TrackPoint& a, const TrackPoint& b, bool haversine, bool useHeight);

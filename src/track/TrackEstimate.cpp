@@ -1,7 +1,6 @@
 #include "track/TrackEstimate.h"
 
 #include "track/GreatCircle.h"
-#include "track/TrackPasses.h"
 
 #include <algorithm>
 #include <cmath>

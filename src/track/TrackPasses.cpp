@@ -45,16 +45,6 @@ void ForEachStretch(const Track& points, Smooth smooth)
 
 }  // namespace
 
-double StepDistance(const TrackPoint& a, const TrackPoint& b, bool haversine, bool useHeight)
-{
-    const double ground = haversine ? HaversineDistance(a.Lat, a.Lon, b.Lat, b.Lon)
-                                   : GreatCircleDistance(a.Lat, a.Lon, b.Lat, b.Lon);
-    if (!useHeight)
-        return ground;
-    const double climb = b.HeightM - a.HeightM;
-    return std::sqrt(ground * ground + climb * climb);
-}
-
 void SmoothGps(Track& points, int passes)
 {
     if (passes < 1 || points.size() < 2)

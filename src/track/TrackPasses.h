@@ -1,6 +1,7 @@
 #pragma once
 
 #include "track/Flight.h"
+#include "track/GreatCircle.h"
 
 // The points of the records with nothing derived yet but the filled gaps: a
 // record without Home, position, height or cue time (a block cut short, a
@@ -13,11 +14,6 @@
 // positions.
 Track FillTrack(const FlightRecordList& records, bool* hasAltitude = nullptr);
 
-// The distance in metres between two points' smoothed positions: the law of
-// cosines for one-per-second logs, the haversine for per-frame and estimated
-// ones; with useHeight the change of height above take-off is added as the
-// third side.
-double StepDistance(const TrackPoint& a, const TrackPoint& b, bool haversine, bool useHeight);
 
 // --- One block per second (families A, B, C) --------------------------------
 // `passes` in-place pairwise averaging sweeps over Lat and Lon (none when

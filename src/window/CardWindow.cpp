@@ -2,23 +2,23 @@
 
 #include "conversion/Messages.h"
 #include "track/JoinedFlight.h"
-#include "window/FlightPreview.h"
-#include "window/FlightView.h"
+#include "window/Dialogs.h"
 #include "window/MainWindowWidgets.h"
-#include "window/SornLogic.h"
+#include "window/NewestRun.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QProgressDialog>
-#include <QRegularExpression>
+#include <QDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QSet>
 #include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
-#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -31,35 +31,31 @@ QString FileNameOf(const QString& path)
 }
 
 // The files written and what failed of one flight's run.
-void TallyOutputs(const std::vector<ConversionResult::Output>& outputs, CardRunFacts& facts)
+void TallyFiles(const std::vector<FlightOutcome::File>& files, CardRunFacts& facts)
 {
-    for (const ConversionResult::Output& output : outputs) {
-        const UserMessage outcome = OutputOutcomeMessage(output);
-        if (output.Written())
-            facts.Written << FileNameOf(output.Name);
-        else if (!outcome.IsEmpty())
-            facts.Failed << ClipFailureText(FileNameOf(output.Name), outcome.Text);
+    for (const FlightOutcome::File& file : files) {
+        if (file.Written)
+            facts.Written << FileNameOf(file.Name);
+        else if (!file.Text.isEmpty())
+            facts.Failed << ClipFailureText(FileNameOf(file.Name), file.Text);
     }
 }
 
-void Tally(const std::vector<CardClip>& clips, const CardFlight& flight, const FlightConversion& conversion, CardRunFacts& facts)
+void Tally(const FlightOutcome& outcome, CardRunFacts& facts)
 {
     bool converted = false;
-    for (std::size_t c = 0; c < flight.Clips.size(); ++c) {
-        const ConversionResult& result = conversion.Clips[c];
-        if (conversion.Skipped[c]) {
+    for (const FlightOutcome::Clip& clip : outcome.Clips) {
+        if (clip.Skipped) {
             ++facts.NotConverted;
-            continue;
+        } else if (!clip.Converted()) {
+            facts.Failed << ClipFailureText(FileNameOf(clip.Log), ConversionFailureMessage(*clip.Result).Text);
+        } else {
+            converted = true;
+            ++facts.Clips;
+            TallyFiles(clip.Files, facts);
         }
-        if (result.Read != ReadStatus::Ok) {
-            facts.Failed << ClipFailureText(FileNameOf(clips[flight.Clips[c]].Log), ConversionFailureMessage(result).Text);
-            continue;
-        }
-        converted = true;
-        ++facts.Clips;
-        TallyOutputs(result.Outputs, facts);
     }
-    TallyOutputs(conversion.FlightOutputs, facts);
+    TallyFiles(outcome.FlightFiles, facts);
     facts.Flights += converted ? 1 : 0;
 }
 
@@ -76,39 +72,13 @@ QList<QLineEdit*> OutputFields(const MainWindowWidgets& w)
 
 QStringList LogsOfInputText(const QString& text)
 {
-    if (!text.isEmpty() && QFileInfo(text).isDir()) {
-        const QStringList logs = LogsInFolder(text, false);
-        return logs.isEmpty() ? QStringList{text} : logs;
-    }
-    static const QRegularExpression list(QStringLiteral("^\\s*(\"[^\"]*\"\\s*){2,}$"));
-    if (!list.match(text).hasMatch())
-        return {text};
+    const CardInput input = CardInputOf(NamesOfInputText(text), false);
+    if (input.Clips.empty())
+        return {text};  // a folder without logs: read as a log, which says so
     QStringList logs;
-    static const QRegularExpression quoted(QStringLiteral("\"([^\"]*)\""));
-    for (QRegularExpressionMatchIterator it = quoted.globalMatch(text); it.hasNext();) {
-        const QString name = it.next().captured(1);
-        logs << (!name.isEmpty() && QFileInfo(name).isDir() ? LogsInFolder(name, false) : QStringList{name});
-    }
+    for (const CardClip& clip : input.Clips)
+        logs << clip.Log;
     return logs;
-}
-
-QString InputTextOfLogs(const QStringList& logs)
-{
-    return QLatin1Char('"') + logs.join(QStringLiteral("\" \"")) + QLatin1Char('"');
-}
-
-QTreeWidget* MakeFlightList()
-{
-    auto* list = new QTreeWidget;
-    list->setHeaderLabels(FlightListHeaders());
-    list->setRootIsDecorated(false);
-    list->setUniformRowHeights(true);
-    list->setAllColumnsShowFocus(true);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setHidden(true);
-    // The header, three flights and a scroll bar in sight; more scroll.
-    list->setMinimumHeight(list->fontMetrics().lineSpacing() * 8);
-    return list;
 }
 
 struct CardControl::Listing {
@@ -121,21 +91,48 @@ struct CardControl::Listing {
     std::vector<Row> Rows;
 };
 
-CardControl::CardControl(SornLogic* logic)
-    : QObject(logic)
-    , m_logic(logic)
+CardControl::CardControl(MainWindowWidgets* widgets, QObject* parent)
+    : QObject(parent)
+    , m_w(widgets)
+    , m_run(new NewestRun(this))
 {
-    MainWindowWidgets* w = m_logic->Widgets;
+    MainWindowWidgets* w = m_w;
     connect(w->FlightList, &QTreeWidget::currentItemChanged, this, [this] { ShowSelected(); });
-    m_progress = new QProgressDialog(w->Window);
+    // The run's progress, shown once the run has taken a moment, laid out
+    // before it shows. Cancel, Escape and closing it all cancel the run.
+    m_progress = new QDialog(w->Window);
     m_progress->setObjectName(QStringLiteral("CardProgress"));
     m_progress->setWindowTitle(WindowTitleText());
     m_progress->setWindowModality(Qt::WindowModal);
-    m_progress->setMinimumDuration(kMomentMs);
-    m_progress->setAutoReset(false);  // reset (hidden) when the run ends, or on Cancel
-    m_progress->reset();  // not shown until a run has taken a moment
+    m_progressLabel = new QLabel;
+    m_progressBar = new QProgressBar;
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
+    cancel->setObjectName(QStringLiteral("CardCancelButton"));
+    auto* layout = new QVBoxLayout(m_progress);
+    layout->addWidget(m_progressLabel);
+    layout->addWidget(m_progressBar);
+    layout->addWidget(cancel, 0, Qt::AlignRight);
+    connect(cancel, &QPushButton::clicked, m_progress, &QDialog::reject);
+    connect(m_progress, &QDialog::rejected, this, [this] {
+        if (m_watch)
+            m_watch->Cancel = true;
+        StopProgress();
+    });
     m_progressTimer = new QTimer(this);
     m_progressTimer->setInterval(100);
+    connect(m_progressTimer, &QTimer::timeout, this, [this] {
+        m_progressBar->setValue(m_watch ? m_watch->ClipsDone.load() : 0);
+        if (!m_progress->isVisible() && m_shownAfter.hasExpired(kMomentMs)) {
+            m_progress->adjustSize();
+            m_progress->show();
+        }
+    });
+}
+
+void CardControl::StopProgress()
+{
+    m_progressTimer->stop();
+    m_progress->hide();
 }
 
 CardControl::~CardControl() = default;
@@ -143,36 +140,21 @@ CardControl::~CardControl() = default;
 void CardControl::Run(const QString& label, int steps, std::function<void(CardWatch&)> work, std::function<void()> done)
 {
     auto watch = std::make_shared<CardWatch>();
-    m_busy = true;
-    m_progress->reset();
-    m_progress->setLabelText(label);
-    m_progress->setRange(0, steps);
-    m_progress->setValue(0);  // the moment starts
-    m_progressTimer->disconnect();
-    connect(m_progressTimer, &QTimer::timeout, this, [this, watch] { m_progress->setValue(watch->ClipsDone); });
-    // Cancel, Escape and closing the dialog all cancel.
-    disconnect(m_progress, nullptr, this, nullptr);
-    connect(m_progress, &QProgressDialog::canceled, this, [watch] { watch->Cancel = true; });
-    connect(m_progress, &QDialog::rejected, this, [watch] { watch->Cancel = true; });
+    m_watch = watch;
+    m_progressLabel->setText(label);
+    m_progressBar->setRange(0, steps);
+    m_progressBar->setValue(0);
+    m_shownAfter.start();  // the moment starts
     m_progressTimer->start();
-    const int run = ++m_runs;
-    auto* watcher = new QFutureWatcher<void>(this);
-    connect(watcher, &QFutureWatcher<void>::finished, this, [this, watcher, run, done] {
-        watcher->deleteLater();
-        if (run == m_runs) {
-            m_busy = false;
-            m_progressTimer->stop();
-            m_progress->reset();
-        }
+    m_run->Start([work, watch] { work(*watch); }, [this, done] {
+        StopProgress();
         done();
     });
-    watcher->setFuture(QtConcurrent::run([work, watch] { work(*watch); }));
-    m_watch = watch;
 }
 
 bool CardControl::Take(const QString& text)
 {
-    MainWindowWidgets* w = m_logic->Widgets;
+    MainWindowWidgets* w = m_w;
     const QStringList logs = LogsOfInputText(text);
     if (logs.size() < 2) {
         Leave();
@@ -181,17 +163,12 @@ bool CardControl::Take(const QString& text)
         return false;
     }
     ConversionOptions options;
-    options.Request = RequestFromFields(*w);
-    // What reading and deriving the logs takes from the fields.
-    const ConversionRequest& r = options.Request;
-    QStringList settings{r.FormatId, QString::number(r.SmoothingCount), QString::number(r.WayBeforeM),
-                         QString::number(r.UseHeight), r.TimeZone};
-    for (const QString& pattern : r.Patterns.Texts)
-        settings << pattern;
-    if (text == m_text && settings == m_settings)
+    options.Request = w->Request();
+    options.Request.PrivacyRadiusM = 0.0;  // the view shows the whole flight
+    if (text == m_text && ReadsAlike(options.Request, m_listedWith))
         return true;  // confirmed again as it is listed
     m_text = text;
-    m_settings = settings;
+    m_listedWith = options.Request;
     m_logs = logs;
     w->InFileNameEdit->setStyleSheet(w->StyleChanged);
     for (QLineEdit* field : OutputFields(*w)) {
@@ -204,13 +181,12 @@ bool CardControl::Take(const QString& text)
     }
     w->FlightList->clear();
     if (w->FlightList->isHidden())
-        m_logic->ToggleGroup(w->FlightList, m_heightWithoutList);
+        w->ToggleGroup(w->FlightList, m_heightWithoutList);
 
     // An older listing gives way (a write run is never under way here: the
     // controls are disabled meanwhile).
     if (m_watch)
         m_watch->Cancel = true;
-    const int generation = ++m_generation;
     const int jobs = QThread::idealThreadCount();
     auto listing = std::make_shared<Listing>();
     Run(CardReadingText(logs.size()), 2 * logs.size(), [logs, options, jobs, listing](CardWatch& watch) {
@@ -238,9 +214,7 @@ bool CardControl::Take(const QString& text)
         });
         if (watch.Cancelled())
             listing->Rows.clear();  // no flight half-listed: the list stays empty, a write takes every flight
-    }, [this, listing, generation] {
-        if (generation != m_generation)
-            return;  // another card was taken meanwhile
+    }, [this, listing] {
         m_listing = listing;
         Fill(*listing);
     });
@@ -249,7 +223,7 @@ bool CardControl::Take(const QString& text)
 
 void CardControl::Fill(const Listing& listing)
 {
-    QTreeWidget* list = m_logic->Widgets->FlightList;
+    QTreeWidget* list = m_w->FlightList;
     list->clear();
     // The narrow column shows the first columns only: the start and the
     // duration come first, and the start leaves its date out when every
@@ -262,25 +236,37 @@ void CardControl::Fill(const Listing& listing)
     for (std::size_t k = 0; k < listing.Rows.size(); ++k) {
         const Listing::Row& row = listing.Rows[k];
         auto* item = new QTreeWidgetItem(list);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(0, Qt::Checked);
-        item->setText(0, QString::number(k + 1));
-        item->setData(0, Qt::UserRole, static_cast<int>(k));
-        item->setText(3, QString::number(row.Logs.size()));
+        const bool readable = !row.Summary.Clips.isEmpty();
+        // A log that cannot be read is a row of its own kind: no check box
+        // (it is never written), greyed, and why in its text.
+        item->setFlags(readable ? item->flags() | Qt::ItemIsUserCheckable : item->flags() & ~Qt::ItemIsUserCheckable);
+        if (readable)
+            item->setCheckState(NumberColumn, Qt::Checked);
+        else
+            item->setForeground(NumberColumn, list->palette().brush(QPalette::Disabled, QPalette::Text));
+        item->setText(NumberColumn, QString::number(k + 1));
+        item->setData(NumberColumn, Qt::UserRole, static_cast<int>(k));
+        item->setText(ClipsColumn, QString::number(row.Logs.size()));
         if (!row.Summary.Clips.isEmpty()) {
             const QString start = FlightStartText(row.Summary.StartLocalMs);
             const bool timeOnly = days.size() == 1 && row.Summary.StartLocalMs != kNoTime;
-            item->setText(1, timeOnly ? start.section(QLatin1Char(' '), 1) : start);
-            item->setText(2, FlightDurationText(row.Summary.DurationMs));
-            item->setText(4, FlightPathText(row.Summary.PathM));
+            item->setText(StartColumn, timeOnly ? start.section(QLatin1Char(' '), 1) : start);
+            item->setText(DurationColumn, FlightDurationText(row.Summary.DurationMs));
+            item->setText(PathColumn, FlightPathText(row.Summary.PathM));
         }
         QStringList names;
         for (const QString& log : row.Logs)
             names << FileNameOf(log);
         QString logs = names.size() > 2 ? names.first() + QStringLiteral(" ... ") + names.last() : names.join(QStringLiteral(", "));
-        if (!row.Failed.isEmpty())
+        if (!readable)
+            logs = row.Failed.join(QStringLiteral("; "));
+        else if (!row.Failed.isEmpty())
             logs += QStringLiteral("; ") + row.Failed.join(QStringLiteral("; "));
-        item->setText(5, logs);
+        item->setText(LogsColumn, logs);
+        if (!readable) {  // the reason across the row, in sight in the narrow column too
+            item->setText(NumberColumn, QStringLiteral("%1  %2").arg(k + 1).arg(logs));
+            item->setFirstColumnSpanned(true);
+        }
         // The whole row as --flights prints it, for the narrow column.
         const QStringList tip = (row.Summary.Clips.isEmpty() ? QStringList() : QStringList{FlightLineText(
             static_cast<int>(k + 1), row.Summary.Clips, row.Summary.StartLocalMs, row.Summary.DurationMs, row.Summary.PathM)})
@@ -288,41 +274,40 @@ void CardControl::Fill(const Listing& listing)
         for (int column = 0; column < list->columnCount(); ++column)
             item->setToolTip(column, tip.join(QLatin1Char('\n')));
     }
-    for (int column = 0; column < list->columnCount() - 1; ++column)
+    for (int column = 0; column < LogsColumn; ++column)
         list->resizeColumnToContents(column);
     if (list->topLevelItemCount() > 0)
         list->setCurrentItem(list->topLevelItem(0));
-    emit Listed();
 }
 
 void CardControl::ShowSelected()
 {
-    QTreeWidgetItem* item = m_logic->Widgets->FlightList->currentItem();
+    QTreeWidgetItem* item = m_w->FlightList->currentItem();
     if (!item || !m_listing)
         return;
-    const Listing::Row& row = m_listing->Rows.at(static_cast<std::size_t>(item->data(0, Qt::UserRole).toInt()));
+    const Listing::Row& row = m_listing->Rows.at(static_cast<std::size_t>(item->data(NumberColumn, Qt::UserRole).toInt()));
     if (!row.Whole.Points.empty()) {
-        m_logic->ShowFlight(row.Whole, row.Logs.first());
+        emit FlightChosen(row.Whole, row.Logs.first());
         return;
     }
-    m_logic->Widgets->FlightPane->ShowReadFailure(row.Logs.first(), row.Failed.join(QLatin1Char('\n')));
-    m_logic->Widgets->SetFlightViewShown(true);
+    emit ReadFailed(row.Logs.first(), row.Failed.join(QLatin1Char('\n')));
 }
 
 void CardControl::Leave()
 {
     if (!Active())
         return;
-    MainWindowWidgets* w = m_logic->Widgets;
+    MainWindowWidgets* w = m_w;
     m_text.clear();
     m_logs.clear();
     m_listing.reset();
-    ++m_generation;
+    m_run->Drop();
+    StopProgress();
     if (m_watch)
         m_watch->Cancel = true;  // a listing no longer wanted
     w->FlightList->clear();
     if (!w->FlightList->isHidden())
-        m_logic->ToggleGroup(w->FlightList, m_heightWithoutList);
+        w->ToggleGroup(w->FlightList, m_heightWithoutList);
     for (QLineEdit* field : OutputFields(*w)) {
         field->setPlaceholderText(QString());
         field->setToolTip(field->property("toolTipOfOneLog").toString());
@@ -331,7 +316,7 @@ void CardControl::Leave()
 
 void CardControl::Write(const ConversionRequest& request)
 {
-    if (m_busy || !Active())
+    if (m_run->Busy() || !Active())
         return;
     ConversionOptions options;
     options.Request = request;
@@ -339,16 +324,16 @@ void CardControl::Write(const ConversionRequest& request)
     options.Outputs = {request.Outputs.front().Kind};
     options.OutputDir = request.Outputs.front().Name.trimmed();
     if (!options.OutputDir.isEmpty() && !QDir().mkpath(options.OutputDir)) {
-        SornLogic::Show(OutputFolderNotCreatedMessage(options.OutputDir));
+        Dialogs::Show(OutputFolderNotCreatedMessage(options.OutputDir));
         return;
     }
     // The clips of the flights unchecked are left out.
     QSet<QString> left;
-    QTreeWidget* list = m_logic->Widgets->FlightList;
+    QTreeWidget* list = m_w->FlightList;
     for (int i = 0; m_listing && i < list->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = list->topLevelItem(i);
-        if (item->checkState(0) != Qt::Checked) {
-            for (const QString& log : m_listing->Rows.at(static_cast<std::size_t>(item->data(0, Qt::UserRole).toInt())).Logs)
+        if (item->checkState(NumberColumn) != Qt::Checked) {
+            for (const QString& log : m_listing->Rows.at(static_cast<std::size_t>(item->data(NumberColumn, Qt::UserRole).toInt())).Logs)
                 left.insert(log);
         }
     }
@@ -356,7 +341,7 @@ void CardControl::Write(const ConversionRequest& request)
     facts->Folder = options.OutputDir;
     const QStringList logs = m_logs;
     const int jobs = QThread::idealThreadCount();
-    QWidget* controls = m_logic->Widgets->Window->findChild<QWidget*>(QStringLiteral("ControlsScroll"));
+    QWidget* controls = m_w->Window->findChild<QWidget*>(QStringLiteral("ControlsScroll"));
     controls->setEnabled(false);
     Run(CardConvertingText(logs.size()), 2 * logs.size(), [logs, options, jobs, left, facts](CardWatch& watch) {
         std::vector<CardClip> clips(logs.begin(), logs.end());
@@ -372,10 +357,9 @@ void CardControl::Write(const ConversionRequest& request)
                 flights.push_back(flight);
         }
         ConvertFlights(clips, flights, options, JoinMode::Auto, jobs, false, &watch,
-            [&](std::size_t k, const FlightConversion& conversion) { Tally(clips, flights[k], conversion, *facts); });
+            [&](std::size_t k, const FlightConversion& conversion) { Tally(OutcomeOfFlight(clips, flights[k], conversion), *facts); });
     }, [this, controls, facts] {
         controls->setEnabled(true);
-        SornLogic::Show(CardSummaryMessage(*facts));
-        emit Written();
+        Dialogs::Show(CardSummaryMessage(*facts));
     });
 }

@@ -3,6 +3,7 @@
 #include "conversion/CardConversion.h"
 #include "conversion/Conversion.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -12,10 +13,13 @@
 #include <memory>
 #include <vector>
 
-class QProgressDialog;
+class QDialog;
+class QLabel;
+class QProgressBar;
 class QTimer;
 class QTreeWidget;
-class SornLogic;
+class NewestRun;
+struct MainWindowWidgets;
 
 // A card of clips in the window: several logs named in the input field
 // (a folder's logs, or several files opened or dropped at once) are cut
@@ -23,23 +27,15 @@ class SornLogic;
 // row, and the write buttons convert every checked flight with
 // CardConversion, off the UI thread.
 
-// The logs an input field's text names: a folder's logs (LogsInFolder,
-// not its subfolders; the folder itself when it holds none), several names
-// each in double quotes ("a.SRT" "b.SRT", as InputTextOfLogs writes them;
-// a folder among them gives its logs), or else the text itself.
+// The logs an input field's text names (NamesOfInputText, CardInputOf,
+// not the folders' subfolders); the text itself when that is none.
 QStringList LogsOfInputText(const QString& text);
-// Several logs as the input field shows them: each in double quotes.
-QString InputTextOfLogs(const QStringList& logs);
-
-// The flight list (hidden): a row a flight, with its check box, number,
-// clips, start, duration, path and logs (FlightListHeaders).
-QTreeWidget* MakeFlightList();
 
 class CardControl : public QObject {
     Q_OBJECT
 
 public:
-    explicit CardControl(SornLogic* logic);
+    CardControl(MainWindowWidgets* widgets, QObject* parent);
     ~CardControl() override;
 
     // Takes the input field's text. Several logs: the list is shown and
@@ -50,7 +46,6 @@ public:
     // with the same settings is kept as it is, checks and all.
     bool Take(const QString& text);
     bool Active() const { return !m_logs.isEmpty(); }
-    bool Busy() const { return m_busy; }
 
     // A write button with several logs: `request` (as the button reads the
     // fields) for every checked flight: each clip's output beside it (or in
@@ -59,8 +54,10 @@ public:
     void Write(const ConversionRequest& request);
 
 signals:
-    void Listed();  // the list holds the newest card
-    void Written(); // a write run has ended and its summary was shown
+    // The flight chosen in the list, its clips read joined.
+    void FlightChosen(const Flight& flight, const QString& firstLog);
+    // The flight chosen could not be read, and why.
+    void ReadFailed(const QString& firstLog, const QString& why);
 
 private:
     struct Listing;
@@ -69,16 +66,18 @@ private:
     void ShowSelected();
     void Leave();
 
-    SornLogic* m_logic;
+    MainWindowWidgets* m_w;
+    NewestRun* m_run;     // the listing or the write under way
     QString m_text;       // the field's text of the card taken
-    QStringList m_settings;  // the settings it was listed with
+    ConversionRequest m_listedWith;  // the settings it was listed with
     QStringList m_logs;   // its logs; empty: no card
-    int m_generation = 0; // the newest listing
-    bool m_busy = false;
-    int m_runs = 0;  // the newest run
-    std::shared_ptr<CardWatch> m_watch;  // its watch
+    std::shared_ptr<CardWatch> m_watch;  // the newest run's watch
     std::shared_ptr<Listing> m_listing;
-    QProgressDialog* m_progress = nullptr;
-    QTimer* m_progressTimer = nullptr;
+    void StopProgress();
+    QDialog* m_progress = nullptr;
+    QLabel* m_progressLabel = nullptr;
+    QProgressBar* m_progressBar = nullptr;
+    QTimer* m_progressTimer = nullptr;  // feeds the bar; shows the dialog after a moment
+    QElapsedTimer m_shownAfter;
     int m_heightWithoutList = 0;
 };

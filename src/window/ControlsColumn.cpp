@@ -1,18 +1,13 @@
-// The controls column: its scroll area, its narrow arrangement beside a
-// wide flight view, the middle-eliding name fields and Enter on buttons.
+// The controls column: its scroll area, the middle-eliding name fields
+// and Enter on buttons.
 #include "window/ControlsColumn.h"
 
-#include "window/MainWindowWidgets.h"
-
 #include <QAbstractButton>
-#include <QBoxLayout>
-#include <QGridLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSplitter>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QToolButton>
@@ -96,18 +91,6 @@ protected:
     }
 };
 
-void SetDirection(QWidget* row, bool narrow)
-{
-    if (auto* box = row ? qobject_cast<QBoxLayout*>(row->layout()) : nullptr)
-        box->setDirection(narrow ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
-}
-
-void Place(QGridLayout* grid, QWidget* widget, int row, int column, int columns = 1)
-{
-    grid->removeWidget(widget);
-    grid->addWidget(widget, row, column, 1, columns);
-}
-
 }  // namespace
 
 void PressButtonsOnEnter(QWidget* root)
@@ -118,58 +101,4 @@ void PressButtonsOnEnter(QWidget* root)
         if (qobject_cast<QPushButton*>(button) || qobject_cast<QToolButton*>(button))
             button->installEventFilter(filter);
     }
-}
-
-void MainWindowWidgets::SetControlsNarrow(bool narrow)
-{
-    if (narrow == ControlsNarrow)
-        return;
-    ControlsNarrow = narrow;
-    for (const char* name : {"InFileRow", "AdjustRow", "OutSrtRow", "OutGpxRow", "AboutRow", "OutPatternCaption"})
-        SetDirection(Window->findChild<QWidget*>(QLatin1String(name)), narrow);
-    LogFormatCombo->setMinimumContentsLength(narrow ? 6 : 16);
-    // A line edit asks for room by its font's widest glyph; narrow, the
-    // fields make do with less (they scroll their text as ever).
-    const QList<QLineEdit*> edits = Window->findChild<QWidget*>(QStringLiteral("ControlsSplitter"))->findChildren<QLineEdit*>();
-    for (QLineEdit* edit : edits)
-        edit->setMinimumWidth(narrow ? 40 : 0);
-    // The pattern group's title is the one text wider than the narrow
-    // column: it is cut there (its tooltip holds it whole).
-    InPatternGroup->setMinimumWidth(narrow ? 1 : 0);
-    InPatternGroup->setToolTip(narrow ? InPatternGroup->title() : QString());
-    // The one caption wider than the narrow column breaks in two.
-    UseHeightCheck->setText(narrow ? QStringLiteral("Use height for\nspeed and way") : QStringLiteral("Use height for speed and way"));
-
-    // Conversion settings: two a row, or one a row.
-    auto* settings = qobject_cast<QGridLayout*>(WayBeforeEdit->parentWidget()->layout());
-    const QList<QWidget*> captions = {WayBeforeEdit->property("caption").value<QWidget*>(),
-                                      SmoothGpsEdit->property("caption").value<QWidget*>(),
-                                      TimeZoneEdit->property("caption").value<QWidget*>(),
-                                      PrivacyRadiusEdit->property("caption").value<QWidget*>()};
-    Place(settings, captions[0], 0, 0);
-    Place(settings, WayBeforeEdit, 0, 1);
-    Place(settings, captions[1], narrow ? 1 : 0, narrow ? 0 : 2);
-    Place(settings, SmoothGpsEdit, narrow ? 1 : 0, narrow ? 1 : 3);
-    Place(settings, UseHeightCheck, narrow ? 2 : 1, 0, 2);
-    Place(settings, captions[2], narrow ? 3 : 1, narrow ? 0 : 2);
-    Place(settings, TimeZoneEdit, narrow ? 3 : 1, narrow ? 1 : 3);
-    Place(settings, captions[3], narrow ? 4 : 2, narrow ? 0 : 2);
-    Place(settings, PrivacyRadiusEdit, narrow ? 4 : 2, narrow ? 1 : 3);
-    Place(settings, OutPatternCaption, narrow ? 5 : 2, 0, 2);
-
-    // Other outputs: the write button right of its field, or under it.
-    auto* others = qobject_cast<QGridLayout*>(OtherOutputsGroup->layout());
-    for (int i = 0; i < OtherOutputs.size(); ++i) {
-        const OutputRow& row = OtherOutputs[i];
-        Place(others, row.NameEdit->property("caption").value<QWidget*>(), narrow ? 2 * i : i, 0);
-        Place(others, row.NameEdit, narrow ? 2 * i : i, 1);
-        Place(others, row.WriteButton, narrow ? 2 * i + 1 : i, narrow ? 0 : 2, narrow ? 2 : 1);
-    }
-    if (KmlAltitudeCombo)  // under the rows
-        Place(others, KmlAltitudeCombo, narrow ? 2 * OtherOutputs.size() : OtherOutputs.size(), narrow ? 0 : 1, 2);
-    if (auto* splitter = Window->findChild<QSplitter*>(QStringLiteral("ControlsSplitter")))
-        splitter->refresh();
-    auto* column = Window->findChild<ControlsScroll*>(QStringLiteral("ControlsScroll"));
-    column->Narrow = narrow;
-    column->updateGeometry();
 }

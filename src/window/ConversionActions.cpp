@@ -5,7 +5,6 @@
 #include "conversion/ConversionSettings.h"
 #include "conversion/Messages.h"
 #include "window/CardWindow.h"
-#include "window/FlightPreview.h"
 #include "window/MainWindowWidgets.h"
 
 #include <QCheckBox>
@@ -20,6 +19,7 @@ void SornLogic::Pressed_WriteSrt()
     // press after a failed write does not count this file twice.
     if (result && result->Wrote(SubtitleOutput())) {
         const double way = result->WayAfterM;
+        m_written = {Widgets->InFileNameEdit->text(), FormatWayBefore(way), Widgets->WayBeforeEdit->text()};
         Widgets->WayBeforeEdit->setText(FormatWayBefore(way));
         Widgets->WayBeforeEdit->setStyleSheet(way != 0.0 ? Widgets->StyleChanged : Widgets->StyleNone);  // NaN counts as not 0
     }
@@ -58,16 +58,18 @@ std::optional<ConversionRequest> SornLogic::ReadInput(const OutputKind& kind, co
         Show(InputNameMissingMessage());
         return std::nullopt;
     }
-    double privacyRadiusM = 0.0;
-    if (!ReadPrivacyRadius(Widgets->PrivacyRadiusEdit->text(), &privacyRadiusM)) {
+    ConversionRequest request = Widgets->Request();
+    if (request.PrivacyRadiusM < 0.0) {
         Show(PrivacyRadiusRefusedMessage());
         return std::nullopt;
     }
-    WidgetsToSettings();
-    ConversionRequest request = RequestFromFields(*Widgets);
-    request.PrivacyRadiusM = privacyRadiusM;
-    request.Patterns = *Patterns;
-    request.OutPattern = OutPattern;
+    WidgetsToSettings();  // the controller's copies, as the request has them
     request.Outputs.push_back({&kind, outputName});
+    // The picker shows the camera settings of the flight written too.
+    request.CameraSettings = true;
+    // The other outputs of the log whose subtitle file was just written
+    // start from the way that file started from, not the way it reached.
+    if (&kind != &SubtitleOutput() && request.InputName == m_written.Log && Widgets->WayBeforeEdit->text() == m_written.WayAfter)
+        request.WayBeforeM = ReadWayBefore(m_written.WayBefore);
     return request;
 }

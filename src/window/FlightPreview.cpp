@@ -1,68 +1,40 @@
 #include "window/FlightPreview.h"
 
-#include "conversion/ConversionSettings.h"
-#include "conversion/Conversion.h"
 #include "conversion/Messages.h"
-#include "window/FlightView.h"
-#include "window/MainWindowWidgets.h"
+#include "window/NewestRun.h"
 
-#include <QComboBox>
-#include <QFutureWatcher>
-#include <QLineEdit>
-#include <QTextEdit>
-#include <QTreeWidget>
-#include <QtConcurrent/QtConcurrentRun>
+#include <memory>
 
-ConversionRequest RequestFromFields(const MainWindowWidgets& w)
-{
-    ConversionRequest request;
-    request.InputName = w.InFileNameEdit->text();
-    for (int i = 0; i < InputPatterns::Count; ++i)
-        request.Patterns.Texts[i] = w.InPatternEdits[i]->text();
-    request.FormatId = w.LogFormatCombo->currentData().toString();
-    request.SmoothingCount = ReadSmoothingCount(w.SmoothGpsEdit->text());
-    request.WayBeforeM = ReadWayBefore(w.WayBeforeEdit->text());
-    request.UseHeight = w.UseHeightCheck->isChecked();
-    request.TimeZone = w.TimeZoneEdit->text().trimmed();
-    request.Kml = static_cast<KmlHeights>(w.KmlAltitudeCombo->currentData().toInt());
-    return request;
-}
-
-FlightPreview::FlightPreview(MainWindowWidgets* widgets, QObject* parent)
+FlightPreview::FlightPreview(QObject* parent)
     : QObject(parent)
-    , m_widgets(widgets)
+    , m_run(new NewestRun(this))
 {
-    connect(m_widgets->InFileNameEdit, &QLineEdit::editingFinished, this, [this] { Read(); });
-    m_widgets->FlightPane->SetPatternSource([this] { return m_widgets->OutPatternEdit->toPlainText(); });
-    connect(m_widgets->OutPatternEdit, &QTextEdit::textChanged, m_widgets->FlightPane, &FlightView::RefreshSubtitle);
 }
 
-void FlightPreview::Read(bool again)
+void FlightPreview::Read(const ConversionRequest& given, bool again)
 {
-    const ConversionRequest request = RequestFromFields(*m_widgets);
-    if (!m_widgets->FlightList->isHidden()) {  // several logs: the list shows their flights
-        m_lastName.clear();
-        ++m_generation;
+    if (given.InputName.isEmpty() || (!again && given.InputName == m_lastName))
         return;
-    }
-    if (request.InputName.isEmpty() || (!again && request.InputName == m_lastName && (m_running > 0 || !m_widgets->FlightPane->isHidden())))
-        return;
-    m_lastName = request.InputName;
-    const int generation = ++m_generation;
-    ++m_running;
-    auto* watcher = new QFutureWatcher<ConversionResult>(this);
-    connect(watcher, &QFutureWatcher<ConversionResult>::finished, this, [this, watcher, generation, request] {
-        watcher->deleteLater();
-        --m_running;
-        if (generation != m_generation)
-            return;  // a newer name was given meanwhile
-        const ConversionResult result = watcher->result();
-        if (result.Read == ReadStatus::Ok)
-            m_widgets->FlightPane->ShowFlight(result.Flight, request.InputName);
+    m_lastName = given.InputName;
+    ConversionRequest request = given;
+    request.Outputs.clear();  // read everything, write nothing
+    request.PrivacyRadiusM = 0.0;  // the view shows the whole flight
+    auto result = std::make_shared<ConversionResult>();
+    m_run->Start([request, result] { *result = Convert(request); }, [this, request, result] {
+        if (result->Read == ReadStatus::Ok)
+            emit FlightRead(result->Flight, request.InputName);
         else
-            m_widgets->FlightPane->ShowReadFailure(request.InputName, ConversionFailureMessage(result).Text);
-        m_widgets->SetFlightViewShown(true);
-        emit Shown();
+            emit ReadFailed(request.InputName, ConversionFailureMessage(*result).Text);
     });
-    watcher->setFuture(QtConcurrent::run([request] { return Convert(request); }));
+}
+
+void FlightPreview::Forget()
+{
+    m_lastName.clear();
+    m_run->Drop();
+}
+
+bool FlightPreview::Busy() const
+{
+    return m_run->Busy();
 }

@@ -2,12 +2,12 @@
 
 #include "conversion/ConversionSettings.h"
 #include "conversion/Messages.h"
-#include "window/CardWindow.h"
 #include "window/ControlsColumn.h"
 #include "window/FlightView.h"
 #include "window/PlaceholderPicker.h"
 #include "window/QLineEditDnD.h"
 
+#include <QBoxLayout>
 #include <QCheckBox>
 #include <QCompleter>
 #include <QTimeZone>
@@ -159,27 +159,33 @@ void MainWindowWidgets::BuildMainWindow()
     }
     InPatternGroup->setLayout(grid);
     splitter->addWidget(InPatternGroup);
-    FlightList = Named(MakeFlightList(), "FlightList");
+    // Shown with several logs: a row a flight.
+    FlightList = Named(new QTreeWidget, "FlightList");
+    FlightList->setHeaderLabels(FlightListHeaders());
+    FlightList->setRootIsDecorated(false);
+    FlightList->setUniformRowHeights(true);
+    FlightList->setAllColumnsShowFocus(true);
+    FlightList->setSelectionMode(QAbstractItemView::SingleSelection);
+    FlightList->setHidden(true);
+    // The header, three flights and a scroll bar in sight; more scroll.
+    FlightList->setMinimumHeight(FlightList->fontMetrics().lineSpacing() * 8);
     splitter->addWidget(FlightList);
 
     // Each caption stands left of its field.
-    auto* settings = new QGroupBox(QStringLiteral("Conversion settings"));
+    auto* settings = Named(new QGroupBox(QStringLiteral("Conversion settings")), "SettingsGroup");
     auto* settingsLayout = new QGridLayout;
     settingsLayout->setVerticalSpacing(0);
     settingsLayout->setHorizontalSpacing(4);
     settingsLayout->setContentsMargins(6, 4, 6, 4);
-    // Two settings a row, so that the window stays low.
+    // Two settings a row, or one a row narrow (Arrange places them).
     WayBeforeEdit = Named(new QLineEdit, "WayBeforeEdit");
-    settingsLayout->addWidget(Captioned(WayBeforeEdit, "Way before, m"), 0, 0);
-    settingsLayout->addWidget(WayBeforeEdit, 0, 1);
+    Captioned(WayBeforeEdit, "Way before, m");
     SmoothGpsEdit = Named(new QLineEdit, "SmoothGpsEdit");
-    settingsLayout->addWidget(Captioned(SmoothGpsEdit, "Smooth GPS, sec"), 0, 2);
-    settingsLayout->addWidget(SmoothGpsEdit, 0, 3);
+    Captioned(SmoothGpsEdit, "Smooth GPS, sec");
     UseHeightCheck = Named(new QCheckBox(QStringLiteral("Use height for speed and way")), "UseHeightCheck");
     UseHeightCheck->setChecked(false);
-    settingsLayout->addWidget(UseHeightCheck, 1, 0, 1, 2);
     TimeZoneEdit = Named(new QLineEdit, "TimeZoneEdit");
-    settingsLayout->addWidget(Captioned(TimeZoneEdit, "Log time zone"), 1, 2);
+    Captioned(TimeZoneEdit, "Log time zone");
     TimeZoneEdit->setPlaceholderText(QStringLiteral("this computer's zone"));
     TimeZoneEdit->setToolTip(QStringLiteral("The zone of the log's local times: a name such as Europe/Madrid, UTC, "
                                             "or an offset such as +05:30. Empty: this computer's zone."));
@@ -190,12 +196,10 @@ void MainWindowWidgets::BuildMainWindow()
     completer->setCaseSensitivity(Qt::CaseInsensitive);
     completer->setFilterMode(Qt::MatchContains);
     TimeZoneEdit->setCompleter(completer);
-    settingsLayout->addWidget(TimeZoneEdit, 1, 3);
     PrivacyRadiusEdit = Named(new QLineEdit, "PrivacyRadiusEdit");
-    settingsLayout->addWidget(Captioned(PrivacyRadiusEdit, "Privacy radius, m"), 2, 2);
+    Captioned(PrivacyRadiusEdit, "Privacy radius, m");
     PrivacyRadiusEdit->setToolTip(QStringLiteral("Positions within this distance of home, and the home point, are "
                                                  "left out of the outputs. 0: off."));
-    settingsLayout->addWidget(PrivacyRadiusEdit, 2, 3);
     // The pattern's caption and its Placeholders button close the group,
     // right above the pattern, so that the window stays low enough for a
     // 768 px screen.
@@ -213,10 +217,7 @@ void MainWindowWidgets::BuildMainWindow()
     patternCaption->addWidget(PlaceholdersButton);
     OutPatternCaption = Named(new QWidget, "OutPatternCaption");
     OutPatternCaption->setLayout(patternCaption);
-    settingsLayout->addWidget(OutPatternCaption, 2, 0, 1, 2);
     settings->setLayout(settingsLayout);
-    QWidget::setTabOrder(PrivacyRadiusEdit, PlaceholdersButton);
-    QWidget::setTabOrder(PlaceholdersButton, OutPatternEdit);
     splitter->addWidget(settings);
 
     // Tab moves on to the output fields; a pattern needs no literal tab.
@@ -245,7 +246,6 @@ void MainWindowWidgets::BuildMainWindow()
     otherLayout->setVerticalSpacing(2);
     otherLayout->setContentsMargins(0, 0, 0, 0);
     otherLayout->setColumnStretch(1, 1);
-    int gridRow = 0;
     for (const OutputKind& kind : OutputKinds()) {
         if (kind.ByDefault)
             continue;
@@ -255,12 +255,7 @@ void MainWindowWidgets::BuildMainWindow()
         row.WriteButton->setObjectName(QStringLiteral("Write_%1_Button").arg(QLatin1String(kind.Id)));
         row.WriteButton->setToolTip(QLatin1String(kind.Description));
         const QString type = WriteCaption(kind).mid(7).chopped(5);  // ".KML", ".GPX track"
-        auto* caption = new QLabel(type + QLatin1Char(':'));
-        caption->setBuddy(row.NameEdit);
-        row.NameEdit->setProperty("caption", QVariant::fromValue<QWidget*>(caption));
-        otherLayout->addWidget(caption, gridRow, 0);
-        otherLayout->addWidget(row.NameEdit, gridRow, 1);
-        otherLayout->addWidget(row.WriteButton, gridRow++, 2);
+        Captioned(row.NameEdit, qPrintable(type + QLatin1Char(':')));
         if (QLatin1String(kind.Id) == QLatin1String("kml")) {
             KmlAltitudeCombo = Named(new QComboBox, "KmlAltitudeCombo");
             KmlAltitudeCombo->addItem(QStringLiteral("KML heights: automatic"), int(KmlHeights::Automatic));
@@ -271,28 +266,24 @@ void MainWindowWidgets::BuildMainWindow()
             // Its texts do not widen the narrow column beside the flight view.
             KmlAltitudeCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
             KmlAltitudeCombo->setMinimumContentsLength(6);
-            // On a row of its own under the rows (SetControlsNarrow places it),
-            // so the rows stay narrow.
+            // On a row of its own under the rows (Arrange places it), so the
+            // rows stay narrow.
         }
         OtherOutputs.append(row);
     }
-    if (KmlAltitudeCombo)
-        otherLayout->addWidget(KmlAltitudeCombo, gridRow, 1, 1, 2);
     OtherOutputsGroup->setLayout(otherLayout);
     splitter->addWidget(OtherOutputsGroup);
 
     AboutButton = Named(new QPushButton(QStringLiteral("About Velloa")), "AboutButton");
     splitter->addWidget(Row("AboutRow", OtherOutputsCheck, AboutButton));
 
+    // Every text field but the input refuses files.
     auto* refusal = new FileDropRefusal(Window);
-    QList<QWidget*> noFileTargets = {OutSrtFileNameEdit, OutGpxFileNameEdit, OutPatternEdit->viewport(),
-                                     WayBeforeEdit, SmoothGpsEdit, TimeZoneEdit, PrivacyRadiusEdit};
-    for (const OutputRow& row : qAsConst(OtherOutputs))
-        noFileTargets.append(row.NameEdit);
-    for (QLineEdit* edit : qAsConst(InPatternEdits))
-        noFileTargets.append(edit);
-    for (QWidget* target : qAsConst(noFileTargets))
-        target->installEventFilter(refusal);
+    OutPatternEdit->viewport()->installEventFilter(refusal);
+    for (QLineEdit* edit : splitter->findChildren<QLineEdit*>()) {
+        if (edit != InFileNameEdit)
+            edit->installEventFilter(refusal);
+    }
 
     // The flight view stands right of the controls, hidden until a log has
     // been read; the controls keep their width, the view takes the rest.
@@ -307,6 +298,12 @@ void MainWindowWidgets::BuildMainWindow()
     windowLayout->addWidget(controls, 0);
     windowLayout->addWidget(FlightPane, 1);
     Window->setLayout(windowLayout);
+    Arrange(false);
+    // Tab goes through the settings as they read, wide or narrow.
+    const QList<QWidget*> settingsOrder{FlightList, WayBeforeEdit, SmoothGpsEdit, UseHeightCheck, TimeZoneEdit,
+                                        PrivacyRadiusEdit, PlaceholdersButton, OutPatternEdit};
+    for (int i = 1; i < settingsOrder.size(); ++i)
+        QWidget::setTabOrder(settingsOrder[i - 1], settingsOrder[i]);
     PressButtonsOnEnter(Window);
     // The pattern's frame shows where the focus is, as the fields' do.
     OutPatternEdit->setStyleSheet(QStringLiteral("QTextEdit { border: 1px solid palette(mid); }"
@@ -343,4 +340,126 @@ void MainWindowWidgets::SetFlightViewShown(bool shown)
         Window->layout()->activate();
         Window->resize(std::min(std::max(WidthWithoutView, Window->minimumWidth()), room.width()), Window->height());
     }
+}
+
+namespace {
+
+void SetDirection(QWidget* row, bool narrow)
+{
+    if (auto* box = row ? qobject_cast<QBoxLayout*>(row->layout()) : nullptr)
+        box->setDirection(narrow ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
+}
+
+void Put(QGridLayout* grid, QWidget* widget, int row, int column, int columns = 1)
+{
+    if (!widget)
+        return;
+    grid->removeWidget(widget);
+    grid->addWidget(widget, row, column, 1, columns);
+}
+
+QWidget* CaptionOf(const QWidget* field)
+{
+    return field->property("caption").value<QWidget*>();
+}
+
+}  // namespace
+
+void MainWindowWidgets::Arrange(bool narrow)
+{
+    // Conversion settings: a field and its caption (or one that needs none,
+    // over both columns) two a row, or one a row in reading order with the
+    // pattern's caption right above the pattern.
+    auto* settings = qobject_cast<QGridLayout*>(Window->findChild<QGroupBox*>(QStringLiteral("SettingsGroup"))->layout());
+    const QList<QWidget*> fields = narrow
+        ? QList<QWidget*>{WayBeforeEdit, SmoothGpsEdit, UseHeightCheck, TimeZoneEdit, PrivacyRadiusEdit, OutPatternCaption}
+        : QList<QWidget*>{WayBeforeEdit, SmoothGpsEdit, UseHeightCheck, TimeZoneEdit, OutPatternCaption, PrivacyRadiusEdit};
+    const int perRow = narrow ? 1 : 2;
+    for (int k = 0; k < fields.size(); ++k) {
+        const int row = k / perRow, column = k % perRow * 2;
+        QWidget* caption = CaptionOf(fields[k]);
+        Put(settings, caption, row, column);
+        Put(settings, fields[k], row, caption ? column + 1 : column, caption ? 1 : 2);
+    }
+    // Other outputs: the write button right of its field, or under it; the
+    // KML heights under the rows.
+    auto* others = qobject_cast<QGridLayout*>(OtherOutputsGroup->layout());
+    const int step = narrow ? 2 : 1;
+    for (int i = 0; i < OtherOutputs.size(); ++i) {
+        const OutputRow& row = OtherOutputs[i];
+        Put(others, CaptionOf(row.NameEdit), step * i, 0);
+        Put(others, row.NameEdit, step * i, 1);
+        Put(others, row.WriteButton, step * i + step - 1, narrow ? 0 : 2, narrow ? 2 : 1);
+    }
+    Put(others, KmlAltitudeCombo, step * OtherOutputs.size(), narrow ? 0 : 1, 2);
+}
+
+void MainWindowWidgets::SetControlsNarrow(bool narrow)
+{
+    if (narrow == ControlsNarrow)
+        return;
+    ControlsNarrow = narrow;
+    for (const char* name : {"InFileRow", "AdjustRow", "OutSrtRow", "OutGpxRow", "AboutRow", "OutPatternCaption"})
+        SetDirection(Window->findChild<QWidget*>(QLatin1String(name)), narrow);
+    LogFormatCombo->setMinimumContentsLength(narrow ? 6 : 16);
+    // A line edit asks for room by its font's widest glyph; narrow, the
+    // fields make do with less (they scroll their text as ever).
+    const QList<QLineEdit*> edits = Window->findChild<QWidget*>(QStringLiteral("ControlsSplitter"))->findChildren<QLineEdit*>();
+    for (QLineEdit* edit : edits)
+        edit->setMinimumWidth(narrow ? 40 : 0);
+    // The pattern group's title is the one text wider than the narrow
+    // column: it is cut there (its tooltip holds it whole).
+    InPatternGroup->setMinimumWidth(narrow ? 1 : 0);
+    InPatternGroup->setToolTip(narrow ? InPatternGroup->title() : QString());
+    // The one caption wider than the narrow column breaks in two.
+    UseHeightCheck->setText(narrow ? QStringLiteral("Use height for\nspeed and way") : QStringLiteral("Use height for speed and way"));
+    Arrange(narrow);
+    if (auto* splitter = Window->findChild<QSplitter*>(QStringLiteral("ControlsSplitter")))
+        splitter->refresh();
+    auto* column = Window->findChild<ControlsScroll*>(QStringLiteral("ControlsScroll"));
+    column->Narrow = narrow;
+    column->updateGeometry();
+}
+
+void MainWindowWidgets::ToggleGroup(QWidget* group, int& heightBefore)
+{
+    const bool show = group->isHidden();
+    const QSize sizeBefore = Window->size();
+    if (show)
+        heightBefore = Window->height();
+    group->setHidden(!show);
+    // The splitter and the layout measure their new minimum now rather than
+    // on the next pass of the event loop, so that the resize below is
+    // checked against the window as it now is.
+    if (auto* splitter = qobject_cast<QSplitter*>(group->parentWidget()))
+        splitter->refresh();
+    Window->findChild<QWidget*>(QStringLiteral("ControlsScroll"))->updateGeometry();  // the column's own size
+    Window->layout()->activate();
+    // Beside the flight view the window keeps its size: the column scrolls.
+    // Without it, shown, the window becomes as low as the layout allows
+    // (50 px just means "as low as possible"); hidden again, it returns to
+    // its height from before.
+    if (!FlightPane->isHidden())
+        Window->resize(sizeBefore);
+    else
+        Window->resize(Window->width(), show ? 50 : heightBefore);
+}
+
+ConversionRequest MainWindowWidgets::Request() const
+{
+    ConversionRequest request;
+    request.InputName = InFileNameEdit->text();
+    for (int i = 0; i < InputPatterns::Count; ++i)
+        request.Patterns.Texts[i] = InPatternEdits[i]->text();
+    request.FormatId = LogFormatCombo->currentData().toString();
+    // The editor hands its text back with LF line breaks only.
+    request.OutPattern = OutPatternEdit->toPlainText();
+    request.SmoothingCount = ReadSmoothingCount(SmoothGpsEdit->text());
+    request.WayBeforeM = ReadWayBefore(WayBeforeEdit->text());
+    request.UseHeight = UseHeightCheck->isChecked();
+    request.TimeZone = TimeZoneEdit->text().trimmed();
+    request.Kml = static_cast<KmlHeights>(KmlAltitudeCombo->currentData().toInt());
+    if (!ReadPrivacyRadius(PrivacyRadiusEdit->text(), &request.PrivacyRadiusM))
+        request.PrivacyRadiusM = -1.0;
+    return request;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/Conversion.h"
 #include "window/QLineEditDnD.h"
 
 #include <QCheckBox>
@@ -57,7 +58,8 @@ struct MainWindowWidgets {
     QWidget* OtherOutputsGroup = nullptr;
     QCheckBox* AdjustInPatternsCheck = nullptr;
     QGroupBox* InPatternGroup = nullptr;
-    // Under the patterns, shown with several logs: a row a flight (CardWindow.h).
+    // Under the patterns, shown with several logs: a row a flight (CardWindow.h),
+    // its columns FlightListHeaders.
     QTreeWidget* FlightList = nullptr;
     QPushButton* OpenSrtButton = nullptr;
     QPushButton* WriteSrtButton = nullptr;
@@ -81,7 +83,23 @@ struct MainWindowWidgets {
     void SetFlightViewShown(bool shown);
 
     // Stacks each button under its field and the settings one a row, so
-    // that the view keeps its width beside the controls on a small screen
-    // (ControlsColumn.cpp); false puts them side by side again.
+    // that the view keeps its width beside the controls on a small screen;
+    // false puts them side by side again.
     void SetControlsNarrow(bool narrow);
+
+    // Shows or hides a group of the controls column. Beside the flight view
+    // the window keeps its size (the column scrolls); without it, shown, the
+    // window becomes as low as it can, and hidden again it returns to
+    // `heightBefore`, its height from before the group was shown.
+    void ToggleGroup(QWidget* group, int& heightBefore);
+
+    // The one place the fields become a request: the log named in the input
+    // field with the settings exactly as the fields show them, no output.
+    // A privacy radius that is no number of metres is -1.
+    ConversionRequest Request() const;
+
+private:
+    // Places the settings and the other outputs in their grids, wide or
+    // narrow, from one table.
+    void Arrange(bool narrow);
 };

@@ -1,6 +1,6 @@
 #include "window/QLineEditDnD.h"
 
-#include "window/CardWindow.h"
+#include "conversion/CardConversion.h"
 
 #include <QByteArray>
 #include <QDragEnterEvent>
@@ -52,7 +52,7 @@ void QLineEditDnD::dropEvent(QDropEvent* event)
         QStringList names;
         for (const QUrl& url : urls)
             names << url.toLocalFile();
-        setText(InputTextOfLogs(names));
+        setText(InputTextOfNames(names));
         emit editingFinished();
         event->acceptProposedAction();
         return;

@@ -5,7 +5,6 @@
 #include "window/CardWindow.h"
 #include "window/FlightPreview.h"
 
-#include "track/FlightFigures.h"
 #include "window/Dialogs.h"
 #include "window/FlightView.h"
 #include "window/MainWindowWidgets.h"
@@ -16,12 +15,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSplitter>
 #include <QTextEdit>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -33,7 +29,7 @@ SornLogic::SornLogic()
     Widgets = new MainWindowWidgets;
     Patterns = new InputPatterns;
     *Patterns = InputPatterns::Defaults();
-    OutPattern = StartOutputPattern();
+    OutPattern = DefaultPatternCrLf();
 
     Widgets->BuildMainWindow();
     SettingsToWidgets();
@@ -48,14 +44,24 @@ SornLogic::SornLogic()
     connect(Widgets->InFileNameEdit, &QLineEdit::editingFinished, this, &SornLogic::Changed_InFileName);
     connect(Widgets->AboutButton, &QPushButton::clicked, this, &SornLogic::Pressed_About);
     connect(Widgets->OtherOutputsCheck, &QCheckBox::clicked, this,
-            [this] { ToggleGroup(Widgets->OtherOutputsGroup, HeightWithoutOtherOutputs); });
+            [this] { Widgets->ToggleGroup(Widgets->OtherOutputsGroup, HeightWithoutOtherOutputs); });
     for (const MainWindowWidgets::OutputRow& row : qAsConst(Widgets->OtherOutputs))
         connect(row.WriteButton, &QPushButton::clicked, this, [this, row] { WriteOneOutput(*row.Kind, row.NameEdit->text()); });
-    Preview = new FlightPreview(Widgets, this);
-    Card = new CardControl(this);
+    // The two that show a flight, each through ShowFlight.
+    Preview = new FlightPreview(this);
+    connect(Preview, &FlightPreview::FlightRead, this, [this](const Flight& flight, const QString& name) { ShowFlight(flight, name); });
+    connect(Preview, &FlightPreview::ReadFailed, this, &SornLogic::ShowReadFailure);
+    Card = new CardControl(Widgets, this);
+    connect(Card, &CardControl::FlightChosen, this, [this](const Flight& flight, const QString& name) { ShowFlight(flight, name); });
+    connect(Card, &CardControl::ReadFailed, this, &SornLogic::ShowReadFailure);
+    Widgets->FlightPane->SetPatternSource([this] { return Widgets->OutPatternEdit->toPlainText(); });
+    connect(Widgets->OutPatternEdit, &QTextEdit::textChanged, Widgets->FlightPane, &FlightView::RefreshSubtitle);
     connect(Widgets->FlightPane->SavePictureButton, &QPushButton::clicked, this, [this] { SaveFlightPicture(); });
-    connect(Widgets->FlightPane->HideButton, &QPushButton::clicked, this,
-            [this] { Widgets->SetFlightViewShown(false); });
+    // A hidden flight shows again when its log is named again.
+    connect(Widgets->FlightPane->HideButton, &QPushButton::clicked, this, [this] {
+        Widgets->SetFlightViewShown(false);
+        Preview->Forget();
+    });
     // The user's own patterns always apply as written: editing one selects
     // "Input patterns below".
     for (QLineEdit* edit : Widgets->InPatternEdits) {
@@ -109,27 +115,7 @@ void SornLogic::Show(const UserMessage& message)
 void SornLogic::Pressed_HideUnhide_InPattern()
 {
     Widgets->LogFormatChoice->setHidden(!Widgets->InPatternGroup->isHidden());
-    ToggleGroup(Widgets->InPatternGroup, HeightWithoutPatterns);
-}
-
-void SornLogic::ToggleGroup(QWidget* group, int& heightBefore)
-{
-    // The group's own state decides, not its check box: the two only stay
-    // in step because every click reaches this function.
-    const bool show = group->isHidden();
-    if (show)
-        heightBefore = Widgets->Window->height();
-    group->setHidden(!show);
-    // The splitter and the layout measure their new minimum now rather than
-    // on the next pass of the event loop, so that the resize below is
-    // checked against the window as it now is. Shown, the
-    // window becomes as low as the layout allows (50 px just means "as low
-    // as possible"); hidden again, it returns to its height from before.
-    if (auto* splitter = qobject_cast<QSplitter*>(group->parentWidget()))
-        splitter->refresh();
-    Widgets->Window->findChild<QWidget*>(QStringLiteral("ControlsScroll"))->updateGeometry();  // the column's own size
-    Widgets->Window->layout()->activate();
-    Widgets->Window->resize(Widgets->Window->width(), show ? 50 : heightBefore);
+    Widgets->ToggleGroup(Widgets->InPatternGroup, HeightWithoutPatterns);
 }
 
 void SornLogic::ShowFlight(const Flight& flight, const QString& fileName)
@@ -144,11 +130,18 @@ void SornLogic::ShowFlight(const Flight& flight, const QString& fileName)
     Widgets->SetFlightViewShown(true);
 }
 
+void SornLogic::ShowReadFailure(const QString& fileName, const QString& why)
+{
+    Widgets->FlightPane->ShowReadFailure(fileName, why);
+    SetPlaceholderValues(Widgets->PlaceholderMenu, {});  // no flight, no values
+    Widgets->SetFlightViewShown(true);
+}
+
 void SornLogic::SaveFlightPicture()
 {
     const QString input = Widgets->FlightPane->FileName();  // the flight shown, not the field
-    double privacyRadiusM = 0.0;  // a saved picture follows the zone, as the shared tracks do
-    if (!ReadPrivacyRadius(Widgets->PrivacyRadiusEdit->text(), &privacyRadiusM)) {
+    const double privacyRadiusM = Widgets->Request().PrivacyRadiusM;  // a saved picture follows the zone, as the shared tracks do
+    if (privacyRadiusM < 0.0) {
         Show(PrivacyRadiusRefusedMessage());
         return;
     }
@@ -221,7 +214,7 @@ void SornLogic::Pressed_GetSrtName()
                                                      QStringLiteral("Flight logs and videos (*.srt *.mp4 *.mov)"));
     // A cancelled dialog returns no name, which empties the field on
     // purpose: the derivation then clears the output names' colouring too.
-    Widgets->InFileNameEdit->setText(names.size() > 1 ? InputTextOfLogs(names) : names.value(0));
+    Widgets->InFileNameEdit->setText(names.size() > 1 ? InputTextOfNames(names) : names.value(0));
     emit Widgets->InFileNameEdit->editingFinished();
 }
 
@@ -233,8 +226,10 @@ void SornLogic::OpenInputFile(const QString& fileName)
 
 void SornLogic::Changed_InFileName()
 {
-    if (Card->Take(Widgets->InFileNameEdit->text()))
-        return;  // several logs
+    if (Card->Take(Widgets->InFileNameEdit->text())) {
+        Preview->Forget();
+        return;  // several logs: the list shows their flights
+    }
     const QString input = Widgets->InFileNameEdit->text();  // a folder of one log: that log
     Widgets->InFileNameEdit->setStyleSheet(input.isEmpty() ? Widgets->StyleInput : Widgets->StyleChanged);
 
@@ -251,4 +246,5 @@ void SornLogic::Changed_InFileName()
         row.NameEdit->setText(names.Base + QLatin1String(row.Kind->Suffix));
         row.NameEdit->setStyleSheet(outputStyle);
     }
+    Preview->Read(Widgets->Request());
 }

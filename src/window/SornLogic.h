@@ -55,7 +55,11 @@ public:
     // Shows a flight read by a conversion in the window's flight view,
     // opening the view when it is hidden; read from `fileName` (empty: the
     // input field's).
+    // The one way a flight reaches the view: the view, its playback and the
+    // Placeholders picker's values.
     void ShowFlight(const Flight& flight, const QString& fileName = QString());
+    // Shows in the view that `fileName` could not be read, and why.
+    void ShowReadFailure(const QString& fileName, const QString& why);
     // "Save picture": asks for a name and writes the flight view as PNG.
     void SaveFlightPicture();
 
@@ -64,13 +68,17 @@ public:
     int HeightWithoutPatterns = 0;
     int HeightWithoutOtherOutputs = 0;
 
-    // Shows or hides a group of the controls column; hidden again, the
-    // window returns to `heightBefore`, its height from before it was shown.
-    void ToggleGroup(QWidget* group, int& heightBefore);
     // The write buttons: read, derive and write one output, telling the
     // user the outcome (for the subtitle file the read summary first).
     // Returns no result when nothing was read (the user has been told).
     std::optional<ConversionResult> WriteOneOutput(const OutputKind& kind, const QString& outputName);
+
+private:
+    // The log whose subtitle file was written last, the way written back
+    // into "Way before, m" and the way it started from.
+    struct WrittenSubtitle {
+        QString Log, WayAfter, WayBefore;
+    } m_written;
 
     // The slots, in this order: their indexes are part of the meta-object.
 public slots:

@@ -4,7 +4,7 @@
 // whose cue covers it (transparent where none does); the copy's video and
 // sound packets are the clip's and its first subtitle track the subtitle
 // file's text; bad values and unwritable places leave nothing behind.
-#include "conversion/CommandLineOptions.h"
+#include "conversion/ConversionSettings.h"
 #include "conversion/Conversion.h"
 #include "overlay/OverlayFrame.h"
 #include "support/Support.h"
@@ -18,7 +18,7 @@ Flight Derived(const QString& log, double privacyRadiusM = 0)
 {
     ConversionRequest request;
     request.InputName = log;
-    request.OutPattern = DefaultPatternAsWindowUsesIt();
+    request.OutPattern = DefaultPatternLf();
     request.PrivacyRadiusM = privacyRadiusM;
     return Convert(request).Flight;
 }
@@ -34,7 +34,7 @@ QByteArray FrameBytes(const QString& video, int k)
 
 QByteArray Drawn(const Flight& flight, const OverlayLook& look, int record)
 {
-    const QImage image = OverlayPainter(flight, DefaultPatternAsWindowUsesIt(), look).Frame(record).convertToFormat(QImage::Format_ARGB32);
+    const QImage image = OverlayPainter(flight, DefaultPatternLf(), look).Frame(record).convertToFormat(QImage::Format_ARGB32);
     return QByteArray(reinterpret_cast<const char*>(image.constBits()), static_cast<int>(image.sizeInBytes()));
 }
 

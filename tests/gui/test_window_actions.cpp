@@ -7,6 +7,7 @@
 #include "support/DialogDriver.h"
 #include "support/Support.h"
 #include "window/MainWindowWidgets.h"
+#include "output/Outputs.h"
 
 #include <QTemporaryDir>
 #include <csignal>
@@ -106,6 +107,20 @@ private slots:
         QCOMPARE(Entries(dir.path()).join(QLatin1Char(' ')), QFile::exists(input) ? QStringLiteral("link log.SRT out") : QStringLiteral("link out"));
         QCOMPARE(w->WayBeforeEdit->text(), way);
         QCOMPARE(w->WayBeforeEdit->styleSheet(), way == QLatin1String("0.0") ? QString() : QStringLiteral("background-color:#F8FFF0"));
+
+        // The log's CSV, written next, starts from the way its subtitle file
+        // started from (as velloa-cli writes it), not the way written back.
+        if (!srt || !written)
+            return;
+        const MainWindowWidgets::OutputRow& csv = *std::find_if(w->OtherOutputs.begin(), w->OtherOutputs.end(),
+            [](const MainWindowWidgets::OutputRow& row) { return QLatin1String(row.Kind->Id) == QLatin1String("csv"); });
+        csv.NameEdit->setText(dir.filePath(QStringLiteral("log.csv")));
+        csv.WriteButton->click();
+        const QStringList args = QString::fromUtf8(ReadFile(source + QStringLiteral("args"))).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(RunProgram(QStringList{QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--csv"), QStringLiteral("--no-srt"), QStringLiteral("--no-gpx"),
+                                        QStringLiteral("--output-dir=") + dir.filePath(QStringLiteral("cli")), input}
+                            + args.filter(QStringLiteral("--"))).exitCode, 0);
+        QCOMPARE(ReadFile(dir.filePath(QStringLiteral("log.csv"))), ReadFile(dir.filePath(QStringLiteral("cli/log.csv"))));
     }
 };
 

@@ -11,6 +11,7 @@
 #include "window/Playback.h"
 #include "window/PlaceholderPicker.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QMenu>
@@ -43,19 +44,27 @@ private slots:
     }
     void cleanup() { m_logic.reset(); }
 
+    // Without the view a group shown shrinks the window to its least height
+    // and gives the height back when hidden; beside the view (a full screen)
+    // the window keeps its size either way.
     void hidingPatternsGivesTheHeightBack()
     {
         for (bool view : {false, true}) {
-            if (view)
+            if (view) {
                 m_logic->ShowFlight(Flight{{}, Track(2)});
-            const int before = w->Window->height();
-            w->AdjustInPatternsCheck->click();
-            QTest::qWait(50);
-            QVERIFY(w->InPatternGroup->isVisible() && (view || w->Window->height() > before));
-            QCOMPARE(w->Window->height(), w->Window->minimumSizeHint().height());
-            w->AdjustInPatternsCheck->click();
-            QTest::qWait(50);  // nothing put off to the event loop changes it
-            QCOMPARE(w->Window->height(), before);
+                w->Window->resize(1016, 700);
+                QTest::qWait(50);
+            }
+            for (QCheckBox* check : {w->AdjustInPatternsCheck, w->OtherOutputsCheck}) {
+                const QSize before = w->Window->size();
+                check->click();
+                QTest::qWait(50);
+                QVERIFY(check->isChecked() && (view ? w->Window->size() == before
+                                                    : w->Window->height() == w->Window->minimumSizeHint().height()));
+                check->click();
+                QTest::qWait(50);  // nothing put off to the event loop changes it
+                QCOMPARE(view ? w->Window->size() : QSize(before.width(), w->Window->height()), before);
+            }
         }
     }
 
@@ -97,6 +106,27 @@ private slots:
         m_logic->ShowFlight(DeriveFlight(ReadFlightLog(QStringLiteral(TEST_DATA_DIR "/reference/privacy-a/flight.SRT"),
                                                        InputPatterns::Defaults(), AutomaticFormatId()).Log, {}));
         QCOMPARE(actions[0]->text(), QStringLiteral("{ID}\tnumber of the block, from 1: 31"));
+
+        // A log opened shows its values, camera settings included, as soon as
+        // the view shows it; and still after its subtitle file is written
+        // with a pattern that prints none.
+        QTemporaryDir dir;
+        const QString log = dir.filePath(QStringLiteral("f.SRT"));
+        QVERIFY(QFile::copy(QStringLiteral(TEST_DATA_DIR "/reference/placeholders-a/flight.SRT"), log));
+        m_logic->OpenInputFile(log);
+        QTRY_COMPARE(w->FlightPane->FileName(), log);
+        const QString iso = QStringLiteral("{ISO}\tcamera ISO: 100");
+        QCOMPARE(actions[10]->text(), iso);
+        QVERIFY(actions[0]->text() != QStringLiteral("{ID}\tnumber of the block, from 1: 31"));
+        w->OutPatternEdit->setPlainText(QStringLiteral("{Lat}"));
+        DialogDriver driver;
+        w->WriteSrtButton->click();
+        QCOMPARE(driver.Seen.size(), 2);
+        QCOMPARE(actions[10]->text(), iso);
+        // A log that cannot be read shows no values.
+        m_logic->OpenInputFile(dir.filePath(QStringLiteral("none.SRT")));
+        QTRY_COMPARE(w->FlightPane->FileName(), dir.filePath(QStringLiteral("none.SRT")));
+        QCOMPARE(actions[10]->text(), QStringLiteral("{ISO}\tcamera ISO"));
     }
 
     // "Other outputs": a name each, derived from the input, one click each;

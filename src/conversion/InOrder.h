@@ -1,0 +1,28 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+
+// The one way Velloa runs work side by side.
+
+// Runs work(0) ... work(count - 1) on `jobs` threads (at least one), each
+// index once, taken in increasing order; `done(i)` is called on the calling
+// thread in index order as soon as work(0..i) have finished.
+void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_t)>& work,
+                const std::function<void(std::size_t)>& done);
+
+// A step of RunInOrder's work that must run in index order (each index's
+// after the one before it), between steps that run side by side: Step(i,
+// step) waits until step i - 1 has run, runs `step`, then lets i + 1 go.
+// Safe because RunInOrder hands out the indexes in increasing order.
+class InOrderStep {
+public:
+    void Step(std::size_t index, const std::function<void()>& step);
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_turn;
+    std::size_t m_next = 0;
+};
