@@ -57,7 +57,7 @@ ConversionOptionSet::ConversionOptionSet()
     , m_outputDir(QStringLiteral("output-dir"),
           QStringLiteral("Write the outputs into DIR (created when missing) instead of beside each LOG."),
           QStringLiteral("DIR"))
-    , m_all(QStringLiteral("all"), QStringLiteral("Write every output."))
+    , m_all(QStringLiteral("all"), QStringLiteral("Write every file output (not the overlay video or the video copy)."))
 {
 }
 

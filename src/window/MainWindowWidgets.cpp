@@ -182,6 +182,19 @@ void MainWindowWidgets::BuildMainWindow()
     Captioned(WayBeforeEdit, "Way before, m");
     SmoothGpsEdit = Named(new QLineEdit, "SmoothGpsEdit");
     Captioned(SmoothGpsEdit, "Smooth GPS, sec");
+    TrackCombo = Named(new QComboBox, "TrackCombo");
+    Captioned(TrackCombo, "Track");
+    TrackCombo->addItem(QStringLiteral("As designed"), int(TrackMethod::Design));
+    TrackCombo->addItem(QStringLiteral("Estimated"), int(TrackMethod::Estimate));
+    TrackCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    TrackCombo->setMinimumContentsLength(3);
+    TrackCombo->setMinimumWidth(40);  // as narrow as the fields beside it; it widens with them
+    TrackCombo->setToolTip(QStringLiteral(
+        "As designed: Mavic Pro logs (read by the six input patterns) get the design's smoothing passes, "
+        "\"Smooth GPS, sec\" of them; every other log is estimated.\n"
+        "Estimated: every log is estimated from its times and the precision its positions are written with, "
+        "over \"Smooth GPS, sec\" seconds: positions stay within their logged precision, speed and way follow "
+        "the flight to its last record."));
     UseHeightCheck = Named(new QCheckBox(QStringLiteral("Use height for speed and way")), "UseHeightCheck");
     UseHeightCheck->setChecked(false);
     TimeZoneEdit = Named(new QLineEdit, "TimeZoneEdit");
@@ -300,7 +313,7 @@ void MainWindowWidgets::BuildMainWindow()
     Window->setLayout(windowLayout);
     Arrange(false);
     // Tab goes through the settings as they read, wide or narrow.
-    const QList<QWidget*> settingsOrder{FlightList, WayBeforeEdit, SmoothGpsEdit, UseHeightCheck, TimeZoneEdit,
+    const QList<QWidget*> settingsOrder{FlightList, WayBeforeEdit, SmoothGpsEdit, TrackCombo, UseHeightCheck, TimeZoneEdit,
                                         PrivacyRadiusEdit, PlaceholdersButton, OutPatternEdit};
     for (int i = 1; i < settingsOrder.size(); ++i)
         QWidget::setTabOrder(settingsOrder[i - 1], settingsOrder[i]);
@@ -372,8 +385,10 @@ void MainWindowWidgets::Arrange(bool narrow)
     // pattern's caption right above the pattern.
     auto* settings = qobject_cast<QGridLayout*>(Window->findChild<QGroupBox*>(QStringLiteral("SettingsGroup"))->layout());
     const QList<QWidget*> fields = narrow
-        ? QList<QWidget*>{WayBeforeEdit, SmoothGpsEdit, UseHeightCheck, TimeZoneEdit, PrivacyRadiusEdit, OutPatternCaption}
-        : QList<QWidget*>{WayBeforeEdit, SmoothGpsEdit, UseHeightCheck, TimeZoneEdit, OutPatternCaption, PrivacyRadiusEdit};
+        ? QList<QWidget*>{WayBeforeEdit, SmoothGpsEdit, TrackCombo, UseHeightCheck, TimeZoneEdit, PrivacyRadiusEdit,
+                          OutPatternCaption}
+        : QList<QWidget*>{WayBeforeEdit, SmoothGpsEdit, TrackCombo, UseHeightCheck, TimeZoneEdit, PrivacyRadiusEdit,
+                          OutPatternCaption};
     const int perRow = narrow ? 1 : 2;
     for (int k = 0; k < fields.size(); ++k) {
         const int row = k / perRow, column = k % perRow * 2;
@@ -455,6 +470,7 @@ ConversionRequest MainWindowWidgets::Request() const
     // The editor hands its text back with LF line breaks only.
     request.OutPattern = OutPatternEdit->toPlainText();
     request.SmoothingCount = ReadSmoothingCount(SmoothGpsEdit->text());
+    request.Track = static_cast<TrackMethod>(TrackCombo->currentData().toInt());
     request.WayBeforeM = ReadWayBefore(WayBeforeEdit->text());
     request.UseHeight = UseHeightCheck->isChecked();
     request.TimeZone = TimeZoneEdit->text().trimmed();

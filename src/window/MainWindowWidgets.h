@@ -39,6 +39,7 @@ struct MainWindowWidgets {
     QMenu* PlaceholderMenu = nullptr;
     QLineEdit* WayBeforeEdit = nullptr;
     QLineEdit* SmoothGpsEdit = nullptr;
+    QComboBox* TrackCombo = nullptr;  // "Track": as designed or estimated
     QCheckBox* UseHeightCheck = nullptr;
     QLineEdit* TimeZoneEdit = nullptr;  // "Log time zone": empty for this computer's zone
     QLineEdit* PrivacyRadiusEdit = nullptr;  // "Privacy radius, m": "0" is off

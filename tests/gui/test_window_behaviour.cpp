@@ -250,6 +250,27 @@ private slots:
         }
     }
 
+    // "Track": it starts "As designed"; "Estimated" writes what velloa-cli
+    // --track=estimate writes, which on a Mavic Pro log is not the design's.
+    void trackChoiceWritesTheEstimate()
+    {
+        QTemporaryDir dir;
+        const QString log = dir.filePath(QStringLiteral("a.SRT")), shown = dir.filePath(QStringLiteral("window.srt"));
+        const QString reference = QStringLiteral(TEST_DATA_DIR "/reference/diagonal_heights/");
+        QVERIFY(QFile::copy(reference + QStringLiteral("flight.SRT"), log));
+        QCOMPARE(w->TrackCombo->currentText(), QStringLiteral("As designed"));
+        w->TrackCombo->setCurrentIndex(w->TrackCombo->findText(QStringLiteral("Estimated")));
+        w->InFileNameEdit->setText(log);
+        w->OutSrtFileNameEdit->setText(shown);
+        DialogDriver driver;
+        w->WriteSrtButton->click();
+        QCOMPARE(RunProgram({QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--quiet"), QStringLiteral("--no-gpx"),
+                             QStringLiteral("--track=estimate"), QStringLiteral("--output-dir=") + dir.filePath(QStringLiteral("cli")), log})
+                     .exitCode, 0);
+        QCOMPARE(ReadFile(shown), ReadFile(dir.filePath(QStringLiteral("cli/a.sorned.srt"))));
+        QVERIFY(ReadFile(shown) != ReadFile(reference + QStringLiteral("expected.sorned.srt")));
+    }
+
     void tabReachesEveryControlInOrder()
     {
         w->AdjustInPatternsCheck->click();
@@ -257,7 +278,7 @@ private slots:
         QList<QWidget*> expected = {w->InFileNameEdit, w->OpenSrtButton, w->AdjustInPatternsCheck, w->LogFormatCombo};
         for (QLineEdit* edit : qAsConst(w->InPatternEdits))
             expected << edit;
-        expected << w->WayBeforeEdit << w->SmoothGpsEdit << w->UseHeightCheck << w->TimeZoneEdit << w->PrivacyRadiusEdit
+        expected << w->WayBeforeEdit << w->SmoothGpsEdit << w->TrackCombo << w->UseHeightCheck << w->TimeZoneEdit << w->PrivacyRadiusEdit
                  << w->PlaceholdersButton << w->OutPatternEdit
                  << w->OutSrtFileNameEdit << w->WriteSrtButton << w->OutGpxFileNameEdit << w->WriteGpxButton
                  << w->OtherOutputsCheck << w->AboutButton;
