@@ -1,5 +1,8 @@
 #include "conversion/Messages.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "conversion/ReadSummary.h"
 #include "output/Maker.h"
 #include "input/TextScan.h"
@@ -126,13 +129,39 @@ QString FlightStartText(qint64 startLocalMs)
     return QString::fromLatin1(text, FormatLocalTime(startLocalMs, text));
 }
 
-QString FlightDurationText(qint64 durationMs)
+QString DurationText(qint64 durationMs, bool hours)
 {
-    const qint64 seconds = (durationMs + 500) / 1000;
+    const qint64 seconds = (std::max<qint64>(durationMs, 0) + 500) / 1000;
+    if (!hours && seconds < 3600)
+        return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
     return QStringLiteral("%1:%2:%3")
         .arg(seconds / 3600)
         .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString MetresText(double metres)
+{
+    return std::isfinite(metres) ? QString::number(metres, 'f', 1) + QStringLiteral(" m") : QStringLiteral("-");
+}
+
+QString SpeedText(double metresPerSecond)
+{
+    if (!std::isfinite(metresPerSecond))
+        return QStringLiteral("-");
+    return QString::number(metresPerSecond, 'f', 1) + QStringLiteral(" m/s (")
+        + QString::number(KmhFromMs(metresPerSecond), 'f', 1) + QStringLiteral(" km/h)");
+}
+
+QString ScaleText(double metres)
+{
+    return metres >= 1000.0 ? QString::number(metres / 1000.0) + QStringLiteral(" km")
+                            : QString::number(metres) + QStringLiteral(" m");
+}
+
+QString FlightDurationText(qint64 durationMs)
+{
+    return DurationText(durationMs, true);
 }
 
 QString FlightPathText(double pathM)

@@ -69,6 +69,18 @@ QString MakerAddressText();
 
 // --- A card of clips in the window ------------------------------------------
 
+// --- Units and durations, as every text shows them ------------------------
+
+// A duration in whole seconds, rounded to the nearest: "m:ss", or "h:mm:ss"
+// from an hour on (always with `hours`).
+QString DurationText(qint64 durationMs, bool hours = false);
+// "123.4 m"; "-" for a distance that is no number.
+QString MetresText(double metres);
+// "4.5 m/s (16.2 km/h)"; "-" for a speed that is no number.
+QString SpeedText(double metresPerSecond);
+// The label of a map's scale bar of a round length: "200 m", "2 km".
+QString ScaleText(double metres);
+
 // The parts of a flight's line (FlightLineText) and of its row in the
 // window's flight list: "YYYY.MM.DD hh:mm:ss" or "no date", "h:mm:ss", the
 // path in metres with one decimal.

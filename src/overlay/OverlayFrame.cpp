@@ -2,6 +2,7 @@
 
 #include "output/PrivacyZone.h"
 #include "output/SrtWriter.h"
+#include "track/FlightFigures.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -29,13 +30,6 @@ double RoundedTop(double value, double least)
             return step * power;
     }
     return 10.0 * power;
-}
-
-bool FlightHasHeights(const Flight& flight)
-{
-    return flight.HasAltitude
-        || std::any_of(flight.Log.Records.begin(), flight.Log.Records.end(),
-                       [](const FlightRecord& r) { return r.Gives(FlightRecord::HasHeight); });
 }
 
 QFont OverlayFont(double pixels)

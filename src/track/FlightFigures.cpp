@@ -1,5 +1,7 @@
 #include "track/FlightFigures.h"
 
+#include <algorithm>
+
 #include "track/GreatCircle.h"
 
 #include <cmath>
@@ -51,4 +53,11 @@ FlightFigures ComputeFlightFigures(const Flight& flight)
     figures.FlightTimeS = (lastEndMs - first.TimeMs) / 1000.0;
     figures.PathM = points.back().WayM - first.WayM;
     return figures;
+}
+
+bool FlightHasHeights(const Flight& flight)
+{
+    return flight.HasAltitude
+        || std::any_of(flight.Log.Records.begin(), flight.Log.Records.end(),
+                       [](const FlightRecord& r) { return r.Gives(FlightRecord::HasHeight); });
 }

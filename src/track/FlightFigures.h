@@ -41,3 +41,9 @@ struct FlightFigures {
 // none. East and north are measured on the sphere of every distance, in a
 // plane through the home point (north up).
 FlightFigures ComputeFlightFigures(const Flight& flight);
+
+// Whether some record gives a height (above take-off or above sea level):
+// what the flight view charts and the overlay's gauge show. A log read by
+// the six input patterns without one still prints the design's 0.0 in the
+// files (FlightLog::GivesHeights).
+bool FlightHasHeights(const Flight& flight);

@@ -2,6 +2,7 @@
 
 #include "conversion/Conversion.h"
 #include "conversion/ConversionSettings.h"
+#include "conversion/Messages.h"
 #include "window/FlightCharts.h"
 #include "window/MapView.h"
 #include "window/Playback.h"
@@ -23,35 +24,6 @@
 #include <cmath>
 
 namespace {
-
-QString Metres(double metres)
-{
-    return QString::number(metres, 'f', 1) + QStringLiteral(" m");
-}
-
-QString Duration(double seconds)
-{
-    const qint64 s = qRound64(seconds);
-    const QString clock = s >= 3600 ? QStringLiteral("%1:%2:%3").arg(s / 3600).arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
-                                          .arg(s % 60, 2, 10, QLatin1Char('0'))
-                                    : QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
-    return clock + QStringLiteral(" (") + QString::number(s) + QStringLiteral(" s)");
-}
-
-// Whether some record gives a height, above take-off or above sea level.
-bool FlightHasHeights(const Flight& flight)
-{
-    return flight.HasAltitude
-        || std::any_of(flight.Log.Records.begin(), flight.Log.Records.end(),
-                       [](const FlightRecord& r) { return r.Gives(FlightRecord::HasHeight); });
-}
-
-QString Speed(double ms)
-{
-    return std::isfinite(ms) ? QString::number(ms, 'f', 1) + QStringLiteral(" m/s (") + QString::number(ms * 3.6, 'f', 1)
-            + QStringLiteral(" km/h)")
-                             : QStringLiteral("-");
-}
 
 // A bar from blue to red beside the range it stands for.
 class ColourKey : public QWidget {
@@ -243,12 +215,12 @@ void FlightView::ShowFlight(const Flight& flight, const QString& fileName)
     m_fileName = fileName;
     const FlightFigures& figures = m_figures;
     ShowFileName(fileName, flight.Log.Source, flight.Log.SourceName);
-    m_flightTime->setText(Duration(figures.FlightTimeS));
-    m_pathFlown->setText(Metres(figures.PathM));
-    m_maxDistance->setText(Metres(figures.MaxDistanceHomeM));
+    m_flightTime->setText(DurationText(qRound64(figures.FlightTimeS * 1000)) + QStringLiteral(" (%1 s)").arg(qRound64(figures.FlightTimeS)));
+    m_pathFlown->setText(MetresText(figures.PathM));
+    m_maxDistance->setText(MetresText(figures.MaxDistanceHomeM));
     m_maxHeight->setText(!m_heights ? QStringLiteral("No heights in the log")
-                                    : Metres(figures.MaxHeightM) + (figures.SeaLevel ? QStringLiteral(" above sea level") : QString()));
-    m_topSpeed->setText(Speed(figures.TopSpeedMs));
+                                    : MetresText(figures.MaxHeightM) + (figures.SeaLevel ? QStringLiteral(" above sea level") : QString()));
+    m_topSpeed->setText(SpeedText(figures.TopSpeedMs));
     m_records->setText(QString::number(figures.Records));
     m_format->setText(figures.FormatName.isEmpty() ? QStringLiteral("-") : figures.FormatName);
 
@@ -322,11 +294,11 @@ void FlightView::ShowMoment(int index)
     const FlightSample& s = m_figures.Samples[index];
     const TrackPoint& p = m_flight.Points[index];
     Map->SetMarker(index);
-    m_momentTime->setText(Duration(s.TimeS));
-    m_momentSpeed->setText(Speed(p.SpeedMs));
-    m_momentHeight->setText(m_heights ? Metres(p.HeightM) : QStringLiteral("-"));
-    m_momentDistance->setText(Metres(p.DistanceHomeM));
-    m_momentWay->setText(Metres(p.WayM));
+    m_momentTime->setText(DurationText(qRound64(s.TimeS * 1000)) + QStringLiteral(" (%1 s)").arg(qRound64(s.TimeS)));
+    m_momentSpeed->setText(SpeedText(p.SpeedMs));
+    m_momentHeight->setText(m_heights ? MetresText(p.HeightM) : QStringLiteral("-"));
+    m_momentDistance->setText(MetresText(p.DistanceHomeM));
+    m_momentWay->setText(MetresText(p.WayM));
     RefreshSubtitle();
 }
 

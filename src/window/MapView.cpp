@@ -1,5 +1,7 @@
 #include "window/MapView.h"
 
+#include "conversion/Messages.h"
+
 #include "window/TileSource.h"
 
 #include <QMouseEvent>
@@ -29,12 +31,6 @@ double RoundScaleLength(double metres)
             return step * power;
     }
     return power;
-}
-
-QString ScaleLabel(double metres)
-{
-    return metres >= 1000.0 ? QString::number(metres / 1000.0) + QStringLiteral(" km")
-                            : QString::number(metres) + QStringLiteral(" m");
 }
 
 QPointF Unit(double lat, double lon)
@@ -350,7 +346,7 @@ void MapView::paintEvent(QPaintEvent*)
     const int barPixels = qRound(m_scaleBarMetres / metresPerPixel);
     const int x0 = kMargin;
     const int y0 = height() - 14;
-    const QString label = ScaleLabel(m_scaleBarMetres);
+    const QString label = ScaleText(m_scaleBarMetres);
     const QRect labelBox(x0, y0 - 22, painter.fontMetrics().horizontalAdvance(label) + 4, 16);
     if (m_tiles->Enabled())
         painter.fillRect(QRect(x0 - 4, y0 - 24, std::max(barPixels, labelBox.width()) + 8, 32), QColor(255, 255, 255, 200));

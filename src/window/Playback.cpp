@@ -1,5 +1,7 @@
 #include "window/Playback.h"
 
+#include "conversion/Messages.h"
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -9,16 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-QString Clock(double seconds)
-{
-    const qint64 s = qint64(seconds);
-    return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
-}
-
-}  // namespace
 
 PlaybackBar::PlaybackBar(QWidget* parent)
     : QWidget(parent)
@@ -105,7 +97,7 @@ void PlaybackBar::Seek(double seconds)
         Slider->setValue(int(std::llround(m_time * 1000.0)));
     }
     const int index = IndexAt(m_time);
-    TimeLabel->setText(Clock(m_ms[index] / 1000.0) + QStringLiteral(" / ") + Clock(m_endMs / 1000.0));
+    TimeLabel->setText(DurationText(m_ms[index]) + QStringLiteral(" / ") + DurationText(m_endMs));
     if (index != m_index) {
         m_index = index;
         emit IndexChanged(index);
