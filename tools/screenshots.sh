@@ -99,22 +99,22 @@ sleep 2
 start
 shot 1-start.png
 
-# Input field (focused at start), then nine Tabs to "Calc & Write .SRT
+# Input field (focused at start), then ten Tabs to "Calc & Write .SRT
 # file"; the read summary and the "OK" box are closed with Return.
 xdotool type --delay 5 "$work/DJI_0001.SRT"
-keys Tab Tab Tab Tab Tab Tab Tab Tab Tab space
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
 sleep 1; keys Return; sleep 1; keys Return
 shot 2-after-srt.png
 
-# Seven Shift+Tabs back to "Adjust input patterns".
-keys shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab space
+# Eight Shift+Tabs back to "Adjust input patterns".
+keys shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab space
 shot 3-patterns-shown.png
 keys space
 
 # A second flight: back to the input field, then to "Write .GPX file".
 keys shift+Tab shift+Tab ctrl+a
 xdotool type --delay 5 "$work/DJI_0002.SRT"
-keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
 sleep 1; keys Return
 shot 4-after-gpx.png
 kill $pid; wait $pid 2>/dev/null || true
@@ -125,20 +125,20 @@ for layout in A B C D; do
   [ "$layout" = D ] && options+=(--fps 30)
   python3 "$root/tools/make_flight_log.py" "$work/layout-$layout.SRT" "${options[@]}"
   start "$work/layout-$layout.SRT"
-  keys Tab Tab Tab Tab Tab Tab Tab Tab Tab space
+  keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
   sleep 2; keys Return; sleep 1; keys Return
   shot "5-layout-$layout.png"
   kill $pid; wait $pid 2>/dev/null || true
 done
 
 # A log given on the command line is shown at once, nothing written; then
-# played back: twenty-three Tabs from the input field round the map's buttons, the
+# played back: twenty-four Tabs from the input field round the map's buttons, the
 # colour choice, "Play" and the rate to the slider, which End moves to the end
 # of the flight and each Page_Down a second back, to 7:39.
 start "$work/DJI_0001.SRT"
 sleep 2
 shot 6-opened.png
-keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab
 keys End
 xdotool key --delay 10 --repeat 141 Page_Down
 shot 7-playback.png
@@ -148,12 +148,12 @@ kill $pid; wait $pid 2>/dev/null || true
 start "$work/DJI_0002.SRT"
 sleep 2
 keys Tab Tab space
-keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
 shot 8-all-groups.png
 kill $pid; wait $pid 2>/dev/null || true
 
 # A card of clips: three clips of one flight, two of another an hour later,
-# and a log of no use, the folder given on the command line; then twelve
+# and a log of no use, the folder given on the command line; then thirteen
 # Tabs (the flight list is the third stop) to "Calc & Write .SRT file".
 mkdir -p "$work/card"
 python3 "$root/tools/make_flight_log.py" --family D --path loop --length 1500 --speed 8 --duration 180 --split 60 "$work/card/DJI_"
@@ -163,7 +163,7 @@ python3 "$root/tools/make_flight_log.py" --family D --path line --speed 10 --dur
 start "$work/card"
 sleep 2
 shot 9-card.png
-keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
 sleep 4
 # The box alone: a new window is drawn black in a capture of the whole
 # screen under Xvfb, so it is captured by itself.
@@ -171,12 +171,12 @@ xwd -id "$(xdotool getactivewindow)" -silent | xwdtopnm 2>/dev/null | pnmtopng >
 keys Return
 kill $pid; wait $pid 2>/dev/null || true
 
-# The Placeholders menu after a write (the values of that flight): eleven
+# The Placeholders menu after a write (the values of that flight): twelve
 # Tabs to "Calc & Write .SRT file", its boxes closed, three Shift+Tabs back
 # to "Placeholders"; Space opens the menu, Down and Right its second group.
 start "$work/DJI_0001.SRT"
 sleep 2
-keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab space
 sleep 2; keys Return; sleep 1; keys Return
 keys shift+Tab shift+Tab shift+Tab space
 sleep 1; keys Down Down Right

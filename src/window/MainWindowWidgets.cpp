@@ -389,12 +389,17 @@ void MainWindowWidgets::Arrange(bool narrow)
                           OutPatternCaption}
         : QList<QWidget*>{WayBeforeEdit, SmoothGpsEdit, TrackCombo, UseHeightCheck, TimeZoneEdit, PrivacyRadiusEdit,
                           OutPatternCaption};
+    // Narrow, a choice whose items are words ("Track") takes a row under its
+    // caption, so that its item reads whole.
     const int perRow = narrow ? 1 : 2;
-    for (int k = 0; k < fields.size(); ++k) {
-        const int row = k / perRow, column = k % perRow * 2;
+    for (int k = 0, row = 0; k < fields.size(); ++k) {
+        const int column = k % perRow * 2;
         QWidget* caption = CaptionOf(fields[k]);
-        Put(settings, caption, row, column);
-        Put(settings, fields[k], row, caption ? column + 1 : column, caption ? 1 : 2);
+        const bool below = narrow && caption && qobject_cast<QComboBox*>(fields[k]);
+        Put(settings, caption, row, column, below ? 2 : 1);
+        row += below ? 1 : 0;
+        Put(settings, fields[k], row, caption && !below ? column + 1 : column, caption && !below ? 1 : 2);
+        row += (k % perRow == perRow - 1) ? 1 : 0;
     }
     // Other outputs: the write button right of its field, or under it; the
     // KML heights under the rows.
