@@ -47,6 +47,13 @@ public:
         const int n = block.size();
         bool inBracket = false;
         for (int i = 0; i < n; ++i) {
+            if (!inBracket) {  // on to the next bracket at once
+                i = block.indexOf(QLatin1Char('['), i);
+                if (i < 0)
+                    break;
+                inBracket = true;
+                continue;
+            }
             const ushort c = s[i].unicode();
             if (c == '[' || c == ']') {
                 inBracket = c == '[';
