@@ -1,6 +1,7 @@
 #include "conversion/ReadSummary.h"
 
 #include "output/Outputs.h"
+#include "output/PlaceholderValues.h"
 #include "output/PrivacyZone.h"
 #include "output/SrtWriter.h"
 #include "track/LogTime.h"

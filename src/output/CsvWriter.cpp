@@ -1,5 +1,6 @@
 #include "output/CsvWriter.h"
 
+#include "output/ByteSink.h"
 #include "output/FixedNumber.h"
 #include "output/PathPoints.h"
 #include "output/Placeholders.h"
@@ -11,11 +12,10 @@ namespace {
 
 constexpr int kFlushBytes = 4 * 1024 * 1024;
 
-// One row of the table, put together in place and appended to the
-// buffer whole.
+// One row of the table, put together in place in the output's bytes.
 class Row {
 public:
-    explicit Row(QByteArray& buffer) : m_buffer(buffer) {}
+    explicit Row(ByteSink& out) : m_out(out), m_at(out.Room(kRoom)) {}
 
     // A comma (but before the first field), then `value` with `decimals`
     // decimals where it is given and a number.
@@ -27,8 +27,9 @@ public:
         if (char* end = WriteFixed(m_at, value, decimals)) {
             m_at = end;
         } else {  // a number of no ordinary size
-            Flush();
-            AppendFixed(m_buffer, value, decimals);
+            m_out.MoveTo(m_at);
+            PutUnusualFixed(m_out, value, decimals);
+            m_at = m_out.Room(kRoom);
         }
     }
     void Time(qint64 ms, bool milliseconds, bool utc)
@@ -43,12 +44,12 @@ public:
         m_at = WriteCameraText(m_at, field, camera);
     }
 
-    // The line end; the row goes into the buffer.
+    // The line end: the row is written.
     void End()
     {
         *m_at++ = '\r';
         *m_at++ = '\n';
-        Flush();
+        m_out.MoveTo(m_at);
     }
 
 private:
@@ -59,16 +60,10 @@ private:
         else
             *m_at++ = ',';
     }
-    void Flush()
-    {
-        m_buffer.append(m_text, static_cast<int>(m_at - m_text));
-        m_at = m_text;
-    }
 
     static constexpr int kRoom = 12 * (kWriteFixedRoom + 1) + 2 * (kIsoTimeRoom + 1) + 8 * (kCameraTextRoom + 1) + 2;
-    QByteArray& m_buffer;
-    char m_text[kRoom];
-    char* m_at = m_text;
+    ByteSink& m_out;
+    char* m_at;
     bool m_first = true;
 };
 
@@ -115,11 +110,13 @@ bool WriteCsv(const Flight& flight, QIODevice* device)
     // positions it would give home away.
     const bool distance = !HasPrivacyZone(flight);
     const std::vector<Placeholder> camera = CameraColumns(flight);
-    QByteArray buffer("cue_start_s,time_utc,time_local,latitude,longitude,height_m,altitude_m,speed_ms,speed_kmh,");
-    buffer += distance ? "distance_home_m,way_m" : "way_m";
+    QByteArray buffer;
+    ByteSink out(buffer, kFlushBytes + 64 * 1024);
+    out.Append(QByteArray("cue_start_s,time_utc,time_local,latitude,longitude,height_m,altitude_m,speed_ms,speed_kmh,"));
+    out.Append(QByteArray(distance ? "distance_home_m,way_m" : "way_m"));
     for (const Placeholder field : camera)
-        buffer += QByteArray(",") + CameraHeader(field);
-    buffer += "\r\n";
+        out.Append(QByteArray(",") + CameraHeader(field));
+    out.Append(QByteArray("\r\n"));
     const bool milliseconds = TimesWithMilliseconds(flight);
     const FlightRecordList& records = flight.Log.Records;
     const bool zone = HasPrivacyZone(flight);
@@ -128,7 +125,7 @@ bool WriteCsv(const Flight& flight, QIODevice* device)
             continue;  // its position would show the zone
         const FlightRecord& record = records[i];
         const TrackPoint& point = flight.Points[i];
-        Row row(buffer);
+        Row row(out);
         row.Number(record.CueStartMs != kNoTime, static_cast<double>(record.CueStartMs) / 1000.0, 3);
         row.Time(point.UtcMs, milliseconds, true);
         row.Time(point.LocalMs, milliseconds, false);
@@ -145,11 +142,11 @@ bool WriteCsv(const Flight& flight, QIODevice* device)
         for (const Placeholder field : camera)
             row.Camera(field, record.Camera);
         row.End();
-        if (buffer.size() >= kFlushBytes) {
-            if (!WriteAllBytes(device, buffer))
+        if (out.Size() >= kFlushBytes) {
+            if (!WriteAllBytes(device, out.Data(), out.Size()))
                 return false;
-            buffer.resize(0);
+            out.Clear();
         }
     }
-    return WriteAllBytes(device, buffer);
+    return WriteAllBytes(device, out.Data(), out.Size());
 }

@@ -20,14 +20,10 @@ QString DefaultOutputPattern();
 // {SpeedKMH} (1), {Way} (1). A value the log lacks is empty; with a privacy
 // zone, {Home} is always empty and {GPS}, {Lat} and {Lon} are empty where
 // the position they write lies inside it, and throughout when
-// SubtitlesLeaveOutPositions.
+// SubtitlesLeaveOutPositions (output/PlaceholderValues.h).
 // Empty for an index outside the flight.
 QString RenderSrtRecord(const Flight& flight, int index, const QString& pattern);
 
-// Whether, with the flight's privacy zone, the subtitles print every
-// position empty: the pattern prints a distance from home ({Distance},
-// {DistanceFt}) beside positions, and a few such pairs give home away.
-bool SubtitlesLeaveOutPositions(const Flight& flight, const QString& pattern);
 
 // The whole computed subtitle file: the UTF-8 expansion of the pattern for
 // every record, in list order, with nothing before, between or after.
