@@ -92,6 +92,16 @@ extern "C" __attribute__((visibility("default"))) int velloa_copy_video(int fd, 
         return VelloaVideoDamaged;
     }
     AVFormatContext* in = input.Format();
+    // Most codecs give the picture size in the index; MPEG-4 Part 2 only in
+    // its first pictures, which the stream information reads (the muxer
+    // refuses a picture of no size).
+    for (unsigned i = 0; i < in->nb_streams; ++i) {
+        const AVCodecParameters* par = in->streams[i]->codecpar;
+        if (par->codec_type == AVMEDIA_TYPE_VIDEO && (par->width <= 0 || par->height <= 0)) {
+            avformat_find_stream_info(in, nullptr);
+            break;
+        }
+    }
     Output output;
     int code = avformat_alloc_output_context2(&output.Format, nullptr, request->Format, request->OutPath);
     if (code < 0 || !output.Format) {

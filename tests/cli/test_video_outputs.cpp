@@ -126,17 +126,25 @@ private slots:
         QVERIFY(Drawn(zoned, look, 0) != Drawn(Derived(log), look, 0));
     }
 
+    void videoCopy_data()
+    {
+        QTest::addColumn<QString>("codec");  // ffmpeg's encoder, ffprobe's name
+        QTest::newRow("H.264") << QStringLiteral("libx264 h264");
+        QTest::newRow("MPEG-4 Part 2, its size only in its pictures") << QStringLiteral("mpeg4 mpeg4");
+    }
     // A clip with video, sound, the drone's own subtitle track and a
     // location; the copy without and with a privacy zone.
     void videoCopy()
     {
+        QFETCH(QString, codec);
+        const QString encoder = codec.section(QLatin1Char(' '), 0, 0), name = codec.section(QLatin1Char(' '), 1);
         QTemporaryDir dir;
         const QString log = dir.filePath(QStringLiteral("v.SRT")), clip = dir.filePath(QStringLiteral("v.MP4"));
         QVERIFY(Generate(log, {QStringLiteral("--family"), QStringLiteral("D"), QStringLiteral("--fps"), QStringLiteral("25"),
                                QStringLiteral("--blocks"), QStringLiteral("60")}));
         QCOMPARE(RunProgram(QStringLiteral("ffmpeg -v error -f lavfi -i color=c=black:s=64x48:r=25:d=3 -f lavfi -i sine=d=3 -i %1 "
-                                           "-map 0 -map 1 -map 2 -c:v libx264 -c:a aac -c:s mov_text -metadata location=+47.3769+008.5417/ %2")
-                                .arg(log, clip).split(QLatin1Char(' '))).err, QByteArray());
+                                           "-map 0 -map 1 -map 2 -c:v %3 -c:a aac -c:s mov_text -metadata location=+47.3769+008.5417/ %2")
+                                .arg(log, clip, encoder).split(QLatin1Char(' '))).err, QByteArray());
         const QString copy = dir.filePath(QStringLiteral("v.sorned.MP4"));
         const auto md5 = [](const QString& video) {
             return RunProgram({QStringLiteral("ffmpeg"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), video,
@@ -156,8 +164,8 @@ private slots:
         QCOMPARE(RunProgram({QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--quiet"), QStringLiteral("--no-gpx"),
                              QStringLiteral("--video-copy"), log}).exitCode, 0);
         QCOMPARE(md5(copy), md5(clip));
-        QCOMPARE(tracks(copy), QByteArray("h264,1,VideoHandler\naac,1,SoundHandler\nmov_text,1,Velloa\nmov_text,0,SubtitleHandler\n"
-                                          "-34.6037-058.3816/\n"));
+        QCOMPARE(tracks(copy), name.toUtf8() + ",1,VideoHandler\naac,1,SoundHandler\nmov_text,1,Velloa\nmov_text,0,SubtitleHandler\n"
+                                                 "-34.6037-058.3816/\n");
         // The subtitle file's blocks without their number and cue lines, as an .srt of the track numbers them again.
         QByteArray expected;
         const QList<QByteArray> blocks = ReadFile(dir.filePath(QStringLiteral("v.sorned.srt"))).split('\n');
@@ -167,7 +175,7 @@ private slots:
         QCOMPARE(RunProgram({QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--quiet"), QStringLiteral("--no-gpx"), QStringLiteral("--no-srt"),
                              QStringLiteral("--privacy-radius=1"), QStringLiteral("--video-copy"), log}).exitCode, 0);
         QCOMPARE(md5(copy), md5(clip));
-        QCOMPARE(tracks(copy), QByteArray("h264,1,VideoHandler\naac,1,SoundHandler\nmov_text,1,Velloa\n\n"));
+        QCOMPARE(tracks(copy), name.toUtf8() + ",1,VideoHandler\naac,1,SoundHandler\nmov_text,1,Velloa\n\n");
         QVERIFY(QFile::remove(clip));
         const ProcessRun none = RunProgram({QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--quiet"), QStringLiteral("--no-gpx"),
                                             QStringLiteral("--no-srt"), QStringLiteral("--video-copy"), QStringLiteral("v.SRT")}, dir.path());
