@@ -329,11 +329,11 @@ void MainWindowWidgets::BuildMainWindow()
         itemsLayout->addWidget(check);
         OverlayItemChecks.append(check);
     }
-    itemsLayout->addStretch(1);
     OverlayLookRow = Named(new QWidget, "OverlayLookRow");
     auto* lookLayout = new QGridLayout(OverlayLookRow);
     lookLayout->setContentsMargins(0, 0, 0, 0);
     lookLayout->setVerticalSpacing(2);
+    lookLayout->setColumnStretch(1, 1);  // the corner's words take the room there is
     OtherOutputsGroup->setLayout(otherLayout);
     splitter->addWidget(OtherOutputsGroup);
 
