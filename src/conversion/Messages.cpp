@@ -1,5 +1,7 @@
 #include "conversion/Messages.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cmath>
 
@@ -67,6 +69,18 @@ UserMessage OutputOutcomeMessage(const ConversionResult::Output& output)
         return FileNotWrittenMessage(output.Name);
     }
     return {};
+}
+
+UserMessage VideoOutputMessage(bool written, const QString& name, const QString& text)
+{
+    if (written)
+        return {Kind::Information, QStringLiteral("OK"), text};
+    return {Kind::Warning, QStringLiteral("Fail"), name.isEmpty() ? text : name + QStringLiteral(": ") + text};
+}
+
+QString VideoWritingText(const QString& name)
+{
+    return QStringLiteral("Writing %1...").arg(QFileInfo(name).fileName());
 }
 
 UserMessage ReadInformationMessage(const Flight& flight, const ConversionRequest& request)

@@ -99,6 +99,14 @@ QStringList FlightListHeaders();
 QString OutputsBesideClipsText();
 QString OutputFolderHintText();
 
+// What writing the overlay video or the video copy gave, in velloa-cli's
+// words (`text`, as OverlayOutcomeText and VideoCopyOutcomeText give it):
+// "OK"/text when written, else "Fail"/"<name>: text" (the text alone
+// without a name).
+UserMessage VideoOutputMessage(bool written, const QString& name, const QString& text);
+// The progress dialog's words for them: "Writing <file name>...".
+QString VideoWritingText(const QString& name);
+
 // The progress dialog's words: "Reading N logs...", "Converting N logs...".
 QString CardReadingText(int logs);
 QString CardConvertingText(int logs);

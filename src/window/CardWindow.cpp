@@ -4,26 +4,17 @@
 #include "track/JoinedFlight.h"
 #include "window/Dialogs.h"
 #include "window/MainWindowWidgets.h"
-#include "window/NewestRun.h"
+#include "window/ProgressRun.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QDialog>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QVBoxLayout>
 #include <QSet>
 #include <QThread>
-#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
-
-// How long a run may take before its progress dialog shows.
-constexpr int kMomentMs = 400;
 
 QString FileNameOf(const QString& path)
 {
@@ -94,63 +85,13 @@ struct CardControl::Listing {
 CardControl::CardControl(MainWindowWidgets* widgets, QObject* parent)
     : QObject(parent)
     , m_w(widgets)
-    , m_run(new NewestRun(this))
+    , m_run(new ProgressRun(widgets->Window, QStringLiteral("Card")))
 {
     MainWindowWidgets* w = m_w;
     connect(w->FlightList, &QTreeWidget::currentItemChanged, this, [this] { ShowSelected(); });
-    // The run's progress, shown once the run has taken a moment, laid out
-    // before it shows. Cancel, Escape and closing it all cancel the run.
-    m_progress = new QDialog(w->Window);
-    m_progress->setObjectName(QStringLiteral("CardProgress"));
-    m_progress->setWindowTitle(WindowTitleText());
-    m_progress->setWindowModality(Qt::WindowModal);
-    m_progressLabel = new QLabel;
-    m_progressBar = new QProgressBar;
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
-    cancel->setObjectName(QStringLiteral("CardCancelButton"));
-    auto* layout = new QVBoxLayout(m_progress);
-    layout->addWidget(m_progressLabel);
-    layout->addWidget(m_progressBar);
-    layout->addWidget(cancel, 0, Qt::AlignRight);
-    connect(cancel, &QPushButton::clicked, m_progress, &QDialog::reject);
-    connect(m_progress, &QDialog::rejected, this, [this] {
-        if (m_watch)
-            m_watch->Cancel = true;
-        StopProgress();
-    });
-    m_progressTimer = new QTimer(this);
-    m_progressTimer->setInterval(100);
-    connect(m_progressTimer, &QTimer::timeout, this, [this] {
-        m_progressBar->setValue(m_watch ? m_watch->ClipsDone.load() : 0);
-        if (!m_progress->isVisible() && m_shownAfter.hasExpired(kMomentMs)) {
-            m_progress->adjustSize();
-            m_progress->show();
-        }
-    });
-}
-
-void CardControl::StopProgress()
-{
-    m_progressTimer->stop();
-    m_progress->hide();
 }
 
 CardControl::~CardControl() = default;
-
-void CardControl::Run(const QString& label, int steps, std::function<void(CardWatch&)> work, std::function<void()> done)
-{
-    auto watch = std::make_shared<CardWatch>();
-    m_watch = watch;
-    m_progressLabel->setText(label);
-    m_progressBar->setRange(0, steps);
-    m_progressBar->setValue(0);
-    m_shownAfter.start();  // the moment starts
-    m_progressTimer->start();
-    m_run->Start([work, watch] { work(*watch); }, [this, done] {
-        StopProgress();
-        done();
-    });
-}
 
 bool CardControl::Take(const QString& text)
 {
@@ -185,11 +126,10 @@ bool CardControl::Take(const QString& text)
 
     // An older listing gives way (a write run is never under way here: the
     // controls are disabled meanwhile).
-    if (m_watch)
-        m_watch->Cancel = true;
+    m_run->Cancel();
     const int jobs = QThread::idealThreadCount();
     auto listing = std::make_shared<Listing>();
-    Run(CardReadingText(logs.size()), 2 * logs.size(), [logs, options, jobs, listing](CardWatch& watch) {
+    m_run->Start(CardReadingText(logs.size()), 2 * logs.size(), [logs, options, jobs, listing](CardWatch& watch) {
         std::vector<CardClip> clips(logs.begin(), logs.end());
         ReadClips(clips, options, jobs, &watch);
         if (watch.Cancelled())
@@ -301,10 +241,7 @@ void CardControl::Leave()
     m_text.clear();
     m_logs.clear();
     m_listing.reset();
-    m_run->Drop();
-    StopProgress();
-    if (m_watch)
-        m_watch->Cancel = true;  // a listing no longer wanted
+    m_run->Drop();  // a listing no longer wanted
     w->FlightList->clear();
     if (!w->FlightList->isHidden())
         w->ToggleGroup(w->FlightList, m_heightWithoutList);
@@ -343,7 +280,7 @@ void CardControl::Write(const ConversionRequest& request)
     const int jobs = QThread::idealThreadCount();
     QWidget* controls = m_w->Window->findChild<QWidget*>(QStringLiteral("ControlsScroll"));
     controls->setEnabled(false);
-    Run(CardConvertingText(logs.size()), 2 * logs.size(), [logs, options, jobs, left, facts](CardWatch& watch) {
+    m_run->Start(CardConvertingText(logs.size()), 2 * logs.size(), [logs, options, jobs, left, facts](CardWatch& watch) {
         std::vector<CardClip> clips(logs.begin(), logs.end());
         ReadClips(clips, options, jobs, &watch);
         std::vector<CardFlight> flights;

@@ -3,7 +3,6 @@
 #include "conversion/CardConversion.h"
 #include "conversion/Conversion.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -13,12 +12,8 @@
 #include <memory>
 #include <vector>
 
-class QDialog;
-class QLabel;
-class QProgressBar;
-class QTimer;
 class QTreeWidget;
-class NewestRun;
+class ProgressRun;
 struct MainWindowWidgets;
 
 // A card of clips in the window: several logs named in the input field
@@ -61,23 +56,15 @@ signals:
 
 private:
     struct Listing;
-    void Run(const QString& label, int steps, std::function<void(CardWatch&)> work, std::function<void()> done);
     void Fill(const Listing& listing);
     void ShowSelected();
     void Leave();
 
     MainWindowWidgets* m_w;
-    NewestRun* m_run;     // the listing or the write under way
+    ProgressRun* m_run;   // the listing or the write under way
     QString m_text;       // the field's text of the card taken
     ConversionRequest m_listedWith;  // the settings it was listed with
     QStringList m_logs;   // its logs; empty: no card
-    std::shared_ptr<CardWatch> m_watch;  // the newest run's watch
     std::shared_ptr<Listing> m_listing;
-    void StopProgress();
-    QDialog* m_progress = nullptr;
-    QLabel* m_progressLabel = nullptr;
-    QProgressBar* m_progressBar = nullptr;
-    QTimer* m_progressTimer = nullptr;  // feeds the bar; shows the dialog after a moment
-    QElapsedTimer m_shownAfter;
     int m_heightWithoutList = 0;
 };

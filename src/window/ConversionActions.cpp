@@ -32,7 +32,7 @@ void SornLogic::Pressed_WriteGpx()
 
 std::optional<ConversionResult> SornLogic::WriteOneOutput(const OutputKind& kind, const QString& outputName)
 {
-    std::optional<ConversionRequest> request = ReadInput(kind, outputName);
+    std::optional<ConversionRequest> request = ReadInput(&kind, outputName);
     if (!request)
         return std::nullopt;
     if (Card->Active()) {  // several logs: every checked flight, off the UI thread
@@ -52,7 +52,7 @@ std::optional<ConversionResult> SornLogic::WriteOneOutput(const OutputKind& kind
     return result;
 }
 
-std::optional<ConversionRequest> SornLogic::ReadInput(const OutputKind& kind, const QString& outputName)
+std::optional<ConversionRequest> SornLogic::ReadInput(const OutputKind* kind, const QString& outputName)
 {
     if (Widgets->InFileNameEdit->text().isEmpty()) {
         Show(InputNameMissingMessage());
@@ -64,12 +64,13 @@ std::optional<ConversionRequest> SornLogic::ReadInput(const OutputKind& kind, co
         return std::nullopt;
     }
     WidgetsToSettings();  // the controller's copies, as the request has them
-    request.Outputs.push_back({&kind, outputName});
+    if (kind)
+        request.Outputs.push_back({kind, outputName});
     // The picker shows the camera settings of the flight written too.
     request.CameraSettings = true;
     // The other outputs of the log whose subtitle file was just written
     // start from the way that file started from, not the way it reached.
-    if (&kind != &SubtitleOutput() && request.InputName == m_written.Log && Widgets->WayBeforeEdit->text() == m_written.WayAfter)
+    if (kind != &SubtitleOutput() && request.InputName == m_written.Log && Widgets->WayBeforeEdit->text() == m_written.WayAfter)
         request.WayBeforeM = ReadWayBefore(m_written.WayBefore);
     return request;
 }

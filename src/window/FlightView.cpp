@@ -8,7 +8,9 @@
 #include "window/Playback.h"
 #include "window/TileSource.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -158,6 +160,10 @@ FlightView::FlightView(QWidget* parent)
     tileCaption->setBuddy(TileUrlEdit);
     SavePictureButton = new QPushButton(QStringLiteral("Save picture"));
     SavePictureButton->setObjectName(QStringLiteral("SavePictureButton"));
+    OverlayCheck = new QCheckBox(QStringLiteral("Overlay"));
+    OverlayCheck->setObjectName(QStringLiteral("OverlayPreviewCheck"));
+    OverlayCheck->setToolTip(QStringLiteral("Lay the overlay video's frame of this moment over the map, as the "
+                                            "overlay writes it (its codec, corner and items from Other outputs)"));
     HideButton = new QPushButton(QStringLiteral("Hide flight"));
     HideButton->setObjectName(QStringLiteral("HideFlightButton"));
     HideButton->setToolTip(QStringLiteral("Close the flight view; open the log again, or press Return in its "
@@ -165,6 +171,7 @@ FlightView::FlightView(QWidget* parent)
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(tileCaption);
     buttons->addWidget(TileUrlEdit, 1);
+    buttons->addWidget(OverlayCheck);
     buttons->addWidget(SavePictureButton);
     buttons->addWidget(HideButton);
 
@@ -180,7 +187,7 @@ FlightView::FlightView(QWidget* parent)
     SubtitlePreview->setFocusPolicy(Qt::ClickFocus);
     const QList<QWidget*> order = {Map->ZoomInButton, Map->ZoomOutButton, Map->FitButton, Map->FollowButton, ColourCombo,
                                    Playback->PlayButton, Playback->RateCombo, Playback->Slider, TileUrlEdit,
-                                   SavePictureButton, HideButton};
+                                   OverlayCheck, SavePictureButton, HideButton};
     for (int i = 0; i + 1 < order.size(); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 
@@ -194,6 +201,40 @@ FlightView::FlightView(QWidget* parent)
     connect(Map, &MapView::PointClicked, Playback, &PlaybackBar::SetIndex);
     connect(Charts, &FlightCharts::TimeClicked, Playback, &PlaybackBar::Seek);
     connect(ColourCombo, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] { ColourTrack(); });
+    connect(OverlayCheck, &QCheckBox::toggled, this, &FlightView::RefreshOverlay);
+    Map->installEventFilter(this);  // the overlay follows the map's size
+}
+
+bool FlightView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Map && event->type() == QEvent::Resize && OverlayCheck->isChecked())
+        RefreshOverlay();
+    return QWidget::eventFilter(watched, event);
+}
+
+void FlightView::SetOverlayLookSource(std::function<OverlayLook()> source)
+{
+    m_lookSource = std::move(source);
+    RefreshOverlay();
+}
+
+void FlightView::RefreshOverlay()
+{
+    const int index = Playback->Index();
+    if (!OverlayCheck->isChecked() || index < 0 || index >= int(m_flight.Points.size())) {
+        Map->SetOverlay(QImage());
+        return;
+    }
+    OverlayLook look = m_lookSource ? m_lookSource() : OverlayLook();
+    // The frame's shape, as large as the map holds it.
+    look.Size = look.Size.scaled(Map->size().expandedTo(QSize(16, 16)), Qt::KeepAspectRatio).expandedTo(QSize(16, 16));
+    const QString pattern = m_patternSource ? m_patternSource() : StartOutputPattern();
+    const OverlayLook* made = m_overlay ? &m_overlay->Look() : nullptr;
+    if (!made || made->Size != look.Size || made->Corner != look.Corner || made->Items != look.Items || m_overlayPattern != pattern) {
+        m_overlay = std::make_unique<OverlayPainter>(m_flight, pattern, look);
+        m_overlayPattern = pattern;
+    }
+    Map->SetOverlay(m_overlay->Frame(index));
 }
 
 QSize FlightView::sizeHint() const
@@ -209,6 +250,7 @@ void FlightView::SetPatternSource(std::function<QString()> source)
 
 void FlightView::ShowFlight(const Flight& flight, const QString& fileName)
 {
+    m_overlay.reset();
     m_flight = flight;
     m_figures = ComputeFlightFigures(flight);
     m_heights = FlightHasHeights(flight);
@@ -248,6 +290,7 @@ void FlightView::ShowFileName(const QString& fileName, FlightLog::ReadFrom sourc
 
 void FlightView::ShowReadFailure(const QString& fileName, const QString& why)
 {
+    m_overlay.reset();
     m_flight = Flight();
     m_figures = FlightFigures();
     m_heights = true;
@@ -289,6 +332,7 @@ void FlightView::ShowMoment(int index)
         for (QLabel* label : {m_momentTime, m_momentSpeed, m_momentHeight, m_momentDistance, m_momentWay})
             label->setText(QStringLiteral("-"));
         SubtitlePreview->clear();
+        RefreshOverlay();
         return;
     }
     const FlightSample& s = m_figures.Samples[index];
@@ -307,6 +351,7 @@ void FlightView::RefreshSubtitle()
     const int index = Playback->Index();
     if (index < 0 || index >= int(m_flight.Points.size()) || index >= int(m_flight.Log.Records.size())) {
         SubtitlePreview->clear();
+        RefreshOverlay();
         return;
     }
     const QString pattern = m_patternSource ? m_patternSource() : StartOutputPattern();
@@ -314,6 +359,7 @@ void FlightView::RefreshSubtitle()
     QString text = ::SubtitlePreview(m_flight, static_cast<std::size_t>(index), pattern);
     text.remove(QLatin1Char('\r'));
     SubtitlePreview->setPlainText(text.trimmed());
+    RefreshOverlay();
 }
 
 bool FlightView::SavePicture(const QString& fileName, double privacyRadiusM)
@@ -324,12 +370,14 @@ bool FlightView::SavePicture(const QString& fileName, double privacyRadiusM)
     if (privacyRadiusM > 0.0) {
         Map->SetLeftOut(PointsInPrivacyZone(m_flight, privacyRadiusM));
         m_flight.PrivacyRadiusM = privacyRadiusM;
+        m_overlay.reset();
         RefreshSubtitle();
     }
     const QImage picture = Picture->grab().toImage();
     if (privacyRadiusM > 0.0) {
         Map->SetLeftOut({});
         m_flight.PrivacyRadiusM = shownRadiusM;
+        m_overlay.reset();
         RefreshSubtitle();
     }
     QImageWriter writer(fileName, "png");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "overlay/OverlayFrame.h"
 #include "track/FlightFigures.h"
 
 #include <QLabel>
@@ -7,11 +8,13 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class FlightCharts;
 class MapView;
 class PlaybackBar;
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -48,8 +51,16 @@ public:
     bool SavePicture(const QString& fileName, double privacyRadiusM = 0.0);
     // Where the subtitle preview takes its output pattern from.
     void SetPatternSource(std::function<QString()> source);
-    // Renders the subtitle text of the moment shown again (the pattern changed).
+    // Renders the subtitle text of the moment shown again (the pattern
+    // changed), and the overlay with it.
     void RefreshSubtitle();
+    // Where the overlay takes its look from (its size only as the shape
+    // of the picture: the preview is as large as the map holds).
+    void SetOverlayLookSource(std::function<OverlayLook()> source);
+    // With OverlayCheck checked, lays the overlay video's frame of the
+    // moment over the map, drawn by the overlay's own painter at the size
+    // the map holds; else takes it away.
+    void RefreshOverlay();
 
     QWidget* Picture = nullptr;  // name, map, figures, playback and charts: what a picture holds
     QLabel* FileLabel = nullptr;
@@ -63,10 +74,14 @@ public:
     QtCharts::QChartView* SpeedChart = nullptr;
     QtCharts::QChartView* DistanceChart = nullptr;
     QLineEdit* TileUrlEdit = nullptr;
+    QCheckBox* OverlayCheck = nullptr;   // "Overlay": the overlay of the moment over the map
     QPushButton* SavePictureButton = nullptr;
     QPushButton* HideButton = nullptr;
 
     QSize sizeHint() const override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ShowMoment(int index);
@@ -78,6 +93,11 @@ private:
     bool m_heights = true;  // some record gives a height
     QString m_fileName;
     std::function<QString()> m_patternSource;
+    std::function<OverlayLook()> m_lookSource;
+    // The overlay's painter of m_flight with the pattern and look it was
+    // made with; made anew when one of them changes.
+    std::unique_ptr<OverlayPainter> m_overlay;
+    QString m_overlayPattern;
     QLabel* m_flightTime = nullptr;
     QLabel* m_pathFlown = nullptr;
     QLabel* m_maxDistance = nullptr;

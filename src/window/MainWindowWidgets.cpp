@@ -2,6 +2,7 @@
 
 #include "conversion/ConversionSettings.h"
 #include "conversion/Messages.h"
+#include "conversion/VideoOutputOptions.h"
 #include "window/ControlsColumn.h"
 #include "window/FlightView.h"
 #include "window/PlaceholderPicker.h"
@@ -252,7 +253,7 @@ void MainWindowWidgets::BuildMainWindow()
     // The outputs for other programs, shown on demand like the patterns,
     // one a row: what it is, its name, its button.
     OtherOutputsCheck = Named(new QCheckBox(QStringLiteral("Other outputs")), "OtherOutputsCheck");
-    OtherOutputsCheck->setToolTip(QStringLiteral("GPX track, KML, CSV and GeoJSON"));
+    OtherOutputsCheck->setToolTip(QStringLiteral("GPX track, KML, CSV, GeoJSON, the overlay video and the video copy"));
     OtherOutputsGroup = Named(new QWidget, "OtherOutputsGroup");
     OtherOutputsGroup->setHidden(true);
     auto* otherLayout = new QGridLayout;
@@ -284,6 +285,55 @@ void MainWindowWidgets::BuildMainWindow()
         }
         OtherOutputs.append(row);
     }
+    // The rows made with the clip, and how the overlay looks.
+    OverlayNameEdit = Named(new ElidingLineEdit, "Out_overlay_FileNameEdit");
+    WriteOverlayButton = Named(new QPushButton(QStringLiteral("Write overlay video")), "Write_overlay_Button");
+    const QString overlayTip = QStringLiteral("A video with a transparent background showing, frame by frame, the subtitle "
+        "text, a minimap and gauges, to lay over the clip beside the log in a video editor: the clip's size, rate and "
+        "frames (1920x1080 over the log's duration without a clip)");
+    OverlayNameEdit->setToolTip(overlayTip);
+    WriteOverlayButton->setToolTip(overlayTip);
+    Captioned(OverlayNameEdit, "Overlay:");
+    VideoCopyNameEdit = Named(new ElidingLineEdit, "Out_videocopy_FileNameEdit");
+    WriteVideoCopyButton = Named(new QPushButton(QStringLiteral("Write video copy")), "Write_videocopy_Button");
+    const QString copyTip = QStringLiteral("A copy of the clip beside the log, its video and sound unchanged, with the "
+                                           "computed subtitles as its first subtitle track");
+    VideoCopyNameEdit->setToolTip(copyTip);
+    WriteVideoCopyButton->setToolTip(copyTip);
+    Captioned(VideoCopyNameEdit, "Video copy:");
+    OverlayCodecCombo = Named(new QComboBox, "OverlayCodecCombo");
+    OverlayCodecCombo->addItem(QStringLiteral("PNG"), QStringLiteral("png"));
+    OverlayCodecCombo->addItem(QStringLiteral("QuickTime RLE"), QStringLiteral("qtrle"));
+    OverlayCodecCombo->addItem(QStringLiteral("ProRes 4444"), QStringLiteral("prores"));
+    OverlayCodecCombo->setToolTip(QStringLiteral("The overlay's codec, each with transparency"));
+    OverlayCornerCombo = Named(new QComboBox, "OverlayCornerCombo");
+    OverlayCornerCombo->addItem(QStringLiteral("Text top left"), QStringLiteral("top-left"));
+    OverlayCornerCombo->addItem(QStringLiteral("Text top right"), QStringLiteral("top-right"));
+    OverlayCornerCombo->addItem(QStringLiteral("Text bottom left"), QStringLiteral("bottom-left"));
+    OverlayCornerCombo->addItem(QStringLiteral("Text bottom right"), QStringLiteral("bottom-right"));
+    OverlayCornerCombo->setCurrentIndex(2);
+    OverlayCornerCombo->setToolTip(QStringLiteral("Where the overlay's text stands; the map and gauges take the other side"));
+    for (QComboBox* combo : {OverlayCodecCombo, OverlayCornerCombo}) {
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        combo->setMinimumContentsLength(6);
+    }
+    OverlayItemsBox = Named(new QWidget, "OverlayItemsBox");
+    auto* itemsLayout = new QHBoxLayout(OverlayItemsBox);
+    itemsLayout->setContentsMargins(0, 0, 0, 0);
+    for (const char* item : {"text", "map", "gauges"}) {
+        auto* check = new QCheckBox(QString::fromLatin1(item).replace(0, 1, QChar::fromLatin1(item[0]).toUpper()));
+        check->setObjectName(QStringLiteral("OverlayItem_%1").arg(QLatin1String(item)));
+        check->setProperty("item", QLatin1String(item));
+        check->setChecked(true);
+        check->setToolTip(QStringLiteral("What the overlay shows"));
+        itemsLayout->addWidget(check);
+        OverlayItemChecks.append(check);
+    }
+    OverlayLookRow = Named(new QWidget, "OverlayLookRow");
+    auto* lookLayout = new QGridLayout(OverlayLookRow);
+    lookLayout->setContentsMargins(0, 0, 0, 0);
+    lookLayout->setVerticalSpacing(2);
+    lookLayout->setColumnStretch(1, 1);  // the corner's words take the room there is
     OtherOutputsGroup->setLayout(otherLayout);
     splitter->addWidget(OtherOutputsGroup);
 
@@ -405,13 +455,25 @@ void MainWindowWidgets::Arrange(bool narrow)
     // KML heights under the rows.
     auto* others = qobject_cast<QGridLayout*>(OtherOutputsGroup->layout());
     const int step = narrow ? 2 : 1;
-    for (int i = 0; i < OtherOutputs.size(); ++i) {
-        const OutputRow& row = OtherOutputs[i];
-        Put(others, CaptionOf(row.NameEdit), step * i, 0);
-        Put(others, row.NameEdit, step * i, 1);
-        Put(others, row.WriteButton, step * i + step - 1, narrow ? 0 : 2, narrow ? 2 : 1);
+    QVector<QPair<QLineEdit*, QPushButton*>> rows;
+    for (const OutputRow& row : qAsConst(OtherOutputs))
+        rows.append({row.NameEdit, row.WriteButton});
+    rows.append({OverlayNameEdit, WriteOverlayButton});
+    rows.append({VideoCopyNameEdit, WriteVideoCopyButton});
+    for (int i = 0; i < rows.size(); ++i) {
+        Put(others, CaptionOf(rows[i].first), step * i, 0);
+        Put(others, rows[i].first, step * i, 1);
+        Put(others, rows[i].second, step * i + step - 1, narrow ? 0 : 2, narrow ? 2 : 1);
     }
-    Put(others, KmlAltitudeCombo, step * OtherOutputs.size(), narrow ? 0 : 1, 2);
+    Put(others, KmlAltitudeCombo, step * rows.size(), narrow ? 0 : 1, 2);
+    // The overlay's look: codec, corner and items on a row, or one under
+    // the other narrow, the items too.
+    auto* look = qobject_cast<QGridLayout*>(OverlayLookRow->layout());
+    Put(look, OverlayCodecCombo, 0, 0);
+    Put(look, OverlayCornerCombo, narrow ? 1 : 0, narrow ? 0 : 1);
+    Put(look, OverlayItemsBox, narrow ? 2 : 0, narrow ? 0 : 2);
+    SetDirection(OverlayItemsBox, narrow);
+    Put(others, OverlayLookRow, step * rows.size() + 1, 0, 3);
 }
 
 void MainWindowWidgets::SetControlsNarrow(bool narrow)
@@ -483,4 +545,16 @@ ConversionRequest MainWindowWidgets::Request() const
     if (!ReadPrivacyRadius(PrivacyRadiusEdit->text(), &request.PrivacyRadiusM))
         request.PrivacyRadiusM = -1.0;
     return request;
+}
+
+bool MainWindowWidgets::OverlaySettings(OverlayVideoRequest* video, QString* error) const
+{
+    QStringList items;
+    for (const QCheckBox* check : OverlayItemChecks) {
+        if (check->isChecked())
+            items << check->property("item").toString();
+    }
+    return ReadOverlayCodec(OverlayCodecCombo->currentData().toString(), &video->Codec, error)
+        && ReadOverlayCorner(OverlayCornerCombo->currentData().toString(), &video->Look.Corner, error)
+        && ReadOverlayItems(items.join(QLatin1Char(',')), &video->Look.Items, error);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/Conversion.h"
+#include "overlay/OverlayVideo.h"
 #include "window/QLineEditDnD.h"
 
 #include <QCheckBox>
@@ -51,6 +52,20 @@ struct MainWindowWidgets {
         QPushButton* WriteButton = nullptr;
     };
     QVector<OutputRow> OtherOutputs;
+    // The two rows made with the clip beside the log, after the rows above:
+    // the overlay video and the copy of the clip with the computed subtitles.
+    QLineEdit* OverlayNameEdit = nullptr;
+    QPushButton* WriteOverlayButton = nullptr;
+    QLineEdit* VideoCopyNameEdit = nullptr;
+    QPushButton* WriteVideoCopyButton = nullptr;
+    // How the overlay looks, under the rows: the item data of the combos and
+    // the "item" property of the check boxes are velloa-cli's values of
+    // --overlay-codec, --overlay-corner and --overlay-items.
+    QWidget* OverlayLookRow = nullptr;
+    QComboBox* OverlayCodecCombo = nullptr;
+    QComboBox* OverlayCornerCombo = nullptr;
+    QWidget* OverlayItemsBox = nullptr;
+    QVector<QCheckBox*> OverlayItemChecks;
     // Beside the KML row: the heights of the KML path (data: KmlHeights).
     QComboBox* KmlAltitudeCombo = nullptr;
     // The output pattern's caption and its Placeholders button.
@@ -98,6 +113,11 @@ struct MainWindowWidgets {
     // field with the settings exactly as the fields show them, no output.
     // A privacy radius that is no number of metres is -1.
     ConversionRequest Request() const;
+
+    // The overlay's codec, corner and items as the fields show them, read
+    // as velloa-cli reads its options; false with velloa-cli's text of what
+    // is allowed (no item checked, say).
+    bool OverlaySettings(OverlayVideoRequest* video, QString* error) const;
 
 private:
     // Places the settings and the other outputs in their grids, wide or

@@ -264,6 +264,12 @@ void MapView::DrawTiles(QPainter& painter)
     }
 }
 
+void MapView::SetOverlay(QImage frame)
+{
+    m_overlay = std::move(frame);
+    update();
+}
+
 void MapView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -375,4 +381,6 @@ void MapView::paintEvent(QPaintEvent*)
             y = box.top();
         }
     }
+    if (!m_overlay.isNull())
+        painter.drawImage(QPoint((width() - m_overlay.width()) / 2, (height() - m_overlay.height()) / 2), m_overlay);
 }

@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QPointF>
+#include <QImage>
 #include <QWidget>
 
 #include <vector>
@@ -42,6 +43,9 @@ public:
     // a zone the home point is left out too. Empty (as SetTrack leaves it):
     // no zone, everything drawn.
     void SetLeftOut(std::vector<bool> leftOut);
+    // A picture laid over the map, centred and as it is (the overlay video's
+    // frame of the moment); a null image: none.
+    void SetOverlay(QImage frame);
     void FitFlight();
     void ZoomBy(int steps, const QPointF& around);
 
@@ -90,6 +94,7 @@ private:
     QString m_message;
     int m_marker = -1;
     std::vector<bool> m_leftOut;  // empty, or one flag a point
+    QImage m_overlay;
     int m_zoom = 2;
     QPointF m_centre;        // world pixels at m_zoom in the middle of the widget
     bool m_fitted = true;    // refit on resize until the user zooms or pans

@@ -2,6 +2,8 @@
 
 #include "conversion/OutputNames.h"
 #include "conversion/ConversionSettings.h"
+#include "conversion/VideoCopy.h"
+#include "conversion/VideoOutputOptions.h"
 #include "window/CardWindow.h"
 #include "window/FlightPreview.h"
 
@@ -9,9 +11,11 @@
 #include "window/FlightView.h"
 #include "window/MainWindowWidgets.h"
 #include "window/PlaceholderPicker.h"
+#include "window/ProgressRun.h"
 #include "window/QLineEditDnD.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -47,6 +51,9 @@ SornLogic::SornLogic()
             [this] { Widgets->ToggleGroup(Widgets->OtherOutputsGroup, HeightWithoutOtherOutputs); });
     for (const MainWindowWidgets::OutputRow& row : qAsConst(Widgets->OtherOutputs))
         connect(row.WriteButton, &QPushButton::clicked, this, [this, row] { WriteOneOutput(*row.Kind, row.NameEdit->text()); });
+    m_videoRun = new ProgressRun(Widgets->Window, QStringLiteral("Video"));
+    connect(Widgets->WriteOverlayButton, &QPushButton::clicked, this, [this] { WriteVideoOutput(true); });
+    connect(Widgets->WriteVideoCopyButton, &QPushButton::clicked, this, [this] { WriteVideoOutput(false); });
     // The two that show a flight, each through ShowFlight.
     Preview = new FlightPreview(this);
     connect(Preview, &FlightPreview::FlightRead, this, [this](const Flight& flight, const QString& name) { ShowFlight(flight, name); });
@@ -56,6 +63,17 @@ SornLogic::SornLogic()
     connect(Card, &CardControl::ReadFailed, this, &SornLogic::ShowReadFailure);
     Widgets->FlightPane->SetPatternSource([this] { return Widgets->OutPatternEdit->toPlainText(); });
     connect(Widgets->OutPatternEdit, &QTextEdit::textChanged, Widgets->FlightPane, &FlightView::RefreshSubtitle);
+    // The view's overlay looks as the overlay video's fields say.
+    Widgets->FlightPane->SetOverlayLookSource([this] {
+        OverlayVideoRequest video;
+        QString error;
+        Widgets->OverlaySettings(&video, &error);  // no item checked: an empty overlay
+        return video.Look;
+    });
+    connect(Widgets->OverlayCornerCombo, qOverload<int>(&QComboBox::currentIndexChanged), Widgets->FlightPane,
+            &FlightView::RefreshOverlay);
+    for (QCheckBox* check : qAsConst(Widgets->OverlayItemChecks))
+        connect(check, &QCheckBox::toggled, Widgets->FlightPane, &FlightView::RefreshOverlay);
     connect(Widgets->FlightPane->SavePictureButton, &QPushButton::clicked, this, [this] { SaveFlightPicture(); });
     // A hidden flight shows again when its log is named again.
     connect(Widgets->FlightPane->HideButton, &QPushButton::clicked, this, [this] {
@@ -226,7 +244,12 @@ void SornLogic::OpenInputFile(const QString& fileName)
 
 void SornLogic::Changed_InFileName()
 {
-    if (Card->Take(Widgets->InFileNameEdit->text())) {
+    // The rows made with the clip take one log at a time.
+    const bool card = Card->Take(Widgets->InFileNameEdit->text());
+    for (QWidget* row : {static_cast<QWidget*>(Widgets->OverlayNameEdit), static_cast<QWidget*>(Widgets->WriteOverlayButton),
+                         static_cast<QWidget*>(Widgets->VideoCopyNameEdit), static_cast<QWidget*>(Widgets->WriteVideoCopyButton)})
+        row->setEnabled(!card);
+    if (card) {
         Preview->Forget();
         return;  // several logs: the list shows their flights
     }
@@ -246,5 +269,12 @@ void SornLogic::Changed_InFileName()
         row.NameEdit->setText(names.Base + QLatin1String(row.Kind->Suffix));
         row.NameEdit->setStyleSheet(outputStyle);
     }
+    // The copy takes the clip's suffix: no name without a clip.
+    const QString clip = names.Base.isEmpty() ? QString() : ClipForLog(input);
+    Widgets->OverlayNameEdit->setText(names.Base.isEmpty() ? QString() : OverlayOutputName(input, QString()));
+    Widgets->VideoCopyNameEdit->setText(clip.isEmpty() ? QString() : VideoCopyName(input, clip, QString()));
+    Widgets->VideoCopyNameEdit->setPlaceholderText(names.Base.isEmpty() || !clip.isEmpty() ? QString() : NoVideoBesideLogText());
+    for (QLineEdit* edit : {Widgets->OverlayNameEdit, Widgets->VideoCopyNameEdit})
+        edit->setStyleSheet(edit->text().isEmpty() ? Widgets->StyleNone : outputStyle);
     Preview->Read(Widgets->Request());
 }

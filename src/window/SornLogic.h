@@ -11,6 +11,7 @@
 struct MainWindowWidgets;
 class CardControl;
 class FlightPreview;
+class ProgressRun;
 
 // The controller: owns the main window record, the input patterns and the
 // output pattern, and reaches every user action through its seven slots.
@@ -33,11 +34,11 @@ public:
     // Controller copies <- fields (at the start of each conversion).
     void WidgetsToSettings();
 
-    // The reading step both write actions take first: checks the input name
+    // The reading step every write action takes first: checks the input name
     // (telling the user when it is empty), copies the fields into the
     // controller (WidgetsToSettings) and takes them into the request that
-    // reads the log and writes one output.
-    std::optional<ConversionRequest> ReadInput(const OutputKind& kind, const QString& outputName);
+    // reads the log and writes one output (none for a null `kind`).
+    std::optional<ConversionRequest> ReadInput(const OutputKind* kind, const QString& outputName);
 
     // Puts a file name into the input field and derives both output names
     // from it, as a drop on the field does (the window's FILE argument).
@@ -73,7 +74,14 @@ public:
     // Returns no result when nothing was read (the user has been told).
     std::optional<ConversionResult> WriteOneOutput(const OutputKind& kind, const QString& outputName);
 
+    // The two rows made with the clip: reads the log and writes the overlay
+    // video (`overlay`) or the video copy off the UI thread, with a
+    // progress dialog whose Cancel leaves no file; then tells the user the
+    // outcome in velloa-cli's words. Nothing while one is under way.
+    void WriteVideoOutput(bool overlay);
+
 private:
+    ProgressRun* m_videoRun = nullptr;
     // The log whose subtitle file was written last, the way written back
     // into "Way before, m" and the way it started from.
     struct WrittenSubtitle {

@@ -285,7 +285,7 @@ private slots:
         const FlightView* v = w->FlightPane;
         expected << v->Map->ZoomInButton << v->Map->ZoomOutButton << v->Map->FitButton << v->Map->FollowButton << v->ColourCombo
                  << v->Playback->PlayButton << v->Playback->RateCombo << v->Playback->Slider << v->TileUrlEdit
-                 << v->SavePictureButton << v->HideButton << w->InFileNameEdit;
+                 << v->OverlayCheck << v->SavePictureButton << v->HideButton << w->InFileNameEdit;
         const QString pattern = w->OutPatternEdit->toPlainText();
         w->InFileNameEdit->setFocus();
         QList<QWidget*> reached = {QApplication::focusWidget()};
