@@ -92,6 +92,16 @@ extern "C" __attribute__((visibility("default"))) int velloa_copy_video(int fd, 
         return VelloaVideoDamaged;
     }
     AVFormatContext* in = input.Format();
+    // The MOV demuxer leaves the picture size of MPEG-4 Part 2 and H.263
+    // video to the decoder, and the muxer refuses a video track without one:
+    // for such a clip the first frames are read to find it.
+    for (unsigned i = 0; i < in->nb_streams; ++i) {
+        const AVCodecParameters* par = in->streams[i]->codecpar;
+        if (par->codec_type == AVMEDIA_TYPE_VIDEO && (par->width <= 0 || par->height <= 0)) {
+            avformat_find_stream_info(in, nullptr);
+            break;
+        }
+    }
     Output output;
     int code = avformat_alloc_output_context2(&output.Format, nullptr, request->Format, request->OutPath);
     if (code < 0 || !output.Format) {

@@ -175,6 +175,21 @@ private slots:
         QCOMPARE(none.err, QByteArray("velloa-cli: v.SRT: no video beside the log\n"));
     }
 
+    // An MPEG-4 Part 2 clip, whose picture size only its frames give.
+    void videoCopyMpeg4()
+    {
+        QTemporaryDir dir;
+        const QString log = dir.filePath(QStringLiteral("m.SRT")), clip = dir.filePath(QStringLiteral("m.MP4"));
+        QVERIFY(Generate(log, {QStringLiteral("--family"), QStringLiteral("C"), QStringLiteral("--blocks"), QStringLiteral("3")}));
+        QCOMPARE(RunProgram(QStringLiteral("ffmpeg -v error -f lavfi -i color=c=black:s=64x48:r=25:d=3 -c:v mpeg4 %1")
+                                .arg(clip).split(QLatin1Char(' '))).err, QByteArray());
+        const ProcessRun run = RunProgram({QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--quiet"), QStringLiteral("--no-gpx"),
+                                           QStringLiteral("--no-srt"), QStringLiteral("--video-copy"), log});
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(Probe(dir.filePath(QStringLiteral("m.sorned.MP4"))), Probe(clip));
+    }
+
     void refusals_data()
     {
         QTest::addColumn<QString>("option");
