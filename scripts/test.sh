@@ -91,6 +91,7 @@ export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressi
 # fuzz/run.sh builds each target in build-fuzz/ and runs it for 30 s on a
 # fresh copy of its seed corpus; libFuzzer exits non-zero on a crash, a
 # sanitizer report, a leak, a unit slower than 10 s or more than 2 GB.
-for target in fuzz_log fuzz_patterns fuzz_matcher fuzz_video fuzz_render; do
+for target in fuzz_log fuzz_patterns fuzz_matcher fuzz_video fuzz_render fuzz_card fuzz_privacy fuzz_time \
+  fuzz_overlay fuzz_video_copy; do
   fuzz/run.sh "$target" 30
 done

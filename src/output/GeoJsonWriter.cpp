@@ -39,6 +39,7 @@ QJsonObject Feature(const QString& type, const QJsonValue& coordinates, const QJ
 // in metres (used only where the path has elevations).
 struct PathPosition {
     double Lon, Lat, Ele;
+    size_t Index;  // the record's
 };
 
 QJsonArray PositionArray(double lon, double lat, double ele, bool withEle)
@@ -51,8 +52,9 @@ QJsonArray PositionArray(double lon, double lat, double ele, bool withEle)
 
 // The lines of a path: one more wherever the path crosses the antimeridian
 // (a step of more than 180 degrees of longitude), cut there at a point
-// interpolated on both sides, at 180 and at -180 (RFC 7946, 3.1.9).
-QJsonArray LinesCutAtAntimeridian(const std::vector<PathPosition>& path, bool withEle)
+// interpolated on both sides, at 180 and at -180 (RFC 7946, 3.1.9). A
+// crossing inside the privacy zone is not written: the line ends before it.
+QJsonArray LinesCutAtAntimeridian(const Flight& flight, const std::vector<PathPosition>& path, bool withEle)
 {
     QJsonArray lines;
     QJsonArray line;
@@ -65,6 +67,11 @@ QJsonArray LinesCutAtAntimeridian(const std::vector<PathPosition>& path, bool wi
             const double f = (side - a.Lon) / (to - a.Lon);
             const double lat = a.Lat + (p.Lat - a.Lat) * f;
             const double ele = a.Ele + (p.Ele - a.Ele) * f;
+            if (InPrivacyZone(flight, flight.Points[a.Index], lat, side, kDegreeDecimals)) {
+                lines.append(line);
+                line = QJsonArray{PositionArray(p.Lon, p.Lat, p.Ele, withEle)};
+                continue;
+            }
             // A point on the antimeridian itself is not written twice.
             if (a.Lon != side)
                 line.append(PositionArray(side, lat, ele, withEle));
@@ -93,9 +100,9 @@ bool WriteGeoJson(const Flight& flight, QIODevice* device)
             double elevation = 0.0;
             if (!elevations.At(i, &elevation))
                 elevation = 0.0;
-            path.push_back({WrittenLon(record.Lon, kDegreeDecimals), record.Lat, elevation});
+            path.push_back({WrittenLon(record.Lon, kDegreeDecimals), record.Lat, elevation, i});
         }
-        return LinesCutAtAntimeridian(path, elevations.Any());
+        return LinesCutAtAntimeridian(flight, path, elevations.Any());
     };
 
     const FlightFigures figures = ComputeFlightFigures(flight);

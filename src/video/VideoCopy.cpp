@@ -92,9 +92,9 @@ extern "C" __attribute__((visibility("default"))) int velloa_copy_video(int fd, 
         return VelloaVideoDamaged;
     }
     AVFormatContext* in = input.Format();
-    // Most codecs give the picture size in the index; MPEG-4 Part 2 only in
-    // its first pictures, which the stream information reads (the muxer
-    // refuses a picture of no size).
+    // The MOV demuxer leaves the picture size of MPEG-4 Part 2 and H.263
+    // video to the decoder, and the muxer refuses a video track without one:
+    // for such a clip the first frames are read to find it.
     for (unsigned i = 0; i < in->nb_streams; ++i) {
         const AVCodecParameters* par = in->streams[i]->codecpar;
         if (par->codec_type == AVMEDIA_TYPE_VIDEO && (par->width <= 0 || par->height <= 0)) {

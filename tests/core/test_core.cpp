@@ -272,6 +272,35 @@ private slots:
         }
     }
 
+    // A path across longitude 180 whose crossing lies in the privacy zone
+    // (home 10.6 m west of it, the two records beside it 21 m from home):
+    // the GeoJSON line ends before the crossing and the next starts after it.
+    void geoJsonCrossingInPrivacyZone()
+    {
+        Flight flight;
+        const double lons[] = {179.9999, 179.9996, 179.9997, -179.9999, -179.9998};
+        for (const double lon : lons) {
+            FlightRecord record;
+            record.Lat = -16.8;
+            record.Lon = lon;
+            record.Has = FlightRecord::HasPosition;
+            flight.Log.Records.push_back(record);
+            TrackPoint point;
+            point.FixLat = point.Lat = point.HomeLat = -16.8;
+            point.FixLon = point.Lon = lon;
+            point.HomeLon = lons[0];
+            flight.Points.push_back(point);
+        }
+        flight.Recordings = {{0, 5}};
+        flight.PrivacyRadiusM = 15.0;
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(FindOutputKind(QStringLiteral("geojson"))->Write(flight, QString(), &buffer));
+        QVERIFY2(buffer.data().contains(
+                     R"("coordinates":[[[179.9996,-16.8],[179.9997,-16.8]],[[-179.9999,-16.8],[-179.9998,-16.8]]])"),
+                 buffer.data().constData());
+    }
+
     // Log times to UTC (data/utc_times.tsv: name, zone, local time, UTC; empty:
     // the zone is refused), worked out from the zones' rules.
     void utcTimes_data()
