@@ -39,5 +39,3 @@ std::vector<LogFormatOption> LogFormatOptions();
 // velloa-cli's default: both programs write identical files).
 QString DefaultPatternCrLf();
 QString DefaultPatternLf();
-// The flight view's name for DefaultPatternCrLf, until it calls that.
-inline QString StartOutputPattern() { return DefaultPatternCrLf(); }

@@ -228,7 +228,7 @@ void FlightView::RefreshOverlay()
     OverlayLook look = m_lookSource ? m_lookSource() : OverlayLook();
     // The frame's shape, as large as the map holds it.
     look.Size = look.Size.scaled(Map->size().expandedTo(QSize(16, 16)), Qt::KeepAspectRatio).expandedTo(QSize(16, 16));
-    const QString pattern = m_patternSource ? m_patternSource() : StartOutputPattern();
+    const QString pattern = m_patternSource ? m_patternSource() : DefaultPatternCrLf();
     const OverlayLook* made = m_overlay ? &m_overlay->Look() : nullptr;
     if (!made || made->Size != look.Size || made->Corner != look.Corner || made->Items != look.Items || m_overlayPattern != pattern) {
         m_overlay = std::make_unique<OverlayPainter>(m_flight, pattern, look);
@@ -354,7 +354,7 @@ void FlightView::RefreshSubtitle()
         RefreshOverlay();
         return;
     }
-    const QString pattern = m_patternSource ? m_patternSource() : StartOutputPattern();
+    const QString pattern = m_patternSource ? m_patternSource() : DefaultPatternCrLf();
     // The block as the subtitle file would hold it, without its line ends' CR.
     QString text = ::SubtitlePreview(m_flight, static_cast<std::size_t>(index), pattern);
     text.remove(QLatin1Char('\r'));
