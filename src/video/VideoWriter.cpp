@@ -144,18 +144,33 @@ __attribute__((visibility("default"))) int velloa_read_video_frames(int fd, Vell
     if (stream->time_base.num <= 0 || stream->time_base.den <= 0 || stream->codecpar->width <= 0
         || stream->codecpar->height <= 0)
         return VelloaVideoDamaged;
-    // The index holds each frame's decoding time; the frames are shown in
-    // the order of their times, from the first one on (a clip with B-frames
-    // shows each a constant delay later, which starting from the first
-    // frame takes out).
-    std::vector<int64_t> times;
-    const int entries = avformat_index_get_entries_count(stream);
-    times.reserve(static_cast<size_t>(entries));
-    for (int k = 0; k < entries; ++k) {
-        const AVIndexEntry* entry = avformat_index_get_entry(stream, k);
-        if (entry && !(entry->flags & AVINDEX_DISCARD_FRAME))
-            times.push_back(entry->timestamp);
+    // Each frame's presentation time, from its packet: the index holds only
+    // decoding times, which a clip of variable rate with B-frames shows in
+    // another rhythm. The other tracks are discarded; the frames are shown
+    // in the order of their times, from the first one on.
+    for (unsigned i = 0; i < format->nb_streams; ++i) {
+        if (static_cast<int>(i) != index)
+            format->streams[i]->discard = AVDISCARD_ALL;
     }
+    std::vector<int64_t> times;
+    times.reserve(static_cast<size_t>(avformat_index_get_entries_count(stream)));
+    AVPacket* packet = av_packet_alloc();
+    if (!packet)
+        return VelloaVideoDamaged;
+    for (;;) {
+        const int got = av_read_frame(format, packet);
+        if (got == AVERROR_EOF)
+            break;
+        if (got < 0) {
+            av_packet_free(&packet);
+            return VelloaVideoDamaged;
+        }
+        const int64_t at = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        if (packet->stream_index == index && at != AV_NOPTS_VALUE && !(packet->flags & AV_PKT_FLAG_DISCARD))
+            times.push_back(at);
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
     if (times.empty())
         return VelloaVideoDamaged;
     std::sort(times.begin(), times.end());

@@ -23,7 +23,7 @@ struct VelloaVideoFrames {
 };
 
 // Reads the frame times of the video in the open file descriptor `fd` from
-// its index (no picture is read). Returns a VelloaVideoStatus of
+// its packets (no picture is decoded). Returns a VelloaVideoStatus of
 // VideoTrack.h: VelloaVideoNoSubtitles stands for "no video stream" here.
 typedef int (*VelloaReadVideoFramesFunction)(int fd, VelloaVideoFrames* frames);
 int velloa_read_video_frames(int fd, VelloaVideoFrames* frames);

@@ -99,6 +99,32 @@ private slots:
         QCOMPARE(FrameBytes(overlay, 75), QByteArray(320 * 240 * 4, '\0'));
     }
 
+    // A clip of variable rate (its frames at 0, 0.2, 0.4, 0.8, 1.2, 1.8 and
+    // 2.4 s, with B-frames): each overlay frame takes its clip frame's time.
+    void variableRateClip()
+    {
+        QTemporaryDir dir;
+        const QString log = dir.filePath(QStringLiteral("r.SRT")), clip = dir.filePath(QStringLiteral("r.MP4"));
+        QVERIFY(Generate(log, {QStringLiteral("--family"), QStringLiteral("C"), QStringLiteral("--blocks"), QStringLiteral("3")}));
+        QCOMPARE(RunProgram(QStringLiteral("ffmpeg -v error -f lavfi -i color=c=black:s=64x48:r=10:d=0.8 -vf setpts=N*N/20/TB "
+                                           "-fps_mode passthrough -c:v libx264 %1").arg(clip).split(QLatin1Char(' '))).err, QByteArray());
+        QCOMPARE(RunProgram({QStringLiteral(VELLOA_CLI_PATH), QStringLiteral("--quiet"), QStringLiteral("--no-srt"),
+                             QStringLiteral("--no-gpx"), QStringLiteral("--overlay"), log}).exitCode, 0);
+        const QString overlay = dir.filePath(QStringLiteral("r.overlay.mov"));
+        const auto times = [](const QString& video) {
+            return RunProgram({QStringLiteral("ffprobe"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+                               QStringLiteral("v:0"), QStringLiteral("-show_entries"), QStringLiteral("frame=pts_time"), QStringLiteral("-of"),
+                               QStringLiteral("csv=p=0"), video}).out.replace(",\n\n", "\n");  // the first frame's side data
+        };
+        QCOMPARE(times(overlay), times(clip));
+        const Flight flight = Derived(log);
+        OverlayLook look;
+        look.Size = QSize(64, 48);
+        QCOMPARE(FrameBytes(overlay, 4), Drawn(flight, look, 0));  // 0.8 s
+        QCOMPARE(FrameBytes(overlay, 5), Drawn(flight, look, 1));  // 1.2 s
+        QCOMPARE(FrameBytes(overlay, 7), Drawn(flight, look, 2));  // 2.4 s
+    }
+
     // Without a clip: the size and rate asked for, over the log's duration;
     // a per-frame log's own rate by default. With a zone, the map shows no
     // home: the first frame differs from the one without.
