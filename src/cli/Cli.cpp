@@ -73,6 +73,19 @@ extern "C" void OnInterrupt(int)
     g_interrupted = true;
 }
 
+// Prints what writing a video output gave: its text on standard output
+// unless quiet, or as a failure; returns `written`.
+bool Report(bool written, const QString& name, const QString& text, bool quiet, QTextStream& out, QTextStream& err)
+{
+    if (!written) {
+        Fail(err, name, text);
+    } else if (!quiet) {
+        out << text << '\n';
+        out.flush();
+    }
+    return written;
+}
+
 // Writes the overlay video of every clip of the flight that was read;
 // returns whether each was written. A terminal sees the progress.
 bool WriteOverlays(const std::vector<CardClip>& clips, const CardFlight& flight, const FlightConversion& conversion,
@@ -102,14 +115,8 @@ bool WriteOverlays(const std::vector<CardClip>& clips, const CardFlight& flight,
             err << "\r\033[K";
             err.flush();
         }
-        const QString text = OverlayOutcomeText(written, request.Output, request.Clip);
-        if (written.Status != OverlayVideoStatus::Written) {
-            Fail(err, request.Output, text);
-            ok = false;
-        } else if (!quiet) {
-            out << text << '\n';
-            out.flush();
-        }
+        ok = Report(written.Status == OverlayVideoStatus::Written, request.Output,
+                    OverlayOutcomeText(written, request.Output, request.Clip), quiet, out, err) && ok;
     }
     return ok;
 }
@@ -133,14 +140,8 @@ bool WriteVideoCopies(const std::vector<CardClip>& clips, const CardFlight& flig
         }
         const QString output = VideoCopyName(log, clip, options.OutputDir);
         const VideoCopyResult written = WriteVideoCopy(result.Flight, options.Request.OutPattern, clip, output);
-        const QString text = VideoCopyOutcomeText(written, output);
-        if (written.State != VideoCopyResult::Status::Written) {
-            Fail(err, output, text);
-            ok = false;
-        } else if (!quiet) {
-            out << text << '\n';
-            out.flush();
-        }
+        ok = Report(written.State == VideoCopyResult::Status::Written, output, VideoCopyOutcomeText(written, output), quiet,
+                    out, err) && ok;
     }
     return ok;
 }

@@ -31,14 +31,11 @@ QLibrary& VideoModule()
 {
     // Loaded once and kept for the rest of the run (QLibrary never unloads
     // on destruction).
-    static QLibrary library;
-    static const bool named = [] {
+    static QLibrary library([] {
         const QString programDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
                                                                 : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-        library.setFileName(QDir(programDir).filePath(QStringLiteral(VELLOA_VIDEO_MODULE)));
-        return true;
-    }();
-    Q_UNUSED(named);
+        return QDir(programDir).filePath(QStringLiteral(VELLOA_VIDEO_MODULE));
+    }());
     return library;
 }
 

@@ -93,24 +93,20 @@ OverlayPainter::OverlayPainter(const Flight& flight, const QString& pattern, con
     m_hidden.assign(points.size(), false);
     double minLat = 90, maxLat = -90, minLon = 180, maxLon = -180;
     bool any = false;
+    const auto include = [&](double lat, double lon) {
+        any = true;
+        minLat = std::min(minLat, lat);
+        maxLat = std::max(maxLat, lat);
+        minLon = std::min(minLon, lon);
+        maxLon = std::max(maxLon, lon);
+    };
     for (std::size_t i = 0; i < points.size(); ++i) {
         m_hidden[i] = InPrivacyZone(m_flight.PrivacyRadiusM, points[i], points[i].Lat, points[i].Lon);  // the map draws the estimate
-        if (m_hidden[i] || !std::isfinite(points[i].Lat) || !std::isfinite(points[i].Lon))
-            continue;
-        any = true;
-        minLat = std::min(minLat, points[i].Lat);
-        maxLat = std::max(maxLat, points[i].Lat);
-        minLon = std::min(minLon, points[i].Lon);
-        maxLon = std::max(maxLon, points[i].Lon);
+        if (!m_hidden[i] && std::isfinite(points[i].Lat) && std::isfinite(points[i].Lon))
+            include(points[i].Lat, points[i].Lon);
     }
-    if (!HasPrivacyZone(m_flight) && !points.empty()) {
-        const TrackPoint& home = points.front();
-        any = true;
-        minLat = std::min(minLat, home.HomeLat);
-        maxLat = std::max(maxLat, home.HomeLat);
-        minLon = std::min(minLon, home.HomeLon);
-        maxLon = std::max(maxLon, home.HomeLon);
-    }
+    if (!HasPrivacyZone(m_flight) && !points.empty())
+        include(points.front().HomeLat, points.front().HomeLon);
     if (any) {
         m_cosLat = std::cos((minLat + maxLat) / 2 * M_PI / 180.0);
         const double width = (maxLon - minLon) * m_cosLat, height = maxLat - minLat;

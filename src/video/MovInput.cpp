@@ -4,6 +4,7 @@
 #include "video/VideoTrack.h"
 
 extern "C" {
+#include <libavutil/error.h>
 #include <libavutil/mem.h>
 }
 
@@ -11,6 +12,7 @@ extern "C" {
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace video {
@@ -106,6 +108,27 @@ bool MakeSource(int fd, const unsigned char* data, size_t size, Source* source)
     source->Fd = fd;
     source->Size = status.st_size;
     return true;
+}
+
+void SetMessage(char* buffer, int size, const char* what, int code)
+{
+    if (!buffer || size <= 0)
+        return;
+    char reason[AV_ERROR_MAX_STRING_SIZE] = {};
+    if (code < 0)
+        av_strerror(code, reason, sizeof reason);
+    std::snprintf(buffer, static_cast<size_t>(size), "%s%s%s", what, code < 0 ? ": " : "", reason);
+}
+
+void MovInput::ReadPictureSizes()
+{
+    for (unsigned i = 0; i < m_format->nb_streams; ++i) {
+        const AVCodecParameters* par = m_format->streams[i]->codecpar;
+        if (par->codec_type == AVMEDIA_TYPE_VIDEO && (par->width <= 0 || par->height <= 0)) {
+            avformat_find_stream_info(m_format, nullptr);
+            return;
+        }
+    }
 }
 
 MovInput::~MovInput()

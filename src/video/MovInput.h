@@ -26,6 +26,10 @@ struct Source {
 // `size` bytes at `data` when fd < 0.
 bool MakeSource(int fd, const unsigned char* data, size_t size, Source* source);
 
+// `what` into the caller's buffer of `size` bytes, followed by libav's words
+// for `code` when it is an error (below 0).
+void SetMessage(char* buffer, int size, const char* what, int code = 0);
+
 class MovInput {
 public:
     MovInput() = default;
@@ -38,6 +42,10 @@ public:
     // or whose index points outside it.
     int Open(const Source& source);
     AVFormatContext* Format() const { return m_format; }
+    // The MOV demuxer leaves the picture size of MPEG-4 Part 2 and H.263
+    // video to the decoder: for a video track without one, the first frames
+    // are read to find it (the muxer refuses a track of no size).
+    void ReadPictureSizes();
 
 private:
     Source m_source;

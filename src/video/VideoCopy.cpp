@@ -36,19 +36,6 @@ const uint8_t kTextSampleEntry[] = {
     0x00, 0x00, 0x00, 0x12, 'f', 't', 'a', 'b', 0x00, 0x01, 0x00, 0x01, 0x05, 'S', 'e', 'r', 'i', 'f',
 };
 
-void SetText(char* buffer, int size, const std::string& text)
-{
-    if (buffer && size > 0)
-        std::snprintf(buffer, static_cast<size_t>(size), "%s", text.c_str());
-}
-
-std::string Reason(const char* what, int code)
-{
-    char reason[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, reason, sizeof reason);
-    return std::string(what) + ": " + reason;
-}
-
 // What a leaving-out names a track by: its handler name, else its codec tag.
 std::string TrackName(const AVStream* stream)
 {
@@ -84,28 +71,19 @@ extern "C" __attribute__((visibility("default"))) int velloa_copy_video(int fd, 
                                                                         int errorSize)
 {
     av_log_set_level(AV_LOG_QUIET);
-    SetText(leftOut, leftOutSize, "");
+    video::SetMessage(leftOut, leftOutSize, "");
     video::Source source;
     video::MovInput input;
     if (!video::MakeSource(fd, nullptr, 0, &source) || input.Open(source) != VelloaVideoOk) {
-        SetText(error, errorSize, "the clip cannot be read");
+        video::SetMessage(error, errorSize, "the clip cannot be read");
         return VelloaVideoDamaged;
     }
     AVFormatContext* in = input.Format();
-    // The MOV demuxer leaves the picture size of MPEG-4 Part 2 and H.263
-    // video to the decoder, and the muxer refuses a video track without one:
-    // for such a clip the first frames are read to find it.
-    for (unsigned i = 0; i < in->nb_streams; ++i) {
-        const AVCodecParameters* par = in->streams[i]->codecpar;
-        if (par->codec_type == AVMEDIA_TYPE_VIDEO && (par->width <= 0 || par->height <= 0)) {
-            avformat_find_stream_info(in, nullptr);
-            break;
-        }
-    }
+    input.ReadPictureSizes();
     Output output;
     int code = avformat_alloc_output_context2(&output.Format, nullptr, request->Format, request->OutPath);
     if (code < 0 || !output.Format) {
-        SetText(error, errorSize, Reason("cannot set up the copy", code < 0 ? code : AVERROR(ENOMEM)));
+        video::SetMessage(error, errorSize, "cannot set up the copy", code < 0 ? code : AVERROR(ENOMEM));
         return kNotWritten;
     }
     AVFormatContext* out = output.Format;
@@ -163,10 +141,10 @@ extern "C" __attribute__((visibility("default"))) int velloa_copy_video(int fd, 
             left += (left.empty() ? "" : ", ") + TrackName(in->streams[i]);
     }
     if (!made || !cues) {
-        SetText(error, errorSize, "cannot set up the copy's tracks");
+        video::SetMessage(error, errorSize, "cannot set up the copy's tracks");
         return kNotWritten;
     }
-    SetText(leftOut, leftOutSize, left);
+    video::SetMessage(leftOut, leftOutSize, left.c_str());
 
     // The clip's tags, less its location where asked; then the log's.
     const AVDictionaryEntry* tag = nullptr;
@@ -237,7 +215,7 @@ extern "C" __attribute__((visibility("default"))) int velloa_copy_video(int fd, 
     if (code >= 0)
         code = avio_closep(&out->pb);
     if (code < 0) {
-        SetText(error, errorSize, Reason("cannot write", code));
+        video::SetMessage(error, errorSize, "cannot write", code);
         return kNotWritten;
     }
     return VelloaVideoOk;

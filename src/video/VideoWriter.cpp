@@ -23,20 +23,6 @@ extern "C" {
 #include <cstring>
 #include <vector>
 
-namespace {
-
-void SetError(char* error, int errorSize, const char* what, int code)
-{
-    if (!error || errorSize <= 0)
-        return;
-    char reason[AV_ERROR_MAX_STRING_SIZE] = {};
-    if (code < 0)
-        av_strerror(code, reason, sizeof reason);
-    std::snprintf(error, static_cast<size_t>(errorSize), "%s%s%s", what, code < 0 ? ": " : "", reason);
-}
-
-} // namespace
-
 struct VelloaOverlayWriter {
     AVFormatContext* Format = nullptr;
     AVCodecContext* Codec = nullptr;
@@ -137,10 +123,7 @@ __attribute__((visibility("default"))) int velloa_read_video_frames(int fd, Vell
     if (index < 0)
         return VelloaVideoNoSubtitles;
     AVStream* stream = format->streams[index];
-    // Most codecs give the picture size in the index; MPEG-4 Part 2 only in
-    // its first pictures, which the stream information reads.
-    if (stream->codecpar->width <= 0 || stream->codecpar->height <= 0)
-        avformat_find_stream_info(format, nullptr);
+    input.ReadPictureSizes();
     if (stream->time_base.num <= 0 || stream->time_base.den <= 0 || stream->codecpar->width <= 0
         || stream->codecpar->height <= 0)
         return VelloaVideoDamaged;
@@ -202,13 +185,13 @@ __attribute__((visibility("default"))) VelloaOverlayWriter* velloa_open_overlay(
     };
     const Choice choices[] = {{"png", AV_PIX_FMT_RGBA}, {"qtrle", AV_PIX_FMT_ARGB}, {"prores_ks", AV_PIX_FMT_YUVA444P10LE}};
     if (codec < 0 || codec > 2 || width <= 0 || height <= 0 || timeBaseNum <= 0 || timeBaseDen <= 0) {
-        SetError(error, errorSize, "bad overlay settings", 0);
+        video::SetMessage(error, errorSize, "bad overlay settings", 0);
         return nullptr;
     }
     const Choice& choice = choices[codec];
     const AVCodec* encoder = avcodec_find_encoder_by_name(choice.Encoder);
     if (!encoder) {
-        SetError(error, errorSize, "no encoder in this libavcodec", 0);
+        video::SetMessage(error, errorSize, "no encoder in this libavcodec", 0);
         return nullptr;
     }
     auto* writer = new VelloaOverlayWriter;
@@ -218,7 +201,7 @@ __attribute__((visibility("default"))) VelloaOverlayWriter* velloa_open_overlay(
     writer->Packet = av_packet_alloc();
     writer->Last = av_packet_alloc();
     if (code < 0 || !writer->Format || !writer->Codec || !writer->Frame || !writer->Packet || !writer->Last) {
-        SetError(error, errorSize, "cannot set up the overlay", code < 0 ? code : AVERROR(ENOMEM));
+        video::SetMessage(error, errorSize, "cannot set up the overlay", code < 0 ? code : AVERROR(ENOMEM));
         delete writer;
         return nullptr;
     }
@@ -244,7 +227,7 @@ __attribute__((visibility("default"))) VelloaOverlayWriter* velloa_open_overlay(
     code = avcodec_open2(c, encoder, nullptr);
     writer->Stream = code < 0 ? nullptr : avformat_new_stream(writer->Format, nullptr);
     if (code < 0 || !writer->Stream) {
-        SetError(error, errorSize, "cannot open the encoder", code < 0 ? code : AVERROR(ENOMEM));
+        video::SetMessage(error, errorSize, "cannot open the encoder", code < 0 ? code : AVERROR(ENOMEM));
         delete writer;
         return nullptr;
     }
@@ -266,7 +249,7 @@ __attribute__((visibility("default"))) VelloaOverlayWriter* velloa_open_overlay(
     if (code >= 0)
         code = avformat_write_header(writer->Format, nullptr);
     if (code < 0) {
-        SetError(error, errorSize, "cannot write the overlay", code);
+        video::SetMessage(error, errorSize, "cannot write the overlay", code);
         delete writer;
         return nullptr;
     }

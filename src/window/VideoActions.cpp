@@ -34,9 +34,8 @@ void SornLogic::WriteVideoOutput(bool overlay)
         return;
     }
     const QString output = (overlay ? Widgets->OverlayNameEdit : Widgets->VideoCopyNameEdit)->text().trimmed();
-    ConversionResult::Output name{nullptr, output};
-    if (output.isEmpty() || output == log) {
-        name.Check = output.isEmpty() ? NameCheck::Empty : NameCheck::SameAsInput;
+    const ConversionResult::Output name{nullptr, output, CheckOutputName(output, log)};
+    if (name.Check != NameCheck::Ok) {
         Show(OutputOutcomeMessage(name));
         return;
     }
