@@ -4,7 +4,14 @@
 #include <cmath>
 #include <limits>
 
-double GreatCircleDistance(double lat1Deg, double lon1Deg, double lat2Deg, double lon2Deg)
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kDegreesPerHalfTurn = 180.0;
+
+// Spherical law of cosines on colatitudes. The longitude difference is not
+// reduced to +-180 degrees: only its cosine is used.
+double LawOfCosines(double lat1Deg, double lon1Deg, double lat2Deg, double lon2Deg, Colatitude& c1, Colatitude& c2)
 {
     if (!std::isfinite(lat1Deg) || !std::isfinite(lon1Deg) || !std::isfinite(lat2Deg)
         || !std::isfinite(lon2Deg))
@@ -14,19 +21,45 @@ double GreatCircleDistance(double lat1Deg, double lon1Deg, double lat2Deg, doubl
     // it (a few centimetres of phantom movement).
     if (lat1Deg == lat2Deg && lon1Deg == lon2Deg)
         return 0.0;
-
-    constexpr double kPi = 3.141592653589793;
-    constexpr double kHalfPi = 1.5707963267948966;
-    constexpr double kDegreesPerHalfTurn = 180.0;
-
-    // Spherical law of cosines on colatitudes. The longitude difference is
-    // not reduced to +-180 degrees: only its cosine is used.
-    const double colat1 = kHalfPi - (lat1Deg * kPi) / kDegreesPerHalfTurn;
-    const double colat2 = kHalfPi - (lat2Deg * kPi) / kDegreesPerHalfTurn;
+    c1.Of(lat1Deg);
+    c2.Of(lat2Deg);
     const double dLon = ((lon2Deg - lon1Deg) * kPi) / kDegreesPerHalfTurn;
-    const double x = std::cos(colat2) * std::cos(colat1)
-                     + std::sin(colat2) * std::sin(colat1) * std::cos(dLon);
+    const double x = c2.Cos * c1.Cos + c2.Sin * c1.Sin * std::cos(dLon);
     return std::acos(std::clamp(x, -1.0, 1.0)) * kSphereRadiusMetres;
+}
+
+double WithClimb(double ground, const TrackPoint& a, const TrackPoint& b, bool useHeight)
+{
+    if (!useHeight)
+        return ground;
+    const double climb = b.HeightM - a.HeightM;
+    return std::sqrt(ground * ground + climb * climb);
+}
+
+} // namespace
+
+void Colatitude::Of(double latDeg)
+{
+    if (latDeg == m_latDeg)
+        return;
+    constexpr double kHalfPi = 1.5707963267948966;
+    const double colat = kHalfPi - (latDeg * kPi) / kDegreesPerHalfTurn;
+    Sin = std::sin(colat);
+    Cos = std::cos(colat);
+    m_latDeg = latDeg;
+}
+
+double GreatCircleDistance(double lat1Deg, double lon1Deg, double lat2Deg, double lon2Deg)
+{
+    Colatitude c1;
+    Colatitude c2;
+    return LawOfCosines(lat1Deg, lon1Deg, lat2Deg, lon2Deg, c1, c2);
+}
+
+double GreatCircleDistance(double lat1Deg, double lon1Deg, double lat2Deg, double lon2Deg, Colatitude& c1,
+                           Colatitude& c2)
+{
+    return LawOfCosines(lat1Deg, lon1Deg, lat2Deg, lon2Deg, c1, c2);
 }
 
 double HaversineDistance(double lat1Deg, double lon1Deg, double lat2Deg, double lon2Deg)
@@ -42,10 +75,15 @@ double HaversineDistance(double lat1Deg, double lon1Deg, double lat2Deg, double 
 
 double StepDistance(const TrackPoint& a, const TrackPoint& b, bool haversine, bool useHeight)
 {
-    const double ground = haversine ? HaversineDistance(a.Lat, a.Lon, b.Lat, b.Lon)
-                                   : GreatCircleDistance(a.Lat, a.Lon, b.Lat, b.Lon);
-    if (!useHeight)
-        return ground;
-    const double climb = b.HeightM - a.HeightM;
-    return std::sqrt(ground * ground + climb * climb);
+    if (!haversine) {
+        Colatitude ca;
+        Colatitude cb;
+        return StepDistance(a, b, useHeight, ca, cb);
+    }
+    return WithClimb(HaversineDistance(a.Lat, a.Lon, b.Lat, b.Lon), a, b, useHeight);
+}
+
+double StepDistance(const TrackPoint& a, const TrackPoint& b, bool useHeight, Colatitude& ca, Colatitude& cb)
+{
+    return WithClimb(LawOfCosines(a.Lat, a.Lon, b.Lat, b.Lon, ca, cb), a, b, useHeight);
 }

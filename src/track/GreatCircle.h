@@ -2,6 +2,8 @@
 
 #include "track/Flight.h"
 
+#include <limits>
+
 // Radius of the sphere on which every distance is measured, in metres.
 constexpr double kSphereRadiusMetres = 6378200.0;
 
@@ -10,6 +12,24 @@ constexpr double kSphereRadiusMetres = 6378200.0;
 // exactly 0; the cosine is clamped to [-1, 1], so nearly identical points
 // never give NaN. A NaN or infinite argument gives NaN.
 double GreatCircleDistance(double lat1Deg, double lon1Deg, double lat2Deg, double lon2Deg);
+
+// The sine and cosine of the colatitude of the latitude last given, which
+// the law of cosines needs of each end: a pass over a track keeps one per
+// end, so that a point's are worked out once and not once per distance.
+class Colatitude {
+public:
+    void Of(double latDeg);
+    double Sin = 0.0;
+    double Cos = 0.0;
+
+private:
+    double m_latDeg = std::numeric_limits<double>::quiet_NaN();  // none yet
+};
+
+// GreatCircleDistance, bit for bit, keeping each end's colatitude in `c1`
+// and `c2`.
+double GreatCircleDistance(double lat1Deg, double lon1Deg, double lat2Deg, double lon2Deg, Colatitude& c1,
+                           Colatitude& c2);
 
 // The same distance by the haversine formula: well conditioned for points
 // centimetres apart, where the law of cosines moves in steps of millimetres
@@ -43,3 +63,5 @@ inline double NormalLon(double lon)
 // ones; with useHeight the change of height above take-off is added as the
 // third side.
 double StepDistance(const TrackPoint& a, const TrackPoint& b, bool haversine, bool useHeight);
+// The law of cosines' StepDistance, keeping each end's colatitude.
+double StepDistance(const TrackPoint& a, const TrackPoint& b, bool useHeight, Colatitude& ca, Colatitude& cb);

@@ -98,8 +98,11 @@ void CalcSpeed(Track& points, int passes, bool useHeight)
 {
     // Points one second apart make a step in metres a speed in metres per
     // second as it stands; a longer interval (a pause, files joined) divides.
+    Colatitude here;
+    Colatitude next;
     for (std::size_t i = 0; i + 1 < points.size(); ++i) {
-        double step = StepDistance(points[i], points[i + 1], false, useHeight);
+        double step = StepDistance(points[i], points[i + 1], useHeight, here, next);
+        std::swap(here, next);
         const qint64 intervalMs = points[i + 1].TimeMs - points[i].TimeMs;
         if (intervalMs > 0 && intervalMs != 1000)
             step /= static_cast<double>(intervalMs) / 1000.0;
@@ -120,6 +123,8 @@ void CalcWay(Track& points, double wayBeforeMetres, bool useHeight)
     constexpr std::size_t kSingleCoordinateDelay = 5;
     double way = wayBeforeMetres;
     std::size_t last = 0;
+    Colatitude counted;
+    Colatitude current;
     for (std::size_t i = 0; i < points.size(); ++i) {
         TrackPoint& r = points[i];
         const TrackPoint& k = points[last];
@@ -130,7 +135,8 @@ void CalcWay(Track& points, double wayBeforeMetres, bool useHeight)
         const bool counts = (latChanged && lonChanged)
                             || ((latChanged || lonChanged) && i - last >= kSingleCoordinateDelay) || climbed;
         if (counts) {
-            way += StepDistance(k, r, false, useHeight);
+            way += StepDistance(k, r, useHeight, counted, current);
+            std::swap(counted, current);
             last = i;
         }
         r.WayM = way;
@@ -219,9 +225,11 @@ void CalcWayOverTime(Track& points, double wayBeforeMetres, bool useHeight)
 
 void CalcDistanceHome(Track& points, bool perFrame)
 {
+    Colatitude home;
+    Colatitude here;
     for (TrackPoint& p : points) {
         p.DistanceHomeM = perFrame ? HaversineDistance(p.HomeLat, p.HomeLon, p.Lat, p.Lon)
-                                   : GreatCircleDistance(p.HomeLat, p.HomeLon, p.Lat, p.Lon);
+                                   : GreatCircleDistance(p.HomeLat, p.HomeLon, p.Lat, p.Lon, home, here);
     }
 }
 
