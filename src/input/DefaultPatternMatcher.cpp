@@ -2,6 +2,10 @@
 
 #include "input/TextScan.h"
 
+#if defined(__SSE2__) && defined(__GNUC__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // [-]?[0-9]+[.][0-9]* from `at`; returns the end, or -1. Every part is
@@ -93,6 +97,33 @@ int BarometerTail(const QChar* s, int n, int from)
     return i;
 }
 
+// The first place from `i` on that holds a character a match may start
+// with ('H', 'G', 'B' or '-'), or n. Most of a block is passed over here,
+// eight characters at a time where the processor allows.
+int NextStart(const QChar* s, int n, int i)
+{
+#if defined(__SSE2__) && defined(__GNUC__)
+    const __m128i h = _mm_set1_epi16('H');
+    const __m128i g = _mm_set1_epi16('G');
+    const __m128i b = _mm_set1_epi16('B');
+    const __m128i dash = _mm_set1_epi16('-');
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, h), _mm_cmpeq_epi16(v, g)),
+                                         _mm_or_si128(_mm_cmpeq_epi16(v, b), _mm_cmpeq_epi16(v, dash)));
+        const int mask = _mm_movemask_epi8(hit);
+        if (mask != 0)
+            return i + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
+    }
+#endif
+    for (; i < n; ++i) {
+        const ushort c = s[i].unicode();
+        if (c == 'H' || c == 'G' || c == 'B' || c == '-')
+            return i;
+    }
+    return n;
+}
+
 } // namespace
 
 bool DefaultPatternMatcher::Handles(int index, const QString& text)
@@ -152,12 +183,13 @@ void DefaultPatternMatcher::Scan(const QString& block)
     Match& flyTime = m_matches[InputPatterns::FlyTime];
     Match& barometer = m_matches[InputPatterns::Barometer];
 
-    bool digitsOnly = true;
-    for (int i = 0; i < n; ++i) {
+    int i = 0;
+    while (i < n && IsAsciiDigit(s[i]))
+        ++i;
+    if (i == n)
+        id = Match{true, 2, {0, 0, 0}, {n, n, 0}};
+    for (i = NextStart(s, n, i); i < n; i = NextStart(s, n, i + 1)) {
         const ushort c = s[i].unicode();
-        if (c >= '0' && c <= '9')
-            continue;
-        digitsOnly = false;
         int firstEnd = 0;
         int secondEnd = 0;
         switch (c) {
@@ -195,8 +227,6 @@ void DefaultPatternMatcher::Scan(const QString& block)
             break;
         }
     }
-    if (digitsOnly)
-        id = Match{true, 2, {0, 0, 0}, {n, n, 0}};
 }
 
 double DefaultPatternMatcher::CapNumber(int index, int n) const
