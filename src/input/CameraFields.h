@@ -26,3 +26,18 @@ void ReadColonCameraFields(QStringView block, CameraSettings& camera);
 
 // "F/2.8, SS 320, ISO 100, EV 0, DZOOM 1.000" of the comma-field layout.
 void ReadCommaCameraFields(QStringView block, CameraSettings& camera);
+
+// The same into a record's camera settings.
+inline void ReadColonCameraFields(QStringView block, FlightRecord& record)
+{
+    CameraSettings camera = record.Camera();
+    ReadColonCameraFields(block, camera);
+    record.SetCamera(camera);
+}
+
+inline void ReadCommaCameraFields(QStringView block, FlightRecord& record)
+{
+    CameraSettings camera = record.Camera();
+    ReadCommaCameraFields(block, camera);
+    record.SetCamera(camera);
+}

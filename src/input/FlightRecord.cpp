@@ -2,10 +2,12 @@
 
 #include "input/TextScan.h"
 
+#include <cstring>
+
 QString FlightRecord::SrtTimeText() const
 {
     if (!(Spelled & SrtTimeIsCue))
-        return SrtTime;
+        return SrtTime();
     char text[32];
     return QString::fromLatin1(text, FormatCue(CueStartMs, CueEndMs, text));
 }
@@ -13,7 +15,59 @@ QString FlightRecord::SrtTimeText() const
 QString FlightRecord::FlyTimeText() const
 {
     if (!(Spelled & FlyTimeIsLocalTime))
-        return FlyTime;
+        return FlyTime();
     char text[32];
     return QString::fromLatin1(text, FormatLocalTime(LocalTimeMs, text));
+}
+
+namespace {
+
+bool SameCamera(const CameraSettings& a, const CameraSettings& b)
+{
+    return a.Iso == b.Iso && a.ShutterCenti == b.ShutterCenti && a.FocalCenti == b.FocalCenti
+        && a.ZoomMyriad == b.ZoomMyriad && a.FNumberCenti == b.FNumberCenti && a.ColorTempK == b.ColorTempK
+        && std::memcmp(a.Ev, b.Ev, sizeof a.Ev) == 0;
+}
+
+} // namespace
+
+const QString& FlightRecord::NoText()
+{
+    static const QString none;
+    return none;
+}
+
+const CameraSettings& FlightRecord::Camera() const
+{
+    static const CameraSettings none;
+    return m_extras ? m_extras->Camera : none;
+}
+
+void FlightRecord::SetText(QString RecordExtras::*field, const QString& text)
+{
+    if (!m_extras) {
+        if (text.isEmpty())
+            return;
+        m_extras = new RecordExtras;
+    }
+    (*m_extras).*field = text;  // detaches a shared copy first
+}
+
+void FlightRecord::SetCamera(const CameraSettings& camera)
+{
+    if (SameCamera(camera, Camera()))
+        return;
+    if (!m_extras)
+        m_extras = new RecordExtras;
+    m_extras->Camera = camera;
+}
+
+void FlightRecord::ShareExtras(const FlightRecord& other)
+{
+    if (!m_extras || !other.m_extras || m_extras.constData() == other.m_extras.constData())
+        return;
+    const RecordExtras& a = *m_extras.constData();
+    const RecordExtras& b = *other.m_extras.constData();
+    if (a.Id == b.Id && a.SrtTime == b.SrtTime && a.FlyTime == b.FlyTime && SameCamera(a.Camera, b.Camera))
+        m_extras = other.m_extras;
 }

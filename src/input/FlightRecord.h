@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSharedData>
 #include <QString>
 
 #include <cstdint>
@@ -20,6 +21,17 @@ struct CameraSettings {
     std::uint16_t FNumberCenti = 0;  // f-number, hundredths (f/2.8: 280)
     std::uint16_t ColorTempK = 0;    // white balance, kelvin
     char Ev[6] = {};                 // exposure compensation as logged ("-0.7", "+1/3"), zero-padded
+};
+
+// What few records hold beyond their numbers: the texts that are not the
+// usual spelling of their times, the ID capture and the camera settings.
+// Records that hold the same share one copy (implicitly shared); most
+// records of a log hold none, and a record is then a few numbers only.
+struct RecordExtras : QSharedData {
+    QString Id;
+    QString SrtTime;
+    QString FlyTime;
+    CameraSettings Camera;
 };
 
 // One subtitle block of a flight log, as read: nothing here is computed from
@@ -43,11 +55,8 @@ struct FlightRecord {
         FlyTimeIsLocalTime = 2,  // FlyTime is FormatLocalTime(LocalTimeMs)
     };
 
-    QString Id;                  // capture 1 of the ID pattern (family A)
-    QString SrtTime;             // the text {SrtTime} prints, unless SrtTimeIsCue
     qint64 CueStartMs = kNoTime;  // cue start and end, milliseconds of video time
     qint64 CueEndMs = kNoTime;
-    QString FlyTime;             // the text {FlyTime} prints, unless FlyTimeIsLocalTime
     qint64 LocalTimeMs = kNoTime;  // local wall-clock milliseconds since 1970-01-01 00:00 (no zone)
     double HomeLat = 0.0;
     double HomeLon = 0.0;
@@ -57,13 +66,33 @@ struct FlightRecord {
     double AltitudeM = 0.0;
     std::uint8_t Has = 0;
     std::uint8_t Spelled = 0;
-    CameraSettings Camera;
 
     bool Gives(Value value) const { return (Has & value) != 0; }
+    // Capture 1 of the ID pattern (family A).
+    const QString& Id() const { return m_extras ? m_extras->Id : NoText(); }
+    // The texts {SrtTime} and {FlyTime} print, unless SrtTimeIsCue or
+    // FlyTimeIsLocalTime.
+    const QString& SrtTime() const { return m_extras ? m_extras->SrtTime : NoText(); }
+    const QString& FlyTime() const { return m_extras ? m_extras->FlyTime : NoText(); }
+    const CameraSettings& Camera() const;
+    // An empty text is no text.
+    void SetId(const QString& text) { SetText(&RecordExtras::Id, text); }
+    void SetSrtTime(const QString& text) { SetText(&RecordExtras::SrtTime, text); }
+    void SetFlyTime(const QString& text) { SetText(&RecordExtras::FlyTime, text); }
+    void SetCamera(const CameraSettings& camera);
+    // Shares `other`'s extras where they hold the same as this record's
+    // (camera settings that last from block to block).
+    void ShareExtras(const FlightRecord& other);
     // The texts {SrtTime} ("not found" when the block had none) and
     // {FlyTime} (empty when none) print.
     QString SrtTimeText() const;
     QString FlyTimeText() const;
+
+private:
+    static const QString& NoText();
+    void SetText(QString RecordExtras::*field, const QString& text);
+
+    QSharedDataPointer<RecordExtras> m_extras;  // none: empty texts and camera
 };
 
 // The records of one file in file order, held by value.

@@ -85,7 +85,7 @@ void ReadCounterAndCue(const QString& block, FlightRecord& record)
     if (usual)
         record.Spelled |= FlightRecord::SrtTimeIsCue;
     else
-        record.SrtTime = CueText(block).toString();
+        record.SetSrtTime(CueText(block).toString());
 }
 
 void SetPosition(FlightRecord& record, double lat, double lon)
@@ -187,7 +187,7 @@ bool CuesFromDates(FlightRecordList& records)
             r.CueEndMs = records[i + 1].CueStartMs;
         else
             r.CueEndMs = r.CueStartMs + (i > 0 ? records[i - 1].CueEndMs - records[i - 1].CueStartMs : 1000);
-        r.SrtTime.clear();
+        r.SetSrtTime(QString());
         r.Spelled |= FlightRecord::SrtTimeIsCue;
     }
     return true;
@@ -268,6 +268,8 @@ void LogParser::Read(const QString& block)
     }
     m_log.Records.emplace_back();
     m_reader->Read(block, m_log.Records.back());
+    if (m_log.Records.size() > 1)
+        m_log.Records.back().ShareExtras(m_log.Records[m_log.Records.size() - 2]);
     if (m_automatic && !m_log.Records.back().Gives(FlightRecord::HasPosition))
         SwitchLayout(block);
 }

@@ -82,10 +82,10 @@ MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, Compil
     // Id and SrtTime are always set; everything else only on a match, so an
     // unmatched value keeps what the record held.
     if (patterns.Search(InputPatterns::ID, block)) {
-        record.Id = patterns.Cap(InputPatterns::ID, 1);
+        record.SetId(patterns.Cap(InputPatterns::ID, 1));
         matched |= bit(InputPatterns::ID);
     } else {
-        record.Id = QString();
+        record.SetId(QString());
     }
 
     if (patterns.Search(InputPatterns::SrtTime, block)) {
@@ -95,10 +95,10 @@ MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, Compil
         if (ScanCue(text, record.CueStartMs, record.CueEndMs, &usual) && usual && text.size() == 29)
             record.Spelled |= FlightRecord::SrtTimeIsCue;
         else
-            record.SrtTime = text.toString();
+            record.SetSrtTime(text.toString());
         matched |= bit(InputPatterns::SrtTime);
     } else {
-        record.SrtTime = QStringLiteral("not found");
+        record.SetSrtTime(QStringLiteral("not found"));
     }
 
     // The log writes longitude first, latitude second. A point of exactly
@@ -137,7 +137,7 @@ MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, Compil
         if (ScanDateTime(text, QLatin1Char('.'), record.LocalTimeMs, &usual) && usual)
             record.Spelled |= FlightRecord::FlyTimeIsLocalTime;
         else
-            record.FlyTime = text.toString();
+            record.SetFlyTime(text.toString());
         matched |= bit(InputPatterns::FlyTime);
     }
 

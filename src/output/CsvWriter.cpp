@@ -84,7 +84,7 @@ std::vector<Placeholder> CameraColumns(const Flight& flight)
     for (const auto& column : kCameraColumns) {
         for (const FlightRecord& record : flight.Log.Records) {
             char text[kCameraTextRoom];
-            if (WriteCameraText(text, column.Field, record.Camera) != text) {
+            if (WriteCameraText(text, column.Field, record.Camera()) != text) {
                 columns.push_back(column.Field);
                 break;
             }
@@ -140,7 +140,7 @@ bool WriteCsv(const Flight& flight, QIODevice* device)
             row.Number(true, point.DistanceHomeM, kMetreDecimals);
         row.Number(true, point.WayM, kMetreDecimals);
         for (const Placeholder field : camera)
-            row.Camera(field, record.Camera);
+            row.Camera(field, record.Camera());
         row.End();
         if (out.Size() >= kFlushBytes) {
             if (!WriteAllBytes(device, out.Data(), out.Size()))

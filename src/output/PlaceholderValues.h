@@ -132,7 +132,6 @@ inline void PutLonLat(ByteSink& out, double lonDeg, double latDeg)
 inline void PutNumberSlot(ByteSink& out, int slot, const FlightRecord& record, const TrackPoint& point, int index,
                           const FlightValues& flight, Spellings& spellings)
 {
-    const CameraSettings& camera = record.Camera;
     switch (slot) {
     case SlotId: out.MoveTo(WriteDecimal(out.Room(kWriteFixedRoom), static_cast<std::uint64_t>(index) + 1)); break;
     case SlotGps:
@@ -160,7 +159,7 @@ inline void PutNumberSlot(ByteSink& out, int slot, const FlightRecord& record, c
     case SlotFocalLength:
     case SlotColorTemp:
     case SlotDigitalZoom:
-        out.MoveTo(WriteCameraText(out.Room(kCameraTextRoom), static_cast<Placeholder>(slot), camera));
+        out.MoveTo(WriteCameraText(out.Room(kCameraTextRoom), static_cast<Placeholder>(slot), record.Camera()));
         break;
     case SlotAltitude:
         if (AltitudeLoggedAt(flight.Source, static_cast<std::size_t>(index)))

@@ -132,8 +132,8 @@ public:
     bool Fits(const FlightRecord& record, const TrackPoint& point, int index, const FlightValues& flight)
     {
         // The usual spellings of the times hold digits and no braces.
-        return !m_literalsSplit && ((record.Spelled & FlightRecord::SrtTimeIsCue) || TextFits(SlotSrtTime, record.SrtTime))
-            && ((record.Spelled & FlightRecord::FlyTimeIsLocalTime) || TextFits(SlotFlyTime, record.FlyTime))
+        return !m_literalsSplit && ((record.Spelled & FlightRecord::SrtTimeIsCue) || TextFits(SlotSrtTime, record.SrtTime()))
+            && ((record.Spelled & FlightRecord::FlyTimeIsLocalTime) || TextFits(SlotFlyTime, record.FlyTime()))
             && (m_mayJoin.empty() || NoneEmpty(record, point, index, flight));
     }
 
@@ -155,13 +155,13 @@ public:
                 if (record.Spelled & FlightRecord::SrtTimeIsCue)
                     PutSpelling(out, FormatCue, record.CueStartMs, record.CueEndMs);
                 else
-                    PutUtf8(out, record.SrtTime);
+                    PutUtf8(out, record.SrtTime());
                 break;
             case SlotFlyTime:
                 if (record.Spelled & FlightRecord::FlyTimeIsLocalTime)
                     PutLocalTime(out, record.LocalTimeMs);
                 else
-                    PutUtf8(out, record.FlyTime);
+                    PutUtf8(out, record.FlyTime());
                 break;
             default: PutNumberSlot(out, piece.Slot, record, point, index, flight, m_spellings); break;
             }

@@ -43,6 +43,7 @@ public:
         // One pass over the block: every "name : number" inside brackets.
         double lat = 0.0, lon = 0.0;
         bool hasLat = false, hasLon = false;
+        CameraSettings camera = record.Camera();
         const QChar* s = block.constData();
         const int n = block.size();
         bool inBracket = false;
@@ -74,7 +75,7 @@ public:
             while (p < n && s[p].unicode() == ' ')
                 ++p;
             const QChar* name = s + nameStart;
-            if (ReadCameraField(QStringView(name, nameLength), block, p, record.Camera)) {
+            if (ReadCameraField(QStringView(name, nameLength), block, p, camera)) {
                 i = p - 1;
                 continue;
             }
@@ -98,6 +99,8 @@ public:
         }
         if (hasLat && hasLon)
             SetPosition(record, lat, lon);
+        if (ReadsCamera)
+            record.SetCamera(camera);
     }
 };
 

@@ -38,7 +38,7 @@ public:
     {
         ReadCounterAndCue(block, record);
         if (ReadsCamera)
-            ReadCommaCameraFields(block, record.Camera);
+            ReadCommaCameraFields(block, record);
         // One pass over the fields: "GPS (" or "RTK (", "HOME (" and ", H ".
         double lon = 0.0, lat = 0.0;
         const int n = block.size();

@@ -38,7 +38,7 @@ public:
             record.Has |= FlightRecord::HasHeight;
         ReadDate(block, record);
         if (ReadsCamera)
-            ReadColonCameraFields(block, record.Camera);
+            ReadColonCameraFields(block, record);
     }
 
 private:
@@ -60,7 +60,7 @@ private:
         if (usual)
             record.Spelled |= FlightRecord::FlyTimeIsLocalTime;
         else
-            record.FlyTime = text.toString();
+            record.SetFlyTime(text.toString());
     }
 };
 

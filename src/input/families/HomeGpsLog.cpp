@@ -18,7 +18,7 @@ public:
     {
         ParseSrtBlock(block, record, m_patterns);
         if (ReadsCamera)
-            ReadColonCameraFields(block, record.Camera);
+            ReadColonCameraFields(block, record);
     }
 
 private:
