@@ -52,6 +52,26 @@ bool ScanCueTime(QStringView s, int& pos, qint64& ms)
     return true;
 }
 
+// Whether the 29 characters at `d` read "99:99:99,999 --> 99:99:99,999",
+// 9 standing for any ASCII digit.
+bool HasCueShape(const QChar* d)
+{
+    const auto digits = [d](int i, int n) {
+        for (int k = i; k < i + n; ++k) {
+            if (static_cast<unsigned>(d[k].unicode()) - '0' > 9u)
+                return false;
+        }
+        return true;
+    };
+    const auto is = [d](int i, char c) { return d[i].unicode() == static_cast<uchar>(c); };
+    for (int half = 0; half <= 17; half += 17) {
+        if (!digits(half, 2) || !is(half + 2, ':') || !digits(half + 3, 2) || !is(half + 5, ':')
+            || !digits(half + 6, 2) || !is(half + 8, ',') || !digits(half + 9, 3))
+            return false;
+    }
+    return is(12, ' ') && is(13, '-') && is(14, '-') && is(15, '>') && is(16, ' ');
+}
+
 } // namespace
 
 int FindAscii(QStringView s, QLatin1String needle, int from)
@@ -151,19 +171,16 @@ bool ScanCue(QStringView s, qint64& startMs, qint64& endMs, bool* usualSpelling)
 {
     if (usualSpelling)
         *usualSpelling = false;
-    const int arrow = FindAscii(s, QLatin1String("-->"));
+    // The usual spelling, "hh:mm:ss,mmm --> hh:mm:ss,mmm" (what FormatCue
+    // writes), read at its fixed places. A text of just that shape (the
+    // cue the SrtTime pattern takes) has its arrow at 13 and none before.
+    const bool cueOnly = s.size() == 29 && HasCueShape(s.data());
+    const int arrow = cueOnly ? 13 : FindAscii(s, QLatin1String("-->"));
     if (arrow < 0)
         return false;
-    // The usual spelling, "hh:mm:ss,mmm --> hh:mm:ss,mmm" (what FormatCue
-    // writes), read at its fixed places.
     if (arrow >= 13 && arrow + 16 <= s.size()) {
         const QChar* d = s.data() + arrow - 13;
-        static const char kShape[] = "99:99:99,999 --> 99:99:99,999";
-        bool fits = true;
-        for (int i = 0; i < 29 && fits; ++i) {
-            const ushort c = d[i].unicode();
-            fits = kShape[i] == '9' ? (c >= '0' && c <= '9') : c == static_cast<uchar>(kShape[i]);
-        }
+        const bool fits = cueOnly || HasCueShape(d);
         const bool clean = fits && (arrow == 13 || !s[arrow - 14].isDigit()) && (arrow + 16 == s.size() || !s[arrow + 16].isDigit());
         if (clean) {
             const auto at = [d](int i, int n) {
@@ -203,6 +220,32 @@ bool ScanDateTime(QStringView s, QChar dateSeparator, qint64& localMs, bool* usu
 {
     if (usualSpelling)
         *usualSpelling = false;
+    // "YYYY.MM.DD hh:mm:ss" and nothing more, the usual spelling, read at
+    // its fixed places: its first separator is the one the search below
+    // starts from, and a valid date there is the one it finds.
+    if (s.size() == 19 && dateSeparator == QLatin1Char('.')) {
+        const QChar* d = s.data();
+        int v[6] = {};
+        bool fits = true;
+        static const int kStarts[6] = {0, 5, 8, 11, 14, 17};
+        for (int k = 0; k < 6 && fits; ++k) {
+            for (int i = kStarts[k]; i < kStarts[k] + (k == 0 ? 4 : 2); ++i) {
+                const unsigned digit = static_cast<unsigned>(d[i].unicode()) - '0';
+                if (digit > 9u)
+                    fits = false;
+                else
+                    v[k] = v[k] * 10 + static_cast<int>(digit);
+            }
+        }
+        fits = fits && d[4] == QLatin1Char('.') && d[7] == QLatin1Char('.') && d[10] == QLatin1Char(' ')
+            && d[13] == QLatin1Char(':') && d[16] == QLatin1Char(':');
+        if (fits && ValidDate(v[0], v[1], v[2]) && v[3] <= 23 && v[4] <= 59 && v[5] <= 59) {
+            localMs = DaysFromCivil(v[0], v[1], v[2]) * kMsPerDay + ((qint64(v[3]) * 60 + v[4]) * 60 + v[5]) * 1000;
+            if (usualSpelling)
+                *usualSpelling = true;
+            return true;
+        }
+    }
     for (int at = static_cast<int>(s.indexOf(dateSeparator)); at >= 0; at = static_cast<int>(s.indexOf(dateSeparator, at + 1))) {
         int p = at - 4;
         if (p < 0)
