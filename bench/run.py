@@ -189,15 +189,40 @@ def overlay_rows(runs, converted):
         print("  %-30s %9.2f %12.2f %12.1f" % (name, wall, 60.0 / wall, max(r[1] for r in results[name])))
 
 
+# Long logs for the peak memory against the input: 100 hours of a block a
+# second, and 9 1/4 hours of a block a frame (its track estimated).
+LONG_LOGS = [
+    ("A, once a second", 360000, "A", FAMILIES[0][2]),
+    ("D, 30 blocks a second", 1000000, "D", FAMILIES[3][2]),
+]
+
+
+def memory_rows(runs, converted):
+    print("\nPeak memory on long logs, both default outputs, %d runs" % runs)
+    print("  %-40s %9s %9s %12s %8s" % ("log", "MB", "wall s", "peak RSS MB", "ratio"))
+    for name, blocks, family, options in LONG_LOGS:
+        log = make_log(blocks, family, options)
+        results = [timed([CLI, "--quiet", "--output-dir", converted, log]) for _ in range(runs)]
+        mb = os.path.getsize(log) / 1e6
+        rss = max(r[1] for r in results)
+        print("  %-40s %9.1f %9.3f %12.1f %7.2fx" % ("%s, %d blocks" % (name, blocks), mb,
+                                                    statistics.median(r[0] for r in results), rss, rss / mb))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--sizes", default="10000 100000 1000000")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--videos-only", action="store_true", help="only the logs read from videos")
+    parser.add_argument("--memory-only", action="store_true", help="only the peak memory on long logs")
     args = parser.parse_args()
     os.makedirs(OUT, exist_ok=True)
     converted = os.path.join(OUT, "converted")
 
+    if args.memory_only:
+        memory_rows(args.runs, converted)
+        shutil.rmtree(converted, ignore_errors=True)
+        return
     for blocks in [] if args.videos_only else [int(s) for s in args.sizes.split()]:
         log = make_log(blocks)
         mb = os.path.getsize(log) / 1e6
@@ -234,6 +259,8 @@ def main():
             print("\nWhere the time goes (velloa-stages, in-process, median of %d):" % args.runs)
             sys.stdout.flush()
             subprocess.run([STAGES, log, str(args.runs)], check=True)
+    if not args.videos_only:
+        memory_rows(args.runs, converted)
     video_rows(args.runs, converted)
     overlay_rows(args.runs, converted)
     shutil.rmtree(converted, ignore_errors=True)

@@ -3,7 +3,7 @@
 # 10,000, 100,000 and 1,000,000 blocks with tools/make_flight_log.py and times
 # velloa-cli on them next to cat, grep and a plain Python script; then times
 # velloa-cli on a log of each DJI family (A, B, C, D) of the same number of blocks.
-#   bench/run.sh [--sizes "10000 100000"] [--runs N]
+#   bench/run.sh [--sizes "10000 100000"] [--runs N] [--videos-only | --memory-only]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh bench

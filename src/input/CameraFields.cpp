@@ -117,29 +117,80 @@ bool ScanCameraNumber(QStringView s, int& pos, int impliedDecimals, int keepDeci
     return true;
 }
 
+namespace {
+
+enum class CameraField { None, Iso, Shutter, FNumber, Ev, Focal, ColorTemp, Zoom };
+
+// The field a name stands for, told apart by its length first.
+CameraField FieldNamed(QStringView name)
+{
+    switch (name.size()) {
+    case 2:
+        if (Equals(name, "TV"))
+            return CameraField::Shutter;
+        if (Equals(name, "IR"))
+            return CameraField::FNumber;
+        if (Equals(name, "ev") || Equals(name, "EV"))
+            return CameraField::Ev;
+        if (Equals(name, "ct"))
+            return CameraField::ColorTemp;
+        break;
+    case 3:
+        if (Equals(name, "iso") || Equals(name, "ISO"))
+            return CameraField::Iso;
+        break;
+    case 4:
+        if (Equals(name, "fnum") || Equals(name, "Fnum"))
+            return CameraField::FNumber;
+        break;
+    case 7:
+        if (Equals(name, "shutter") || Equals(name, "Shutter"))
+            return CameraField::Shutter;
+        break;
+    case 9:
+        if (Equals(name, "focal_len"))
+            return CameraField::Focal;
+        break;
+    case 11:
+        if (Equals(name, "dzoom_ratio"))
+            return CameraField::Zoom;
+        break;
+    default: break;
+    }
+    return CameraField::None;
+}
+
+} // namespace
+
+bool IsCameraField(QStringView name)
+{
+    return FieldNamed(name) != CameraField::None;
+}
+
 bool ReadCameraField(QStringView name, QStringView s, int pos, CameraSettings& camera)
 {
     std::uint32_t value = 0;
-    if (Equals(name, "iso") || Equals(name, "ISO")) {
+    switch (FieldNamed(name)) {
+    case CameraField::None: return false;
+    case CameraField::Iso:
         if (ScanCameraNumber(s, pos, 0, 0, value))
             camera.Iso = value;
-    } else if (Equals(name, "shutter") || Equals(name, "Shutter") || Equals(name, "TV")) {
-        ReadShutter(s, pos, camera);
-    } else if (Equals(name, "fnum") || Equals(name, "Fnum") || Equals(name, "IR")) {
-        ReadFNumber(s, pos, camera);
-    } else if (Equals(name, "ev") || Equals(name, "EV")) {
-        ReadEv(s, pos, camera);
-    } else if (Equals(name, "focal_len")) {
+        break;
+    case CameraField::Shutter: ReadShutter(s, pos, camera); break;
+    case CameraField::FNumber: ReadFNumber(s, pos, camera); break;
+    case CameraField::Ev: ReadEv(s, pos, camera); break;
+    case CameraField::Focal:
         if (ScanCameraNumber(s, pos, 1, 2, value))
             camera.FocalCenti = value;
-    } else if (Equals(name, "ct")) {
+        break;
+    case CameraField::ColorTemp:
         if (ScanCameraNumber(s, pos, 0, 0, value) && value <= 0xFFFF)
             camera.ColorTempK = static_cast<std::uint16_t>(value);
-    } else if (Equals(name, "dzoom_ratio")) {
+        break;
+    case CameraField::Zoom:
         if (ScanCameraNumber(s, pos, 4, 4, value))
             camera.ZoomMyriad = value;
-    } else {
-        return false;
+        break;
     }
     return true;
 }

@@ -19,6 +19,8 @@ bool ScanCameraNumber(QStringView s, int& pos, int impliedDecimals, int keepDeci
 // "Fnum", "IR" in the "ISO:100 Shutter:60 EV:0 Fnum:F2.2" line), `pos` the
 // start of its value. Returns whether the name is a camera field.
 bool ReadCameraField(QStringView name, QStringView s, int pos, CameraSettings& camera);
+// Whether `name` names a camera field (ReadCameraField would take it).
+bool IsCameraField(QStringView name);
 
 // The "ISO:100 Shutter:60 EV:0 Fnum:F2.2" or "ISO:100 TV:60 EV: 0 IR:F2.8"
 // line of the HOME/GPS layout, anywhere in the block.

@@ -134,16 +134,16 @@ bool ScanNumber(QStringView s, int& pos, double& value)
     int i = pos;
     if (i < s.size() && (s[i] == QLatin1Char('-') || s[i] == QLatin1Char('+')))
         ++i;
-    const int digitsStart = i;
+    const int wholeStart = i;
     while (i < s.size() && IsAsciiDigit(s[i]))
         ++i;
+    int digits = i - wholeStart;
     if (i < s.size() && s[i] == QLatin1Char('.'))
         ++i;
+    const int fractionStart = i;
     while (i < s.size() && IsAsciiDigit(s[i]))
         ++i;
-    int digits = 0;
-    for (int k = digitsStart; k < i; ++k)
-        digits += IsAsciiDigit(s[k]);
+    digits += i - fractionStart;
     if (digits == 0)
         return false;
     const int start = s[pos] == QLatin1Char('+') ? pos + 1 : pos;

@@ -11,12 +11,21 @@
 #include "input/CameraFields.h"
 #include "input/TextScan.h"
 
+#include <array>
+
 namespace {
 
 bool IsNameChar(QChar c)
 {
+    static constexpr std::array<bool, 128> kNameChars = [] {
+        std::array<bool, 128> chars{};
+        for (char c = 'a'; c <= 'z'; ++c)
+            chars[static_cast<std::size_t>(c)] = chars[static_cast<std::size_t>(c - 'a' + 'A')] = true;
+        chars['_'] = true;
+        return chars;
+    }();
     const ushort u = c.unicode();
-    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || u == '_';
+    return u < kNameChars.size() && kNameChars[u];
 }
 
 bool Is(const QChar* name, int length, QLatin1String text)
@@ -49,8 +58,9 @@ public:
         bool inBracket = false;
         for (int i = 0; i < n; ++i) {
             if (!inBracket) {  // on to the next bracket at once
-                i = block.indexOf(QLatin1Char('['), i);
-                if (i < 0)
+                while (i < n && s[i].unicode() != '[')
+                    ++i;
+                if (i == n)
                     break;
                 inBracket = true;
                 continue;
@@ -75,7 +85,8 @@ public:
             while (p < n && s[p].unicode() == ' ')
                 ++p;
             const QChar* name = s + nameStart;
-            if (ReadCameraField(QStringView(name, nameLength), block, p, camera)) {
+            const QStringView fieldName(name, nameLength);
+            if (ReadsCamera ? ReadCameraField(fieldName, block, p, camera) : IsCameraField(fieldName)) {
                 i = p - 1;
                 continue;
             }
