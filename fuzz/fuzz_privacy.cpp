@@ -27,7 +27,7 @@ namespace {
 // (lat, lon) pairs the regular expression finds, its captures in `latFirst` order.
 void CheckPositions(const Flight& flight, const QString& text, const QRegularExpression& re, bool latFirst)
 {
-    const TrackPoint& home = flight.Points.front();
+    const FlightRecord& home = flight.Log.Records.front();
     for (auto it = re.globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
         const double a = m.captured(1).toDouble(), b = m.captured(2).toDouble();
@@ -57,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     flight.PrivacyRadiusM = 5.0 * (1 + data[0]);
     SetUtcTimes(flight, QTimeZone::utc());
     bool oneHome = !flight.Points.empty();
-    for (const TrackPoint& p : flight.Points)
-        oneHome = oneHome && p.HomeLat == flight.Points.front().HomeLat && p.HomeLon == flight.Points.front().HomeLon;
+    for (const FlightRecord& r : flight.Log.Records)
+        oneHome = oneHome && r.HomeLat == flight.Log.Records.front().HomeLat && r.HomeLon == flight.Log.Records.front().HomeLon;
     for (const OutputKind& kind : OutputKinds()) {
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);

@@ -131,8 +131,10 @@ std::vector<bool> PointsInPrivacyZone(const Flight& flight, double radiusM)
 {
     std::vector<bool> inZone;
     inZone.reserve(flight.Points.size());
-    for (const TrackPoint& point : flight.Points)
-        inZone.push_back(InPrivacyZone(radiusM, point, point.Lat, point.Lon));  // the view draws the estimate
+    for (std::size_t i = 0; i < flight.Points.size(); ++i) {
+        const TrackPoint& point = flight.Points[i];
+        inZone.push_back(InPrivacyZone(radiusM, flight.Log.Records[i], point.Lat, point.Lon));  // the view draws the estimate
+    }
     return inZone;
 }
 

@@ -24,7 +24,7 @@ QString BuildReadSummary(const Flight& flight, const ConversionRequest& request)
     // a position the privacy zone hides, as written here, is not.
     const TrackPoint& first = flight.Points.front();
     const QString lat = SummaryNumber(first.Lat), lon = SummaryNumber(first.Lon);
-    const bool hidden = HasPrivacyZone(flight) && InPrivacyZone(flight.PrivacyRadiusM, first, lat.toDouble(), lon.toDouble());
+    const bool hidden = HasPrivacyZone(flight) && InPrivacyZone(flight.PrivacyRadiusM, records.front(), lat.toDouble(), lon.toDouble());
     summary += QStringLiteral("First: GPS: ") + (hidden ? QStringLiteral("in the privacy zone") : lat + QStringLiteral(", ") + lon)
         + QStringLiteral(" SrtTime: ") + records.front().SrtTimeText() + lineEnd;
     summary += QStringLiteral("Way: ") + SummaryNumber(flight.Points.back().WayM) + lineEnd;

@@ -54,7 +54,7 @@ VideoCopyResult WriteVideoCopy(const Flight& flight, const QString& pattern, con
     const bool zone = HasPrivacyZone(flight);
     QByteArray location, created;
     if (!zone && !flight.Points.empty())
-        location = QString::asprintf("%+08.4f%+09.4f/", flight.Points.front().HomeLat, flight.Points.front().HomeLon).toLatin1();
+        location = QString::asprintf("%+08.4f%+09.4f/", flight.Log.Records.front().HomeLat, flight.Log.Records.front().HomeLon).toLatin1();
     for (const TrackPoint& p : flight.Points) {
         if (p.UtcMs != kNoTime) {
             created = QDateTime::fromMSecsSinceEpoch(p.UtcMs, Qt::UTC).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz000Z")).toLatin1();

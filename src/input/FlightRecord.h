@@ -35,8 +35,12 @@ struct RecordExtras : QSharedData {
 };
 
 // One subtitle block of a flight log, as read: nothing here is computed from
-// other blocks. The derived values (gaps filled, smoothing, speed, way,
-// distance from home) are made from these records in src/track.
+// other blocks, until a flight is derived from the log. Deriving fills, in
+// the flight's own records, the home, position and height above sea level
+// that a record lacks (from its nearest neighbours; Has keeps telling what
+// the block gave) and gives a later clip of a joined flight the flight's
+// home; the other derived values (smoothing, speed, way, distance from
+// home) are made from these records in src/track.
 // Latitudes and longitudes are decimal degrees, heights metres.
 struct FlightRecord {
     // Which values the block gave (bits of Has).

@@ -67,7 +67,7 @@ QJsonArray LinesCutAtAntimeridian(const Flight& flight, const std::vector<PathPo
             const double f = (side - a.Lon) / (to - a.Lon);
             const double lat = a.Lat + (p.Lat - a.Lat) * f;
             const double ele = a.Ele + (p.Ele - a.Ele) * f;
-            if (InPrivacyZone(flight, flight.Points[a.Index], lat, side, kDegreeDecimals)) {
+            if (InPrivacyZone(flight, flight.Log.Records[a.Index], lat, side, kDegreeDecimals)) {
                 lines.append(line);
                 line = QJsonArray{PositionArray(p.Lon, p.Lat, p.Ele, withEle)};
                 continue;
@@ -146,7 +146,7 @@ bool WriteGeoJson(const Flight& flight, QIODevice* device)
             features.append(Feature(QStringLiteral("Point"), all.first().toArray().first(), properties));
     }
     if (!flight.Points.empty() && !HasPrivacyZone(flight)) {  // no home point with a privacy zone
-        const TrackPoint& first = flight.Points.front();
+        const FlightRecord& first = flight.Log.Records.front();
         features.append(Feature(QStringLiteral("Point"), Position(first.HomeLon, first.HomeLat),
                                 {{QStringLiteral("name"), QStringLiteral("Home")}}));
     }

@@ -116,8 +116,8 @@ std::vector<size_t> RouteSamples(const Flight& flight, int step)
     // privacy zone, the record is passed over as if the log had none.
     const bool zone = HasPrivacyZone(flight);
     const auto inZone = [&](size_t i) {
-        const TrackPoint& point = flight.Points[i];
-        return zone && InPrivacyZone(flight, point, point.FixLat, point.FixLon, kRouteDecimals);
+        const FlightRecord& fix = records[i];  // the logged position, gaps filled
+        return zone && InPrivacyZone(flight, fix, fix.Lat, fix.Lon, kRouteDecimals);
     };
     for (const TrackRecording& r : recordings) {
         const size_t end = std::min(r.End, records.size());
@@ -172,16 +172,18 @@ bool WriteGpxRoute(const Flight& flight, QIODevice* device, int step)
             heightOffset = TruncateToInt(height);
     }
 
+    const FlightRecordList& records = flight.Log.Records;  // the logged positions, gaps filled
     for (size_t k = 0; k < samples.size(); ++k) {
         const TrackPoint& point = points[samples[k]];
+        const FlightRecord& fix = records[samples[k]];
         // The position is unchanged since the previous sampled record (and
         // so since the last written point). NaN never equals anything, so a
         // NaN position is always written.
-        if (k > 0 && point.FixLat == points[samples[k - 1]].FixLat && point.FixLon == points[samples[k - 1]].FixLon)
+        if (k > 0 && fix.Lat == records[samples[k - 1]].Lat && fix.Lon == records[samples[k - 1]].Lon)
             continue;
         const bool written = heightsPresent
-            ? WriteGpxPointWithHeight(point.FixLat, point.FixLon, point.HeightM - static_cast<double>(heightOffset), device)
-            : WriteGpxPoint(point.FixLat, point.FixLon, device);
+            ? WriteGpxPointWithHeight(fix.Lat, fix.Lon, point.HeightM - static_cast<double>(heightOffset), device)
+            : WriteGpxPoint(fix.Lat, fix.Lon, device);
         if (!written)
             return false;
     }

@@ -58,7 +58,7 @@ bool WriteKml(const Flight& flight, QIODevice* device)
     // The coordinates of point i: "lon,lat[,height]" in a LineString,
     // "lon lat height" in a gx:Track (0 without a height).
     const auto coordinates = [&](size_t i, QChar separator, bool zeroHeight) {
-        double elevation = seaLevel ? flight.Points[i].AltitudeM : flight.Points[i].HeightM;
+        double elevation = seaLevel ? flight.Log.Records[i].AltitudeM : flight.Points[i].HeightM;
         const bool known = elevations.Any() && std::isfinite(elevation) && (!seaLevel || AltitudeLoggedAt(flight, i));
         if (!known)
             elevation = 0.0;
@@ -88,8 +88,8 @@ bool WriteKml(const Flight& flight, QIODevice* device)
         WriteNamedStart(xml, QStringLiteral("Placemark"), QStringLiteral("Home"));
         xml.writeStartElement(kKmlNamespace, QStringLiteral("Point"));
         xml.writeTextElement(kKmlNamespace, QStringLiteral("coordinates"),
-            FixedText(WrittenLon(flight.Points.front().HomeLon, kDegreeDecimals), kDegreeDecimals) + QLatin1Char(',')
-                + FixedText(flight.Points.front().HomeLat, kDegreeDecimals));
+            FixedText(WrittenLon(flight.Log.Records.front().HomeLon, kDegreeDecimals), kDegreeDecimals) + QLatin1Char(',')
+                + FixedText(flight.Log.Records.front().HomeLat, kDegreeDecimals));
         xml.writeEndElement();
         xml.writeEndElement();
     }

@@ -129,8 +129,7 @@ bool PathElevations::At(size_t index, double* metres) const
         return false;
     if (m_flight.HasAltitude && !AltitudeLoggedAt(m_flight, index))
         return false;  // another drone's height above sea level
-    const TrackPoint& point = m_flight.Points[index];
-    *metres = m_flight.HasAltitude ? point.AltitudeM : point.HeightM;
+    *metres = m_flight.HasAltitude ? m_flight.Log.Records[index].AltitudeM : m_flight.Points[index].HeightM;
     return std::isfinite(*metres);
 }
 

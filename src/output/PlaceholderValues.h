@@ -49,10 +49,10 @@ struct FlightValues {
     {
     }
     // Whether the position, written with `decimals` decimals, is one the
-    // privacy zone hides.
-    bool Hides(const TrackPoint& point, double lat, double lon, int decimals) const
+    // privacy zone around the home `record` holds hides.
+    bool Hides(const FlightRecord& record, double lat, double lon, int decimals) const
     {
-        return NoPositions || (Private && InPrivacyZone(Source, point, lat, lon, decimals));
+        return NoPositions || (Private && InPrivacyZone(Source, record, lat, lon, decimals));
     }
     const Flight& Source;
     bool HasPosition;
@@ -135,12 +135,12 @@ inline void PutNumberSlot(ByteSink& out, int slot, const FlightRecord& record, c
     switch (slot) {
     case SlotId: out.MoveTo(WriteDecimal(out.Room(kWriteFixedRoom), static_cast<std::uint64_t>(index) + 1)); break;
     case SlotGps:
-        if (!flight.Hides(point, point.Lat, WrittenLon(point.Lon, 4), 4))
+        if (!flight.Hides(record, point.Lat, WrittenLon(point.Lon, 4), 4))
             PutLonLat(out, point.Lon, point.Lat);
         break;
     case SlotHome:
         if (!flight.Private)
-            PutLonLat(out, point.HomeLon, point.HomeLat);
+            PutLonLat(out, record.HomeLon, record.HomeLat);
         break;
     case SlotBarometer:
         if (flight.Heights)
@@ -163,7 +163,7 @@ inline void PutNumberSlot(ByteSink& out, int slot, const FlightRecord& record, c
         break;
     case SlotAltitude:
         if (AltitudeLoggedAt(flight.Source, static_cast<std::size_t>(index)))
-            PutFixed<1>(out, point.AltitudeM);
+            PutFixed<1>(out, record.AltitudeM);
         break;
     case SlotVSpeed:
         if (flight.Heights)
@@ -184,11 +184,11 @@ inline void PutNumberSlot(ByteSink& out, int slot, const FlightRecord& record, c
     case SlotTime: PutClock(out, spellings.Local.Of(point.LocalMs)); break;
     case SlotTimeUtc: PutClock(out, spellings.Utc.Of(point.UtcMs)); break;
     case SlotLat:
-        if (flight.HasPosition && !flight.Hides(point, point.Lat, point.Lon, 6))
+        if (flight.HasPosition && !flight.Hides(record, point.Lat, point.Lon, 6))
             PutFixed<6>(out, point.Lat);
         break;
     case SlotLon:
-        if (flight.HasPosition && !flight.Hides(point, point.Lat, point.Lon, 6))
+        if (flight.HasPosition && !flight.Hides(record, point.Lat, point.Lon, 6))
             PutFixed<6>(out, point.Lon);
         break;
     default: break;

@@ -14,12 +14,12 @@ double WrittenDegrees(double value, int decimals)
     return ok ? written : value;
 }
 
-bool InPrivacyZone(double radiusM, const TrackPoint& point, double lat, double lon)
+bool InPrivacyZone(double radiusM, const FlightRecord& home, double lat, double lon)
 {
-    return radiusM > 0.0 && !(HaversineDistance(point.HomeLat, point.HomeLon, lat, lon) > radiusM);
+    return radiusM > 0.0 && !(HaversineDistance(home.HomeLat, home.HomeLon, lat, lon) > radiusM);
 }
 
-bool InPrivacyZone(const Flight& flight, const TrackPoint& point, double lat, double lon, int decimals)
+bool InPrivacyZone(const Flight& flight, const FlightRecord& home, double lat, double lon, int decimals)
 {
     if (!HasPrivacyZone(flight))
         return false;
@@ -30,12 +30,12 @@ bool InPrivacyZone(const Flight& flight, const TrackPoint& point, double lat, do
     static constexpr double kUnits[] = {1.0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6};
     constexpr double kMetresPerDegree = kSphereRadiusMetres * 3.141592653589793 / 180.0;
     const double marginM = decimals >= 1 && decimals <= 6 ? kUnits[decimals] * kMetresPerDegree : 0.0;
-    const double distanceM = HaversineDistance(point.HomeLat, point.HomeLon, lat, lon);
+    const double distanceM = HaversineDistance(home.HomeLat, home.HomeLon, lat, lon);
     if (distanceM > flight.PrivacyRadiusM + marginM)
         return false;
     if (distanceM < flight.PrivacyRadiusM - marginM)
         return true;
-    return InPrivacyZone(flight.PrivacyRadiusM, point, WrittenDegrees(lat, decimals), WrittenDegrees(lon, decimals));
+    return InPrivacyZone(flight.PrivacyRadiusM, home, WrittenDegrees(lat, decimals), WrittenDegrees(lon, decimals));
 }
 
 bool LoggedInPrivacyZone(const Flight& flight, std::size_t index)
@@ -44,7 +44,7 @@ bool LoggedInPrivacyZone(const Flight& flight, std::size_t index)
         return false;
     const FlightRecord& record = flight.Log.Records[index];
     return record.Gives(FlightRecord::HasPosition)
-        && InPrivacyZone(flight, flight.Points[index], record.Lat, WrittenLon(record.Lon, kDegreeDecimals), kDegreeDecimals);
+        && InPrivacyZone(flight, record, record.Lat, WrittenLon(record.Lon, kDegreeDecimals), kDegreeDecimals);
 }
 
 std::size_t CountInPrivacyZone(const Flight& flight)

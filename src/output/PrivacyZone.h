@@ -22,15 +22,16 @@ inline bool HasPrivacyZone(const Flight& flight)
 double WrittenDegrees(double value, int decimals);
 
 // The one rule: whether the position (lat, lon), as written, lies in a zone
-// of `radiusM` metres around the point's home (TrackPoint::HomeLat,
-// HomeLon): its distance from home on the sphere of every distance is at
-// most the radius; a distance that is no number counts as inside. Always
-// false for a radius of 0 (no zone).
-bool InPrivacyZone(double radiusM, const TrackPoint& point, double lat, double lon);
+// of `radiusM` metres around the home of a point, which its record holds
+// (FlightRecord::HomeLat, HomeLon, as deriving fills them): its distance
+// from home on the sphere of every distance is at most the radius; a
+// distance that is no number counts as inside. Always false for a radius of
+// 0 (no zone).
+bool InPrivacyZone(double radiusM, const FlightRecord& home, double lat, double lon);
 
 // The same for the flight's zone, the position rounded to `decimals` (1 to
 // 6) first.
-bool InPrivacyZone(const Flight& flight, const TrackPoint& point, double lat, double lon, int decimals);
+bool InPrivacyZone(const Flight& flight, const FlightRecord& home, double lat, double lon, int decimals);
 
 // Whether record `index` writes a logged position (as the GPX track, KML,
 // GeoJSON and CSV write it, six decimals) that lies in the flight's zone.

@@ -101,12 +101,12 @@ OverlayPainter::OverlayPainter(const Flight& flight, const QString& pattern, con
         maxLon = std::max(maxLon, lon);
     };
     for (std::size_t i = 0; i < points.size(); ++i) {
-        m_hidden[i] = InPrivacyZone(m_flight.PrivacyRadiusM, points[i], points[i].Lat, points[i].Lon);  // the map draws the estimate
+        m_hidden[i] = InPrivacyZone(m_flight.PrivacyRadiusM, m_flight.Log.Records[i], points[i].Lat, points[i].Lon);  // the map draws the estimate
         if (!m_hidden[i] && std::isfinite(points[i].Lat) && std::isfinite(points[i].Lon))
             include(points[i].Lat, points[i].Lon);
     }
     if (!HasPrivacyZone(m_flight) && !points.empty())
-        include(points.front().HomeLat, points.front().HomeLon);
+        include(m_flight.Log.Records.front().HomeLat, m_flight.Log.Records.front().HomeLon);
     if (any) {
         m_cosLat = std::cos((minLat + maxLat) / 2 * M_PI / 180.0);
         const double width = (maxLon - minLon) * m_cosLat, height = maxLat - minLat;
@@ -155,7 +155,7 @@ OverlayPainter::OverlayPainter(const Flight& flight, const QString& pattern, con
             painter.drawPath(path);
         }
         if (!HasPrivacyZone(m_flight) && !points.empty()) {
-            const TrackPoint& home = points.front();
+            const FlightRecord& home = m_flight.Log.Records.front();
             // Home: an outlined square with an H.
             const QPointF h = Project(home.HomeLat, home.HomeLon);
             const double s = 18 * m_unit;

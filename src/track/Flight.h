@@ -5,20 +5,19 @@
 
 #include <vector>
 
-// The derived layer: one point per record, made from the records as read by
+// The derived layer: one point per record, made from the records by
 // FillTrack and completed by DeriveTrack's passes (smoothing, speed, way,
 // distance from home, in this order). Writers and the flight view only
-// format these values.
+// format these values. The values a point shares with its record are held
+// once, in the record: FillTrack fills the gaps of the flight's records in
+// place (FlightRecord), so that record i's Lat/Lon is the position as read
+// with gaps filled, its HomeLat/HomeLon point i's home and its AltitudeM
+// point i's height above sea level.
 struct TrackPoint {
     qint64 TimeMs = 0;     // cue start, gaps filled (milliseconds of video time)
-    double FixLat = 0.0;   // the position as read, gaps filled (degrees)
-    double FixLon = 0.0;
     double Lat = 0.0;      // the position after smoothing (degrees)
     double Lon = 0.0;
-    double HomeLat = 0.0;  // the home point: as read, else the first fix
-    double HomeLon = 0.0;
     double HeightM = 0.0;     // height above take-off, gaps filled
-    double AltitudeM = 0.0;   // height above sea level (when the flight has it)
     double SpeedMs = 0.0;     // metres per second
     double WayM = 0.0;        // metres along the path, from the way before
     double DistanceHomeM = 0.0;  // from home to the smoothed position

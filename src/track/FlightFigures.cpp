@@ -23,27 +23,31 @@ FlightFigures ComputeFlightFigures(const Flight& flight)
         return figures;
 
     const TrackPoint& first = points.front();
+    const FlightRecord& home = flight.Log.Records.front();
     const double metresPerDegree = kSphereRadiusMetres * kRadiansPerDegree;
-    const double eastScale = metresPerDegree * std::cos(first.HomeLat * kRadiansPerDegree);
+    const double eastScale = metresPerDegree * std::cos(home.HomeLat * kRadiansPerDegree);
     figures.SeaLevel = flight.HasAltitude;
     for (size_t i = 0; figures.SeaLevel && i < flight.Log.Records.size(); ++i)
         figures.SeaLevel = !flight.Log.Records[i].Gives(FlightRecord::HasHeight);
-    const auto height = [&](const TrackPoint& p) { return figures.SeaLevel ? p.AltitudeM : p.HeightM; };
-    figures.MaxHeightM = height(first);
+    const auto height = [&](std::size_t i) {
+        return figures.SeaLevel ? flight.Log.Records[i].AltitudeM : points[i].HeightM;
+    };
+    figures.MaxHeightM = height(0);
     figures.Samples.reserve(points.size());
-    for (const TrackPoint& p : points) {
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const TrackPoint& p = points[i];
         FlightSample s;
         s.TimeS = (p.TimeMs - first.TimeMs) / 1000.0;
         // The shorter way round: a flight across the antimeridian stays in one piece.
-        s.EastM = ShortLonDelta(p.Lon - first.HomeLon) * eastScale;
-        s.NorthM = (p.Lat - first.HomeLat) * metresPerDegree;
-        s.HeightM = height(p);
+        s.EastM = ShortLonDelta(p.Lon - home.HomeLon) * eastScale;
+        s.NorthM = (p.Lat - home.HomeLat) * metresPerDegree;
+        s.HeightM = height(i);
         s.SpeedMS = p.SpeedMs;
         s.WayM = p.WayM;
         figures.Samples.push_back(s);
         // fmax skips a NaN argument.
         figures.MaxDistanceHomeM = std::fmax(figures.MaxDistanceHomeM, p.DistanceHomeM);
-        figures.MaxHeightM = std::fmax(figures.MaxHeightM, height(p));
+        figures.MaxHeightM = std::fmax(figures.MaxHeightM, height(i));
         figures.TopSpeedMs = std::fmax(figures.TopSpeedMs, p.SpeedMs);
     }
 

@@ -26,11 +26,12 @@ void RunWayOn(Flight& clip, const TrackSettings& settings, JoinContext& context)
         return;
     if (!context.Started) {
         const TrackPoint& first = points.front();
+        const FlightRecord& record = clip.Log.Records.front();
         context.Started = true;
-        context.HomeLat = first.HomeLat;
-        context.HomeLon = first.HomeLon;
+        context.HomeLat = record.HomeLat;
+        context.HomeLon = record.HomeLon;
         context.TakeOffKnown = clip.HasAltitude;
-        context.TakeOffAltitudeM = first.AltitudeM - first.HeightM;
+        context.TakeOffAltitudeM = record.AltitudeM - first.HeightM;
     } else {
         // The straight line across the join, from the last position of the
         // clip before to this clip's first, both as smoothed.

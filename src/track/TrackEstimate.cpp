@@ -163,8 +163,9 @@ void SmoothAxis(const std::vector<double>& t, const std::vector<unsigned char>& 
 // The estimate of one recording, window by window.
 class Estimator {
 public:
-    Estimator(Track& points, const TrackSettings& settings, const EstimatePrecision& precision)
-        : m_points(points), m_useHeight(settings.UseHeight), m_scaleS(settings.SmoothingCount)
+    Estimator(Track& points, const FlightRecordList& records, const TrackSettings& settings,
+              const EstimatePrecision& precision)
+        : m_points(points), m_records(records), m_useHeight(settings.UseHeight), m_scaleS(settings.SmoothingCount)
     {
         m_axes[0].HalfUnit = m_axes[1].HalfUnit = precision.PositionHalfUnitDeg;
         m_axes[0].FirstVelocityVariance = m_axes[1].FirstVelocityVariance
@@ -202,7 +203,8 @@ private:
     {
         const std::size_t n = to - from;
         const TrackPoint& origin = m_points[from];
-        m_originLat = origin.FixLat;
+        const FlightRecord& originFix = m_records[from];  // the logged position, gaps filled
+        m_originLat = originFix.Lat;
         m_originCos = std::cos(m_originLat * kRadiansPerDegree);
         m_originSin = std::sin(m_originLat * kRadiansPerDegree);
         m_t.resize(n);
@@ -212,17 +214,18 @@ private:
         double lon = 0.0;
         for (std::size_t k = 0; k < n; ++k) {
             const TrackPoint& p = m_points[from + k];
+            const FlightRecord& fix = m_records[from + k];
             m_t[k] = static_cast<double>(p.TimeMs - origin.TimeMs) / 1000.0;
             m_regular[k] = k > 0 && std::fabs(m_t[k] - m_t[k - 1] - m_stepS) <= kSteadyStep * m_stepS;
             if (k > 0)
-                lon += ShortLonDelta(p.FixLon - m_points[from + k - 1].FixLon);
-            m_axes[0].Logged[k] = p.FixLat - origin.FixLat;
+                lon += ShortLonDelta(fix.Lon - m_records[from + k - 1].Lon);
+            m_axes[0].Logged[k] = fix.Lat - originFix.Lat;
             m_axes[1].Logged[k] = lon;
             m_axes[2].Logged[k] = p.HeightM - origin.HeightM;
         }
         ChooseScales(core - from, coreEnd - from);
         for (std::size_t k = core - from; k < coreEnd - from; ++k)
-            Write(from + k, k, origin);
+            Write(from + k, k, originFix);
     }
 
     // Runs the time scales from the longest down, until every record of the
@@ -312,14 +315,15 @@ private:
         }
     }
 
-    void Write(std::size_t i, std::size_t k, const TrackPoint& origin)
+    void Write(std::size_t i, std::size_t k, const FlightRecord& originFix)
     {
         TrackPoint& p = m_points[i];
+        const FlightRecord& record = m_records[i];
         const auto inCell = [&](const Axis& axis) {
             return std::clamp(axis.TakenP[k], axis.Logged[k] - axis.HalfUnit, axis.Logged[k] + axis.HalfUnit);
         };
-        p.Lat = origin.FixLat + inCell(m_axes[0]);
-        p.Lon = NormalLon(p.FixLon + (inCell(m_axes[1]) - m_axes[1].Logged[k]));
+        p.Lat = originFix.Lat + inCell(m_axes[0]);
+        p.Lon = NormalLon(record.Lon + (inCell(m_axes[1]) - m_axes[1].Logged[k]));
         const double north = m_axes[0].TakenV[k] * kMetresPerDegree;
         const double east = m_axes[1].TakenV[k] * kMetresPerDegree * CosNear(p.Lat);
         const double up = m_useHeight ? m_axes[2].TakenV[k] : 0.0;
@@ -331,7 +335,7 @@ private:
         m_lastSpeed = p.SpeedMs;
         m_lastS = Seconds(i);
         p.WayM = m_way;
-        p.DistanceHomeM = DistanceHome(p);
+        p.DistanceHomeM = DistanceHome(p, record);
     }
 
     // The cosine of a latitude near the window's first, from its Taylor
@@ -344,19 +348,20 @@ private:
 
     // The distance from home: on the plane tangent at their middle when home
     // is near (a few millimetres off within kNearHomeM), else the haversine.
-    double DistanceHome(const TrackPoint& p) const
+    double DistanceHome(const TrackPoint& p, const FlightRecord& home) const
     {
         constexpr double kNearHomeM = 5000.0;
-        const double north = (p.Lat - p.HomeLat) * kMetresPerDegree;
-        const double east = ShortLonDelta(p.Lon - p.HomeLon) * kMetresPerDegree;
+        const double north = (p.Lat - home.HomeLat) * kMetresPerDegree;
+        const double east = ShortLonDelta(p.Lon - home.HomeLon) * kMetresPerDegree;
         if (std::fabs(north) > kNearHomeM || std::fabs(east) > 2.0 * kNearHomeM
             || std::fabs(p.Lat - m_originLat) > 1.0)
-            return HaversineDistance(p.HomeLat, p.HomeLon, p.Lat, p.Lon);
-        const double scaled = east * CosNear(0.5 * (p.Lat + p.HomeLat));
+            return HaversineDistance(home.HomeLat, home.HomeLon, p.Lat, p.Lon);
+        const double scaled = east * CosNear(0.5 * (p.Lat + home.HomeLat));
         return std::sqrt(north * north + scaled * scaled);
     }
 
     Track& m_points;
+    const FlightRecordList& m_records;  // record i: point i's logged position and home, gaps filled
     bool m_useHeight;
     double m_scaleS;
     double m_stepS = 1.0;  // the recording's mean step of time
@@ -375,13 +380,14 @@ private:
 };
 
 // The logged positions as they stand, speeds from each step over its time.
-void MeasureLogged(Track& points, std::size_t first, std::size_t end, bool useHeight, double wayBeforeM)
+void MeasureLogged(Track& points, const FlightRecordList& records, std::size_t first, std::size_t end, bool useHeight,
+                   double wayBeforeM)
 {
     double way = wayBeforeM;
     for (std::size_t i = first; i < end; ++i) {
         TrackPoint& p = points[i];
-        p.Lat = p.FixLat;
-        p.Lon = p.FixLon;
+        p.Lat = records[i].Lat;
+        p.Lon = records[i].Lon;
     }
     for (std::size_t i = first; i < end; ++i) {
         TrackPoint& p = points[i];
@@ -393,21 +399,21 @@ void MeasureLogged(Track& points, std::size_t first, std::size_t end, bool useHe
         const std::size_t b = std::min(a + 1, end - 1);
         const double seconds = static_cast<double>(points[b].TimeMs - points[a].TimeMs) / 1000.0;
         p.SpeedMs = seconds > 0.0 ? StepDistance(points[a], points[b], true, useHeight) / seconds : 0.0;
-        p.DistanceHomeM = HaversineDistance(p.HomeLat, p.HomeLon, p.Lat, p.Lon);
+        p.DistanceHomeM = HaversineDistance(records[i].HomeLat, records[i].HomeLon, p.Lat, p.Lon);
     }
 }
 
 } // namespace
 
-void EstimateRecording(Track& points, std::size_t first, std::size_t end, const TrackSettings& settings,
-                       const EstimatePrecision& precision, double wayBeforeM)
+void EstimateRecording(Track& points, const FlightRecordList& records, std::size_t first, std::size_t end,
+                       const TrackSettings& settings, const EstimatePrecision& precision, double wayBeforeM)
 {
     if (end <= first)
         return;
     const bool timed = points[end - 1].TimeMs > points[first].TimeMs;
     if (settings.SmoothingCount <= 0 || !timed || !(precision.PositionHalfUnitDeg > 0.0)) {
-        MeasureLogged(points, first, end, settings.UseHeight, wayBeforeM);
+        MeasureLogged(points, records, first, end, settings.UseHeight, wayBeforeM);
         return;
     }
-    Estimator(points, settings, precision).Run(first, end, wayBeforeM);
+    Estimator(points, records, settings, precision).Run(first, end, wayBeforeM);
 }

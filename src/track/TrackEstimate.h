@@ -26,5 +26,7 @@ struct EstimatePrecision {
 // settings.SmoothingCount <= 0 the positions are the logged ones and each
 // speed is the step to the next position over its time (the last record's
 // the step before it). A record without a step of time around it reads 0.
-void EstimateRecording(Track& points, std::size_t first, std::size_t end, const TrackSettings& settings,
-                       const EstimatePrecision& precision, double wayBeforeM);
+// records[i] gives point i's logged position and home, as FillTrack fills
+// them.
+void EstimateRecording(Track& points, const FlightRecordList& records, std::size_t first, std::size_t end,
+                       const TrackSettings& settings, const EstimatePrecision& precision, double wayBeforeM);

@@ -223,13 +223,15 @@ void CalcWayOverTime(Track& points, double wayBeforeMetres, bool useHeight)
     }
 }
 
-void CalcDistanceHome(Track& points, bool perFrame)
+void CalcDistanceHome(Track& points, const FlightRecord* records, bool perFrame)
 {
     Colatitude home;
     Colatitude here;
-    for (TrackPoint& p : points) {
-        p.DistanceHomeM = perFrame ? HaversineDistance(p.HomeLat, p.HomeLon, p.Lat, p.Lon)
-                                   : GreatCircleDistance(p.HomeLat, p.HomeLon, p.Lat, p.Lon, home, here);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        TrackPoint& p = points[i];
+        const FlightRecord& r = records[i];
+        p.DistanceHomeM = perFrame ? HaversineDistance(r.HomeLat, r.HomeLon, p.Lat, p.Lon)
+                                   : GreatCircleDistance(r.HomeLat, r.HomeLon, p.Lat, p.Lon, home, here);
     }
 }
 
@@ -259,11 +261,11 @@ void MeasureTrack(Track& points, const TrackSettings& settings, bool perFrame)
 
 } // namespace
 
-void DeriveTrack(Track& points, const TrackSettings& settings, bool perFrame)
+void DeriveTrack(Track& points, const FlightRecord* records, const TrackSettings& settings, bool perFrame)
 {
     SmoothTrack(points, settings.SmoothingCount, perFrame);
     MeasureTrack(points, settings, perFrame);
-    CalcDistanceHome(points, perFrame);
+    CalcDistanceHome(points, records, perFrame);
 }
 
 void SetLocalTimes(const FlightRecordList& records, Track& points, std::size_t first, std::size_t end)
@@ -301,11 +303,12 @@ void SetLocalTimes(const FlightRecordList& records, Track& points, std::size_t f
 
 namespace {
 
-// Gives every point the value the nearest earlier record that has it holds,
-// else the nearest later one's, via `copy(record, point)`. Returns false
-// (nothing copied) when no record has it.
-template <typename Has, typename Copy>
-bool FillFromNearest(const FlightRecordList& records, Track& points, Has has, Copy copy)
+// Gives every record i the value the nearest earlier record that has it
+// holds, else the nearest later one's, via `fill(source, i)` (a record that
+// has it is its own source). Returns false (nothing filled) when no record
+// has it. A record filled keeps its Has bits, so the sources stay as read.
+template <typename Has, typename Fill>
+bool FillFromNearest(const FlightRecordList& records, Has has, Fill fill)
 {
     const std::size_t n = records.size();
     std::size_t source = 0;
@@ -316,14 +319,14 @@ bool FillFromNearest(const FlightRecordList& records, Track& points, Has has, Co
     for (std::size_t i = 0; i < n; ++i) {
         if (has(records[i]))
             source = i;
-        copy(records[source], points[i]);
+        fill(records[source], i);
     }
     return true;
 }
 
 } // namespace
 
-Track FillTrack(const FlightRecordList& records, bool* hasAltitude)
+Track FillTrack(FlightRecordList& records, bool* hasAltitude)
 {
     Track points;
     points.reserve(records.size());
@@ -332,38 +335,39 @@ Track FillTrack(const FlightRecordList& records, bool* hasAltitude)
     const auto gives = [](FlightRecord::Value value) {
         return [value](const FlightRecord& r) { return r.Gives(value); };
     };
-    const bool times = FillFromNearest(records, points, [](const FlightRecord& r) { return r.CueStartMs != kNoTime; },
-        [](const FlightRecord& r, TrackPoint& p) { p.TimeMs = r.CueStartMs; });
+    const bool times = FillFromNearest(records, [](const FlightRecord& r) { return r.CueStartMs != kNoTime; },
+        [&points](const FlightRecord& r, std::size_t i) { points[i].TimeMs = r.CueStartMs; });
     if (!times) {
         for (std::size_t i = 0; i < points.size(); ++i)
             points[i].TimeMs = qint64(i) * 1000;
     }
-    FillFromNearest(records, points, gives(FlightRecord::HasPosition), [](const FlightRecord& r, TrackPoint& p) {
-        p.FixLat = p.Lat = r.Lat;
-        p.FixLon = p.Lon = r.Lon;
+    FillFromNearest(records, gives(FlightRecord::HasPosition), [&](const FlightRecord& r, std::size_t i) {
+        records[i].Lat = points[i].Lat = r.Lat;
+        records[i].Lon = points[i].Lon = r.Lon;
     });
-    const bool homes = FillFromNearest(records, points, gives(FlightRecord::HasHome),
-        [](const FlightRecord& r, TrackPoint& p) {
-            p.HomeLat = r.HomeLat;
-            p.HomeLon = r.HomeLon;
-        });
-    if (!homes && !points.empty()) {
+    const bool homes = FillFromNearest(records, gives(FlightRecord::HasHome), [&](const FlightRecord& r, std::size_t i) {
+        records[i].HomeLat = r.HomeLat;
+        records[i].HomeLon = r.HomeLon;
+    });
+    if (!homes && !records.empty()) {
         // The take-off point of a layout that writes none: the first fix.
-        for (TrackPoint& p : points) {
-            p.HomeLat = points.front().FixLat;
-            p.HomeLon = points.front().FixLon;
+        const double lat = records.front().Lat;
+        const double lon = records.front().Lon;
+        for (FlightRecord& r : records) {
+            r.HomeLat = lat;
+            r.HomeLon = lon;
         }
     }
-    const bool altitudes = FillFromNearest(records, points, gives(FlightRecord::HasAltitude),
-        [](const FlightRecord& r, TrackPoint& p) { p.AltitudeM = r.AltitudeM; });
+    const bool altitudes = FillFromNearest(records, gives(FlightRecord::HasAltitude),
+        [&](const FlightRecord& r, std::size_t i) { records[i].AltitudeM = r.AltitudeM; });
     if (hasAltitude)
         *hasAltitude = altitudes;
-    const bool heights = FillFromNearest(records, points, gives(FlightRecord::HasHeight),
-        [](const FlightRecord& r, TrackPoint& p) { p.HeightM = r.HeightM; });
+    const bool heights = FillFromNearest(records, gives(FlightRecord::HasHeight),
+        [&points](const FlightRecord& r, std::size_t i) { points[i].HeightM = r.HeightM; });
     if (!heights && altitudes) {
-        const double takeOff = points.front().AltitudeM;
-        for (TrackPoint& p : points)
-            p.HeightM = p.AltitudeM - takeOff;
+        const double takeOff = records.front().AltitudeM;
+        for (std::size_t i = 0; i < points.size(); ++i)
+            points[i].HeightM = records[i].AltitudeM - takeOff;
     }
     return points;
 }
@@ -406,13 +410,14 @@ Flight DeriveFlight(FlightLog log, const TrackSettings& settings)
     flight.PerFrame = log.BlocksPerSecond > 1;
     const bool heightsGiven = std::any_of(log.Records.begin(), log.Records.end(),
         [](const FlightRecord& r) { return r.Gives(FlightRecord::HasHeight); });
-    for (TrackPoint& p : flight.Points) {
+    for (std::size_t i = 0; i < flight.Points.size(); ++i) {
+        FlightRecord& r = log.Records[i];
         if (settings.HomeGiven) {
-            p.HomeLat = settings.HomeLat;
-            p.HomeLon = settings.HomeLon;
+            r.HomeLat = settings.HomeLat;
+            r.HomeLon = settings.HomeLon;
         }
         if (settings.TakeOffAltitudeGiven && !heightsGiven && flight.HasAltitude)
-            p.HeightM = p.AltitudeM - settings.TakeOffAltitudeM;
+            flight.Points[i].HeightM = r.AltitudeM - settings.TakeOffAltitudeM;
     }
     for (std::size_t k = 0; k < log.Recordings.size(); ++k) {
         const LogRecording& r = log.Recordings[k];
@@ -437,7 +442,7 @@ Flight DeriveFlight(FlightLog log, const TrackSettings& settings)
             r.HalfUnitDeg = HalfUnit(flight.Log.Records, r.First, r.End, FlightRecord::HasPosition);
     }
     if (flight.Recordings.size() <= 1 && !(flight.Recordings.empty() || flight.Recordings.front().HalfUnitDeg > 0.0)) {
-        DeriveTrack(points, settings, flight.PerFrame);
+        DeriveTrack(points, flight.Log.Records.data(), settings, flight.PerFrame);
         return flight;
     }
     // The time axis runs on across each join: by the dates' difference where
@@ -462,7 +467,7 @@ Flight DeriveFlight(FlightLog log, const TrackSettings& settings)
         Track part;
         if (estimated) {
             const EstimatePrecision precision{r.HalfUnitDeg, HeightHalfUnit(flight.Log.Records, r.First, r.End)};
-            EstimateRecording(points, r.First, r.End, settings, precision, 0.0);
+            EstimateRecording(points, flight.Log.Records, r.First, r.End, settings, precision, 0.0);
         } else {
             part = Part(points, r);
             SmoothTrack(part, settings.SmoothingCount, r.PerFrame);
@@ -479,7 +484,7 @@ Flight DeriveFlight(FlightLog log, const TrackSettings& settings)
             continue;
         }
         MeasureTrack(part, measure, r.PerFrame);
-        CalcDistanceHome(part, r.PerFrame);
+        CalcDistanceHome(part, flight.Log.Records.data() + r.First, r.PerFrame);
         PutBack(points, part, r);
     }
     return flight;

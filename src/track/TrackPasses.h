@@ -10,9 +10,11 @@
 // stays 0 (a time: one second per record). Where no record gives a home
 // point, the home is the first position with a fix. Where no record gives a
 // height above take-off but some give one above sea level, the height is
-// taken relative to the first of those. Lat/Lon start as the filled
-// positions.
-Track FillTrack(const FlightRecordList& records, bool* hasAltitude = nullptr);
+// taken relative to the first of those. The filled homes, positions and
+// heights above sea level are written into the records themselves (their
+// Has bits unchanged); the points get the times, the heights above take-off
+// and, in Lat/Lon, the filled positions.
+Track FillTrack(FlightRecordList& records, bool* hasAltitude = nullptr);
 
 
 // --- One block per second (families A, B, C) --------------------------------
@@ -73,14 +75,15 @@ struct SecondAround {
 // takes whatever remains.
 void CalcWayOverTime(Track& points, double wayBeforeMetres, bool useHeight);
 
-// DistanceHomeM of every point, from its home to its smoothed position.
-void CalcDistanceHome(Track& points, bool perFrame);
+// DistanceHomeM of every point, from its home (records[i], the record of
+// point i, as FillTrack left it) to its smoothed position.
+void CalcDistanceHome(Track& points, const FlightRecord* records, bool perFrame);
 
 // The passes as a conversion runs them. One block per second: SmoothGps with
 // SmoothingCount passes; CalcSpeed with 3 passes when SmoothingCount <= 0,
 // none otherwise; CalcWay. Per frame: the OverTime passes. Then
 // CalcDistanceHome.
-void DeriveTrack(Track& points, const TrackSettings& settings, bool perFrame = false);
+void DeriveTrack(Track& points, const FlightRecord* records, const TrackSettings& settings, bool perFrame = false);
 
 // The local times of the points (TrackPoint::LocalMs) of one recording from
 // its records, from the cue times as FillTrack leaves them.

@@ -320,7 +320,7 @@ void FlightView::ColourTrack()
     if (m_flight.Points.empty())
         Map->SetTrack({}, 0.0, 0.0, top);
     else
-        Map->SetTrack(std::move(points), m_flight.Points.front().HomeLat, m_flight.Points.front().HomeLon, top);
+        Map->SetTrack(std::move(points), m_flight.Log.Records.front().HomeLat, m_flight.Log.Records.front().HomeLon, top);
     Map->SetMarker(m_flight.Points.empty() ? -1 : marker);
 }
 

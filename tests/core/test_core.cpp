@@ -252,7 +252,7 @@ private slots:
         flight.Points.resize(12);
         for (int i = 0; i < 12; ++i) {
             FlightRecord& r = flight.Log.Records[i];
-            r.Lat = r.Lon = flight.Points[i].FixLat = flight.Points[i].Lat = flight.Points[i].HeightM = i + 1;
+            r.Lat = r.Lon = flight.Points[i].Lat = flight.Points[i].HeightM = i + 1;
             r.Has = FlightRecord::HasPosition | FlightRecord::HasHeight;
             flight.Points[i].UtcMs = 1561034096000 + 1000 * i;
         }
@@ -281,14 +281,14 @@ private slots:
         const double lons[] = {179.9999, 179.9996, 179.9997, -179.9999, -179.9998};
         for (const double lon : lons) {
             FlightRecord record;
-            record.Lat = -16.8;
+            record.Lat = record.HomeLat = -16.8;
             record.Lon = lon;
+            record.HomeLon = lons[0];
             record.Has = FlightRecord::HasPosition;
             flight.Log.Records.push_back(record);
             TrackPoint point;
-            point.FixLat = point.Lat = point.HomeLat = -16.8;
-            point.FixLon = point.Lon = lon;
-            point.HomeLon = lons[0];
+            point.Lat = -16.8;
+            point.Lon = lon;
             flight.Points.push_back(point);
         }
         flight.Recordings = {{0, 5}};

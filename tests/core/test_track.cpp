@@ -287,9 +287,9 @@ private slots:
             QVERIFY2(truth[i] <= 2 || i + 1 < int(speeds.size()) || speeds[i] >= 0.9 * truth[i], qPrintable(figures));
         }
         QCOMPARE(int(read.Recordings.size()), recordings);
-        const TrackPoint& second = read.Points[read.Recordings.back().First];
+        const FlightRecord& second = read.Log.Records[read.Recordings.back().First];
         if (options.endsWith(QStringLiteral("--then")))
-            QVERIFY(std::abs(second.FixLat + 34.6012) < 1e-5 && std::abs(second.FixLon + 58.3790) < 1e-5);
+            QVERIFY(std::abs(second.Lat + 34.6012) < 1e-5 && std::abs(second.Lon + 58.3790) < 1e-5);
     }
 
     // A recording of one block, and blocks whose cues do not advance: every
@@ -423,7 +423,7 @@ private slots:
         Flight flight;
         flight.Log.Records.resize(1);
         flight.Points.resize(1);
-        flight.Points[0].FixLon = 179.999999;
+        flight.Log.Records[0].Lon = 179.999999;
         QVERIFY(WriteGpxRoute(flight, &route, 5) && route.data().contains("lon=\"-180.00000\""));
     }
 };

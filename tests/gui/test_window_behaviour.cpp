@@ -24,6 +24,19 @@
 
 #include <memory>
 
+namespace {
+
+// A flight of two records and their points, nothing logged.
+Flight TwoPointFlight()
+{
+    Flight flight;
+    flight.Log.Records.resize(2);
+    flight.Points.resize(2);
+    return flight;
+}
+
+} // namespace
+
 class TestWindowBehaviour : public QObject {
     Q_OBJECT
 
@@ -51,7 +64,7 @@ private slots:
     {
         for (bool view : {false, true}) {
             if (view) {
-                m_logic->ShowFlight(Flight{{}, Track(2)});
+                m_logic->ShowFlight(TwoPointFlight());
                 w->Window->resize(1016, 700);
                 QTest::qWait(50);
             }
@@ -78,7 +91,7 @@ private slots:
             w,
             [&](bool view) {
                 if (view)
-                    m_logic->ShowFlight(Flight{{}, Track(2)});
+                    m_logic->ShowFlight(TwoPointFlight());
                 w->SetFlightViewShown(view);
             },
             [&](bool, const QString& where) {
@@ -242,7 +255,7 @@ private slots:
             QCOMPARE(qobject_cast<QLabel*>(label)->text() + QLatin1Char('|') + w->OtherOutputs[i].WriteButton->text(), captions[i]);
         }
         for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
-            m_logic->ShowFlight(Flight{{}, Track(2)});
+            m_logic->ShowFlight(TwoPointFlight());
             QVERIFY(w->FlightPane->isVisible());
             w->FlightPane->HideButton->setFocus();
             QTest::keyClick(w->FlightPane->HideButton, key);
@@ -274,7 +287,7 @@ private slots:
     void tabReachesEveryControlInOrder()
     {
         w->AdjustInPatternsCheck->click();
-        m_logic->ShowFlight(Flight{{}, Track(2)});
+        m_logic->ShowFlight(TwoPointFlight());
         QList<QWidget*> expected = {w->InFileNameEdit, w->OpenSrtButton, w->AdjustInPatternsCheck, w->LogFormatCombo};
         for (QLineEdit* edit : qAsConst(w->InPatternEdits))
             expected << edit;
