@@ -315,6 +315,37 @@ private slots:
         }
     }
 
+    // Blocks without a fix or a home take the nearest earlier block's, else
+    // the nearest later one's, in the flight's own records; what each block
+    // gave (Has) stays as read.
+    void gapsFilledInTheRecords()
+    {
+        const char* const positions[][2] = {{"0.0,0.0", "0.0,0.0"}, {"-58.3816,-34.6037", "-58.3810,-34.6030"},
+                                            {"0.0,0.0", "0.0,0.0"}, {"-58.3800,-34.6000", "-58.3805,-34.6025"},
+                                            {"0.0,0.0", "0.0,0.0"}};
+        QByteArray log;
+        for (int i = 0; i < 5; ++i)
+            log += QStringLiteral("%1\n00:00:0%2,000 --> 00:00:0%3,000\nHOME(%4) 2019.06.20 12:34:5%2\nGPS(%5,19) BAROMETER:1.0\n\n")
+                       .arg(i + 1).arg(i).arg(i + 1).arg(QLatin1String(positions[i][0]), QLatin1String(positions[i][1]))
+                       .toLatin1();
+        const Flight flight = DeriveFlight(ParseLog(log, InputPatterns::Defaults(), AutomaticFormatId()), {0, 0.0, false});
+        const double expected[5][4] = {{-34.6030, -58.3810, -34.6037, -58.3816}, {-34.6030, -58.3810, -34.6037, -58.3816},
+                                       {-34.6030, -58.3810, -34.6037, -58.3816}, {-34.6025, -58.3805, -34.6000, -58.3800},
+                                       {-34.6025, -58.3805, -34.6000, -58.3800}};
+        QCOMPARE(int(flight.Log.Records.size()), 5);
+        for (int i = 0; i < 5; ++i) {
+            const FlightRecord& r = flight.Log.Records[std::size_t(i)];
+            QCOMPARE(r.Lat, expected[i][0]);
+            QCOMPARE(r.Lon, expected[i][1]);
+            QCOMPARE(r.HomeLat, expected[i][2]);
+            QCOMPARE(r.HomeLon, expected[i][3]);
+            const bool given = i == 1 || i == 3;
+            QCOMPARE(r.Gives(FlightRecord::HasPosition), given);
+            QCOMPARE(r.Gives(FlightRecord::HasHome), given);
+            QCOMPARE(flight.Points[std::size_t(i)].Lat, expected[i][0]);  // unsmoothed
+        }
+    }
+
     // Longitudes as written: in [-180, 180) at the decimals written.
     void writtenLongitude_data()
     {
