@@ -112,6 +112,9 @@ std::vector<size_t> RouteSamples(const Flight& flight, int step)
     std::vector<TrackRecording> recordings = flight.Recordings;
     if (recordings.empty())
         recordings.push_back({0, records.size(), flight.PerFrame, 0.0});
+    // At most one record in `step` of each recording: no growing copies of
+    // a long log's samples beside its records.
+    samples.reserve(records.size() / static_cast<size_t>(step) + recordings.size());
     // The route writes the positions with gaps filled: where one lies in the
     // privacy zone, the record is passed over as if the log had none.
     const bool zone = HasPrivacyZone(flight);
