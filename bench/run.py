@@ -62,7 +62,8 @@ def timed(command, check=True):
                                 stdout=subprocess.PIPE).returncode
         wall = time.perf_counter() - start
         rss_kb = report.read().split()[-1]
-    return wall, int(rss_kb) / 1024.0, status
+    # GNU time's kilobytes are KiB; MB here are 10^6 bytes, as the inputs'.
+    return wall, int(rss_kb) * 1024 / 1e6, status
 
 
 # Instructions are counted (valgrind's callgrind, one run: the count does not

@@ -40,11 +40,11 @@ VideoCopyResult WriteVideoCopy(const Flight& flight, const QString& pattern, con
     std::vector<VelloaSubtitleCue> cues;
     const FlightRecordList& records = flight.Log.Records;
     for (std::size_t i = 0; i < records.size() && i < flight.Points.size(); ++i) {
-        if (records[i].CueStartMs == kNoTime || records[i].CueEndMs <= records[i].CueStartMs)
+        if (records[i].CueStartMs == kNoTime || records[i].CueEndMs() <= records[i].CueStartMs)
             continue;
         texts.push_back(OverlayTextLines(RenderSrtRecord(flight, static_cast<int>(i), pattern))
                             .join(QLatin1Char('\n')).toUtf8().left(65535));
-        cues.push_back({records[i].CueStartMs, records[i].CueEndMs, nullptr, 0});
+        cues.push_back({records[i].CueStartMs, records[i].CueEndMs(), nullptr, 0});
     }
     for (std::size_t k = 0; k < cues.size(); ++k) {
         cues[k].Text = texts[k].constData();

@@ -9,7 +9,7 @@ QString FlightRecord::SrtTimeText() const
     if (!(Spelled & SrtTimeIsCue))
         return SrtTime();
     char text[32];
-    return QString::fromLatin1(text, FormatCue(CueStartMs, CueEndMs, text));
+    return QString::fromLatin1(text, FormatCue(CueStartMs, CueEndMs(), text));
 }
 
 QString FlightRecord::FlyTimeText() const
@@ -53,6 +53,29 @@ void FlightRecord::SetText(QString RecordExtras::*field, const QString& text)
     (*m_extras).*field = text;  // detaches a shared copy first
 }
 
+qint64 FlightRecord::CueEndMs() const
+{
+    if (m_cueEndMs == kNoCueEnd)
+        return kNoTime;
+    if (m_cueEndMs == kCueEndApart)
+        return m_extras->CueEndMs;
+    return m_cueEndMs;
+}
+
+void FlightRecord::SetCueEndMs(qint64 ms)
+{
+    if (ms == kNoTime) {
+        m_cueEndMs = kNoCueEnd;
+    } else if (ms > kCueEndApart && ms <= std::numeric_limits<qint32>::max()) {
+        m_cueEndMs = static_cast<qint32>(ms);
+    } else {
+        if (!m_extras)
+            m_extras = new RecordExtras;
+        m_extras->CueEndMs = ms;
+        m_cueEndMs = kCueEndApart;
+    }
+}
+
 void FlightRecord::SetCamera(const CameraSettings& camera)
 {
     if (SameCamera(camera, Camera()))
@@ -68,6 +91,7 @@ void FlightRecord::ShareExtras(const FlightRecord& other)
         return;
     const RecordExtras& a = *m_extras.constData();
     const RecordExtras& b = *other.m_extras.constData();
-    if (a.Id == b.Id && a.SrtTime == b.SrtTime && a.FlyTime == b.FlyTime && SameCamera(a.Camera, b.Camera))
+    if (a.Id == b.Id && a.SrtTime == b.SrtTime && a.FlyTime == b.FlyTime && SameCamera(a.Camera, b.Camera)
+        && a.CueEndMs == b.CueEndMs)
         m_extras = other.m_extras;
 }

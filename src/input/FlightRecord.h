@@ -32,6 +32,7 @@ struct RecordExtras : QSharedData {
     QString SrtTime;
     QString FlyTime;
     CameraSettings Camera;
+    qint64 CueEndMs = kNoTime;  // a cue end too far on for FlightRecord itself
 };
 
 // One subtitle block of a flight log, as read: nothing here is computed from
@@ -59,8 +60,7 @@ struct FlightRecord {
         FlyTimeIsLocalTime = 2,  // FlyTime is FormatLocalTime(LocalTimeMs)
     };
 
-    qint64 CueStartMs = kNoTime;  // cue start and end, milliseconds of video time
-    qint64 CueEndMs = kNoTime;
+    qint64 CueStartMs = kNoTime;  // cue start, milliseconds of video time (its end: CueEndMs())
     qint64 LocalTimeMs = kNoTime;  // local wall-clock milliseconds since 1970-01-01 00:00 (no zone)
     double HomeLat = 0.0;
     double HomeLon = 0.0;
@@ -68,8 +68,8 @@ struct FlightRecord {
     double Lon = 0.0;
     double HeightM = 0.0;
     double AltitudeM = 0.0;
-    std::uint8_t Has = 0;
-    std::uint8_t Spelled = 0;
+    // (Has and Spelled, bits of Value and Spelling, follow the private
+    // fields, where they take no room of their own.)
 
     bool Gives(Value value) const { return (Has & value) != 0; }
     // Capture 1 of the ID pattern (family A).
@@ -79,6 +79,9 @@ struct FlightRecord {
     const QString& SrtTime() const { return m_extras ? m_extras->SrtTime : NoText(); }
     const QString& FlyTime() const { return m_extras ? m_extras->FlyTime : NoText(); }
     const CameraSettings& Camera() const;
+    // The cue's end, milliseconds of video time, or kNoTime.
+    qint64 CueEndMs() const;
+    void SetCueEndMs(qint64 ms);
     // An empty text is no text.
     void SetId(const QString& text) { SetText(&RecordExtras::Id, text); }
     void SetSrtTime(const QString& text) { SetText(&RecordExtras::SrtTime, text); }
@@ -96,8 +99,19 @@ private:
     static const QString& NoText();
     void SetText(QString RecordExtras::*field, const QString& text);
 
+    // The cue's end where it fits in 32 bits (up to 2^31 - 1 ms, some 596
+    // hours), else one of:
+    static constexpr qint32 kNoCueEnd = std::numeric_limits<qint32>::min();
+    static constexpr qint32 kCueEndApart = kNoCueEnd + 1;  // in RecordExtras::CueEndMs
+
     QSharedDataPointer<RecordExtras> m_extras;  // none: empty texts and camera
+    qint32 m_cueEndMs = kNoCueEnd;
+
+public:
+    std::uint8_t Has = 0;      // Value bits: what the block gave
+    std::uint8_t Spelled = 0;  // Spelling bits
 };
+static_assert(sizeof(void*) != 8 || sizeof(FlightRecord) == 80, "a record of a long log stays small");
 
 // The records of one file in file order, held by value.
 using FlightRecordList = std::vector<FlightRecord>;

@@ -1,7 +1,6 @@
 #include "input/LogFamily.h"
 
 #include "input/CivilTime.h"
-#include "input/LargePages.h"
 
 #include "input/SrtParser.h"
 #include "input/TextScan.h"
@@ -81,7 +80,9 @@ void ReadCounterAndCue(const QString& block, FlightRecord& record)
     // The cue as the default SrtTime pattern takes it: held as text only
     // when it is not the usual spelling of the cue times.
     bool usual = false;
-    ScanCue(block, record.CueStartMs, record.CueEndMs, &usual);
+    qint64 endMs = record.CueEndMs();
+    ScanCue(block, record.CueStartMs, endMs, &usual);
+    record.SetCueEndMs(endMs);
     if (usual)
         record.Spelled |= FlightRecord::SrtTimeIsCue;
     else
@@ -116,8 +117,8 @@ int BlocksPerSecond(const FlightRecordList& records, std::size_t first, std::siz
     int spans = 0;
     for (std::size_t i = first; i < end; ++i) {
         const FlightRecord& record = records[i];
-        if (record.CueStartMs != kNoTime && record.CueEndMs > record.CueStartMs) {
-            total += record.CueEndMs - record.CueStartMs;
+        if (record.CueStartMs != kNoTime && record.CueEndMs() > record.CueStartMs) {
+            total += record.CueEndMs() - record.CueStartMs;
             if (++spans == kSpans)
                 break;
         }
@@ -184,9 +185,9 @@ bool CuesFromDates(FlightRecordList& records)
     for (std::size_t i = 0; i < records.size(); ++i) {
         FlightRecord& r = records[i];
         if (i + 1 < records.size())
-            r.CueEndMs = records[i + 1].CueStartMs;
+            r.SetCueEndMs(records[i + 1].CueStartMs);
         else
-            r.CueEndMs = r.CueStartMs + (i > 0 ? records[i - 1].CueEndMs - records[i - 1].CueStartMs : 1000);
+            r.SetCueEndMs(r.CueStartMs + (i > 0 ? records[i - 1].CueEndMs() - records[i - 1].CueStartMs : 1000));
         r.SetSrtTime(QString());
         r.Spelled |= FlightRecord::SrtTimeIsCue;
     }
@@ -218,7 +219,6 @@ LogParser::LogParser(const InputPatterns& patterns, const QString& formatId, std
     , m_camera(camera)
 {
     m_log.Records.reserve(expectedBlocks);
-    AdviseLargePages(m_log.Records.data(), m_log.Records.capacity() * sizeof(FlightRecord));
     if (formatId == AutomaticFormatId())
         m_recognising = m_automatic = true;
     else

@@ -92,7 +92,10 @@ MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, Compil
         // Held as text only when it is not the usual spelling of its times.
         const QStringView text = patterns.CapView(InputPatterns::SrtTime, 1);
         bool usual = false;
-        if (ScanCue(text, record.CueStartMs, record.CueEndMs, &usual) && usual && text.size() == 29)
+        qint64 endMs = record.CueEndMs();
+        const bool read = ScanCue(text, record.CueStartMs, endMs, &usual);
+        record.SetCueEndMs(endMs);
+        if (read && usual && text.size() == 29)
             record.Spelled |= FlightRecord::SrtTimeIsCue;
         else
             record.SetSrtTime(text.toString());

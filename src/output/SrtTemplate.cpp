@@ -153,7 +153,7 @@ public:
             case kNoSlot: break;
             case SlotSrtTime:
                 if (record.Spelled & FlightRecord::SrtTimeIsCue)
-                    PutSpelling(out, FormatCue, record.CueStartMs, record.CueEndMs);
+                    PutSpelling(out, FormatCue, record.CueStartMs, record.CueEndMs());
                 else
                     PutUtf8(out, record.SrtTime());
                 break;

@@ -85,8 +85,8 @@ double DefaultOverlayFps(const Flight& flight)
     // The median cue length of the log's records: its frame time.
     std::vector<qint64> lengths;
     for (const FlightRecord& r : flight.Log.Records) {
-        if (r.CueStartMs != kNoTime && r.CueEndMs > r.CueStartMs)
-            lengths.push_back(r.CueEndMs - r.CueStartMs);
+        if (r.CueStartMs != kNoTime && r.CueEndMs() > r.CueStartMs)
+            lengths.push_back(r.CueEndMs() - r.CueStartMs);
     }
     if (lengths.empty())
         return 30.0;
@@ -110,8 +110,8 @@ std::vector<int> RecordsAtTimes(const Flight& flight, const std::vector<double>&
     std::vector<Cue> cues;
     const FlightRecordList& records = flight.Log.Records;
     for (std::size_t i = 0; i < records.size() && i < flight.Points.size(); ++i) {
-        if (records[i].CueStartMs != kNoTime && records[i].CueEndMs > records[i].CueStartMs)
-            cues.push_back({records[i].CueStartMs, records[i].CueEndMs, static_cast<int>(i)});
+        if (records[i].CueStartMs != kNoTime && records[i].CueEndMs() > records[i].CueStartMs)
+            cues.push_back({records[i].CueStartMs, records[i].CueEndMs(), static_cast<int>(i)});
     }
     std::stable_sort(cues.begin(), cues.end(), [](const Cue& a, const Cue& b) { return a.Start < b.Start; });
     std::vector<int> shown;
@@ -139,8 +139,8 @@ OverlayVideoResult WriteOverlayVideo(const Flight& flight, const QString& patter
     Timeline line;
     double durationMs = 0;
     for (const FlightRecord& r : flight.Log.Records) {
-        if (r.CueEndMs != kNoTime)
-            durationMs = std::max(durationMs, static_cast<double>(r.CueEndMs));
+        if (r.CueEndMs() != kNoTime)
+            durationMs = std::max(durationMs, static_cast<double>(r.CueEndMs()));
     }
     if (!request.Clip.isEmpty()) {
         QFile clip(request.Clip);

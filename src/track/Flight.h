@@ -36,8 +36,8 @@ using Track = std::vector<TrackPoint>;
 // one, else one block at `blocksPerSecond` (a second where that is unknown).
 inline qint64 BlockLengthMs(const FlightRecord& record, int blocksPerSecond)
 {
-    if (record.CueStartMs != kNoTime && record.CueEndMs != kNoTime && record.CueEndMs > record.CueStartMs)
-        return record.CueEndMs - record.CueStartMs;
+    if (record.CueStartMs != kNoTime && record.CueEndMs() != kNoTime && record.CueEndMs() > record.CueStartMs)
+        return record.CueEndMs() - record.CueStartMs;
     return blocksPerSecond > 0 ? 1000 / blocksPerSecond : 1000;
 }
 

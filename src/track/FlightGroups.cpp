@@ -31,8 +31,8 @@ ClipFacts FactsOfLog(const QString& name, const FlightLog& log)
         }
         if (r.CueStartMs != kNoTime && firstCue == kNoTime)
             firstCue = r.CueStartMs;
-        if (r.CueEndMs != kNoTime)
-            lastCue = r.CueEndMs;
+        if (r.CueEndMs() != kNoTime)
+            lastCue = r.CueEndMs();
     }
     if (firstCue != kNoTime && lastCue != kNoTime)
         facts.DurationMs = std::max<qint64>(lastCue - firstCue, 0);

@@ -1,6 +1,5 @@
 #include "track/TrackPasses.h"
 
-#include "input/LargePages.h"
 #include "track/GreatCircle.h"
 #include "track/TrackEstimate.h"
 
@@ -328,10 +327,7 @@ bool FillFromNearest(const FlightRecordList& records, Has has, Fill fill)
 
 Track FillTrack(FlightRecordList& records, bool* hasAltitude)
 {
-    Track points;
-    points.reserve(records.size());
-    AdviseLargePages(points.data(), points.capacity() * sizeof(TrackPoint));
-    points.resize(records.size());
+    Track points(records.size());
     const auto gives = [](FlightRecord::Value value) {
         return [value](const FlightRecord& r) { return r.Gives(value); };
     };

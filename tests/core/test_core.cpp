@@ -393,8 +393,32 @@ private slots:
         QCOMPARE(read.Records.size(), size_t(6));
         for (size_t i = 0; i < 6; ++i) {
             QCOMPARE(read.Records[i].CueStartMs, starts[i]);
-            QCOMPARE(read.Records[i].CueEndMs, i + 1 < 6 ? starts[i + 1] : 3000);
+            QCOMPARE(read.Records[i].CueEndMs(), i + 1 < 6 ? starts[i + 1] : 3000);
         }
+    }
+
+    // Cue ends of any length read back as written (a per-frame layout reads
+    // its whole cue line): beyond 2^31 - 1 ms (596:31:23,647) they do not
+    // fit where a record keeps its cue end, and are kept apart.
+    void longCuesReadBack()
+    {
+        const qint64 hour = 3600000;
+        const struct {
+            const char* cue;
+            qint64 endMs;
+        } cases[] = {{"00:00:00,000 --> 00:00:01,000", 1000},
+                     {"00:00:00,000 --> 596:31:23,647", 2147483647},
+                     {"00:00:00,000 --> 596:31:23,648", 2147483648},
+                     {"00:00:00,000 --> 999:59:59,999", 1000 * hour - 1},
+                     {"700:00:00,000 --> 00:00:01,000", 1000}};
+        QByteArray log;
+        for (const auto& c : cases)
+            log += QByteArray("1\n") + c.cue + "\n2019-06-20 12:34:56.104\n[latitude: -34.603708] [longitude: -58.381600]\n\n";
+        const FlightLog read = ParseLog(log, InputPatterns::Defaults(), AutomaticFormatId());
+        QCOMPARE(read.Records.size(), std::size(cases));
+        for (std::size_t i = 0; i < std::size(cases); ++i)
+            QCOMPARE(read.Records[i].CueEndMs(), cases[i].endMs);
+        QCOMPARE(read.Records[4].CueStartMs, 700 * hour);
     }
 };
 

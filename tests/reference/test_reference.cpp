@@ -145,7 +145,7 @@ void CompareRecords(const QString& folder, const QString& input = QString())
             return text == "-" ? !has : has && value == text.toDouble() * scale;
         };
         const QDateTime local = QDateTime::fromString(QString::fromLatin1(f[2]), Qt::ISODateWithMs);
-        QVERIFY2(r.CueStartMs == f[0].toLongLong() && r.CueEndMs == f[1].toLongLong()
+        QVERIFY2(r.CueStartMs == f[0].toLongLong() && r.CueEndMs() == f[1].toLongLong()
                      && (f[2] == "-" ? r.LocalTimeMs == kNoTime : r.LocalTimeMs == local.toMSecsSinceEpoch() + local.offsetFromUtc() * 1000LL)
                      && same(f[3], r.Gives(FlightRecord::HasPosition), r.Lat, degrees) && same(f[4], r.Gives(FlightRecord::HasPosition), r.Lon, degrees)
                      && same(f[5], r.Gives(FlightRecord::HasHome), r.HomeLat) && same(f[6], r.Gives(FlightRecord::HasHome), r.HomeLon)
