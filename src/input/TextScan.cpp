@@ -216,54 +216,67 @@ bool ScanCue(QStringView s, qint64& startMs, qint64& endMs, bool* usualSpelling)
     return true;
 }
 
+namespace {
+
+// "YYYY<sep>MM<sep>DD hh:mm:ss", every field at its full width, in the 19
+// characters at `d`: year, month, day, hours, minutes and seconds into `v`.
+bool FullWidthDateTime(const QChar* d, QChar separator, int (&v)[6])
+{
+    static const int kStarts[6] = {0, 5, 8, 11, 14, 17};
+    for (int k = 0; k < 6; ++k) {
+        v[k] = 0;
+        for (int i = kStarts[k]; i < kStarts[k] + (k == 0 ? 4 : 2); ++i) {
+            const unsigned digit = static_cast<unsigned>(d[i].unicode()) - '0';
+            if (digit > 9u)
+                return false;
+            v[k] = v[k] * 10 + static_cast<int>(digit);
+        }
+    }
+    return d[4] == separator && d[7] == separator && d[10] == QLatin1Char(' ') && d[13] == QLatin1Char(':')
+        && d[16] == QLatin1Char(':');
+}
+
+} // namespace
+
 bool ScanDateTime(QStringView s, QChar dateSeparator, qint64& localMs, bool* usualSpelling)
 {
     if (usualSpelling)
         *usualSpelling = false;
-    // "YYYY.MM.DD hh:mm:ss" and nothing more, the usual spelling, read at
-    // its fixed places: its first separator is the one the search below
-    // starts from, and a valid date there is the one it finds.
-    if (s.size() == 19 && dateSeparator == QLatin1Char('.')) {
-        const QChar* d = s.data();
-        int v[6] = {};
-        bool fits = true;
-        static const int kStarts[6] = {0, 5, 8, 11, 14, 17};
-        for (int k = 0; k < 6 && fits; ++k) {
-            for (int i = kStarts[k]; i < kStarts[k] + (k == 0 ? 4 : 2); ++i) {
-                const unsigned digit = static_cast<unsigned>(d[i].unicode()) - '0';
-                if (digit > 9u)
-                    fits = false;
-                else
-                    v[k] = v[k] * 10 + static_cast<int>(digit);
-            }
-        }
-        fits = fits && d[4] == QLatin1Char('.') && d[7] == QLatin1Char('.') && d[10] == QLatin1Char(' ')
-            && d[13] == QLatin1Char(':') && d[16] == QLatin1Char(':');
-        if (fits && ValidDate(v[0], v[1], v[2]) && v[3] <= 23 && v[4] <= 59 && v[5] <= 59) {
-            localMs = DaysFromCivil(v[0], v[1], v[2]) * kMsPerDay + ((qint64(v[3]) * 60 + v[4]) * 60 + v[5]) * 1000;
-            if (usualSpelling)
-                *usualSpelling = true;
-            return true;
-        }
+    // "YYYY.MM.DD hh:mm:ss" and nothing more, the usual spelling: its first
+    // separator is the one the search below starts from, and a valid date
+    // there is the one it finds.
+    int v[6] = {};
+    if (s.size() == 19 && dateSeparator == QLatin1Char('.') && FullWidthDateTime(s.data(), dateSeparator, v)
+        && ValidDate(v[0], v[1], v[2]) && v[3] <= 23 && v[4] <= 59 && v[5] <= 59) {
+        localMs = DaysFromCivil(v[0], v[1], v[2]) * kMsPerDay + ((qint64(v[3]) * 60 + v[4]) * 60 + v[5]) * 1000;
+        if (usualSpelling)
+            *usualSpelling = true;
+        return true;
     }
     for (int at = static_cast<int>(s.indexOf(dateSeparator)); at >= 0; at = static_cast<int>(s.indexOf(dateSeparator, at + 1))) {
         int p = at - 4;
         if (p < 0)
             continue;
-        int year = 0, month = 0, day = 0, h = 0, m = 0, sec = 0, milli = 0;
-        if (!ScanDigits(s, p, 4, 4, year) || p != at || !ScanChar(s, p, dateSeparator)
-            || !ScanDigits(s, p, 1, 2, month) || !ScanChar(s, p, dateSeparator) || !ScanDigits(s, p, 1, 2, day)
-            || !ScanChar(s, p, QLatin1Char(' ')) || !ScanDigits(s, p, 2, 2, h)
-            || !ScanChar(s, p, QLatin1Char(':')) || !ScanDigits(s, p, 2, 2, m)
-            || !ScanChar(s, p, QLatin1Char(':')) || !ScanDigits(s, p, 2, 2, sec))
+        // year, month, day, hours, minutes, seconds: read at their places
+        // when every field has its full width (the usual case), else field
+        // by field (a month or day may have one digit).
+        if (p + 19 <= s.size() && FullWidthDateTime(s.data() + p, dateSeparator, v)) {
+            p += 19;
+        } else if (!ScanDigits(s, p, 4, 4, v[0]) || p != at || !ScanChar(s, p, dateSeparator)
+                   || !ScanDigits(s, p, 1, 2, v[1]) || !ScanChar(s, p, dateSeparator) || !ScanDigits(s, p, 1, 2, v[2])
+                   || !ScanChar(s, p, QLatin1Char(' ')) || !ScanDigits(s, p, 2, 2, v[3])
+                   || !ScanChar(s, p, QLatin1Char(':')) || !ScanDigits(s, p, 2, 2, v[4])
+                   || !ScanChar(s, p, QLatin1Char(':')) || !ScanDigits(s, p, 2, 2, v[5])) {
             continue;
-        if (!ValidDate(year, month, day) || h > 23 || m > 59 || sec > 59)
+        }
+        if (!ValidDate(v[0], v[1], v[2]) || v[3] > 23 || v[4] > 59 || v[5] > 59)
             continue;
         // Milliseconds after the seconds, where the log writes them.
+        int milli = 0;
         const bool fraction = ScanChar(s, p, QLatin1Char(',')) || ScanChar(s, p, QLatin1Char('.'));
         if (!fraction || !ScanDigits(s, p, 3, 3, milli))
             milli = 0;
-        localMs = DaysFromCivil(year, month, day) * kMsPerDay + ((qint64(h) * 60 + m) * 60 + sec) * 1000
+        localMs = DaysFromCivil(v[0], v[1], v[2]) * kMsPerDay + ((qint64(v[3]) * 60 + v[4]) * 60 + v[5]) * 1000
             + milli;
         // "YYYY.MM.DD hh:mm:ss" and nothing more is what FormatLocalTime writes.
         if (usualSpelling)
