@@ -1,5 +1,6 @@
 #include "input/BlockSplitter.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -124,6 +125,25 @@ bool BlockSplitter::Scan(const char* d, int end, bool last)
     return true;
 }
 
+namespace {
+
+// Whether no byte has its top bit set, eight bytes at a time.
+bool IsAscii(const char* d, int n)
+{
+    std::uint64_t bits = 0;
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, d + i, sizeof word);
+        bits |= word;
+    }
+    for (; i < n; ++i)
+        bits |= static_cast<unsigned char>(d[i]);
+    return (bits & 0x8080808080808080ull) == 0;
+}
+
+} // namespace
+
 // A block starts right after a line end (ASCII), where the decoder holds no
 // pending sequence, so decoding block by block gives the characters of the
 // whole text, with one exception: fromUtf8 drops a byte-order mark at the
@@ -137,7 +157,10 @@ QString BlockSplitter::Decode(const char* d, int first, int last) const
         ++marks;
         first += 3;
     }
-    QString text = QString::fromUtf8(d + first, last - first);
+    // ASCII, the usual case, is widened as it stands: what fromUtf8 makes of
+    // it, without its decoder.
+    QString text = IsAscii(d + first, last - first) ? QString::fromLatin1(d + first, last - first)
+                                                   : QString::fromUtf8(d + first, last - first);
     if (marks > 0)
         text.prepend(QString(marks, QChar(0xFEFF)));
     return text;
