@@ -3,6 +3,7 @@
 #include "input/CivilTime.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 
@@ -288,11 +289,27 @@ bool ScanDateTime(QStringView s, QChar dateSeparator, qint64& localMs, bool* usu
 
 namespace {
 
-// Writes `value` as `width` digits ending before `end`.
+// The two digits of every number below 100, "00" to "99".
+constexpr std::array<char, 200> kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+// Writes `value` (0 to 9999) as `width` digits ending before `end`, two at
+// a time.
 void PutDigits(char* end, int width, qint64 value)
 {
-    for (int i = 1; i <= width; ++i, value /= 10)
-        end[-i] = static_cast<char>('0' + value % 10);
+    auto v = static_cast<unsigned>(value);
+    for (; width >= 2; width -= 2, v /= 100) {
+        end -= 2;
+        std::memcpy(end, kDigitPairs.data() + 2 * (v % 100), 2);
+    }
+    if (width == 1)
+        end[-1] = static_cast<char>('0' + v % 10);
 }
 
 } // namespace
