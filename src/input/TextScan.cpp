@@ -92,40 +92,38 @@ int FindAscii(QStringView s, QLatin1String needle, int from)
 double DecimalTextValue(const QChar* s, int length)
 {
     // Digits with an optional sign and one point. When the digits form an
-    // integer below 2^53 and there are at most 22 of them after the point,
-    // integer / 10^k is one correctly rounded division of two exact doubles,
-    // the value QString::toDouble gives too. Anything longer goes to it.
+    // integer below 10^15 (at most 15 significant digits: below 2^53) and
+    // there are at most 22 of them after the point, integer / 10^k is one
+    // correctly rounded division of two exact doubles, the value
+    // QString::toDouble gives too. Anything else goes to it.
     static const double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12,
         1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    int i = 0;
+    constexpr int kMostDigits = 19;  // 10^19 - 1 still fits 64 bits
     const bool negative = length > 0 && s[0].unicode() == '-';
-    if (negative)
-        ++i;
+    int i = negative ? 1 : 0;
     quint64 digits = 0;
-    int digitCount = 0;
-    int fractionDigits = 0;
-    bool afterPoint = false;
-    bool shapeOk = true;
-    for (; i < length; ++i) {
-        const ushort c = s[i].unicode();
-        if (c >= '0' && c <= '9') {
-            if (digits != 0 || c != '0')
-                ++digitCount;  // significant digits only
-            digits = digits * 10 + (c - '0');
-            fractionDigits += afterPoint;
-            if (digitCount > 15)
+    int count = 0;
+    const auto readDigits = [&] {
+        for (; i < length; ++i) {
+            const unsigned digit = static_cast<unsigned>(s[i].unicode()) - '0';
+            if (digit > 9u)
                 break;
-        } else if (c == '.' && !afterPoint) {
-            afterPoint = true;
-        } else {
-            shapeOk = false;
-            break;
+            if (++count <= kMostDigits)
+                digits = digits * 10 + digit;
         }
+    };
+    readDigits();
+    const int wholeEnd = i;
+    const bool point = i < length && s[i].unicode() == '.';
+    if (point) {
+        ++i;
+        readDigits();
     }
-    if (i < length || !shapeOk || fractionDigits > 22)
+    const int fractionDigits = point ? i - wholeEnd - 1 : 0;
+    if (i < length || count > kMostDigits || digits >= 1000000000000000ull || fractionDigits > 22)
         return QString(s, length).toDouble();
-    if (length - negative - afterPoint == 0)
-        return 0.0;  // "." or "-.": no number, which toDouble reads as 0
+    if (count == 0)
+        return 0.0;  // "", "-", "." or "-.": no number, which toDouble reads as 0
     const double value = static_cast<double>(digits) / kPowersOfTen[fractionDigits];
     return negative ? -value : value;
 }
