@@ -58,21 +58,14 @@ int FlyTimeTail(const QChar* s, int n, int from)
         return -1;
     const int capture = i + 2;
     // 20dd.dd.dd tttttttt, t standing for [0-9:]
-    static const char kShape[] = "20dd.dd.dd tttttttt";
-    for (int k = 0; k < 19; ++k) {
-        const ushort c = s[capture + k].unicode();
-        bool fits = false;
-        switch (kShape[k]) {
-        case 'd':
-            fits = c >= '0' && c <= '9';
-            break;
-        case 't':
-            fits = (c >= '0' && c <= '9') || c == ':';
-            break;
-        default:
-            fits = c == static_cast<uchar>(kShape[k]);
-        }
-        if (!fits)
+    const QChar* d = s + capture;
+    const auto digit = [d](int k) { return static_cast<unsigned>(d[k].unicode()) - '0' <= 9u; };
+    const auto is = [d](int k, char c) { return d[k].unicode() == static_cast<uchar>(c); };
+    if (!is(0, '2') || !is(1, '0') || !digit(2) || !digit(3) || !is(4, '.') || !digit(5) || !digit(6) || !is(7, '.')
+        || !digit(8) || !digit(9) || !is(10, ' '))
+        return -1;
+    for (int k = 11; k < 19; ++k) {
+        if (!digit(k) && !is(k, ':'))
             return -1;
     }
     return capture;
