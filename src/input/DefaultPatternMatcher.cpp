@@ -59,13 +59,12 @@ int FlyTimeTail(const QChar* s, int n, int from)
     const int capture = i + 2;
     // 20dd.dd.dd tttttttt, t standing for [0-9:]
     const QChar* d = s + capture;
-    const auto digit = [d](int k) { return static_cast<unsigned>(d[k].unicode()) - '0' <= 9u; };
-    const auto is = [d](int k, char c) { return d[k].unicode() == static_cast<uchar>(c); };
-    if (!is(0, '2') || !is(1, '0') || !digit(2) || !digit(3) || !is(4, '.') || !digit(5) || !digit(6) || !is(7, '.')
-        || !digit(8) || !digit(9) || !is(10, ' '))
+    if (!AsciiAt(d, 19, 0, QLatin1String("20")) || !IsAsciiDigit(d[2]) || !IsAsciiDigit(d[3])
+        || d[4] != QLatin1Char('.') || !IsAsciiDigit(d[5]) || !IsAsciiDigit(d[6]) || d[7] != QLatin1Char('.')
+        || !IsAsciiDigit(d[8]) || !IsAsciiDigit(d[9]) || d[10] != QLatin1Char(' '))
         return -1;
     for (int k = 11; k < 19; ++k) {
-        if (!digit(k) && !is(k, ':'))
+        if (!IsAsciiDigit(d[k]) && d[k] != QLatin1Char(':'))
             return -1;
     }
     return capture;

@@ -1,9 +1,9 @@
 #include "input/TextScan.h"
 
 #include "input/CivilTime.h"
+#include "input/DigitPairs.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <limits>
 
@@ -57,20 +57,14 @@ bool ScanCueTime(QStringView s, int& pos, qint64& ms)
 // 9 standing for any ASCII digit.
 bool HasCueShape(const QChar* d)
 {
-    const auto digits = [d](int i, int n) {
-        for (int k = i; k < i + n; ++k) {
-            if (static_cast<unsigned>(d[k].unicode()) - '0' > 9u)
-                return false;
-        }
-        return true;
-    };
-    const auto is = [d](int i, char c) { return d[i].unicode() == static_cast<uchar>(c); };
+    const auto digits = [d](int i, int n) { return std::all_of(d + i, d + i + n, IsAsciiDigit); };
     for (int half = 0; half <= 17; half += 17) {
-        if (!digits(half, 2) || !is(half + 2, ':') || !digits(half + 3, 2) || !is(half + 5, ':')
-            || !digits(half + 6, 2) || !is(half + 8, ',') || !digits(half + 9, 3))
+        if (!digits(half, 2) || d[half + 2] != QLatin1Char(':') || !digits(half + 3, 2)
+            || d[half + 5] != QLatin1Char(':') || !digits(half + 6, 2) || d[half + 8] != QLatin1Char(',')
+            || !digits(half + 9, 3))
             return false;
     }
-    return is(12, ' ') && is(13, '-') && is(14, '-') && is(15, '>') && is(16, ' ');
+    return AsciiAt(d, 29, 12, QLatin1String(" --> "));
 }
 
 } // namespace
@@ -287,16 +281,6 @@ bool ScanDateTime(QStringView s, QChar dateSeparator, qint64& localMs, bool* usu
 
 namespace {
 
-// The two digits of every number below 100, "00" to "99".
-constexpr std::array<char, 200> kDigitPairs = [] {
-    std::array<char, 200> pairs{};
-    for (int i = 0; i < 100; ++i) {
-        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}();
-
 // Writes `value` (0 to 9999) as `width` digits ending before `end`, two at
 // a time.
 void PutDigits(char* end, int width, qint64 value)
@@ -304,7 +288,7 @@ void PutDigits(char* end, int width, qint64 value)
     auto v = static_cast<unsigned>(value);
     for (; width >= 2; width -= 2, v /= 100) {
         end -= 2;
-        std::memcpy(end, kDigitPairs.data() + 2 * (v % 100), 2);
+        std::memcpy(end, kDigitPairs.Text + 2 * (v % 100), 2);
     }
     if (width == 1)
         end[-1] = static_cast<char>('0' + v % 10);

@@ -1,5 +1,7 @@
 #include "output/FixedNumber.h"
 
+#include "input/DigitPairs.h"
+
 #include <QString>
 
 #include <cstring>
@@ -10,18 +12,6 @@ constexpr int kMaxFastDecimals = 6;
 constexpr std::uint64_t kPowersOfTen[kMaxFastDecimals + 1] = {1, 10, 100, 1000, 10000, 100000, 1000000};
 constexpr std::uint64_t kPowersOfFive[kMaxFastDecimals + 1] = {1, 5, 25, 125, 625, 3125, 15625};
 
-// "00" "01" ... "99": two digits per division by 100.
-struct DigitPairs {
-    char Text[200];
-    constexpr DigitPairs() : Text()
-    {
-        for (int i = 0; i < 100; ++i) {
-            Text[2 * i] = static_cast<char>('0' + i / 10);
-            Text[2 * i + 1] = static_cast<char>('0' + i % 10);
-        }
-    }
-};
-constexpr DigitPairs kDigitPairs;
 
 int CountDigits(std::uint64_t value)
 {

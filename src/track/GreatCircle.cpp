@@ -9,25 +9,6 @@ namespace {
 constexpr double kPi = 3.141592653589793;
 constexpr double kDegreesPerHalfTurn = 180.0;
 
-// Spherical law of cosines on colatitudes. The longitude difference is not
-// reduced to +-180 degrees: only its cosine is used.
-double LawOfCosines(double lat1Deg, double lon1Deg, double lat2Deg, double lon2Deg, Colatitude& c1, Colatitude& c2)
-{
-    if (!std::isfinite(lat1Deg) || !std::isfinite(lon1Deg) || !std::isfinite(lat2Deg)
-        || !std::isfinite(lon2Deg))
-        return std::numeric_limits<double>::quiet_NaN();
-    // A drone hovering repeats its position for many records; rounding would
-    // otherwise make the cosine below land just above 1 (NaN) or just below
-    // it (a few centimetres of phantom movement).
-    if (lat1Deg == lat2Deg && lon1Deg == lon2Deg)
-        return 0.0;
-    c1.Of(lat1Deg);
-    c2.Of(lat2Deg);
-    const double dLon = ((lon2Deg - lon1Deg) * kPi) / kDegreesPerHalfTurn;
-    const double x = c2.Cos * c1.Cos + c2.Sin * c1.Sin * std::cos(dLon);
-    return std::acos(std::clamp(x, -1.0, 1.0)) * kSphereRadiusMetres;
-}
-
 double WithClimb(double ground, const TrackPoint& a, const TrackPoint& b, bool useHeight)
 {
     if (!useHeight)
@@ -49,17 +30,31 @@ void Colatitude::Of(double latDeg)
     m_latDeg = latDeg;
 }
 
+// Spherical law of cosines on colatitudes. The longitude difference is not
+// reduced to +-180 degrees: only its cosine is used.
+double GreatCircleDistance(double lat1Deg, double lon1Deg, double lat2Deg, double lon2Deg, Colatitude& c1,
+                           Colatitude& c2)
+{
+    if (!std::isfinite(lat1Deg) || !std::isfinite(lon1Deg) || !std::isfinite(lat2Deg)
+        || !std::isfinite(lon2Deg))
+        return std::numeric_limits<double>::quiet_NaN();
+    // A drone hovering repeats its position for many records; rounding would
+    // otherwise make the cosine below land just above 1 (NaN) or just below
+    // it (a few centimetres of phantom movement).
+    if (lat1Deg == lat2Deg && lon1Deg == lon2Deg)
+        return 0.0;
+    c1.Of(lat1Deg);
+    c2.Of(lat2Deg);
+    const double dLon = ((lon2Deg - lon1Deg) * kPi) / kDegreesPerHalfTurn;
+    const double x = c2.Cos * c1.Cos + c2.Sin * c1.Sin * std::cos(dLon);
+    return std::acos(std::clamp(x, -1.0, 1.0)) * kSphereRadiusMetres;
+}
+
 double GreatCircleDistance(double lat1Deg, double lon1Deg, double lat2Deg, double lon2Deg)
 {
     Colatitude c1;
     Colatitude c2;
-    return LawOfCosines(lat1Deg, lon1Deg, lat2Deg, lon2Deg, c1, c2);
-}
-
-double GreatCircleDistance(double lat1Deg, double lon1Deg, double lat2Deg, double lon2Deg, Colatitude& c1,
-                           Colatitude& c2)
-{
-    return LawOfCosines(lat1Deg, lon1Deg, lat2Deg, lon2Deg, c1, c2);
+    return GreatCircleDistance(lat1Deg, lon1Deg, lat2Deg, lon2Deg, c1, c2);
 }
 
 double HaversineDistance(double lat1Deg, double lon1Deg, double lat2Deg, double lon2Deg)
@@ -85,5 +80,5 @@ double StepDistance(const TrackPoint& a, const TrackPoint& b, bool haversine, bo
 
 double StepDistance(const TrackPoint& a, const TrackPoint& b, bool useHeight, Colatitude& ca, Colatitude& cb)
 {
-    return WithClimb(LawOfCosines(a.Lat, a.Lon, b.Lat, b.Lon, ca, cb), a, b, useHeight);
+    return WithClimb(GreatCircleDistance(a.Lat, a.Lon, b.Lat, b.Lon, ca, cb), a, b, useHeight);
 }
