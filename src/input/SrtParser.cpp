@@ -25,6 +25,28 @@ QString AnchoredWhereSafe(const QString& text)
     return text;
 }
 
+// Whether the pattern refers back to a group numbered 1000 or more (a
+// backslash, a digit 1 to 9 and three digits more): no pattern has that
+// many groups, and Qt's QRegExp reads a long run of such digits past its
+// own memory (a crash found by fuzzing: "--\1000000000000000000000000").
+bool HasHugeBackReference(const QString& text)
+{
+    for (int i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != QLatin1Char('\\'))
+            continue;
+        const QChar next = text[i + 1];
+        if (next.unicode() >= '1' && next.unicode() <= '9') {
+            int end = i + 2;
+            while (end < text.size() && IsAsciiDigit(text[end]))
+                ++end;
+            if (end - (i + 1) >= 4)
+                return true;
+        }
+        ++i;  // the escaped character, a backslash too
+    }
+    return false;
+}
+
 } // namespace
 
 CompiledPatterns::CompiledPatterns(const InputPatterns& patterns)
@@ -34,6 +56,7 @@ CompiledPatterns::CompiledPatterns(const InputPatterns& patterns)
         rx = QRegExp(AnchoredWhereSafe(patterns.Texts[static_cast<std::size_t>(i)]), Qt::CaseSensitive,
                      QRegExp::RegExp);
         rx.setMinimal(false);
+        m_refused[static_cast<std::size_t>(i)] = HasHugeBackReference(patterns.Texts[static_cast<std::size_t>(i)]);
         m_builtIn[static_cast<std::size_t>(i)] = DefaultPatternMatcher::Handles(i, patterns.Texts[static_cast<std::size_t>(i)]);
     }
 }
@@ -44,8 +67,9 @@ bool CompiledPatterns::Search(int index, const QString& block)
         return m_matcher.Search(index, block);
     QRegExp& rx = m_expressions[static_cast<std::size_t>(index)];
     // An invalid pattern (unbalanced parentheses, say) is a pattern that
-    // never matches; indexIn would report -1 for it as well.
-    if (!rx.isValid())
+    // never matches; indexIn would report -1 for it as well. So is one that
+    // QRegExp cannot run safely.
+    if (!rx.isValid() || m_refused[static_cast<std::size_t>(index)])
         return false;
     return rx.indexIn(block, 0, QRegExp::CaretAtZero) >= 0;
 }

@@ -17,7 +17,8 @@ using MatchedPatterns = unsigned;
 
 // The six patterns compiled once, to be applied to every block of a file.
 // Each is a QRegExp in RegExp syntax, case-sensitive and greedy; an invalid
-// pattern never matches. A pattern whose text is the built-in one is run by
+// pattern never matches, and so does one that refers back to a group
+// numbered 1000 or more. A pattern whose text is the built-in one is run by
 // DefaultPatternMatcher instead, with the same results.
 class CompiledPatterns {
 public:
@@ -36,6 +37,7 @@ public:
 private:
     std::array<QRegExp, InputPatterns::Count> m_expressions;
     std::array<bool, InputPatterns::Count> m_builtIn{};
+    std::array<bool, InputPatterns::Count> m_refused{};  // run by no one: it never matches
     DefaultPatternMatcher m_matcher;  // scans a block once for every built-in pattern
     QString m_capture;                // what CapView of a QRegExp capture shows
 };

@@ -103,6 +103,25 @@ private slots:
         }
     }
 
+    // A pattern that refers back to group 1000 or more never matches (Qt's
+    // QRegExp read past its memory on one, found by fuzzing); smaller group
+    // numbers and escaped backslashes before digits are left to QRegExp.
+    void hugeBackReferencesNeverMatch()
+    {
+        const QString block = QStringLiteral("12\n00:00:11,000 --> 00:00:12,000\nGPS(30.2351,59.8771,17) \\1234");
+        const struct {
+            const char* text;
+            bool found;
+        } cases[] = {{"--\\1000000000000000000000000000000", false}, {"--\\6660", false},
+                     {"(GPS)\\1?", true}, {"\\\\1234", true}};
+        for (const auto& c : cases) {
+            InputPatterns patterns = InputPatterns::Defaults();
+            patterns.Texts[InputPatterns::SrtTime] = QLatin1String(c.text);
+            CompiledPatterns compiled(patterns);
+            QVERIFY2(compiled.Search(InputPatterns::SrtTime, block) == c.found, c.text);
+        }
+    }
+
     // Unanchored, a leading ".*" on a block of one long line took hours.
     void leadingDotStarOnALongLineEnds()
     {
