@@ -1,11 +1,14 @@
 // Any bytes as a flight log, through the whole path of a conversion: decode,
-// split, recognise the layout and read it (and read it as every layout), fill gaps, derive the track with
+// split, recognise the layout and read it (in order and in pieces side by
+// side; and read it as every layout), fill gaps, derive the track with
 // and without smoothing, and write every output to memory.
 #include "input/InputPatterns.h"
 #include "input/LogFamily.h"
+#include "input/LogReader.h"
 #include "input/SrtParser.h"
 #include "output/Outputs.h"
 #include "output/SrtWriter.h"
+#include "support/SameLog.h"
 #include "track/LogTime.h"
 #include "track/TrackPasses.h"
 
@@ -23,7 +26,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<int>(size));
     // Recognition picks a layout from the first blocks; every layout's
     // reader then meets the same bytes too.
-    Flight flight = DeriveFlight(ParseLog(bytes, patterns, AutomaticFormatId()), {5, 0.0, false});
+    FlightLog log = ParseLog(bytes, patterns, AutomaticFormatId());
+    // Read in pieces side by side, as files are read, wherever the pieces
+    // end, the log holds the same.
+    QByteArray copy = bytes;
+    QBuffer device(&copy);
+    device.open(QIODevice::ReadOnly);
+    LogParser parser(patterns, AutomaticFormatId());
+    if (!ReadLogBlocks(device, parser, 2, 1 + int(size % 97), 1 + int(size % 61))
+        || !LogDifference(parser.Finish(), log).isEmpty())
+        abort();
+    Flight flight = DeriveFlight(std::move(log), {5, 0.0, false});
     for (const LogFamily& family : LogFamilies())
         DeriveFlight(ParseLog(bytes, patterns, QLatin1String(family.Id)), {0, 12.5, true});
 

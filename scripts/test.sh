@@ -4,8 +4,9 @@
 # checks it (lintian, the desktop entry, the AppStream metadata, the manual
 # pages, and the packaged velloa-cli converting the sample flight); then runs
 # the whole suite again
-# under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/), and
-# gives each libFuzzer target a short run on a copy of its seed corpus
+# under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/), runs
+# velloa-cli under ThreadSanitizer (build-tsan/), and gives each libFuzzer
+# target a short run on a copy of its seed corpus
 # (build-fuzz/). Fails when any test fails, any sanitizer reports anything or
 # a fuzzer finds a crash, a leak or a hang.
 set -euo pipefail
@@ -85,6 +86,27 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0"
 (cd build-asan && ASAN_OPTIONS=$asan_options ctest --output-on-failure -j "$jobs" -E '^gui_')
 (cd build-asan && ASAN_OPTIONS=$asan_options:fast_unwind_on_malloc=0 ctest --output-on-failure -j "$jobs" -R '^gui_')
+
+# --- Threads ------------------------------------------------------------------
+# velloa-cli built with ThreadSanitizer (build-tsan/) converts generated logs
+# that use every way a conversion runs work side by side: a long log of each
+# family read in pieces, its subtitle file rendered in runs, outputs written
+# together; a log that changes layout twice; a card of clips converted and
+# joined. ThreadSanitizer makes the program exit 66 on any report.
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLOA_WERROR=ON -DVELLOA_SANITIZE_THREADS=ON >/dev/null
+cmake --build build-tsan -j "$jobs" --target velloa-cli
+threads=build-tsan/threads
+rm -rf "$threads"
+mkdir -p "$threads/card"
+for family in A B C D; do
+  python3 tools/make_flight_log.py --family "$family" --blocks 12000 "$threads/$family.SRT"
+done
+python3 tools/make_flight_log.py --duration 600 --then "--family D --variant h20 --duration 20 --then '--family C --duration 300'" \
+  "$threads/joined.SRT"
+python3 tools/make_flight_log.py --duration 900 --split 300 "$threads/card/DJI_"
+for log in "$threads"/*.SRT "$threads/card"; do
+  TSAN_OPTIONS="halt_on_error=1:suppressions=$PWD/tests/sanitizer/tsan.supp" build-tsan/src/velloa-cli --quiet --all --output-dir "$threads/out" "$log"
+done
 
 # --- Fuzzing smoke run --------------------------------------------------------
 # libFuzzer needs clang; clang++ links the same libstdc++ as the gcc-built Qt.

@@ -51,11 +51,13 @@ QStringList LogsInFolder(const QString& folder, bool recursive)
 
 void ReadClips(std::vector<CardClip>& clips, const ConversionOptions& options, int jobs, CardWatch* watch)
 {
+    // The cores left over read each log's blocks side by side.
+    const int readJobs = std::max(1, jobs / static_cast<int>(std::max<std::size_t>(clips.size(), 1)));
     RunInOrder(clips.size(), jobs, [&](std::size_t i) {
         CardClip& clip = clips[i];
         if (watch && watch->Cancelled())
             return;
-        clip.Result = ReadLogFor(RequestForLog(options, clip.Log, 0.0));
+        clip.Result = ReadLogFor(RequestForLog(options, clip.Log, 0.0), readJobs);
         clip.Read = true;
         if (clip.Result.Status == ReadStatus::Ok)
             clip.Facts = FactsOfLog(clip.Log, clip.Result.Log);
@@ -150,6 +152,9 @@ FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& f
     // side by side, and their ways run on in flight order. Chained ones are
     // derived one after the other, each from the way the one before reached.
     const bool joined = JoinsClips(clips, flight, mode);
+    // The cores left over by the clips side by side read each log and
+    // render each subtitle file.
+    const int stepJobs = std::max(1, jobs / static_cast<int>(std::max<std::size_t>(n, 1)));
     const TrackSettings settings = TrackSettingsOf(options.Request);
     std::vector<ConversionRequest> requests(n);
     JoinContext join;   // the flight so far
@@ -166,7 +171,7 @@ FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& f
             return;
         }
         requests[k] = RequestForLog(options, clip.Log, joined ? options.Request.WayBeforeM : wayBefore);
-        LogReadResult read = clip.Read ? std::move(clip.Result) : ReadLogFor(requests[k]);
+        LogReadResult read = clip.Read ? std::move(clip.Result) : ReadLogFor(requests[k], stepJobs);
         conversion.Clips[k] = DeriveReadLog(requests[k], std::move(read), joined ? &start : nullptr);
     };
     // In flight order: the clip's way runs on from the one before (joined),
@@ -195,7 +200,7 @@ FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& f
             result.Flight = Flight();
             return;
         }
-        WriteOutputs(requests[k], result);
+        WriteOutputs(requests[k], result, stepJobs);
         if (watch)
             ++watch->ClipsDone;
         conversion.Summaries[k] = BuildReadSummary(result.Flight, requests[k]).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "conversion/ConversionOptions.h"
-#include "conversion/InOrder.h"
+#include "input/InOrder.h"
 #include "track/FlightGroups.h"
 
 #include <QString>

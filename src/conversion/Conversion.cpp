@@ -1,12 +1,13 @@
 #include "conversion/Conversion.h"
 
-#include "conversion/InOrder.h"
-
+#include "input/InOrder.h"
 #include "output/Placeholders.h"
 #include "output/PrivacyZone.h"
 #include "output/SrtWriter.h"
 #include "track/LogTime.h"
 #include "track/TrackPasses.h"
+
+#include <QThread>
 
 #include <algorithm>
 #include <numeric>
@@ -62,9 +63,9 @@ bool WantsCameraSettings(const ConversionRequest& request)
     return false;
 }
 
-LogReadResult ReadLogFor(const ConversionRequest& request)
+LogReadResult ReadLogFor(const ConversionRequest& request, int jobs)
 {
-    return ReadFlightLog(request.InputName, request.Patterns, request.FormatId, WantsCameraSettings(request));
+    return ReadFlightLog(request.InputName, request.Patterns, request.FormatId, WantsCameraSettings(request), jobs);
 }
 
 ConversionResult Convert(const ConversionRequest& request)
@@ -74,9 +75,10 @@ ConversionResult Convert(const ConversionRequest& request)
     QTimeZone zone;
     if (!ReadZone(request, result, &zone))
         return result;
-    result = DeriveReadLog(request, ReadLogFor(request));
+    const int jobs = QThread::idealThreadCount();
+    result = DeriveReadLog(request, ReadLogFor(request, jobs));
     if (result.Read == ReadStatus::Ok)
-        WriteOutputs(request, result);
+        WriteOutputs(request, result, jobs);
     return result;
 }
 
@@ -116,7 +118,7 @@ void WriteOutputs(const ConversionRequest& request, ConversionResult& result, in
         ConversionResult::Output& written = result.Outputs[order[j]];
         written.Check = CheckOutputName(written.Name, request.InputName);
         if (written.Check == NameCheck::Ok)
-            written.Status = SaveOutput(*written.Kind, result.Flight, request.OutPattern, written.Name);
+            written.Status = SaveOutput(*written.Kind, result.Flight, request.OutPattern, written.Name, jobs);
     }, [](std::size_t) {});
 }
 

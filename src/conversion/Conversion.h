@@ -90,8 +90,9 @@ QString SubtitlePreview(const Flight& flight, std::size_t index, const QString& 
 // (all false for 0): what a shared picture of the flight leaves out.
 std::vector<bool> PointsInPrivacyZone(const Flight& flight, double radiusM);
 // Reads the log `request` names with the request's patterns and layout,
-// with camera settings when WantsCameraSettings.
-LogReadResult ReadLogFor(const ConversionRequest& request);
+// with camera settings when WantsCameraSettings; a .SRT's blocks are read
+// `jobs` at a time.
+LogReadResult ReadLogFor(const ConversionRequest& request, int jobs = 1);
 
 // The deriving step of Convert for a log already read (`read`, whatever
 // its status): from the time zone on, everything but the writing. With
@@ -101,5 +102,6 @@ ConversionResult DeriveReadLog(const ConversionRequest& request, LogReadResult r
 
 // The writing step of Convert: every output `request` asks for, from
 // result.Flight (read and derived), appended to result.Outputs in the
-// request's order; `jobs` outputs at a time (the CSV, the longest, first).
+// request's order; `jobs` outputs at a time (the CSV, the longest, first),
+// the subtitle file rendered by `jobs` threads.
 void WriteOutputs(const ConversionRequest& request, ConversionResult& result, int jobs = 1);

@@ -22,8 +22,9 @@ constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 } // namespace
 
-BlockSplitter::BlockSplitter(BlockFunction block)
+BlockSplitter::BlockSplitter(BlockFunction block, bool textStart)
     : m_block(std::move(block))
+    , m_started(!textStart)
 {
 }
 
@@ -31,13 +32,14 @@ bool BlockSplitter::Feed(const char* data, int size, bool last)
 {
     if (m_ended)
         return false;
-    // A whole log given at once is read where it stands, without a copy.
-    if (m_buffer.isEmpty() && last && !m_started) {
-        m_started = true;
+    // The whole of what is left, given at once, is read where it stands,
+    // without a copy (nothing is held: no block or line has begun).
+    if (m_buffer.isEmpty() && last) {
         if (const void* nul = size > 0 ? std::memchr(data, '\0', static_cast<std::size_t>(size)) : nullptr)
             size = static_cast<int>(static_cast<const char*>(nul) - data);
-        m_hasCr = size > 0 && std::memchr(data, '\r', static_cast<std::size_t>(size)) != nullptr;
-        const bool mark = size >= 3 && std::memcmp(data, kByteOrderMark, 3) == 0;
+        m_hasCr = m_hasCr || (size > 0 && std::memchr(data, '\r', static_cast<std::size_t>(size)) != nullptr);
+        const bool mark = !m_started && size >= 3 && std::memcmp(data, kByteOrderMark, 3) == 0;
+        m_started = true;
         m_scan = mark ? 3 : 0;
         const bool going = Scan(data, size, true);
         m_ended = true;

@@ -17,7 +17,10 @@ class BlockSplitter {
 public:
     using BlockFunction = std::function<bool(const QString& block)>;
 
-    explicit BlockSplitter(BlockFunction block);
+    // `textStart`: the bytes fed begin the text, where a byte-order mark is
+    // passed over; false for bytes that go on from whole blocks cut before
+    // them (a mark there is a character of the block).
+    explicit BlockSplitter(BlockFunction block, bool textStart = true);
 
     // Reads `size` more bytes (`last`: the end of the log) and passes every
     // block completed by them to the block function, in order, until it

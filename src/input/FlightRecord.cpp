@@ -20,16 +20,11 @@ QString FlightRecord::FlyTimeText() const
     return QString::fromLatin1(text, FormatLocalTime(LocalTimeMs, text));
 }
 
-namespace {
-
-bool SameCamera(const CameraSettings& a, const CameraSettings& b)
+bool CameraSettings::operator==(const CameraSettings& b) const
 {
-    return a.Iso == b.Iso && a.ShutterCenti == b.ShutterCenti && a.FocalCenti == b.FocalCenti
-        && a.ZoomMyriad == b.ZoomMyriad && a.FNumberCenti == b.FNumberCenti && a.ColorTempK == b.ColorTempK
-        && std::memcmp(a.Ev, b.Ev, sizeof a.Ev) == 0;
+    return Iso == b.Iso && ShutterCenti == b.ShutterCenti && FocalCenti == b.FocalCenti && ZoomMyriad == b.ZoomMyriad
+        && FNumberCenti == b.FNumberCenti && ColorTempK == b.ColorTempK && std::memcmp(Ev, b.Ev, sizeof Ev) == 0;
 }
-
-} // namespace
 
 const QString& FlightRecord::NoText()
 {
@@ -78,7 +73,7 @@ void FlightRecord::SetCueEndMs(qint64 ms)
 
 void FlightRecord::SetCamera(const CameraSettings& camera)
 {
-    if (SameCamera(camera, Camera()))
+    if (camera == Camera())
         return;
     if (!m_extras)
         m_extras = new RecordExtras;
@@ -91,7 +86,7 @@ void FlightRecord::ShareExtras(const FlightRecord& other)
         return;
     const RecordExtras& a = *m_extras.constData();
     const RecordExtras& b = *other.m_extras.constData();
-    if (a.Id == b.Id && a.SrtTime == b.SrtTime && a.FlyTime == b.FlyTime && SameCamera(a.Camera, b.Camera)
+    if (a.Id == b.Id && a.SrtTime == b.SrtTime && a.FlyTime == b.FlyTime && a.Camera == b.Camera
         && a.CueEndMs == b.CueEndMs)
         m_extras = other.m_extras;
 }

@@ -21,6 +21,8 @@ struct CameraSettings {
     std::uint16_t FNumberCenti = 0;  // f-number, hundredths (f/2.8: 280)
     std::uint16_t ColorTempK = 0;    // white balance, kelvin
     char Ev[6] = {};                 // exposure compensation as logged ("-0.7", "+1/3"), zero-padded
+
+    bool operator==(const CameraSettings& other) const;
 };
 
 // What few records hold beyond their numbers: the texts that are not the

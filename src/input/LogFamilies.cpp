@@ -2,6 +2,7 @@
 
 #include "input/CivilTime.h"
 
+#include "input/BlockSplitter.h"
 #include "input/SrtParser.h"
 #include "input/TextScan.h"
 #include "input/families/Families.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 const std::vector<LogFamily>& LogFamilies()
 {
@@ -212,6 +214,47 @@ bool PositionsInRadians(const FlightRecordList& records)
     return any;
 }
 
+// Whether a block inside a per-frame log is the tail of the block before
+// it, cut off by an empty line the drone writes (the H20's line "0" and its
+// zoom field): it has no cue or date of its own.
+bool IsTail(const QString& block)
+{
+    if (FindAscii(block, QLatin1String("-->")) >= 0)
+        return false;
+    qint64 date = 0;
+    return !ScanDateTime(block, QLatin1Char('-'), date) && !ScanDateTime(block, QLatin1Char('.'), date);
+}
+
+// The layout of a block that gives no position in `current` but is written
+// in another (clips of two drones edited into one file); nullptr when none.
+const LogFamily* OtherLayout(const LogFamily* current, const QString& block)
+{
+    if (current && current->Recognise(block))
+        return nullptr;  // a block of this layout without a fix (the older family A's "GPS(N/A,N/A,7)")
+    for (const LogFamily& family : LogFamilies()) {
+        if (&family != current && !(ReadByPatterns(&family) && ReadByPatterns(current)) && family.Recognise(block))
+            return &family;
+    }
+    return nullptr;
+}
+
+// Reads `block` into `records`: into the last record when it is a tail
+// (`mergeTails`), else into a new one, which shares the texts of the one
+// before where they are the same. Returns the new record, nullptr for a
+// tail.
+const FlightRecord* ReadInto(BlockReader& reader, bool mergeTails, FlightRecordList& records, const QString& block)
+{
+    if (mergeTails && !records.empty() && IsTail(block)) {
+        reader.Read(block, records.back());
+        return nullptr;
+    }
+    records.emplace_back();
+    reader.Read(block, records.back());
+    if (records.size() > 1)
+        records.back().ShareExtras(records[records.size() - 2]);
+    return &records.back();
+}
+
 } // namespace
 
 LogParser::LogParser(const InputPatterns& patterns, const QString& formatId, std::size_t expectedBlocks, bool camera)
@@ -256,43 +299,92 @@ void LogParser::Add(const QString& block)
 
 void LogParser::Read(const QString& block)
 {
-    // A block without a cue or a date of its own inside a per-frame log is
-    // the tail of the block before it, cut off by an empty line the drone
-    // writes (the H20's line "0" and its zoom field).
-    if (m_mergeTails && !m_log.Records.empty() && FindAscii(block, QLatin1String("-->")) < 0) {
-        qint64 date = 0;
-        if (!ScanDateTime(block, QLatin1Char('-'), date) && !ScanDateTime(block, QLatin1Char('.'), date)) {
-            m_reader->Read(block, m_log.Records.back());
-            return;
-        }
+    const FlightRecord* record = ReadInto(*m_reader, m_mergeTails, m_log.Records, block);
+    if (m_automatic && record && !record->Gives(FlightRecord::HasPosition)) {
+        if (const LogFamily* other = OtherLayout(m_log.Recordings.back().Family, block))
+            SwitchLayout(*other, block);
     }
-    m_log.Records.emplace_back();
-    m_reader->Read(block, m_log.Records.back());
-    if (m_log.Records.size() > 1)
-        m_log.Records.back().ShareExtras(m_log.Records[m_log.Records.size() - 2]);
-    if (m_automatic && !m_log.Records.back().Gives(FlightRecord::HasPosition))
-        SwitchLayout(block);
 }
 
-// A block that gives no position in the layout being read, but is written
-// in another (clips of two drones edited into one file), starts a recording
-// read in its own layout.
-void LogParser::SwitchLayout(const QString& block)
+// The block gives no position in the layout being read but is written in
+// `family`: it starts a recording read in that layout.
+void LogParser::SwitchLayout(const LogFamily& family, const QString& block)
 {
-    const LogFamily* current = m_log.Recordings.back().Family;
-    if (current && current->Recognise(block))
-        return;  // a block of this layout without a fix (the older family A's "GPS(N/A,N/A,7)")
-    for (const LogFamily& family : LogFamilies()) {
-        if (&family == current || (ReadByPatterns(&family) && ReadByPatterns(current)) || !family.Recognise(block))
-            continue;
-        m_reader = family.MakeReader(m_patterns);
-        m_reader->ReadsCamera = m_camera;
-        m_mergeTails = family.ContinuesTails;
-        m_log.Records.back() = FlightRecord();
-        m_reader->Read(block, m_log.Records.back());
-        m_log.Recordings.push_back({m_log.Records.size() - 1, &family, 0, 0.0});
+    m_reader = family.MakeReader(m_patterns);
+    m_reader->ReadsCamera = m_camera;
+    m_mergeTails = family.ContinuesTails;
+    m_log.Records.back() = FlightRecord();
+    m_reader->Read(block, m_log.Records.back());
+    m_log.Recordings.push_back({m_log.Records.size() - 1, &family, 0, 0.0});
+}
+
+void LogParser::AddBlocks(const char* data, int size, bool textStart)
+{
+    BlockSplitter([this](const QString& block) {
+        Add(block);
+        return true;
+    }, textStart).Feed(data, size, true);
+}
+
+PieceReading::PieceReading(const LogParser& parser, int readers)
+    : m_family(parser.m_log.Recordings.empty() ? nullptr : parser.m_log.Recordings.back().Family)
+    , m_known(!parser.m_recognising)
+    , m_automatic(parser.m_automatic)
+    , m_layouts(parser.m_log.Recordings.size())
+{
+    for (int i = 0; m_known && i < std::max(readers, 1); ++i) {
+        m_idle.push_back(m_family ? m_family->MakeReader(parser.m_patterns) : MakePatternReader(parser.m_patterns));
+        m_idle.back()->ReadsCamera = parser.m_camera;
+    }
+}
+
+void LogParser::Take(LogPiece& piece)
+{
+    if (piece.InOrder || m_recognising || piece.Layouts != m_log.Recordings.size()) {
+        AddBlocks(piece.Bytes.constData(), piece.Bytes.size(), false);
         return;
     }
+    FlightRecordList& records = m_log.Records;
+    const std::size_t first = records.size();
+    records.insert(records.end(), std::make_move_iterator(piece.Records.begin()),
+                   std::make_move_iterator(piece.Records.end()));
+    piece.Records.clear();
+    if (first > 0 && first < records.size())
+        records[first].ShareExtras(records[first - 1]);
+}
+
+void PieceReading::Read(LogPiece& piece) const
+{
+    piece.Layouts = m_layouts;
+    piece.Records.clear();
+    piece.InOrder = !m_known;
+    if (piece.InOrder)
+        return;
+    std::unique_ptr<BlockReader> reader;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        reader = std::move(m_idle.back());
+        m_idle.pop_back();
+    }
+    const bool mergeTails = m_family && m_family->ContinuesTails;
+    BlockSplitter([&](const QString& block) {
+        // A tail of the block before the piece, or a block of another
+        // layout, needs the parser.
+        if (piece.Records.empty() && mergeTails && IsTail(block)) {
+            piece.InOrder = true;
+            return false;
+        }
+        const FlightRecord* record = ReadInto(*reader, mergeTails, piece.Records, block);
+        if (m_automatic && record && !record->Gives(FlightRecord::HasPosition) && OtherLayout(m_family, block)) {
+            piece.InOrder = true;
+            return false;
+        }
+        return true;
+    }, false).Feed(piece.Bytes.constData(), piece.Bytes.size(), true);
+    if (piece.InOrder)
+        piece.Records.clear();
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_idle.push_back(std::move(reader));
 }
 
 FlightLog LogParser::Finish()
@@ -375,10 +467,7 @@ FlightLog LogParser::Finish()
 FlightLog ParseLog(const QByteArray& bytes, const InputPatterns& patterns, const QString& formatId)
 {
     LogParser parser(patterns, formatId);
-    ForEachSrtBlock(bytes, [&](const QString& block) {
-        parser.Add(block);
-        return true;
-    });
+    parser.AddBlocks(bytes.constData(), bytes.size(), true);
     return parser.Finish();
 }
 

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <mutex>
 #include <vector>
 
 // Reads the values of one block into a record. A reader sets only what it
@@ -108,6 +109,39 @@ struct FlightLog {
     QString FormatName() const;
 };
 
+// A run of whole blocks of a log (cut after an empty line, or at the end of
+// the text), read apart from the parser, on any thread, by a PieceReading,
+// and taken into the parser in file order (LogParser::Take).
+struct LogPiece {
+    QByteArray Bytes;
+    FlightRecordList Records;
+    // Its blocks are to be read in order after all: the first continues the
+    // block before the piece (a tail), or one is written in another layout.
+    bool InOrder = false;
+    std::size_t Layouts = 0;  // the parser's recordings when it was read
+};
+
+class LogParser;
+
+// Reads pieces in the layout `parser` reads when this is made. Read may run
+// on up to `readers` threads at once while the parser goes on: it reads
+// nothing of the parser, and each piece is read by a reader of its own, made
+// (and freed) on the thread that made this, so that no pattern is compiled
+// on two threads at once.
+class PieceReading {
+public:
+    PieceReading(const LogParser& parser, int readers);
+    void Read(LogPiece& piece) const;
+
+private:
+    const LogFamily* m_family = nullptr;
+    bool m_known = false;  // the layout is known (recognised, or given)
+    bool m_automatic = false;
+    std::size_t m_layouts = 0;
+    mutable std::mutex m_mutex;
+    mutable std::vector<std::unique_ptr<BlockReader>> m_idle;  // the readers not reading a piece now
+};
+
 // Reads block texts, given one at a time in file order, into the records of
 // a FlightLog, never failing. `formatId` is "auto" (recognise the layout from
 // the first blocks; family A and unrecognised logs use `patterns`),
@@ -117,12 +151,21 @@ public:
     // `camera`: whether the records get the camera settings.
     LogParser(const InputPatterns& patterns, const QString& formatId, std::size_t expectedBlocks = 0, bool camera = true);
     void Add(const QString& block);
+    // Adds the blocks of `size` bytes of whole blocks (cut as LogPiece's);
+    // `textStart`: the log's first bytes, where a byte-order mark is passed
+    // over.
+    void AddBlocks(const char* data, int size, bool textStart);
+    // Takes the records of a piece read apart (PieceReading), the next in file order; reads
+    // its blocks here instead when they are to be read in order, or were
+    // read in a layout that has changed since.
+    void Take(LogPiece& piece);
     FlightLog Finish();
 
 private:
+    friend class PieceReading;
     void Choose(const LogFamily* family);
     void Read(const QString& block);
-    void SwitchLayout(const QString& block);
+    void SwitchLayout(const LogFamily& family, const QString& block);
 
     InputPatterns m_patterns;
     bool m_recognising = false;

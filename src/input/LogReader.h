@@ -4,6 +4,7 @@
 #include "input/LogFamily.h"
 #include "input/InputPatterns.h"
 
+#include <QIODevice>
 #include <QString>
 
 enum class ReadStatus {
@@ -24,6 +25,20 @@ enum class ReadStatus {
 // come back silently empty.
 constexpr qint64 kMaxLogBytes = qint64(1) << 30;
 
+// How ReadFlightLog cuts a .SRT: a first piece of 64 KiB read in order (it
+// finds the layout), then pieces of 256 KiB, each read by one thread.
+constexpr int kFirstLogPieceBytes = 1 << 16;
+constexpr int kLogPieceBytes = 1 << 18;
+
+// Reads the blocks of `device` (a log from its first byte) into `parser`:
+// the blocks completed by the first `firstBytes` in order, then pieces of
+// whole blocks, about `pieceBytes` each, `jobs` read side by side and taken
+// in file order; what the parser then holds is what adding the blocks one
+// at a time gives. Only a few pieces are held at a time. False when a read
+// fails.
+bool ReadLogBlocks(QIODevice& device, LogParser& parser, int jobs, int firstBytes = kFirstLogPieceBytes,
+                   int pieceBytes = kLogPieceBytes);
+
 struct LogReadResult {
     ReadStatus Status = ReadStatus::Ok;
     FlightLog Log;
@@ -35,5 +50,6 @@ struct LogReadResult {
 // (VideoLog.h); the log's Source says which. Never shows anything: the
 // caller turns a failure into a message.
 // `camera`: whether the records get the camera settings (LogParser).
+// `jobs`: how many threads read a .SRT's blocks side by side.
 LogReadResult ReadFlightLog(const QString& fileName, const InputPatterns& patterns, const QString& formatId,
-                            bool camera = true);
+                            bool camera = true, int jobs = 1);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <type_traits>
 #include <utility>
 
@@ -49,10 +50,22 @@ bool HasHugeBackReference(const QString& text)
 
 } // namespace
 
+namespace {
+
+std::mutex& RegExpCacheLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+} // namespace
+
 CompiledPatterns::CompiledPatterns(const InputPatterns& patterns)
 {
+    const std::lock_guard<std::mutex> lock(RegExpCacheLock());
+    m_expressions = std::make_unique<std::array<QRegExp, InputPatterns::Count>>();
     for (int i = 0; i < InputPatterns::Count; ++i) {
-        QRegExp& rx = m_expressions[static_cast<std::size_t>(i)];
+        QRegExp& rx = (*m_expressions)[static_cast<std::size_t>(i)];
         rx = QRegExp(AnchoredWhereSafe(patterns.Texts[static_cast<std::size_t>(i)]), Qt::CaseSensitive,
                      QRegExp::RegExp);
         rx.setMinimal(false);
@@ -61,11 +74,17 @@ CompiledPatterns::CompiledPatterns(const InputPatterns& patterns)
     }
 }
 
+CompiledPatterns::~CompiledPatterns()
+{
+    const std::lock_guard<std::mutex> lock(RegExpCacheLock());
+    m_expressions.reset();
+}
+
 bool CompiledPatterns::Search(int index, const QString& block)
 {
     if (m_builtIn[static_cast<std::size_t>(index)])
         return m_matcher.Search(index, block);
-    QRegExp& rx = m_expressions[static_cast<std::size_t>(index)];
+    QRegExp& rx = (*m_expressions)[static_cast<std::size_t>(index)];
     // An invalid pattern (unbalanced parentheses, say) is a pattern that
     // never matches; indexIn would report -1 for it as well. So is one that
     // QRegExp cannot run safely.
@@ -80,14 +99,14 @@ QString CompiledPatterns::Cap(int index, int n) const
     // match, gives empty text.
     if (m_builtIn[static_cast<std::size_t>(index)])
         return m_matcher.Cap(index, n);
-    return m_expressions[static_cast<std::size_t>(index)].cap(n);
+    return (*m_expressions)[static_cast<std::size_t>(index)].cap(n);
 }
 
 QStringView CompiledPatterns::CapView(int index, int n)
 {
     if (m_builtIn[static_cast<std::size_t>(index)])
         return m_matcher.CapView(index, n);
-    m_capture = m_expressions[static_cast<std::size_t>(index)].cap(n);
+    m_capture = (*m_expressions)[static_cast<std::size_t>(index)].cap(n);
     return m_capture;
 }
 
@@ -95,7 +114,7 @@ double CompiledPatterns::CapNumber(int index, int n) const
 {
     if (m_builtIn[static_cast<std::size_t>(index)])
         return m_matcher.CapNumber(index, n);
-    return m_expressions[static_cast<std::size_t>(index)].cap(n).toDouble();
+    return (*m_expressions)[static_cast<std::size_t>(index)].cap(n).toDouble();
 }
 
 MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, CompiledPatterns& patterns)

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 // Which of the patterns matched in one block: bit (1 << InputPatterns::Index).
 using MatchedPatterns = unsigned;
@@ -23,6 +24,9 @@ using MatchedPatterns = unsigned;
 class CompiledPatterns {
 public:
     explicit CompiledPatterns(const InputPatterns& patterns);
+    ~CompiledPatterns();
+    CompiledPatterns(const CompiledPatterns&) = delete;
+    CompiledPatterns& operator=(const CompiledPatterns&) = delete;
 
     // Searches pattern `index` in `block` from its first character (caret at
     // zero, leftmost match). Returns false on no match; on a match, capture
@@ -35,7 +39,10 @@ public:
     double CapNumber(int index, int n) const;
 
 private:
-    std::array<QRegExp, InputPatterns::Count> m_expressions;
+    // Made and dropped under a lock: QRegExp shares its compiled patterns
+    // through a cache of its own, behind a lock that thread checkers cannot
+    // see (Qt is not built for them).
+    std::unique_ptr<std::array<QRegExp, InputPatterns::Count>> m_expressions;
     std::array<bool, InputPatterns::Count> m_builtIn{};
     std::array<bool, InputPatterns::Count> m_refused{};  // run by no one: it never matches
     DefaultPatternMatcher m_matcher;  // scans a block once for every built-in pattern

@@ -35,11 +35,12 @@ WriteStatus SaveAtomically(const QString& fileName, Write&& write)
 
 } // namespace
 
-WriteStatus SaveOutput(const OutputKind& kind, const Flight& flight, const QString& pattern, const QString& outputName)
+WriteStatus SaveOutput(const OutputKind& kind, const Flight& flight, const QString& pattern, const QString& outputName,
+                       int jobs)
 {
     if (flight.Log.Records.empty())
         return WriteStatus::NothingToWrite;
-    return SaveAtomically(outputName, [&](QIODevice* device) { return kind.Write(flight, pattern, device); });
+    return SaveAtomically(outputName, [&](QIODevice* device) { return kind.Write(flight, pattern, device, jobs); });
 }
 
 FileBeside::FileBeside(const QString& target) : m_target(target)

@@ -15,7 +15,9 @@ enum class WriteStatus {
 // temporary file beside it and renamed over it only when complete, so on
 // any failure an existing file is left as it was and no partial file
 // remains. A flight without records writes nothing (NothingToWrite).
-WriteStatus SaveOutput(const OutputKind& kind, const Flight& flight, const QString& pattern, const QString& outputName);
+// `jobs`: as OutputKind::Write's.
+WriteStatus SaveOutput(const OutputKind& kind, const Flight& flight, const QString& pattern, const QString& outputName,
+                       int jobs = 1);
 
 // A file that another library writes by its name (the video module), made
 // whole the same way: written under a temporary name beside the target,

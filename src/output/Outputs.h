@@ -20,17 +20,18 @@ struct OutputKind {
     // write. The subtitle file alone also takes the output pattern
     // (WriteWithPattern; Write is null for it).
     bool (*WriteFlight)(const Flight& flight, QIODevice* device);
-    bool (*WriteWithPattern)(const Flight& flight, const QString& pattern, QIODevice* device);
+    // (WriteWithPattern renders with `jobs` threads.)
+    bool (*WriteWithPattern)(const Flight& flight, const QString& pattern, QIODevice* device, int jobs);
     const char* Description;  // "GPX 1.1 track with UTC times": velloa-cli's help
     // Written when no output is asked for by name (velloa-cli writes the
     // others with --<Id> or --all).
     bool ByDefault;
 
     // Writes this output of the flight with the output pattern (used by the
-    // subtitle file only).
-    bool Write(const Flight& flight, const QString& pattern, QIODevice* device) const
+    // subtitle file only, which renders it with `jobs` threads).
+    bool Write(const Flight& flight, const QString& pattern, QIODevice* device, int jobs = 1) const
     {
-        return WriteWithPattern ? WriteWithPattern(flight, pattern, device) : WriteFlight(flight, device);
+        return WriteWithPattern ? WriteWithPattern(flight, pattern, device, jobs) : WriteFlight(flight, device);
     }
 };
 

@@ -233,12 +233,13 @@ private:
 } // namespace
 
 bool RenderSrtInto(const Flight& flight, const QString& pattern, ByteSink& out, int flushBytes,
-                   const std::function<bool(ByteSink&)>& flush)
+                   const std::function<bool(ByteSink&)>& flush, std::size_t first, std::size_t end)
 {
     SrtTemplate compiled(pattern, flight);
     const FlightValues values(flight, pattern);
     const FlightRecordList& records = flight.Log.Records;
-    for (int index = 0; index < static_cast<int>(records.size()); ++index) {
+    const int last = static_cast<int>(std::min(end, records.size()));
+    for (int index = static_cast<int>(first); index < last; ++index) {
         const FlightRecord& record = records[static_cast<size_t>(index)];
         const TrackPoint& point = flight.Points[static_cast<size_t>(index)];
         if (compiled.Fits(record, point, index, values))

@@ -5,7 +5,9 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <functional>
+#include <limits>
 
 namespace subtitles {
 
@@ -14,8 +16,11 @@ namespace subtitles {
 // literal pieces and value slots (output/SrtTemplate.cpp says when that
 // equals the one-piece replacements, and falls back on them where it does
 // not); calls `flush` whenever `out` has grown past `flushBytes`. Stops
-// early, returning false, when flush returns false.
+// early, returning false, when flush returns false. Records [first, end)
+// alone give the bytes they give in the whole file when
+// VerticalSpeeds::SameFromAnyStart.
 bool RenderSrtInto(const Flight& flight, const QString& pattern, ByteSink& out, int flushBytes,
-                   const std::function<bool(ByteSink&)>& flush);
+                   const std::function<bool(ByteSink&)>& flush, std::size_t first = 0,
+                   std::size_t end = std::numeric_limits<std::size_t>::max());
 
 } // namespace subtitles

@@ -1,12 +1,16 @@
 #include "output/SrtWriter.h"
 
+#include "input/InOrder.h"
 #include "output/PathPoints.h"
 #include "output/PlaceholderValues.h"
 #include "output/SrtTemplate.h"
+#include "track/VerticalSpeed.h"
 
 #include <QIODevice>
 
 #include <algorithm>
+#include <atomic>
+#include <vector>
 #include <limits>
 
 namespace {
@@ -21,6 +25,9 @@ bool WriteAll(QIODevice* device, ByteSink& out)
 }
 
 constexpr int kFlushBytes = 256 * 1024;
+// Records rendered in one run when several threads write the file: about
+// half kFlushBytes of the built-in pattern's blocks.
+constexpr std::size_t kRunRecords = 1024;
 
 }  // namespace
 
@@ -52,10 +59,36 @@ QByteArray RenderSrtBlocks(const Flight& flight, const QString& pattern)
     return out;
 }
 
-bool WriteSrtBlocks(const Flight& flight, const QString& pattern, QIODevice* device)
+bool WriteSrtBlocks(const Flight& flight, const QString& pattern, QIODevice* device, int jobs)
 {
-    QByteArray buffer;
-    ByteSink sink(buffer, kFlushBytes + 64 * 1024);
-    const auto flush = [device](ByteSink& out) { return WriteAll(device, out); };
-    return subtitles::RenderSrtInto(flight, pattern, sink, kFlushBytes, flush) && flush(sink);
+    const std::size_t records = flight.Log.Records.size();
+    if (jobs <= 1 || records <= kRunRecords || !VerticalSpeeds::SameFromAnyStart(flight)) {
+        QByteArray buffer;
+        ByteSink sink(buffer, kFlushBytes + 64 * 1024);
+        const auto flush = [device](ByteSink& out) { return WriteAll(device, out); };
+        return subtitles::RenderSrtInto(flight, pattern, sink, kFlushBytes, flush) && flush(sink);
+    }
+    // Runs of records rendered side by side, each into bytes of its own,
+    // written in order. Run r is rendered into ring[r % ahead], free again
+    // once the run ahead places before it has been written; their room is
+    // made here, not in the threads' own heaps, which would keep it once
+    // freed.
+    const std::size_t runs = (records + kRunRecords - 1) / kRunRecords;
+    const std::size_t ahead = 2 * static_cast<std::size_t>(jobs);
+    std::vector<QByteArray> ring(std::min(runs, ahead));
+    for (QByteArray& bytes : ring)
+        bytes.reserve(kFlushBytes + 64 * 1024);
+    std::atomic<bool> failed{false};
+    RunInOrder(runs, jobs, [&](std::size_t run) {
+        if (failed)
+            return;
+        ByteSink sink(ring[run % ring.size()], kFlushBytes + 64 * 1024);
+        subtitles::RenderSrtInto(flight, pattern, sink, std::numeric_limits<int>::max(), [](ByteSink&) { return true; },
+                                 run * kRunRecords, (run + 1) * kRunRecords);
+        sink.Finish();
+    }, [&](std::size_t run) {
+        if (!failed && !WriteAllBytes(device, ring[run % ring.size()]))
+            failed = true;
+    }, ahead);
+    return !failed;
 }

@@ -29,6 +29,6 @@ QString RenderSrtRecord(const Flight& flight, int index, const QString& pattern)
 // every record, in list order, with nothing before, between or after.
 QByteArray RenderSrtBlocks(const Flight& flight, const QString& pattern);
 
-// Writes the same bytes to an open device. Returns false when any write
-// failed or was short.
-bool WriteSrtBlocks(const Flight& flight, const QString& pattern, QIODevice* device);
+// Writes the same bytes to an open device, rendered by `jobs` threads side
+// by side. Returns false when any write failed or was short.
+bool WriteSrtBlocks(const Flight& flight, const QString& pattern, QIODevice* device, int jobs = 1);

@@ -35,3 +35,11 @@ double VerticalSpeeds::At(std::size_t index)
     const double seconds = m_second.Seconds(points);
     return seconds > 0 ? (points[m_second.After].HeightM - points[m_second.Before].HeightM) / seconds : 0.0;
 }
+
+bool VerticalSpeeds::SameFromAnyStart(const Flight& flight)
+{
+    const Track& points = flight.Points;
+    return !flight.PerFrame || std::is_sorted(points.begin(), points.end(), [](const TrackPoint& a, const TrackPoint& b) {
+        return a.TimeMs < b.TimeMs;
+    });
+}

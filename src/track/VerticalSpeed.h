@@ -18,6 +18,11 @@ class VerticalSpeeds {
 public:
     explicit VerticalSpeeds(const Flight& flight) : m_flight(flight) {}
     double At(std::size_t index);
+    // Whether an instance first asked for any point gives what one asked
+    // for every point from the first gives: one block per second, or times
+    // that never run back (the second around a point is then the same
+    // however its ends got there).
+    static bool SameFromAnyStart(const Flight& flight);
 
 private:
     const Flight& m_flight;

@@ -4,11 +4,14 @@
 #include "input/BlockSplitter.h"
 #include "conversion/ConversionSettings.h"
 #include "input/SrtParser.h"
+#include "input/LogReader.h"
 #include "input/VideoLog.h"
 #include "output/FixedNumber.h"
 #include "output/Outputs.h"
+#include "output/Placeholders.h"
 #include "output/SrtWriter.h"
 #include "conversion/Conversion.h"
+#include "support/SameLog.h"
 #include "support/Support.h"
 #include "track/GreatCircle.h"
 #include "track/LogTime.h"
@@ -68,6 +71,7 @@ struct FullDevice : QIODevice {
 
 class TestCore : public QObject {
     Q_OBJECT
+    QTemporaryDir m_dir;
 
 private slots:
     // The built-in matcher, and edited patterns starting with ".*" (run
@@ -262,6 +266,58 @@ private slots:
         }
     }
 
+    // A log read in pieces side by side, as files are read, holds what
+    // reading its blocks one after the other gives, wherever the pieces end:
+    // every reference log, and logs that change layout, continue a block
+    // over an empty line (the H20's tails), end lines with a lone CR, or
+    // hold a mark or a NUL inside.
+    void readingInPieces_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("format");
+        for (const QString& folder : QDir(QStringLiteral(TEST_DATA_DIR "/reference")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const QString log = QStringLiteral(TEST_DATA_DIR "/reference/%1/flight.SRT").arg(folder);
+            if (QFile::exists(log))
+                QTest::newRow(qPrintable(folder)) << ReadFile(log) << AutomaticFormatId();
+        }
+        const QByteArray h20 = ReadFile(QStringLiteral(TEST_DATA_DIR "/reference/layout-d-h20/flight.SRT"));
+        QTest::newRow("h20 as D") << h20 << QStringLiteral("D");
+        const QByteArray a = ReadFile(QStringLiteral(TEST_DATA_DIR "/reference/placeholders-a/flight.SRT"));
+        QTest::newRow("A by the patterns") << a << PatternsFormatId();
+        QByteArray c = ReadFile(QStringLiteral(TEST_DATA_DIR "/reference/layout-c-p4p/flight.SRT"));
+        QTest::newRow("lone CR") << c.replace("\r\n", "\r").replace('\n', '\r') << AutomaticFormatId();
+        // A counter alone is a block the ID pattern takes, unless a mark
+        // stands before it.
+        QByteArray marked = a.left(a.indexOf("\n\n") + 2);
+        for (int i = 0; i < 60; ++i)
+            marked += "\xEF\xBB\xBF" + QByteArray::number(i) + "\n\n" + QByteArray::number(i) + "\n\n";
+        QTest::newRow("marks inside") << marked << AutomaticFormatId();
+        QTest::newRow("NUL inside") << QByteArray(a).insert(a.size() / 2, '\0') << AutomaticFormatId();
+        const QString joined = m_dir.filePath(QStringLiteral("joined.SRT"));
+        RunProgram({QStringLiteral("python3"), QStringLiteral(GENERATOR_PATH), QStringLiteral("--duration"), QStringLiteral("40"),
+                    QStringLiteral("--then"), QStringLiteral("--family D --variant h20 --duration 3 --then '--family C --duration 30'"),
+                    joined});
+        QTest::newRow("A, then H20, then C") << ReadFile(joined) << AutomaticFormatId();
+    }
+    void readingInPieces()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, format);
+        const InputPatterns patterns = InputPatterns::Defaults();
+        const FlightLog inOrder = ParseLog(bytes, patterns, format);
+        const std::pair<int, int> sizes[] = {{1, 1}, {5, 3}, {100, 37}, {700, 300}, {kFirstLogPieceBytes, kLogPieceBytes}};
+        for (const auto& size : sizes) {
+            if (size.second < 10 && bytes.size() > 10000)
+                continue;
+            QBuffer device(&bytes);
+            device.open(QIODevice::ReadOnly);
+            LogParser parser(patterns, format);
+            QVERIFY(ReadLogBlocks(device, parser, 2, size.first, size.second));
+            const QString difference = LogDifference(parser.Finish(), inOrder);
+            QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("pieces of %1: ").arg(size.second) + difference));
+        }
+    }
+
     // D5: whatever byte the device stops at, failed or short, every writer
     // reports it, writes nothing after it, and what arrived is a prefix.
     void writeFailuresAreReported()
@@ -286,6 +342,39 @@ private slots:
                     QVERIFY2(kind.Write(flight, DefaultOutputPattern(), &device) == (room == expected.size()),
                              qPrintable(QStringLiteral("%1 at %2").arg(QLatin1String(kind.Id)).arg(room)));
                     QVERIFY(expected.startsWith(device.written) && device.writesAfterFull == 0);
+                }
+            }
+        }
+    }
+
+    // The subtitle file rendered in runs side by side is the one-piece
+    // rendering, with every placeholder, per frame and once a second, with
+    // a privacy zone; a device that stops takes a prefix and nothing after.
+    void subtitlesSideBySide()
+    {
+        QString everyPlaceholder;
+        for (const PlaceholderInfo& placeholder : Placeholders())
+            everyPlaceholder += QLatin1String(placeholder.Name) + QStringLiteral(" |");
+        for (const QString& family : {QStringLiteral("D"), QStringLiteral("A")}) {
+            const QString log = m_dir.filePath(family + QStringLiteral(".SRT"));
+            RunProgram({QStringLiteral("python3"), QStringLiteral(GENERATOR_PATH), QStringLiteral("--family"), family,
+                        QStringLiteral("--blocks"), QStringLiteral("5000"), QStringLiteral("--path"), QStringLiteral("orbit"), log});
+            Flight flight = DeriveFlight(ParseLog(ReadFile(log), InputPatterns::Defaults(), AutomaticFormatId()), {0, 0.0, false});
+            SetUtcTimes(flight, QTimeZone::utc());
+            QCOMPARE(flight.Points.size(), std::size_t(5000));
+            for (const double radius : {0.0, 25.0}) {
+                flight.PrivacyRadiusM = radius;
+                for (const QString& pattern : {DefaultOutputPattern(), everyPlaceholder}) {
+                    const QByteArray whole = RenderSrtBlocks(flight, pattern);
+                    QBuffer buffer;
+                    buffer.open(QIODevice::WriteOnly);
+                    QVERIFY(WriteSrtBlocks(flight, pattern, &buffer, 2));
+                    QVERIFY2(buffer.data() == whole, qPrintable(family));
+                    for (const qint64 room : {qint64(0), qint64(whole.size() / 3), qint64(whole.size() - 1)}) {
+                        FullDevice device(room, room % 2 != 0);
+                        QVERIFY(!WriteSrtBlocks(flight, pattern, &device, 2));
+                        QVERIFY(whole.startsWith(device.written) && device.writesAfterFull == 0);
+                    }
                 }
             }
         }

@@ -3,15 +3,19 @@
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
+#include <limits>
 #include <mutex>
 
 // The one way Velloa runs work side by side.
 
 // Runs work(0) ... work(count - 1) on `jobs` threads (at least one), each
 // index once, taken in increasing order; `done(i)` is called on the calling
-// thread in index order as soon as work(0..i) have finished.
+// thread in index order as soon as work(0..i) have finished. Work i starts
+// only once done(i - ahead) has returned: what the work makes for `done`
+// to take is held for at most `ahead` indexes at a time.
 void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_t)>& work,
-                const std::function<void(std::size_t)>& done);
+                const std::function<void(std::size_t)>& done,
+                std::size_t ahead = std::numeric_limits<std::size_t>::max());
 
 // A step of RunInOrder's work that must run in index order (each index's
 // after the one before it), between steps that run side by side: Step(i,

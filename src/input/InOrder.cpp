@@ -1,4 +1,4 @@
-#include "conversion/InOrder.h"
+#include "input/InOrder.h"
 
 #include <algorithm>
 #include <atomic>
@@ -6,7 +6,7 @@
 #include <vector>
 
 void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_t)>& work,
-                const std::function<void(std::size_t)>& done)
+                const std::function<void(std::size_t)>& done, std::size_t ahead)
 {
     const std::size_t threads = std::min<std::size_t>(std::max(jobs, 1), count);
     if (threads <= 1) {
@@ -19,11 +19,17 @@ void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_
     std::atomic<std::size_t> next{0};
     std::mutex mutex;
     std::condition_variable finished;
+    std::condition_variable room;  // done has taken another index
+    std::size_t taken = 0;         // the indexes done has taken
     std::vector<char> ready(count, 0);
     std::vector<std::thread> pool;
     for (std::size_t t = 0; t < threads; ++t) {
         pool.emplace_back([&] {
             for (std::size_t i = next++; i < count; i = next++) {
+                if (i >= ahead) {
+                    std::unique_lock<std::mutex> lock(mutex);
+                    room.wait(lock, [&] { return i - ahead < taken; });
+                }
                 work(i);
                 const std::lock_guard<std::mutex> lock(mutex);
                 ready[i] = 1;
@@ -36,6 +42,9 @@ void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_
         finished.wait(lock, [&] { return ready[i] != 0; });
         lock.unlock();
         done(i);
+        lock.lock();
+        taken = i + 1;
+        room.notify_all();
     }
     for (std::thread& thread : pool)
         thread.join();
