@@ -152,8 +152,8 @@ FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& f
     // side by side, and their ways run on in flight order. Chained ones are
     // derived one after the other, each from the way the one before reached.
     const bool joined = JoinsClips(clips, flight, mode);
-    // The cores left over by the clips side by side read each log and
-    // render each subtitle file.
+    // The cores left over by the clips side by side read each log, run its
+    // estimate and render its subtitle file.
     const int stepJobs = std::max(1, jobs / static_cast<int>(std::max<std::size_t>(n, 1)));
     const TrackSettings settings = TrackSettingsOf(options.Request);
     std::vector<ConversionRequest> requests(n);
@@ -172,7 +172,7 @@ FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& f
         }
         requests[k] = RequestForLog(options, clip.Log, joined ? options.Request.WayBeforeM : wayBefore);
         LogReadResult read = clip.Read ? std::move(clip.Result) : ReadLogFor(requests[k], stepJobs);
-        conversion.Clips[k] = DeriveReadLog(requests[k], std::move(read), joined ? &start : nullptr);
+        conversion.Clips[k] = DeriveReadLog(requests[k], std::move(read), joined ? &start : nullptr, stepJobs);
     };
     // In flight order: the clip's way runs on from the one before (joined),
     // or the next one starts from it as the window's field carries it (one

@@ -76,13 +76,13 @@ ConversionResult Convert(const ConversionRequest& request)
     if (!ReadZone(request, result, &zone))
         return result;
     const int jobs = QThread::idealThreadCount();
-    result = DeriveReadLog(request, ReadLogFor(request, jobs));
+    result = DeriveReadLog(request, ReadLogFor(request, jobs), nullptr, jobs);
     if (result.Read == ReadStatus::Ok)
         WriteOutputs(request, result, jobs);
     return result;
 }
 
-ConversionResult DeriveReadLog(const ConversionRequest& request, LogReadResult read, const JoinContext* join)
+ConversionResult DeriveReadLog(const ConversionRequest& request, LogReadResult read, const JoinContext* join, int jobs)
 {
     ConversionResult result;
     QTimeZone zone;
@@ -92,7 +92,8 @@ ConversionResult DeriveReadLog(const ConversionRequest& request, LogReadResult r
     if (read.Status != ReadStatus::Ok)
         return result;
 
-    const TrackSettings settings = TrackSettingsOf(request);
+    TrackSettings settings = TrackSettingsOf(request);
+    settings.Jobs = jobs;
     result.Flight = join ? DeriveJoinedClip(std::move(read.Log), settings, *join)
                          : DeriveFlight(std::move(read.Log), settings);
     SetUtcTimes(result.Flight, zone);

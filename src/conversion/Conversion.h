@@ -97,8 +97,10 @@ LogReadResult ReadLogFor(const ConversionRequest& request, int jobs = 1);
 // The deriving step of Convert for a log already read (`read`, whatever
 // its status): from the time zone on, everything but the writing. With
 // `join`, the log is derived as a clip of the flight `join` carries
-// (DeriveJoinedClip; RunWayOn is the caller's).
-ConversionResult DeriveReadLog(const ConversionRequest& request, LogReadResult read, const JoinContext* join = nullptr);
+// (DeriveJoinedClip; RunWayOn is the caller's). The estimate runs on `jobs`
+// threads.
+ConversionResult DeriveReadLog(const ConversionRequest& request, LogReadResult read, const JoinContext* join = nullptr,
+                               int jobs = 1);
 
 // The writing step of Convert: every output `request` asks for, from
 // result.Flight (read and derived), appended to result.Outputs in the

@@ -85,6 +85,7 @@ struct TrackSettings {
     bool TakeOffAltitudeGiven = false;
     double TakeOffAltitudeM = 0.0;
     TrackMethod Method = TrackMethod::Design;
+    int Jobs = 1;  // threads the estimate runs its windows on
 };
 
 // Which height the KML path is drawn at: automatic (above take-off wherever

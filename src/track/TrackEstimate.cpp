@@ -1,9 +1,11 @@
 #include "track/TrackEstimate.h"
 
+#include "input/InOrder.h"
 #include "track/GreatCircle.h"
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -160,12 +162,23 @@ void SmoothAxis(const std::vector<double>& t, const std::vector<unsigned char>& 
     }
 }
 
-// The estimate of one recording, window by window.
+// One window of a recording: the core [Core, CoreEnd) whose records it
+// estimates, within [From, To), kMarginScales time scales more on either
+// side where the recording has them.
+struct WindowSpan {
+    std::size_t From, Core, CoreEnd, To;
+    bool StartsRecording, EndsRecording;  // From, To: the recording's ends
+};
+
+// The estimate of the cores of windows of one recording, window after
+// window; each window is estimated from its own records only, so two
+// estimators may run two windows side by side.
 class Estimator {
 public:
     Estimator(Track& points, const FlightRecordList& records, const TrackSettings& settings,
-              const EstimatePrecision& precision)
-        : m_points(points), m_records(records), m_useHeight(settings.UseHeight), m_scaleS(settings.SmoothingCount)
+              const EstimatePrecision& precision, double stepS)
+        : m_points(points), m_records(records), m_useHeight(settings.UseHeight), m_scaleS(settings.SmoothingCount),
+          m_stepS(stepS)
     {
         m_axes[0].HalfUnit = m_axes[1].HalfUnit = precision.PositionHalfUnitDeg;
         m_axes[0].FirstVelocityVariance = m_axes[1].FirstVelocityVariance
@@ -174,29 +187,15 @@ public:
         m_axes[2].FirstVelocityVariance = kFirstSpeedSpreadMs * kFirstSpeedSpreadMs;
     }
 
-    void Run(std::size_t first, std::size_t end, double wayBeforeM)
+    // Writes the position, speed and distance from home of the core's points.
+    void Run(const WindowSpan& window)
     {
-        const double spanS = Seconds(end - 1) - Seconds(first);
-        m_stepS = spanS / static_cast<double>(end - first - 1);
-        m_way = wayBeforeM;
-        const double marginS = kMarginScales * m_scaleS;
-        std::size_t windowFirst = first;
-        for (std::size_t core = first; core < end;) {
-            const std::size_t coreEnd = end - core <= kCoreRecords * 3 / 2 ? end : core + kCoreRecords;
-            while (Seconds(windowFirst) < Seconds(core) - marginS)
-                ++windowFirst;
-            std::size_t windowEnd = coreEnd;
-            while (windowEnd < end && Seconds(windowEnd) <= Seconds(coreEnd - 1) + marginS)
-                ++windowEnd;
-            m_startsRecording = windowFirst == first;
-            m_endsRecording = windowEnd == end;
-            Window(windowFirst, core, coreEnd, windowEnd);
-            core = coreEnd;
-        }
+        m_startsRecording = window.StartsRecording;
+        m_endsRecording = window.EndsRecording;
+        Window(window.From, window.Core, window.CoreEnd, window.To);
     }
 
 private:
-    double Seconds(std::size_t i) const { return static_cast<double>(m_points[i].TimeMs) / 1000.0; }
     std::size_t AxisCount() const { return m_useHeight ? 3 : 2; }
 
     void Window(std::size_t from, std::size_t core, std::size_t coreEnd, std::size_t to)
@@ -329,12 +328,6 @@ private:
         const double up = m_useHeight ? m_axes[2].TakenV[k] : 0.0;
         const double speed = std::sqrt(north * north + east * east + up * up);
         p.SpeedMs = std::isfinite(speed) ? speed : 0.0;
-        if (m_started)
-            m_way += 0.5 * (m_lastSpeed + p.SpeedMs) * (Seconds(i) - m_lastS);
-        m_started = true;
-        m_lastSpeed = p.SpeedMs;
-        m_lastS = Seconds(i);
-        p.WayM = m_way;
         p.DistanceHomeM = DistanceHome(p, record);
     }
 
@@ -375,9 +368,53 @@ private:
     std::size_t m_left = 0;  // records of the core that took no estimate yet
     double m_originLat = 0.0, m_originCos = 1.0, m_originSin = 0.0;  // the window's first latitude
     bool m_startsRecording = false, m_endsRecording = false;  // the window's
-    bool m_started = false;
-    double m_way = 0.0, m_lastSpeed = 0.0, m_lastS = 0.0;
 };
+
+// The windows of the recording [first, end): cores of kCoreRecords records
+// (the last up to half as many more).
+std::vector<WindowSpan> Windows(const Track& points, std::size_t first, std::size_t end, double marginS)
+{
+    const auto seconds = [&points](std::size_t i) { return static_cast<double>(points[i].TimeMs) / 1000.0; };
+    std::vector<WindowSpan> windows;
+    std::size_t windowFirst = first;
+    for (std::size_t core = first; core < end;) {
+        const std::size_t coreEnd = end - core <= kCoreRecords * 3 / 2 ? end : core + kCoreRecords;
+        while (seconds(windowFirst) < seconds(core) - marginS)
+            ++windowFirst;
+        std::size_t windowEnd = coreEnd;
+        while (windowEnd < end && seconds(windowEnd) <= seconds(coreEnd - 1) + marginS)
+            ++windowEnd;
+        windows.push_back({windowFirst, core, coreEnd, windowEnd, windowFirst == first, windowEnd == end});
+        core = coreEnd;
+    }
+    return windows;
+}
+
+// The estimate of one recording: its windows on settings.Jobs threads, each
+// by an estimator of the ring (window i by ring[i % ring size], free again
+// once window i - ring size is done); then the way, from the speeds, point
+// after point.
+void Estimate(Track& points, const FlightRecordList& records, std::size_t first, std::size_t end,
+              const TrackSettings& settings, const EstimatePrecision& precision, double wayBeforeM)
+{
+    const auto seconds = [&points](std::size_t i) { return static_cast<double>(points[i].TimeMs) / 1000.0; };
+    const double stepS = (seconds(end - 1) - seconds(first)) / static_cast<double>(end - first - 1);
+    const std::vector<WindowSpan> windows = Windows(points, first, end, kMarginScales * settings.SmoothingCount);
+    const std::size_t ahead = static_cast<std::size_t>(std::max(settings.Jobs, 1));
+    std::vector<std::unique_ptr<Estimator>> ring(std::min(windows.size(), ahead));
+    RunInOrder(windows.size(), settings.Jobs, [&](std::size_t i) {
+        std::unique_ptr<Estimator>& estimator = ring[i % ring.size()];
+        if (!estimator)
+            estimator = std::make_unique<Estimator>(points, records, settings, precision, stepS);
+        estimator->Run(windows[i]);
+    }, [](std::size_t) {}, ahead);
+    double way = wayBeforeM;
+    for (std::size_t i = first; i < end; ++i) {
+        if (i > first)
+            way += 0.5 * (points[i - 1].SpeedMs + points[i].SpeedMs) * (seconds(i) - seconds(i - 1));
+        points[i].WayM = way;
+    }
+}
 
 // The logged positions as they stand, speeds from each step over its time.
 void MeasureLogged(Track& points, const FlightRecordList& records, std::size_t first, std::size_t end, bool useHeight,
@@ -415,5 +452,5 @@ void EstimateRecording(Track& points, const FlightRecordList& records, std::size
         MeasureLogged(points, records, first, end, settings.UseHeight, wayBeforeM);
         return;
     }
-    Estimator(points, records, settings, precision).Run(first, end, wayBeforeM);
+    Estimate(points, records, first, end, settings, precision, wayBeforeM);
 }

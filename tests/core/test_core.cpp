@@ -380,6 +380,26 @@ private slots:
         }
     }
 
+    // The estimate of a long per-frame log, its windows run side by side,
+    // gives every point what running them one after the other gives, the
+    // way (summed across the windows) too.
+    void estimateSideBySide()
+    {
+        const QString log = m_dir.filePath(QStringLiteral("long.SRT"));
+        RunProgram({QStringLiteral("python3"), QStringLiteral(GENERATOR_PATH), QStringLiteral("--family"), QStringLiteral("D"),
+                    QStringLiteral("--blocks"), QStringLiteral("36000"), QStringLiteral("--path"), QStringLiteral("orbit"), log});
+        const FlightLog read = ParseLog(ReadFile(log), InputPatterns::Defaults(), AutomaticFormatId());
+        TrackSettings settings;
+        const Flight inOrder = DeriveFlight(read, settings);
+        settings.Jobs = 2;
+        const Flight sideBySide = DeriveFlight(read, settings);
+        QCOMPARE(inOrder.Points.size(), std::size_t(36000));
+        QVERIFY(inOrder.Recordings.front().HalfUnitDeg > 0.0);  // estimated
+        QCOMPARE(sideBySide.Points.size(), inOrder.Points.size());
+        static_assert(sizeof(TrackPoint) == 9 * 8, "a track point without padding");
+        QVERIFY(std::memcmp(sideBySide.Points.data(), inOrder.Points.data(), inOrder.Points.size() * sizeof(TrackPoint)) == 0);
+    }
+
     // A path across longitude 180 whose crossing lies in the privacy zone
     // (home 10.6 m west of it, the two records beside it 21 m from home):
     // the GeoJSON line ends before the crossing and the next starts after it.
