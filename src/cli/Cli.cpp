@@ -171,8 +171,8 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
                        "none (each LOG on its own)."),
         QStringLiteral("MODE"));
     const QCommandLineOption jobsOption(QStringLiteral("jobs"),
-        QStringLiteral("Work on up to N threads: N flights at the same time, or the cores left over read each log and "
-                       "render each subtitle file in pieces side by side (default: the number of cores)."),
+        QStringLiteral("Work on up to N threads: N flights at the same time, or the threads left over read, estimate "
+                       "and render each log in pieces side by side (default: the number of cores)."),
         QStringLiteral("N"));
     const QCommandLineOption listPlaceholdersOption(QStringLiteral("list-placeholders"),
         QStringLiteral("Print every placeholder of the output pattern and its meaning, one per line, and exit."));
