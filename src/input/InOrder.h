@@ -17,6 +17,10 @@ void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_
                 const std::function<void(std::size_t)>& done,
                 std::size_t ahead = std::numeric_limits<std::size_t>::max());
 
+// Runs f(begin, end) over [0, count) cut into `jobs` ranges of about the
+// same size, side by side.
+void ForRanges(std::size_t count, int jobs, const std::function<void(std::size_t, std::size_t)>& f);
+
 // A step of RunInOrder's work that must run in index order (each index's
 // after the one before it), between steps that run side by side: Step(i,
 // step) waits until step i - 1 has run, runs `step`, then lets i + 1 go.

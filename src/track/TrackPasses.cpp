@@ -1,5 +1,6 @@
 #include "track/TrackPasses.h"
 
+#include "input/InOrder.h"
 #include "track/GreatCircle.h"
 #include "track/TrackEstimate.h"
 
@@ -93,20 +94,22 @@ void AverageSpeeds(Track& points, int passes)
     }
 }
 
-void CalcSpeed(Track& points, int passes, bool useHeight)
+void CalcSpeed(Track& points, int passes, bool useHeight, int jobs)
 {
     // Points one second apart make a step in metres a speed in metres per
     // second as it stands; a longer interval (a pause, files joined) divides.
-    Colatitude here;
-    Colatitude next;
-    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
-        double step = StepDistance(points[i], points[i + 1], useHeight, here, next);
-        std::swap(here, next);
-        const qint64 intervalMs = points[i + 1].TimeMs - points[i].TimeMs;
-        if (intervalMs > 0 && intervalMs != 1000)
-            step /= static_cast<double>(intervalMs) / 1000.0;
-        points[i].SpeedMs = step;
-    }
+    ForRanges(points.empty() ? 0 : points.size() - 1, jobs, [&](std::size_t begin, std::size_t end) {
+        Colatitude here;
+        Colatitude next;
+        for (std::size_t i = begin; i < end; ++i) {
+            double step = StepDistance(points[i], points[i + 1], useHeight, here, next);
+            std::swap(here, next);
+            const qint64 intervalMs = points[i + 1].TimeMs - points[i].TimeMs;
+            if (intervalMs > 0 && intervalMs != 1000)
+                step /= static_cast<double>(intervalMs) / 1000.0;
+            points[i].SpeedMs = step;
+        }
+    });
     if (passes < 1)
         return;
     SpreadSpeeds(points);
@@ -222,16 +225,18 @@ void CalcWayOverTime(Track& points, double wayBeforeMetres, bool useHeight)
     }
 }
 
-void CalcDistanceHome(Track& points, const FlightRecord* records, bool perFrame)
+void CalcDistanceHome(Track& points, const FlightRecord* records, bool perFrame, int jobs)
 {
-    Colatitude home;
-    Colatitude here;
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        TrackPoint& p = points[i];
-        const FlightRecord& r = records[i];
-        p.DistanceHomeM = perFrame ? HaversineDistance(r.HomeLat, r.HomeLon, p.Lat, p.Lon)
-                                   : GreatCircleDistance(r.HomeLat, r.HomeLon, p.Lat, p.Lon, home, here);
-    }
+    ForRanges(points.size(), jobs, [&](std::size_t begin, std::size_t end) {
+        Colatitude home;
+        Colatitude here;
+        for (std::size_t i = begin; i < end; ++i) {
+            TrackPoint& p = points[i];
+            const FlightRecord& r = records[i];
+            p.DistanceHomeM = perFrame ? HaversineDistance(r.HomeLat, r.HomeLon, p.Lat, p.Lon)
+                                       : GreatCircleDistance(r.HomeLat, r.HomeLon, p.Lat, p.Lon, home, here);
+        }
+    });
 }
 
 namespace {
@@ -253,7 +258,7 @@ void MeasureTrack(Track& points, const TrackSettings& settings, bool perFrame)
         // Exactly one of the two smoothings runs: smoothed positions already
         // give gradual step lengths; unsmoothed ones need their speeds spread.
         constexpr int kSpeedSweeps = 3;
-        CalcSpeed(points, settings.SmoothingCount <= 0 ? kSpeedSweeps : 0, settings.UseHeight);
+        CalcSpeed(points, settings.SmoothingCount <= 0 ? kSpeedSweeps : 0, settings.UseHeight, settings.Jobs);
         CalcWay(points, settings.WayBeforeM, settings.UseHeight);
     }
 }
@@ -264,7 +269,7 @@ void DeriveTrack(Track& points, const FlightRecord* records, const TrackSettings
 {
     SmoothTrack(points, settings.SmoothingCount, perFrame);
     MeasureTrack(points, settings, perFrame);
-    CalcDistanceHome(points, records, perFrame);
+    CalcDistanceHome(points, records, perFrame, settings.Jobs);
 }
 
 void SetLocalTimes(const FlightRecordList& records, Track& points, std::size_t first, std::size_t end)
@@ -480,7 +485,7 @@ Flight DeriveFlight(FlightLog log, const TrackSettings& settings)
             continue;
         }
         MeasureTrack(part, measure, r.PerFrame);
-        CalcDistanceHome(part, flight.Log.Records.data() + r.First, r.PerFrame);
+        CalcDistanceHome(part, flight.Log.Records.data() + r.First, r.PerFrame, settings.Jobs);
         PutBack(points, part, r);
     }
     return flight;

@@ -30,8 +30,8 @@ void SmoothGps(Track& points, int passes);
 // With passes >= 1 each step is then spread over the run of exact zeros
 // after it (at most five points share it), and `passes` averaging sweeps
 // follow, leaving pairs whose difference is NaN. With useHeight the distance
-// includes the change of height.
-void CalcSpeed(Track& points, int passes, bool useHeight = false);
+// includes the change of height. The steps are measured on `jobs` threads.
+void CalcSpeed(Track& points, int passes, bool useHeight = false, int jobs = 1);
 
 // The two stages of CalcSpeed with passes >= 1 that follow the measuring.
 void SpreadSpeeds(Track& points);
@@ -76,8 +76,9 @@ struct SecondAround {
 void CalcWayOverTime(Track& points, double wayBeforeMetres, bool useHeight);
 
 // DistanceHomeM of every point, from its home (records[i], the record of
-// point i, as FillTrack left it) to its smoothed position.
-void CalcDistanceHome(Track& points, const FlightRecord* records, bool perFrame);
+// point i, as FillTrack left it) to its smoothed position; on `jobs`
+// threads.
+void CalcDistanceHome(Track& points, const FlightRecord* records, bool perFrame, int jobs = 1);
 
 // The passes as a conversion runs them. One block per second: SmoothGps with
 // SmoothingCount passes; CalcSpeed with 3 passes when SmoothingCount <= 0,
