@@ -49,10 +49,21 @@ QStringList LogsInFolder(const QString& folder, bool recursive)
     return logs;
 }
 
+namespace {
+
+// The threads each of `parts` done side by side takes within itself (reading
+// a log, its estimate, its subtitle file): those `jobs` leaves over, one at
+// least.
+int JobsEach(int jobs, std::size_t parts)
+{
+    return std::max(1, jobs / static_cast<int>(std::max<std::size_t>(parts, 1)));
+}
+
+} // namespace
+
 void ReadClips(std::vector<CardClip>& clips, const ConversionOptions& options, int jobs, CardWatch* watch)
 {
-    // The cores left over read each log's blocks side by side.
-    const int readJobs = std::max(1, jobs / static_cast<int>(std::max<std::size_t>(clips.size(), 1)));
+    const int readJobs = JobsEach(jobs, clips.size());
     RunInOrder(clips.size(), jobs, [&](std::size_t i) {
         CardClip& clip = clips[i];
         if (watch && watch->Cancelled())
@@ -152,9 +163,7 @@ FlightConversion ConvertFlight(std::vector<CardClip>& clips, const CardFlight& f
     // side by side, and their ways run on in flight order. Chained ones are
     // derived one after the other, each from the way the one before reached.
     const bool joined = JoinsClips(clips, flight, mode);
-    // The cores left over by the clips side by side read each log, run its
-    // estimate and render its subtitle file.
-    const int stepJobs = std::max(1, jobs / static_cast<int>(std::max<std::size_t>(n, 1)));
+    const int stepJobs = JobsEach(jobs, n);
     const TrackSettings settings = TrackSettingsOf(options.Request);
     std::vector<ConversionRequest> requests(n);
     JoinContext join;   // the flight so far

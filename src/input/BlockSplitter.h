@@ -28,13 +28,12 @@ public:
     // stopped the walk.
     bool Feed(const char* data, int size, bool last);
 
-    // The same without a copy: Space gives room for `size` more bytes after
-    // those held, Commit takes the `size` bytes written there (size <= the
-    // room asked for) and goes on as Feed does.
+private:
+    // Feed's way with bytes that go on from those held: Space gives room for
+    // `size` more bytes after them, Commit takes the `size` bytes written
+    // there and scans.
     char* Space(int size);
     bool Commit(int size, bool last);
-
-private:
     bool Scan(const char* d, int end, bool last);
     QString Decode(const char* d, int first, int last) const;
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <limits>
 #include <mutex>
+#include <vector>
 
 // The one way Velloa runs work side by side.
 
@@ -16,6 +17,17 @@
 void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_t)>& work,
                 const std::function<void(std::size_t)>& done,
                 std::size_t ahead = std::numeric_limits<std::size_t>::max());
+
+// RunInOrder over a ring: work(i, item) and done(i, item) get
+// ring[i % ring.size()], which work i + ring.size() takes only once done(i)
+// has returned; each item holds what one index makes for `done`, and is
+// made (with its room) by the caller, on its own thread.
+template <typename Item, typename Work, typename Done>
+void RunInRing(std::size_t count, int jobs, std::vector<Item>& ring, Work work, Done done)
+{
+    RunInOrder(count, jobs, [&](std::size_t i) { work(i, ring[i % ring.size()]); },
+               [&](std::size_t i) { done(i, ring[i % ring.size()]); }, ring.size());
+}
 
 // Runs f(begin, end) over [0, count) cut into `jobs` ranges of about the
 // same size, side by side.

@@ -119,21 +119,18 @@ bool ReadLogBlocks(QIODevice& device, LogParser& parser, int jobs, int firstByte
     const PieceReading reading(parser, jobs);
     // One piece more than the log holds reads what was added while it was read.
     const std::size_t count = static_cast<std::size_t>(std::max<qint64>(0, device.size() - first.size()) / pieceBytes + 2);
-    // Piece i is read into ring[i % ahead], free again once the piece ahead
-    // places before it has been taken. Their room is made here, not in the
-    // threads' own heaps, which would keep it once freed.
-    const std::size_t ahead = 2 * static_cast<std::size_t>(std::max(jobs, 1));
-    std::vector<LogPiece> ring(std::min(count, ahead));
-    for (LogPiece& piece : ring) {
+    // Two pieces a thread, their room made here: the threads' own heaps
+    // would keep it once freed.
+    std::vector<LogPiece> pieces(std::min(count, 2 * static_cast<std::size_t>(std::max(jobs, 1))));
+    for (LogPiece& piece : pieces) {
         piece.Bytes.reserve(pieceBytes + pieceBytes / 4);
         piece.Records.reserve(static_cast<std::size_t>(pieceBytes / kSmallestBlockBytes));
     }
     InOrderStep cutInOrder;
-    RunInOrder(count, jobs, [&](std::size_t i) {
-        LogPiece& piece = ring[i % ring.size()];
+    RunInRing(count, jobs, pieces, [&](std::size_t i, LogPiece& piece) {
         cutInOrder.Step(i, [&] { cutter.Next(piece.Bytes, pieceBytes, i + 1 == count); });
         reading.Read(piece);
-    }, [&](std::size_t i) { parser.Take(ring[i % ring.size()]); }, ahead);
+    }, [&](std::size_t, LogPiece& piece) { parser.Take(piece); });
     return !cutter.Failed();
 }
 

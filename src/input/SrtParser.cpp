@@ -196,18 +196,12 @@ MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, const 
     return ParseSrtBlock(block, record, compiled);
 }
 
-
 QStringList SplitSrtBlocks(const QByteArray& bytes)
 {
     QStringList blocks;
-    ForEachSrtBlock(bytes, [&](const QString& block) {
+    BlockSplitter([&](const QString& block) {
         blocks.append(block);
         return true;
-    });
+    }).Feed(bytes.constData(), bytes.size(), true);
     return blocks;
-}
-
-void ForEachSrtBlock(const QByteArray& bytes, const std::function<bool(const QString&)>& f)
-{
-    BlockSplitter(f).Feed(bytes.constData(), bytes.size(), true);
 }

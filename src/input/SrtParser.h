@@ -65,7 +65,3 @@ MatchedPatterns ParseSrtBlock(const QString& block, FlightRecord& record, const 
 // of non-empty lines, joined by the line ends that stood between them. The
 // last block needs no empty line or line end after it.
 QStringList SplitSrtBlocks(const QByteArray& bytes);
-
-// Calls f with every block text of SplitSrtBlocks, in file order, without
-// holding them all, until f returns false.
-void ForEachSrtBlock(const QByteArray& bytes, const std::function<bool(const QString&)>& f);

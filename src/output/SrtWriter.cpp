@@ -25,6 +25,8 @@ bool WriteAll(QIODevice* device, ByteSink& out)
 }
 
 constexpr int kFlushBytes = 256 * 1024;
+// The room of the bytes being made: a block or more past kFlushBytes.
+constexpr int kSinkBytes = kFlushBytes + 64 * 1024;
 // Records rendered in one run when several threads write the file: about
 // half kFlushBytes of the built-in pattern's blocks.
 constexpr std::size_t kRunRecords = 1024;
@@ -64,31 +66,28 @@ bool WriteSrtBlocks(const Flight& flight, const QString& pattern, QIODevice* dev
     const std::size_t records = flight.Log.Records.size();
     if (jobs <= 1 || records <= kRunRecords || !VerticalSpeeds::SameFromAnyStart(flight)) {
         QByteArray buffer;
-        ByteSink sink(buffer, kFlushBytes + 64 * 1024);
+        ByteSink sink(buffer, kSinkBytes);
         const auto flush = [device](ByteSink& out) { return WriteAll(device, out); };
         return subtitles::RenderSrtInto(flight, pattern, sink, kFlushBytes, flush) && flush(sink);
     }
-    // Runs of records rendered side by side, each into bytes of its own,
-    // written in order. Run r is rendered into ring[r % ahead], free again
-    // once the run ahead places before it has been written; their room is
-    // made here, not in the threads' own heaps, which would keep it once
-    // freed.
+    // Runs of records rendered side by side, each into bytes of its own
+    // (two a thread, their room made here: the threads' own heaps would keep
+    // it once freed), written in order.
     const std::size_t runs = (records + kRunRecords - 1) / kRunRecords;
-    const std::size_t ahead = 2 * static_cast<std::size_t>(jobs);
-    std::vector<QByteArray> ring(std::min(runs, ahead));
-    for (QByteArray& bytes : ring)
-        bytes.reserve(kFlushBytes + 64 * 1024);
+    std::vector<QByteArray> rendered(std::min(runs, 2 * static_cast<std::size_t>(jobs)));
+    for (QByteArray& bytes : rendered)
+        bytes.reserve(kSinkBytes);
     std::atomic<bool> failed{false};
-    RunInOrder(runs, jobs, [&](std::size_t run) {
+    RunInRing(runs, jobs, rendered, [&](std::size_t run, QByteArray& bytes) {
         if (failed)
             return;
-        ByteSink sink(ring[run % ring.size()], kFlushBytes + 64 * 1024);
+        ByteSink sink(bytes, kSinkBytes);
         subtitles::RenderSrtInto(flight, pattern, sink, std::numeric_limits<int>::max(), [](ByteSink&) { return true; },
                                  run * kRunRecords, (run + 1) * kRunRecords);
         sink.Finish();
-    }, [&](std::size_t run) {
-        if (!failed && !WriteAllBytes(device, ring[run % ring.size()]))
+    }, [&](std::size_t, const QByteArray& bytes) {
+        if (!failed && !WriteAllBytes(device, bytes))
             failed = true;
-    }, ahead);
+    });
     return !failed;
 }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -160,6 +159,11 @@ void SmoothAxis(const std::vector<double>& t, const std::vector<unsigned char>& 
             axis.V[i] += g.C10 * dp + g.C11 * dv;
         }
     }
+}
+
+double Seconds(const Track& points, std::size_t i)
+{
+    return static_cast<double>(points[i].TimeMs) / 1000.0;
 }
 
 // One window of a recording: the core [Core, CoreEnd) whose records it
@@ -374,15 +378,14 @@ private:
 // (the last up to half as many more).
 std::vector<WindowSpan> Windows(const Track& points, std::size_t first, std::size_t end, double marginS)
 {
-    const auto seconds = [&points](std::size_t i) { return static_cast<double>(points[i].TimeMs) / 1000.0; };
     std::vector<WindowSpan> windows;
     std::size_t windowFirst = first;
     for (std::size_t core = first; core < end;) {
         const std::size_t coreEnd = end - core <= kCoreRecords * 3 / 2 ? end : core + kCoreRecords;
-        while (seconds(windowFirst) < seconds(core) - marginS)
+        while (Seconds(points, windowFirst) < Seconds(points, core) - marginS)
             ++windowFirst;
         std::size_t windowEnd = coreEnd;
-        while (windowEnd < end && seconds(windowEnd) <= seconds(coreEnd - 1) + marginS)
+        while (windowEnd < end && Seconds(points, windowEnd) <= Seconds(points, coreEnd - 1) + marginS)
             ++windowEnd;
         windows.push_back({windowFirst, core, coreEnd, windowEnd, windowFirst == first, windowEnd == end});
         core = coreEnd;
@@ -390,28 +393,25 @@ std::vector<WindowSpan> Windows(const Track& points, std::size_t first, std::siz
     return windows;
 }
 
-// The estimate of one recording: its windows on settings.Jobs threads, each
-// by an estimator of the ring (window i by ring[i % ring size], free again
-// once window i - ring size is done); then the way, from the speeds, point
-// after point.
+// The estimate of one recording: its windows on settings.Jobs threads, an
+// estimator for each thread; then the way, from the speeds, point after
+// point.
 void Estimate(Track& points, const FlightRecordList& records, std::size_t first, std::size_t end,
               const TrackSettings& settings, const EstimatePrecision& precision, double wayBeforeM)
 {
-    const auto seconds = [&points](std::size_t i) { return static_cast<double>(points[i].TimeMs) / 1000.0; };
-    const double stepS = (seconds(end - 1) - seconds(first)) / static_cast<double>(end - first - 1);
+    const double stepS = (Seconds(points, end - 1) - Seconds(points, first)) / static_cast<double>(end - first - 1);
     const std::vector<WindowSpan> windows = Windows(points, first, end, kMarginScales * settings.SmoothingCount);
-    const std::size_t ahead = static_cast<std::size_t>(std::max(settings.Jobs, 1));
-    std::vector<std::unique_ptr<Estimator>> ring(std::min(windows.size(), ahead));
-    RunInOrder(windows.size(), settings.Jobs, [&](std::size_t i) {
-        std::unique_ptr<Estimator>& estimator = ring[i % ring.size()];
-        if (!estimator)
-            estimator = std::make_unique<Estimator>(points, records, settings, precision, stepS);
-        estimator->Run(windows[i]);
-    }, [](std::size_t) {}, ahead);
+    std::vector<Estimator> estimators;
+    const std::size_t count = std::min(windows.size(), static_cast<std::size_t>(std::max(settings.Jobs, 1)));
+    estimators.reserve(count);
+    for (std::size_t k = 0; k < count; ++k)
+        estimators.emplace_back(points, records, settings, precision, stepS);
+    RunInRing(windows.size(), settings.Jobs, estimators,
+               [&](std::size_t i, Estimator& estimator) { estimator.Run(windows[i]); }, [](std::size_t, Estimator&) {});
     double way = wayBeforeM;
     for (std::size_t i = first; i < end; ++i) {
         if (i > first)
-            way += 0.5 * (points[i - 1].SpeedMs + points[i].SpeedMs) * (seconds(i) - seconds(i - 1));
+            way += 0.5 * (points[i - 1].SpeedMs + points[i].SpeedMs) * (Seconds(points, i) - Seconds(points, i - 1));
         points[i].WayM = way;
     }
 }
