@@ -52,7 +52,7 @@ void RunInOrder(std::size_t count, int jobs, const std::function<void(std::size_
 
 void ForRanges(std::size_t count, int jobs, const std::function<void(std::size_t, std::size_t)>& f)
 {
-    const std::size_t ranges = std::max<std::size_t>(1, std::min<std::size_t>(std::max(jobs, 1), count));
+    const std::size_t ranges = std::max<std::size_t>(1, std::min<std::size_t>(std::max(jobs, 1), count / kMinRange));
     RunInOrder(ranges, static_cast<int>(ranges), [&](std::size_t j) { f(count * j / ranges, count * (j + 1) / ranges); },
                [](std::size_t) {});
 }

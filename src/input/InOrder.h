@@ -29,8 +29,10 @@ void RunInRing(std::size_t count, int jobs, std::vector<Item>& ring, Work work, 
                [&](std::size_t i) { done(i, ring[i % ring.size()]); }, ring.size());
 }
 
-// Runs f(begin, end) over [0, count) cut into `jobs` ranges of about the
-// same size, side by side.
+// Runs f(begin, end) over [0, count) cut into up to `jobs` ranges of about
+// the same size, side by side. A range holds at least kMinRange items, so a
+// short track does not pay for a thread that would have little to do.
+constexpr std::size_t kMinRange = 1024;
 void ForRanges(std::size_t count, int jobs, const std::function<void(std::size_t, std::size_t)>& f);
 
 // A step of RunInOrder's work that must run in index order (each index's

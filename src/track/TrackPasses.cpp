@@ -116,17 +116,20 @@ void CalcSpeed(Track& points, int passes, bool useHeight, int jobs)
     AverageSpeeds(points, passes);
 }
 
-void CalcWay(Track& points, double wayBeforeMetres, bool useHeight)
+void CalcWay(Track& points, double wayBeforeMetres, bool useHeight, int jobs)
 {
     // A one-coordinate change waits until five points have passed since the
     // last counted point, so that jitter of one precision step that comes
     // back is never added; when a step counts, the whole distance from the
     // last counted point is added and no movement is lost.
     constexpr std::size_t kSingleCoordinateDelay = 5;
-    double way = wayBeforeMetres;
+    // Three passes, the way held in WayM between them: which points count,
+    // and from which point, is a quick pass in order; the counted steps'
+    // lengths, the costly part, are measured in ranges side by side; they are
+    // then summed in order, the same sums as in one pass. No length is
+    // negative, so -1 marks a point that does not count.
+    constexpr double kNotCounted = -1.0;
     std::size_t last = 0;
-    Colatitude counted;
-    Colatitude current;
     for (std::size_t i = 0; i < points.size(); ++i) {
         TrackPoint& r = points[i];
         const TrackPoint& k = points[last];
@@ -136,11 +139,25 @@ void CalcWay(Track& points, double wayBeforeMetres, bool useHeight)
         const bool climbed = useHeight && !(r.HeightM == k.HeightM);
         const bool counts = (latChanged && lonChanged)
                             || ((latChanged || lonChanged) && i - last >= kSingleCoordinateDelay) || climbed;
-        if (counts) {
-            way += StepDistance(k, r, useHeight, counted, current);
-            std::swap(counted, current);
+        r.WayM = counts ? static_cast<double>(last) : kNotCounted;
+        if (counts)
             last = i;
+    }
+    ForRanges(points.size(), jobs, [&](std::size_t begin, std::size_t end) {
+        Colatitude counted;
+        Colatitude current;
+        for (std::size_t i = begin; i < end; ++i) {
+            TrackPoint& r = points[i];
+            if (r.WayM == kNotCounted)
+                continue;
+            r.WayM = StepDistance(points[static_cast<std::size_t>(r.WayM)], r, useHeight, counted, current);
+            std::swap(counted, current);
         }
+    });
+    double way = wayBeforeMetres;
+    for (TrackPoint& r : points) {
+        if (!(r.WayM == kNotCounted))
+            way += r.WayM;
         r.WayM = way;
     }
 }
@@ -259,7 +276,7 @@ void MeasureTrack(Track& points, const TrackSettings& settings, bool perFrame)
         // give gradual step lengths; unsmoothed ones need their speeds spread.
         constexpr int kSpeedSweeps = 3;
         CalcSpeed(points, settings.SmoothingCount <= 0 ? kSpeedSweeps : 0, settings.UseHeight, settings.Jobs);
-        CalcWay(points, settings.WayBeforeM, settings.UseHeight);
+        CalcWay(points, settings.WayBeforeM, settings.UseHeight, settings.Jobs);
     }
 }
 

@@ -40,8 +40,9 @@ void AverageSpeeds(Track& points, int passes);
 // Way of point i = wayBeforeMetres plus every counted step up to point i. A
 // step counts when both coordinates changed since the last counted point,
 // or one changed and that point lies at least five points back (with
-// useHeight also when the height changed; the step is then 3-D).
-void CalcWay(Track& points, double wayBeforeMetres, bool useHeight = false);
+// useHeight also when the height changed; the step is then 3-D). The steps
+// are measured on up to jobs threads; the sums are the same on any number.
+void CalcWay(Track& points, double wayBeforeMetres, bool useHeight = false, int jobs = 1);
 
 // --- Several blocks per second (family D) -----------------------------------
 // Smoothing over `seconds` passes of the one-per-second sweeps, run on the

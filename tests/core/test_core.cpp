@@ -391,6 +391,7 @@ private slots:
         QTest::newRow("per frame, estimated in windows") << "--family D --blocks 36000 --path orbit" << 5 << 1;
         QTest::newRow("once a second, the passes") << "--blocks 3000 --path orbit" << 5 << 1;
         QTest::newRow("once a second, unsmoothed") << "--blocks 3000" << 0 << 1;
+        QTest::newRow("hovering on a cell border, no fix at first") << "--blocks 3000 --path hover --wander 2 --no-fix 40" << 0 << 1;
         QTest::newRow("two recordings") << "--blocks 2000 --then --family_C_--blocks_2000" << 5 << 2;
     }
     void derivingSideBySide()
