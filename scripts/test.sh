@@ -14,6 +14,11 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh test
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
+# Each stage says when it starts, counted from the start of the command, so
+# a slow run shows where its time went.
+stage() { echo "=== $1 (at $SECONDS s)"; }
+
+stage "Build and tests"
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLOA_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
@@ -25,7 +30,7 @@ cmake --build build -j "$jobs"
 # the manual pages inside must pass their own checkers; and the velloa-cli
 # inside, unpacked into build/package-check/, must convert the sample flight
 # exactly as build/src/velloa-cli does.
-echo "Checking the Debian package"
+stage "The Debian package"
 deb=$(scripts/package.sh | tail -n 1)
 lintian --fail-on error "$deb"
 version=$(sed -n 's/^project(Velloa VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -80,6 +85,7 @@ done
 # matched by its library name, which needs full stacks for the window tests
 # (fast_unwind_on_malloc=0, since Qt is built without frame pointers). Full
 # unwinding makes every allocation slow, so only the window tests run with it.
+stage "Sanitizers"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLOA_WERROR=ON -DVELLOA_SANITIZE=ON >/dev/null
 cmake --build build-asan -j "$jobs"
 asan_options=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1
@@ -94,6 +100,7 @@ export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressi
 # family read in pieces, its estimate run in windows, its subtitle file
 # rendered in runs, outputs written together; a log that changes layout
 # twice; a card of clips converted and joined. ThreadSanitizer makes the program exit 66 on any report.
+stage "Threads"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLOA_WERROR=ON -DVELLOA_SANITIZE_THREADS=ON >/dev/null
 cmake --build build-tsan -j "$jobs" --target velloa-cli
 threads=build-tsan/threads
@@ -116,7 +123,9 @@ done
 # fuzz/run.sh builds each target in build-fuzz/ and runs it for 30 s on a
 # fresh copy of its seed corpus; libFuzzer exits non-zero on a crash, a
 # sanitizer report, a leak, a unit slower than 10 s or more than 2 GB.
+stage "Fuzzing smoke run"
 for target in fuzz_log fuzz_patterns fuzz_matcher fuzz_video fuzz_render fuzz_card fuzz_privacy fuzz_time \
   fuzz_overlay fuzz_video_copy; do
   fuzz/run.sh "$target" 30
 done
+stage "Done"
