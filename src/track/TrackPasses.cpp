@@ -325,48 +325,65 @@ void SetLocalTimes(const FlightRecordList& records, Track& points, std::size_t f
 namespace {
 
 // Gives every record i the value the nearest earlier record that has it
-// holds, else the nearest later one's, via `fill(source, i)` (a record that
-// has it is its own source). Returns false (nothing filled) when no record
-// has it. A record filled keeps its Has bits, so the sources stay as read.
+// holds, else the nearest later one's, via `fill(source, i)`; a record that
+// has it is its own source, and fill must then leave the record alone, as
+// another range may be reading it. Returns false (nothing filled) when no
+// record has it. A record filled keeps its Has bits, so the sources stay as
+// read. The records are filled in ranges on up to `jobs` threads.
 template <typename Has, typename Fill>
-bool FillFromNearest(const FlightRecordList& records, Has has, Fill fill)
+bool FillFromNearest(const FlightRecordList& records, Has has, Fill fill, int jobs)
 {
     const std::size_t n = records.size();
-    std::size_t source = 0;
-    while (source < n && !has(records[source]))
-        ++source;
-    if (source == n)
+    std::size_t first = 0;
+    while (first < n && !has(records[first]))
+        ++first;
+    if (first == n)
         return false;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (has(records[i]))
-            source = i;
-        fill(records[source], i);
-    }
+    ForRanges(n, jobs, [&](std::size_t begin, std::size_t end) {
+        std::size_t source = first;
+        for (std::size_t k = begin; k > first; --k) {
+            if (has(records[k - 1])) {
+                source = k - 1;
+                break;
+            }
+        }
+        for (std::size_t i = begin; i < end; ++i) {
+            if (has(records[i]))
+                source = i;
+            fill(source, i);
+        }
+    });
     return true;
 }
 
 } // namespace
 
-Track FillTrack(FlightRecordList& records, bool* hasAltitude)
+Track FillTrack(FlightRecordList& records, bool* hasAltitude, int jobs)
 {
     Track points(records.size());
     const auto gives = [](FlightRecord::Value value) {
         return [value](const FlightRecord& r) { return r.Gives(value); };
     };
     const bool times = FillFromNearest(records, [](const FlightRecord& r) { return r.CueStartMs != kNoTime; },
-        [&points](const FlightRecord& r, std::size_t i) { points[i].TimeMs = r.CueStartMs; });
+        [&](std::size_t s, std::size_t i) { points[i].TimeMs = records[s].CueStartMs; }, jobs);
     if (!times) {
         for (std::size_t i = 0; i < points.size(); ++i)
             points[i].TimeMs = qint64(i) * 1000;
     }
-    FillFromNearest(records, gives(FlightRecord::HasPosition), [&](const FlightRecord& r, std::size_t i) {
-        records[i].Lat = points[i].Lat = r.Lat;
-        records[i].Lon = points[i].Lon = r.Lon;
-    });
-    const bool homes = FillFromNearest(records, gives(FlightRecord::HasHome), [&](const FlightRecord& r, std::size_t i) {
-        records[i].HomeLat = r.HomeLat;
-        records[i].HomeLon = r.HomeLon;
-    });
+    FillFromNearest(records, gives(FlightRecord::HasPosition), [&](std::size_t s, std::size_t i) {
+        points[i].Lat = records[s].Lat;
+        points[i].Lon = records[s].Lon;
+        if (s != i) {
+            records[i].Lat = records[s].Lat;
+            records[i].Lon = records[s].Lon;
+        }
+    }, jobs);
+    const bool homes = FillFromNearest(records, gives(FlightRecord::HasHome), [&](std::size_t s, std::size_t i) {
+        if (s != i) {
+            records[i].HomeLat = records[s].HomeLat;
+            records[i].HomeLon = records[s].HomeLon;
+        }
+    }, jobs);
     if (!homes && !records.empty()) {
         // The take-off point of a layout that writes none: the first fix.
         const double lat = records.front().Lat;
@@ -376,12 +393,14 @@ Track FillTrack(FlightRecordList& records, bool* hasAltitude)
             r.HomeLon = lon;
         }
     }
-    const bool altitudes = FillFromNearest(records, gives(FlightRecord::HasAltitude),
-        [&](const FlightRecord& r, std::size_t i) { records[i].AltitudeM = r.AltitudeM; });
+    const bool altitudes = FillFromNearest(records, gives(FlightRecord::HasAltitude), [&](std::size_t s, std::size_t i) {
+        if (s != i)
+            records[i].AltitudeM = records[s].AltitudeM;
+    }, jobs);
     if (hasAltitude)
         *hasAltitude = altitudes;
     const bool heights = FillFromNearest(records, gives(FlightRecord::HasHeight),
-        [&points](const FlightRecord& r, std::size_t i) { points[i].HeightM = r.HeightM; });
+        [&](std::size_t s, std::size_t i) { points[i].HeightM = records[s].HeightM; }, jobs);
     if (!heights && altitudes) {
         const double takeOff = records.front().AltitudeM;
         for (std::size_t i = 0; i < points.size(); ++i)
@@ -424,7 +443,7 @@ void PutBack(Track& points, const Track& part, const TrackRecording& r)
 Flight DeriveFlight(FlightLog log, const TrackSettings& settings)
 {
     Flight flight;
-    flight.Points = FillTrack(log.Records, &flight.HasAltitude);
+    flight.Points = FillTrack(log.Records, &flight.HasAltitude, settings.Jobs);
     flight.PerFrame = log.BlocksPerSecond > 1;
     const bool heightsGiven = std::any_of(log.Records.begin(), log.Records.end(),
         [](const FlightRecord& r) { return r.Gives(FlightRecord::HasHeight); });

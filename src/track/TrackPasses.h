@@ -13,8 +13,8 @@
 // taken relative to the first of those. The filled homes, positions and
 // heights above sea level are written into the records themselves (their
 // Has bits unchanged); the points get the times, the heights above take-off
-// and, in Lat/Lon, the filled positions.
-Track FillTrack(FlightRecordList& records, bool* hasAltitude = nullptr);
+// and, in Lat/Lon, the filled positions. On up to `jobs` threads.
+Track FillTrack(FlightRecordList& records, bool* hasAltitude = nullptr, int jobs = 1);
 
 
 // --- One block per second (families A, B, C) --------------------------------
