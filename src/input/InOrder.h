@@ -30,8 +30,9 @@ void RunInRing(std::size_t count, int jobs, std::vector<Item>& ring, Work work, 
 }
 
 // Runs f(begin, end) over [0, count) cut into up to `jobs` ranges of about
-// the same size, side by side. A range holds at least kMinRange items, so a
-// short track does not pay for a thread that would have little to do.
+// the same size, side by side. Each range holds at least kMinRange items
+// (fewer items make one range), so a short track does not pay for a thread
+// that would have little to do.
 constexpr std::size_t kMinRange = 1024;
 void ForRanges(std::size_t count, int jobs, const std::function<void(std::size_t, std::size_t)>& f);
 

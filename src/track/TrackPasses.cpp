@@ -127,7 +127,8 @@ void CalcWay(Track& points, double wayBeforeMetres, bool useHeight, int jobs)
     // and from which point, is a quick pass in order; the counted steps'
     // lengths, the costly part, are measured in ranges side by side; they are
     // then summed in order, the same sums as in one pass. No length is
-    // negative, so -1 marks a point that does not count.
+    // negative, so -1 marks a point that does not count. A range reads the
+    // positions of points in other ranges, never their WayM.
     constexpr double kNotCounted = -1.0;
     std::size_t last = 0;
     for (std::size_t i = 0; i < points.size(); ++i) {
